@@ -1,0 +1,104 @@
+// preview.cpp - live preview: start, stop, resize, adjust, and the suspend/resume steps.
+#include "camera/session.h"
+#include "gateway/errors.h"
+#include "gateway/handlers.h"
+
+namespace qorin {
+namespace {
+
+constexpr const char* kStopFailed = "An error occured while stopping the video preview.\n";
+constexpr const char* kCloseFailed = "An error occured while closing the preview windows.\n";
+constexpr const char* kOpenFailed = "An error occured while opening the video preview.\n";
+
+}  // namespace
+
+void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t height) {
+    if (cameraNumber < 1) fail(ErrorKind::NotConnected, "Invalid camera number.");
+    if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
+    std::int32_t slot = cameraTable().findCameraSlot(cameraNumber);
+    if (slot == -1 || cameraTable().at(slot).connected == 0) {
+        connectCamera(cameraNumber);
+        slot = cameraTable().findCameraSlot(cameraNumber);
+    }
+    CAMERA& camera = cameraTable().at(slot);
+    if (camera.previewing == 1) {
+        failState("Camera may already be previewing. Stop the preview before calling this function.\n");
+    }
+    float frameRate = 0.0f;
+    if (QorinGetFormat(camera.handle, &scratchFormat(), &frameRate) == 0) {
+        failSdk("An error occured while obtaining the frame format.\n");
+    }
+    if (QorinSetFormat(camera.handle, &scratchFormat(), frameRate) == 0) {
+        failSdk("An error occured while setting the frame size.\n");
+    }
+    if (QorinCreateDisplayWindow(camera.handle, nullptr, static_cast<std::uint32_t>(kDisplayWindowStyle), 0, 0,
+                                 width, height, nullptr, nullptr) == 0) {
+        failSdk("A display window could not be created.");
+    }
+    if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_START, nullptr) == 0) failSdk(kOpenFailed);
+    camera.previewing = 1;
+}
+
+void stopPreview(std::int32_t cameraNumber) {
+    CAMERA& camera = connectedCamera(cameraNumber, "Camera %d already disconnected.");
+    if (camera.previewing == 0) {
+        failState(formatText("Preview for camera %d is already closed.", camera.cameraNumber));
+    }
+    // The flag is cleared whatever the SDK answers: a preview that failed to stop cleanly
+    // can still be started again.
+    if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr) == 0) {
+        camera.previewing = 0;
+        failSdk(kStopFailed);
+    }
+    if (QorinDestroyDisplayWindow(camera.handle) == 0) {
+        camera.previewing = 0;
+        failSdk(kCloseFailed);
+    }
+    camera.previewing = 0;
+}
+
+void suspendPreview(CAMERA& camera) {
+    if (camera.previewing != 1) return;
+    if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr) == 0) failSdk(kStopFailed);
+    if (QorinDestroyDisplayWindow(camera.handle) == 0) failSdk(kCloseFailed);
+}
+
+void resumePreview(CAMERA& camera) {
+    if (camera.previewing != 1) return;
+    if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_START, nullptr) == 0) failSdk(kOpenFailed);
+}
+
+ArrayPtr handleStartPreview(const Args& args) {
+    startPreview(args.integer(1), 0, 0);
+    return nullptr;
+}
+
+ArrayPtr handleStopPreview(const Args& args) {
+    stopPreview(args.integer(1));
+    return nullptr;
+}
+
+ArrayPtr handleSetPreviewSize(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not set preview size. Camera %d is not connected.");
+    if (camera.previewing == 0) {
+        failState(formatText("Could not set preview size. Camera %d is not previewing.", camera.cameraNumber));
+    }
+    const std::int32_t cameraNumber = camera.cameraNumber;
+    stopPreview(cameraNumber);
+    startPreview(cameraNumber, args.integer(2), args.integer(3));
+    return nullptr;
+}
+
+ArrayPtr handleAdjustDisplayWindow(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could adjust display window. Camera %d is not connected.");
+    if (camera.previewing == 0) {
+        failState(formatText("Could not adjust display window. Camera %d is not previewing.", camera.cameraNumber));
+    }
+    if (QorinAdjustDisplayWindow(camera.handle, nullptr, args.integer(2), args.integer(3), args.integer(4),
+                                 args.integer(5)) == 0) {
+        failSdk("Error encountered while adjusting display window.");
+    }
+    return nullptr;
+}
+
+}  // namespace qorin

@@ -1,0 +1,93 @@
+// session.cpp - connect, disconnect, is-connected and count: how CAMERA records come and go.
+#include "camera/session.h"
+
+#include <new>
+
+#include "gateway/errors.h"
+#include "gateway/handlers.h"
+
+namespace qorin {
+namespace {
+
+void setSnapshotDefaults(SnapshotSettings& settings, const FrameFormat& videoFormat) {
+    settings = SnapshotSettings{};
+    settings.exposure = 60.0f;
+    settings.gain = 2.0f;
+    settings.redGain = 1.0f;
+    settings.blueGain = 1.0f;
+    settings.green1Gain = 1.0f;
+    settings.green2Gain = 1.0f;
+    settings.timeout = 5000.0f;
+    settings.format = videoFormat;
+}
+
+}  // namespace
+
+void connectCamera(std::int32_t cameraNumber) {
+    if (cameraNumber < 1) fail(ErrorKind::NotConnected, "Invalid camera number.");
+    if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
+    CameraTable& table = cameraTable();
+    const std::int32_t existing = table.findCameraSlot(cameraNumber);
+    if (existing != -1 && table.at(existing).connected == 1) {
+        failState(formatText("Camera %d is already connected.", cameraNumber));
+    }
+    const std::int32_t freeSlot = table.findFreeSlot();
+    if (table.count() >= kMaxCameraRecords && freeSlot == -1) {
+        failState("The maximum number of cameras has been connected.");
+    }
+
+    // Everything that can fail for lack of memory happens before the camera is opened.
+    auto record = std::unique_ptr<CAMERA>(new (std::nothrow) CAMERA());
+    if (record == nullptr) failMemory("Not enough memory to create the camera record.");
+    if (freeSlot == -1) table.reserveSlot();
+    record->handle = QorinCameraOpen(cameraNumber);
+    if (record->handle == nullptr) failSdk("An error has occured while opening a connection to the camera.\n");
+
+    record->cameraNumber = cameraNumber;
+    CAMERA& camera = *record;
+    if (freeSlot == -1) {
+        table.append(std::move(record));
+    } else {
+        table.replace(freeSlot, std::move(record));
+    }
+
+    if (QorinGetFormat(camera.handle, &scratchFormat(), &scratchFrameRate()) == 0) {
+        // The record stays, disconnected; the camera is closed so that it can be opened again.
+        QorinCameraClose(camera.handle);
+        camera.handle = nullptr;
+        failSdk("Failed to get the initial frame format.\n");
+    }
+    setSnapshotDefaults(camera.snapshot, scratchFormat());
+    camera.connected = 1;
+}
+
+void disconnectCamera(std::int32_t cameraNumber) {
+    CAMERA& camera = connectedCamera(cameraNumber, "Camera %d already disconnected.");
+    if (camera.previewing == 1) stopPreview(camera.cameraNumber);
+    // Events are unregistered and closed while the handle is still open in the SDK.
+    releaseCameraEvents(camera);
+    QorinCameraClose(camera.handle);
+    camera.handle = nullptr;
+    camera.connected = 0;
+}
+
+ArrayPtr handleConnect(const Args& args) {
+    connectCamera(args.integer(1));
+    return nullptr;
+}
+
+ArrayPtr handleDisconnect(const Args& args) {
+    disconnectCamera(args.integer(1));
+    return nullptr;
+}
+
+ArrayPtr handleIsConnected(const Args& args) {
+    const std::int32_t cameraNumber = args.integer(1);
+    if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
+    const std::int32_t slot = cameraTable().findCameraSlot(cameraNumber);
+    return makeLogicalScalar(slot != -1 && cameraTable().at(slot).connected == 1);
+}
+
+ArrayPtr handleCountCameras(const Args&) { return makeDoubleScalar(QorinNumCameras()); }
+
+}  // namespace qorin

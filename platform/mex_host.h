@@ -1,0 +1,57 @@
+// mex_host.h - the one place where MATLAB and GNU Octave differ as MEX hosts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "mex.h"
+
+// Only mexFunction leaves the module: everything else is built with hidden visibility.
+#if defined(_WIN32)
+#  define QORIN_MEX_EXPORT __declspec(dllexport)
+#else
+#  define QORIN_MEX_EXPORT __attribute__((visibility("default")))
+#endif
+
+namespace qorin::host {
+
+// Whether the host stores complex data interleaved (MATLAB's R2018a API) or as separate parts.
+#if defined(MX_HAS_INTERLEAVED_COMPLEX) && MX_HAS_INTERLEAVED_COMPLEX
+constexpr bool kInterleavedComplex = true;
+#else
+constexpr bool kInterleavedComplex = false;
+#endif
+
+// Rows times columns without the 32-bit wrap of mxGetM * mxGetN.
+std::size_t rowsTimesColumns(const mxArray* array);
+
+// Real part of element `index` (column-major) of any numeric, logical or char array, as a
+// double; sparse arrays read their implicit zeros.  Never raises and never reads past the
+// data: an index beyond the array, or a class without numeric data, gives 0.
+double elementValue(const mxArray* array, std::size_t index);
+
+// mxGetScalar without the host's raising on empty, cell and structure arrays (they give 0).
+double scalarValue(const mxArray* array);
+
+// Every character of a char array, low 8 bits of each (Octave's mxChar is 8-bit, MATLAB's
+// 16-bit); an empty string for anything else.
+std::string charText(const mxArray* array);
+
+// Copies at most `count` characters of a char array into `buffer` as bytes and returns how
+// many were copied (the host-neutral form of mxGetNChars).
+std::size_t copyChars(const mxArray* array, char* buffer, std::size_t count);
+
+// Field `name` of element `index` of a structure array; null for a non-structure, a missing
+// field or an index out of range (Octave raises where MATLAB returns null).
+const mxArray* structField(const mxArray* array, std::size_t index, const char* name);
+
+// A numeric array whose elements the caller writes in full, so the host need not clear it.
+mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t* dimensions, mxClassID classId);
+
+// Raises the host error; `message` is passed as data, never as a format.  Does not return.
+[[noreturn]] void raiseError(const char* identifier, const char* message);
+
+// Registers the routine the host calls when it unloads the module.
+void registerExitHook(void (*hook)());
+
+}  // namespace qorin::host
