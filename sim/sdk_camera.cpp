@@ -1,0 +1,415 @@
+// sdk_camera.cpp - simulated SDK entry points for cameras, format and display, capture, conversion and properties.
+#include "sim/sim_internal.h"
+
+#include <algorithm>
+
+using namespace qorinsim;
+
+namespace {
+
+// Everything that belongs to one open session of a camera; its setup stays.
+void endSession(CameraState& camera) {
+    camera.open_ = false;
+    camera.handle_ = 0;
+    camera.streaming_ = false;
+    camera.window_ = false;
+    camera.windowWidth_ = 0;
+    camera.windowHeight_ = 0;
+    camera.fastFrames_ = false;
+    camera.fastSettings_ = SnapshotSettings{};
+    camera.hasSnapshotFormat_ = false;
+    camera.snapshotFormat_ = FrameFormat{};
+    camera.registrations_.clear();
+}
+
+const FrameFormat& knownSnapshotFormat(const CameraState& camera) {
+    return camera.hasSnapshotFormat_ ? camera.snapshotFormat_ : camera.format_;
+}
+
+void rememberSnapshotFormat(CameraState& camera, const SnapshotSettings& settings) {
+    camera.hasSnapshotFormat_ = true;
+    camera.snapshotFormat_ = settings.format;
+}
+
+float propertyValue(const CameraState& camera, uint32_t number) {
+    auto it = camera.properties_.find(number);
+    return it == camera.properties_.end() ? 0.0f : it->second.value_;
+}
+
+int32_t fillImageFormat(Call& call, const FrameFormat& source, ImageFormat* format) {
+    Geometry geometry;
+    if (format == nullptr || !captureGeometry(source, geometry)) return call.fail(kErrorInvalidArgument);
+    format->Width = static_cast<uint32_t>(geometry.columns_);
+    format->Height = static_cast<uint32_t>(geometry.rows_);
+    format->PixelFormat = source.pixelFormat;
+    format->ImageSize = static_cast<uint32_t>(geometry.bytes());
+    return call.ok();
+}
+
+int32_t capture(Call& call, CameraState& camera, const FrameFormat& format, void* buffer) {
+    uint32_t error = 0;
+    if (!deliverFrame(camera, format, buffer, error)) return call.fail(error);
+    return call.ok();
+}
+
+int32_t convert(const char* name, Conversion conversion, QorinHandle handle, void* destination, const void* source,
+                uint32_t columns, uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
+    // The source frame is not logged: its size is implied and a long run would fill the log.
+    Call call(name, handle,
+              {logEmpty(), logEmpty(), logNumber(columns), logNumber(rows), logNumber(pixelFormat), logParams(params)});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    if (params == nullptr ||
+        !convertFrame(conversion, isColour(*camera), destination, source, columns, rows, pixelFormat))
+        return call.fail(kErrorInvalidArgument);
+    return call.ok();
+}
+
+}  // namespace
+
+// Cameras
+
+int32_t QorinNumCameras(void) {
+    Call call("QorinNumCameras", {});
+    if (call.injected()) return -1;
+    if (state().attached_ < 0) {
+        call.fail(kErrorNotAttached);
+        return -1;
+    }
+    return call.succeed(state().attached_);
+}
+
+QorinHandle QorinCameraOpen(int32_t cameraNumber) {
+    Call call("QorinCameraOpen", {logNumber(cameraNumber)});
+    if (call.injected()) return nullptr;
+    if (cameraNumber < 1 || cameraNumber > state().attached_) {
+        call.fail(kErrorNotAttached);
+        return nullptr;
+    }
+    CameraState& camera = *qorinsim::camera(cameraNumber);
+    if (camera.open_) {
+        call.fail(kErrorAlreadyOpen);
+        return nullptr;
+    }
+    endSession(camera);
+    camera.open_ = true;
+    camera.handle_ = issueToken(cameraNumber);
+    return call.succeed(reinterpret_cast<QorinHandle>(camera.handle_));
+}
+
+int32_t QorinCameraClose(QorinHandle handle) {
+    Call call("QorinCameraClose", handle, {});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    endSession(*camera);
+    return call.ok();
+}
+
+int32_t QorinCameraReset(QorinHandle handle) {
+    Call call("QorinCameraReset", handle, {});
+    return call.begin() == nullptr ? 0 : call.ok();
+}
+
+uint32_t QorinGetLastError(void) {
+    Call call("QorinGetLastError", {});
+    return state().lastError_;
+}
+
+// Format and display
+
+int32_t QorinGetFormat(QorinHandle handle, FrameFormat* format, float* frameRate) {
+    Call call("QorinGetFormat", handle, {logEmpty(), logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    if (format == nullptr || frameRate == nullptr) return call.fail(kErrorInvalidArgument);
+    *format = camera->format_;
+    *frameRate = camera->frameRate_;
+    return call.ok();
+}
+
+int32_t QorinSetFormat(QorinHandle handle, const FrameFormat* format, float frameRate) {
+    Call call("QorinSetFormat", handle, {logFormat(format), logNumber(frameRate)});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    if (format == nullptr || format->xBinSub == 0 || format->yBinSub == 0 || !(frameRate > 0.0f))
+        return call.fail(kErrorInvalidArgument);
+    if (format->width > static_cast<double>(propertyValue(*camera, QORIN_PROP_MAX_WIDTH)) ||
+        format->height > static_cast<double>(propertyValue(*camera, QORIN_PROP_MAX_HEIGHT)))
+        return call.fail(kErrorInvalidArgument);
+    if (format->pixelFormat != QORIN_PIXEL_8BIT && format->pixelFormat != QORIN_PIXEL_16BIT &&
+        format->pixelFormat != QORIN_PIXEL_YUV422)
+        return call.fail(kErrorInvalidArgument);
+    camera->format_ = *format;
+    camera->frameRate_ = frameRate;
+    return call.ok();
+}
+
+int32_t QorinEnumAvailableFrameRates(QorinHandle handle, uint32_t count, float* rates) {
+    Call call("QorinEnumAvailableFrameRates", handle, {logNumber(count), logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    const auto available = static_cast<int32_t>(camera->frameRates_.size());
+    if (count == 0) return call.succeed(available);
+    if (rates == nullptr) return call.fail(kErrorInvalidArgument);
+    std::copy_n(camera->frameRates_.begin(), std::min<std::size_t>(count, camera->frameRates_.size()), rates);
+    return call.succeed(available);
+}
+
+int32_t QorinStreamVideoControl(QorinHandle handle, uint32_t mode, QorinWindow window) {
+    Call call("QorinStreamVideoControl", handle, {logNumber(mode), logPointer(window)});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    camera->streaming_ = mode != QORIN_STREAM_STOP;
+    return call.ok();
+}
+
+int32_t QorinCreateDisplayWindow(QorinHandle handle, const char* title, uint32_t style, int32_t x, int32_t y,
+                                 int32_t width, int32_t height, QorinWindow parent, void* menu) {
+    Call call("QorinCreateDisplayWindow", handle,
+              {logText(title), logNumber(style), logNumber(x), logNumber(y), logNumber(width), logNumber(height),
+               logPointer(parent), logPointer(menu)});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    camera->window_ = true;
+    camera->windowWidth_ = width;
+    camera->windowHeight_ = height;
+    return call.ok();
+}
+
+int32_t QorinDestroyDisplayWindow(QorinHandle handle) {
+    Call call("QorinDestroyDisplayWindow", handle, {});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    camera->window_ = false;
+    camera->windowWidth_ = 0;
+    camera->windowHeight_ = 0;
+    return call.ok();
+}
+
+int32_t QorinAdjustDisplayWindow(QorinHandle handle, const char* title, int32_t x, int32_t y, int32_t width,
+                                 int32_t height) {
+    Call call("QorinAdjustDisplayWindow", handle,
+              {logText(title), logNumber(x), logNumber(y), logNumber(width), logNumber(height)});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    if (camera->window_) {
+        camera->windowWidth_ = width;
+        camera->windowHeight_ = height;
+    }
+    return call.ok();
+}
+
+int32_t QorinDisplayPropertyPage(QorinHandle handle, QorinWindow parent) {
+    Call call("QorinDisplayPropertyPage", handle, {logPointer(parent)});
+    return call.begin() == nullptr ? 0 : call.ok();
+}
+
+int32_t QorinDisplayVideoFormatPage(QorinHandle handle, QorinWindow parent) {
+    Call call("QorinDisplayVideoFormatPage", handle, {logPointer(parent)});
+    return call.begin() == nullptr ? 0 : call.ok();
+}
+
+int32_t QorinGetStillImageFormat(QorinHandle handle, ImageFormat* format) {
+    Call call("QorinGetStillImageFormat", handle, {logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    return fillImageFormat(call, knownSnapshotFormat(*camera), format);
+}
+
+int32_t QorinGetVideoImageFormat(QorinHandle handle, ImageFormat* format) {
+    Call call("QorinGetVideoImageFormat", handle, {logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    return fillImageFormat(call, camera->format_, format);
+}
+
+// Capture
+
+int32_t QorinTakeVideo(QorinHandle handle, uint32_t frames, void* buffer) {
+    Call call("QorinTakeVideo", handle, {logNumber(frames), logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    Geometry geometry;
+    if (buffer == nullptr || !captureGeometry(camera->format_, geometry)) return call.fail(kErrorInvalidArgument);
+    auto* out = static_cast<uint8_t*>(buffer);
+    for (uint32_t k = 0; k < frames; ++k) {
+        uint32_t error = 0;
+        if (!deliverFrame(*camera, camera->format_, out + k * geometry.bytes(), error)) return call.fail(error);
+    }
+    return call.ok();
+}
+
+int32_t QorinTakeSnapshot(QorinHandle handle, SnapshotSettings* settings, void* buffer) {
+    const SnapshotSettings* table[] = {settings};
+    Call call("QorinTakeSnapshot", handle, {logSettings(table, 1), logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    if (settings == nullptr) return call.fail(kErrorInvalidArgument);
+    rememberSnapshotFormat(*camera, *settings);
+    return capture(call, *camera, settings->format, buffer);
+}
+
+int32_t QorinEnableFastFrames(QorinHandle handle, SnapshotSettings* settings) {
+    const SnapshotSettings* table[] = {settings};
+    Call call("QorinEnableFastFrames", handle, {logSettings(table, 1)});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    if (settings == nullptr) return call.fail(kErrorInvalidArgument);
+    camera->fastFrames_ = true;
+    camera->fastSettings_ = *settings;
+    rememberSnapshotFormat(*camera, *settings);
+    return call.ok();
+}
+
+int32_t QorinTakeFastFrame(QorinHandle handle, void* buffer) {
+    Call call("QorinTakeFastFrame", handle, {logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    return capture(call, *camera, knownSnapshotFormat(*camera), buffer);
+}
+
+int32_t QorinDisableFastFrames(QorinHandle handle) {
+    Call call("QorinDisableFastFrames", handle, {});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    camera->fastFrames_ = false;
+    return call.ok();
+}
+
+QorinSyncHandle QorinEnableSynchronousSnapshots(uint32_t count, QorinHandle* cameras, SnapshotSettings** settings) {
+    LogValue handles = logEmpty();
+    if (cameras != nullptr) {
+        std::vector<double> numbers(count);
+        for (uint32_t k = 0; k < count; ++k) numbers[k] = cameraOfHandle(cameras[k]);
+        handles = logDoubles(std::move(numbers));
+    }
+    Call call("QorinEnableSynchronousSnapshots",
+              {logNumber(count), std::move(handles), logSettings(settings, settings == nullptr ? 0 : count)});
+    if (call.injected()) return nullptr;
+    if (count == 0 || cameras == nullptr || settings == nullptr) {
+        call.fail(kErrorInvalidArgument);
+        return nullptr;
+    }
+    SyncSession session;
+    for (uint32_t k = 0; k < count; ++k) {
+        CameraState* camera = openCamera(cameras[k]);
+        if (camera == nullptr) {
+            call.fail(kErrorInvalidHandle);
+            return nullptr;
+        }
+        if (settings[k] == nullptr) {
+            call.fail(kErrorInvalidArgument);
+            return nullptr;
+        }
+        session.cameras_.push_back(cameraOfHandle(cameras[k]));
+        // Copied: the caller's records need not outlive this call.
+        session.settings_.push_back(*settings[k]);
+    }
+    for (uint32_t k = 0; k < count; ++k) rememberSnapshotFormat(*openCamera(cameras[k]), *settings[k]);
+    uintptr_t token = issueSessionToken();
+    state().syncSessions_[token] = std::move(session);
+    return call.succeed(reinterpret_cast<QorinSyncHandle>(token));
+}
+
+int32_t QorinTakeSynchronousSnapshots(QorinSyncHandle sync, void** buffers) {
+    Call call("QorinTakeSynchronousSnapshots", {logEmpty()});
+    if (call.injected()) return 0;
+    auto it = state().syncSessions_.find(reinterpret_cast<uintptr_t>(sync));
+    if (it == state().syncSessions_.end()) return call.fail(kErrorInvalidHandle);
+    if (buffers == nullptr) return call.fail(kErrorInvalidArgument);
+    const SyncSession& session = it->second;
+    for (std::size_t k = 0; k < session.cameras_.size(); ++k) {
+        CameraState& camera = *qorinsim::camera(session.cameras_[k]);
+        if (!camera.open_) return call.fail(kErrorInvalidHandle);
+        uint32_t error = 0;
+        if (!deliverFrame(camera, session.settings_[k].format, buffers[k], error)) return call.fail(error);
+    }
+    return call.ok();
+}
+
+int32_t QorinDisableSynchronousSnapshots(QorinSyncHandle sync) {
+    Call call("QorinDisableSynchronousSnapshots", {});
+    if (call.injected()) return 0;
+    if (state().syncSessions_.erase(reinterpret_cast<uintptr_t>(sync)) == 0) return call.fail(kErrorInvalidHandle);
+    return call.ok();
+}
+
+int32_t QorinSaveImageEx(QorinHandle handle, uint32_t columns, uint32_t rows, uint32_t pixelFormat,
+                         const void* data, const char* fileName) {
+    Call call("QorinSaveImageEx", handle,
+              {logNumber(columns), logNumber(rows), logNumber(pixelFormat), logEmpty(), logText(fileName)});
+    if (call.begin() == nullptr) return 0;
+    uint32_t error = 0;
+    if (!writePnm(fileName, columns, rows, pixelFormat, data, error)) return call.fail(error);
+    return call.ok();
+}
+
+// Conversion
+
+int32_t QorinConvertFrameToRgb24(QorinHandle handle, void* destination, const void* source, uint32_t columns,
+                                 uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
+    return convert("QorinConvertFrameToRgb24", Conversion::kRgb24, handle, destination, source, columns, rows,
+                   pixelFormat, params);
+}
+
+int32_t QorinConvertFrameToRgb48(QorinHandle handle, void* destination, const void* source, uint32_t columns,
+                                 uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
+    return convert("QorinConvertFrameToRgb48", Conversion::kRgb48, handle, destination, source, columns, rows,
+                   pixelFormat, params);
+}
+
+int32_t QorinConvertFrameToGreyscale8(QorinHandle handle, void* destination, const void* source, uint32_t columns,
+                                      uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
+    return convert("QorinConvertFrameToGreyscale8", Conversion::kGrey8, handle, destination, source, columns, rows,
+                   pixelFormat, params);
+}
+
+int32_t QorinConvertFrameToGreyscale16(QorinHandle handle, void* destination, const void* source, uint32_t columns,
+                                       uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
+    return convert("QorinConvertFrameToGreyscale16", Conversion::kGrey16, handle, destination, source, columns, rows,
+                   pixelFormat, params);
+}
+
+// Properties
+
+int32_t QorinGetProperty(QorinHandle handle, uint32_t property, float* value, uint32_t* flags) {
+    Call call("QorinGetProperty", handle, {logNumber(property), logEmpty(), logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    if (value == nullptr || flags == nullptr) return call.fail(kErrorInvalidArgument);
+    auto it = camera->properties_.find(property);
+    // A property the camera has no entry for reads as zero, like an unused control.
+    *value = it == camera->properties_.end() ? 0.0f : it->second.value_;
+    *flags = it == camera->properties_.end() ? 0u : it->second.flags_;
+    return call.ok();
+}
+
+int32_t QorinSetProperty(QorinHandle handle, uint32_t property, float value, uint32_t flags) {
+    Call call("QorinSetProperty", handle, {logNumber(property), logNumber(value), logNumber(flags)});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    Property& entry = camera->properties_[property];
+    if (entry.hasRange_ && !(value >= entry.minimum_ && value <= entry.maximum_))
+        return call.fail(kErrorInvalidArgument);
+    entry.value_ = value;
+    entry.flags_ = flags;
+    return call.ok();
+}
+
+int32_t QorinPropertyRange(QorinHandle handle, uint32_t property, float* minimum, float* maximum, uint32_t* steps,
+                           uint32_t* flags) {
+    Call call("QorinPropertyRange", handle, {logNumber(property), logEmpty(), logEmpty(), logEmpty(), logEmpty()});
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    if (minimum == nullptr || maximum == nullptr || steps == nullptr || flags == nullptr)
+        return call.fail(kErrorInvalidArgument);
+    Property entry;
+    auto it = camera->properties_.find(property);
+    if (it != camera->properties_.end()) entry = it->second;
+    // Without a range a property spans just its current value.
+    *minimum = entry.hasRange_ ? entry.minimum_ : entry.value_;
+    *maximum = entry.hasRange_ ? entry.maximum_ : entry.value_;
+    *steps = entry.hasRange_ ? entry.steps_ : 0u;
+    *flags = entry.flags_;
+    return call.ok();
+}

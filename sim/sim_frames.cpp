@@ -1,0 +1,226 @@
+// sim_frames.cpp - frames the simulated cameras deliver, the SDK's frame conversions and the PNM writer.
+#include "sim/sim_internal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace qorinsim {
+namespace {
+
+using Rgb = std::array<uint8_t, 3>;
+
+// Colour bars in the usual broadcast order, at studio levels so that a clipped picture shows.
+constexpr std::array<Rgb, 8> kBars = {{{235, 235, 235},
+                                       {235, 235, 16},
+                                       {16, 235, 235},
+                                       {16, 235, 16},
+                                       {235, 16, 235},
+                                       {235, 16, 16},
+                                       {16, 16, 235},
+                                       {16, 16, 16}}};
+constexpr Rgb kWhite = {255, 255, 255};
+constexpr Rgb kBlack = {0, 0, 0};
+constexpr Rgb kDark = {40, 40, 40};
+constexpr int kCounterBits = 16;
+
+inline uint8_t luma(const Rgb& c) { return static_cast<uint8_t>((77 * c[0] + 150 * c[1] + 29 * c[2]) >> 8); }
+
+inline void store(uint8_t* buffer, uint64_t index, uint32_t sampleBytes, uint8_t value) {
+    if (sampleBytes == 1) {
+        buffer[index] = value;
+    } else {
+        // Full-scale 16-bit sample (v * 257), stored little-endian like the camera's words.
+        buffer[2 * index] = value;
+        buffer[2 * index + 1] = value;
+    }
+}
+
+inline uint32_t readSample(const uint8_t* source, uint64_t index, bool wide) {
+    if (!wide) return source[index];
+    return static_cast<uint32_t>(source[2 * index]) | (static_cast<uint32_t>(source[2 * index + 1]) << 8);
+}
+
+inline void writeSample(uint8_t* destination, uint64_t index, bool wide, uint32_t value) {
+    if (!wide) {
+        destination[index] = static_cast<uint8_t>(value);
+    } else {
+        destination[2 * index] = static_cast<uint8_t>(value & 0xFF);
+        destination[2 * index + 1] = static_cast<uint8_t>(value >> 8);
+    }
+}
+
+}  // namespace
+
+bool captureGeometry(const FrameFormat& format, Geometry& geometry) {
+    if (format.xBinSub == 0 || format.yBinSub == 0) return false;
+    geometry.columns_ = format.width / format.xBinSub;
+    geometry.rows_ = format.height / format.yBinSub;
+    // Only pixel format 1 has 2-byte samples; every other value is delivered as bytes.
+    geometry.sampleBytes_ = format.pixelFormat == QORIN_PIXEL_16BIT ? 2 : 1;
+    return true;
+}
+
+void renderChart(const Geometry& geometry, bool colour, uint64_t counter, uint8_t* buffer) {
+    const uint64_t columns = geometry.columns_;
+    const uint64_t rows = geometry.rows_;
+    if (columns == 0 || rows == 0) return;
+
+    // The chart is drawn per band from column tables, so each sample costs a lookup.
+    std::vector<Rgb> bars(columns), ramp(columns), mover(columns), bits(columns);
+    const uint64_t moverWidth = std::max<uint64_t>(1, columns / 16);
+    const uint64_t moverStart = (counter * std::max<uint64_t>(1, columns / 64)) % columns;
+    for (uint64_t j = 0; j < columns; ++j) {
+        bars[j] = kBars[j * kBars.size() / columns];
+        auto level = static_cast<uint8_t>(columns > 1 ? j * 255 / (columns - 1) : 128);
+        ramp[j] = Rgb{level, level, level};
+        bool inMover = (j + columns - moverStart) % columns < moverWidth;
+        mover[j] = inMover ? kWhite : kDark;
+        uint64_t bit = j * kCounterBits / columns;  // most significant bit on the left
+        bits[j] = ((counter >> (kCounterBits - 1 - bit)) & 1) ? kWhite : kDark;
+    }
+    // Orientation marker: a black square at the top-left corner with a white quarter in its
+    // own top-left corner, so a mirrored or flipped picture is obvious.
+    const uint64_t marker = std::max<uint64_t>(1, std::min(rows, columns) / 8);
+    const uint64_t markerDot = std::max<uint64_t>(1, marker / 2);
+
+    for (uint64_t i = 0; i < rows; ++i) {
+        const std::vector<Rgb>* band = &bars;
+        if (i >= rows * 5 / 8) band = &ramp;
+        if (i >= rows * 6 / 8) band = &mover;
+        if (i >= rows * 7 / 8) band = &bits;
+        for (uint64_t j = 0; j < columns; ++j) {
+            Rgb c = (*band)[j];
+            if (i < marker && j < marker) c = (i < markerDot && j < markerDot) ? kWhite : kBlack;
+            uint8_t value;
+            if (colour) {
+                // RGGB: red at even row and even column, blue at odd row and odd column.
+                int channel = static_cast<int>(i % 2) + static_cast<int>(j % 2);
+                value = c[channel];
+            } else {
+                value = luma(c);
+            }
+            store(buffer, i * columns + j, geometry.sampleBytes_, value);
+        }
+    }
+}
+
+bool deliverFrame(CameraState& camera, const FrameFormat& format, void* buffer, uint32_t& error) {
+    Geometry geometry;
+    if (buffer == nullptr || !captureGeometry(format, geometry)) {
+        error = kErrorInvalidArgument;
+        return false;
+    }
+    auto* out = static_cast<uint8_t*>(buffer);
+    if (!camera.frames_.empty()) {
+        const Frame& frame = camera.frames_[camera.nextFrame_ % camera.frames_.size()];
+        if (frame.rows_ != geometry.rows_ || frame.columns_ != geometry.columns_ ||
+            frame.sampleBytes_ != geometry.sampleBytes_ || frame.data_.size() != geometry.bytes()) {
+            error = kErrorInvalidArgument;
+            return false;
+        }
+        if (!frame.data_.empty()) std::memcpy(out, frame.data_.data(), frame.data_.size());
+        camera.nextFrame_ = (camera.nextFrame_ + 1) % camera.frames_.size();
+    } else {
+        renderChart(geometry, isColour(camera), camera.frameCounter_, out);
+    }
+    ++camera.frameCounter_;
+    return true;
+}
+
+bool convertFrame(Conversion conversion, bool colour, void* destination, const void* source, uint32_t columns,
+                  uint32_t rows, uint32_t pixelFormat) {
+    if (destination == nullptr || source == nullptr) return false;
+    const bool wideIn = pixelFormat == QORIN_PIXEL_16BIT;
+    const bool wideOut = conversion == Conversion::kRgb48 || conversion == Conversion::kGrey16;
+    // A 16-bit result needs 16-bit input: the caller sized its buffer from 1-byte samples.
+    if (wideOut && !wideIn) return false;
+    const bool rgb = conversion == Conversion::kRgb24 || conversion == Conversion::kRgb48;
+    const int narrow = wideIn && !wideOut ? 8 : 0;  // 16-bit input into 8-bit output keeps the high byte
+
+    const auto* in = static_cast<const uint8_t*>(source);
+    auto* out = static_cast<uint8_t*>(destination);
+    const uint64_t cols = columns;
+    for (uint64_t i = 0; i < rows; ++i) {
+        const uint64_t top = i - i % 2;
+        const uint64_t bottom = std::min<uint64_t>(top + 1, rows - 1);
+        for (uint64_t j = 0; j < cols; ++j) {
+            const uint64_t pixel = i * cols + j;
+            uint32_t red, green, blue, grey;
+            if (!colour) {
+                red = green = blue = grey = readSample(in, pixel, wideIn);
+            } else {
+                const uint64_t left = j - j % 2;
+                const uint64_t right = std::min<uint64_t>(left + 1, cols - 1);
+                const uint32_t r = readSample(in, top * cols + left, wideIn);
+                const uint32_t g1 = readSample(in, top * cols + right, wideIn);
+                const uint32_t g2 = readSample(in, bottom * cols + left, wideIn);
+                const uint32_t b = readSample(in, bottom * cols + right, wideIn);
+                red = r;
+                green = (g1 + g2) / 2;
+                blue = b;
+                grey = (r + g1 + g2 + b) / 4;
+            }
+            if (rgb) {
+                writeSample(out, 3 * pixel, wideOut, blue >> narrow);
+                writeSample(out, 3 * pixel + 1, wideOut, green >> narrow);
+                writeSample(out, 3 * pixel + 2, wideOut, red >> narrow);
+            } else {
+                writeSample(out, pixel, wideOut, grey >> narrow);
+            }
+        }
+    }
+    return true;
+}
+
+bool writePnm(const char* fileName, uint32_t columns, uint32_t rows, uint32_t pixelFormat, const void* data,
+              uint32_t& error) {
+    bool rgb;
+    bool wide;
+    switch (pixelFormat) {
+        case QORIN_PIXEL_8BIT: rgb = false; wide = false; break;
+        case QORIN_PIXEL_16BIT: rgb = false; wide = true; break;
+        case QORIN_PIXEL_RGB24: rgb = true; wide = false; break;
+        case QORIN_PIXEL_RGB48: rgb = true; wide = true; break;
+        default: error = kErrorInvalidArgument; return false;
+    }
+    if (fileName == nullptr || data == nullptr) {
+        error = kErrorInvalidArgument;
+        return false;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName, "wb"), &std::fclose);
+    if (!file) {
+        error = kErrorFileWrite;
+        return false;
+    }
+    bool good = std::fprintf(file.get(), "%s\n%u %u\n%u\n", rgb ? "P6" : "P5", columns, rows,
+                             wide ? 65535u : 255u) > 0;
+    const auto* in = static_cast<const uint8_t*>(data);
+    const uint64_t channels = rgb ? 3 : 1;
+    const uint64_t sampleBytes = wide ? 2 : 1;
+    const uint64_t rowBytes = uint64_t{columns} * channels * sampleBytes;
+    std::vector<uint8_t> line(rowBytes);
+    for (uint64_t i = 0; good && i < rows; ++i) {
+        const uint8_t* src = in + i * rowBytes;
+        for (uint64_t j = 0; j < columns; ++j) {
+            for (uint64_t c = 0; c < channels; ++c) {
+                // The SDK's pictures are blue first; PNM wants red first.
+                const uint64_t from = (j * channels + (rgb ? 2 - c : c)) * sampleBytes;
+                const uint64_t to = (j * channels + c) * sampleBytes;
+                if (wide) {
+                    line[to] = src[from + 1];  // PNM is big-endian
+                    line[to + 1] = src[from];
+                } else {
+                    line[to] = src[from];
+                }
+            }
+        }
+        good = rowBytes == 0 || std::fwrite(line.data(), 1, rowBytes, file.get()) == rowBytes;
+    }
+    if (std::fclose(file.release()) != 0) good = false;
+    if (!good) error = kErrorFileWrite;
+    return good;
+}
+
+}  // namespace qorinsim

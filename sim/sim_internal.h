@@ -1,0 +1,95 @@
+// sim_internal.h - state, call recording and frame services shared by the simulator's SDK entry points.
+#pragma once
+
+#include "sim/sim_control.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace qorinsim {
+
+struct SyncSession {
+    std::vector<int> cameras_;
+    std::vector<SnapshotSettings> settings_;
+};
+
+struct Simulator {
+    std::array<CameraState, kMaxCameras> cameras_;
+    int attached_ = 1;
+    uint32_t lastError_ = 0;
+    int32_t interfaceSelector_ = 0;
+    std::map<uintptr_t, SyncSession> syncSessions_;
+};
+
+Simulator& state();
+// A fresh camera n with every default.
+CameraState defaultCamera(int number);
+// Opaque tokens standing for handles: never dereferenced, only looked up.
+uintptr_t issueToken(int number);
+uintptr_t issueSessionToken();
+uintptr_t issueRegistrationToken(int number);
+CameraState* openCamera(const void* handle);
+
+// Values for the call log.
+LogValue logEmpty();
+LogValue logNumber(double value);
+LogValue logPointer(const void* pointer);  // null as [], else the signed pointer value
+LogValue logBytes(const void* data, std::size_t count);
+LogValue logFloats(const float* data, std::size_t count);
+LogValue logDoubles(std::vector<double> values);
+LogValue logText(const char* text);
+LogValue logFormat(const FrameFormat* format);
+LogValue logSettings(const SnapshotSettings* const* settings, std::size_t count);
+LogValue logParams(const ConversionParams* params);
+
+// One SDK call: logs it on construction, then applies injected faults and handle checks.
+class Call {
+public:
+    Call(const char* name, const void* handle, std::vector<LogValue> args);  // per-camera call
+    Call(const char* name, std::vector<LogValue> args);                      // call without a handle
+
+    // True when an injected fault makes this call fail; the last error is set.
+    bool injected();
+    // The open camera of the handle, or nullptr when a fault fires or the handle is not
+    // an open camera (last error set in both cases).
+    CameraState* begin();
+    int32_t fail(uint32_t error);
+    int32_t ok() { return succeed<int32_t>(1); }
+    template <typename T>
+    T succeed(T value) {
+        countSuccess();
+        return value;
+    }
+
+private:
+    void countSuccess();
+
+    const char* name_;
+    const void* handle_;
+};
+
+// Frames and conversions.
+struct Geometry {
+    uint64_t columns_ = 0;
+    uint64_t rows_ = 0;
+    uint32_t sampleBytes_ = 1;
+    uint64_t bytes() const { return columns_ * rows_ * sampleBytes_; }
+};
+// False for a zero binning factor.
+bool captureGeometry(const FrameFormat& format, Geometry& geometry);
+// Fills buffer with the next frame of the camera; false (with the error) when it cannot.
+bool deliverFrame(CameraState& camera, const FrameFormat& format, void* buffer, uint32_t& error);
+void renderChart(const Geometry& geometry, bool colour, uint64_t counter, uint8_t* buffer);
+
+enum class Conversion { kRgb24, kRgb48, kGrey8, kGrey16 };
+bool convertFrame(Conversion conversion, bool colour, void* destination, const void* source, uint32_t columns,
+                  uint32_t rows, uint32_t pixelFormat);
+// Binary PNM writer; error set on failure.
+bool writePnm(const char* fileName, uint32_t columns, uint32_t rows, uint32_t pixelFormat, const void* data,
+              uint32_t& error);
+
+bool isColour(const CameraState& camera);
+
+}  // namespace qorinsim
