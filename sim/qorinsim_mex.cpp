@@ -15,7 +15,7 @@ namespace {
 using qorinsim::CameraState;
 using qorinsim::LogValue;
 
-[[noreturn]] void fail(const std::string& message) { throw std::runtime_error("qorinsim: " + message); }
+[[noreturn]] void fail(const std::string& message) { throw std::runtime_error(message); }
 
 // Argument readers: every class is checked before the MEX API is asked for a value, since
 // the API raises on arrays of the wrong kind and that would bypass our own messages.
@@ -464,7 +464,7 @@ extern "C" __attribute__((visibility("default"))) void mexFunction(int nlhs, mxA
     } catch (const std::exception& e) {
         error = e.what();
     } catch (...) {
-        error = "qorinsim: unexpected failure";
+        error = "unexpected failure";
     }
     // Raised outside the handlers: the host's error unwinds with its own exception.
     if (!error.empty()) mexErrMsgIdAndTxt("qorinsim:error", "%s", error.c_str());
