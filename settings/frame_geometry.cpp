@@ -1,0 +1,200 @@
+// frame_geometry.cpp - frame size, offsets, 16-bit video and the frame format as a MATLAB structure.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "camera/session.h"
+#include "gateway/errors.h"
+#include "gateway/handlers.h"
+#include "platform/mex_host.h"
+#include "settings/format_conversions.h"
+
+namespace qorin {
+namespace {
+
+// Field order of the MATLAB frame-format structure; code 62 builds it in this order and
+// code 63 reads it in this order.
+constexpr std::array<const char*, 10> kFormatFields = {"width",   "height",  "xOffset", "yOffset",     "xBinSub",
+                                                       "yBinSub", "xFlags",  "yFlags",  "pixelFormat", "frameRate"};
+
+constexpr const char* kGet16BitNotConnected = "Could not get 16-bit status. Camera %d is not connected.";
+
+// Reads the current video format of a connected camera into `format` and `frameRate`.
+void readFormat(const CAMERA& camera, FrameFormat& format, float& frameRate, const char* failMessage) {
+    if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) failSdk(failMessage);
+}
+
+// The code-11 procedure: refreshes the camera's cached 16-bit video flag from the SDK.
+bool refresh16BitVideo(std::int32_t cameraNumber) {
+    CAMERA& camera = connectedCamera(cameraNumber, kGet16BitNotConnected);
+    FrameFormat format{};
+    float frameRate = 0.0f;
+    readFormat(camera, format, frameRate, "Unable to get current frame format.");
+    camera.video16Bit = format.pixelFormat != 0 ? 1 : 0;
+    return camera.video16Bit != 0;
+}
+
+// The ten fields of a frame-format structure, each checked to be there and to be a real
+// numeric scalar before any is read, so a malformed structure never reaches the SDK.
+std::array<double, kFormatFields.size()> formatStructValues(const mxArray* structure) {
+    if (structure == nullptr || !mxIsStruct(structure) || host::rowsTimesColumns(structure) != 1 ||
+        mxGetNumberOfDimensions(structure) != 2) {
+        failValue("Frame format must be a 1-by-1 structure.");
+    }
+    std::array<double, kFormatFields.size()> values{};
+    for (std::size_t k = 0; k < kFormatFields.size(); ++k) {
+        const mxArray* field = host::structField(structure, 0, kFormatFields[k]);
+        if (field == nullptr) {
+            failValue(std::string("Frame format field '") + kFormatFields[k] + "' is missing.");
+        }
+        if (!isIntegerScalar(field)) {
+            failValue(std::string("Frame format field '") + kFormatFields[k] + "' must be a real numeric scalar.");
+        }
+        values[k] = host::elementValue(field, 0);
+    }
+    return values;
+}
+
+}  // namespace
+
+ArrayPtr handleSetFrameSize(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not set frame size. Camera %d is not connected.");
+    float maxWidth = 0.0f;
+    float maxHeight = 0.0f;
+    std::uint32_t flags = 0;
+    if (QorinGetProperty(camera.handle, QORIN_PROP_MAX_WIDTH, &maxWidth, &flags) == 0 ||
+        QorinGetProperty(camera.handle, QORIN_PROP_MAX_HEIGHT, &maxHeight, &flags) == 0) {
+        failSdk("An error occured wile obtaining the maximum resolution.\n");
+    }
+    // Unsigned on purpose: a negative size reads as a huge one and is refused here.
+    const auto width = static_cast<std::uint32_t>(args.integer(2));
+    const auto height = static_cast<std::uint32_t>(args.integer(3));
+    if (width > truncatedWord(maxWidth) || height > truncatedWord(maxHeight)) {
+        failValue("Invalid resolution selected.");
+    }
+    suspendPreview(camera);
+    FrameFormat& format = scratchFormat();
+    float frameRate = 0.0f;
+    readFormat(camera, format, frameRate, "An error occured while obtaining the frame format.\n");
+    format.width = width;
+    format.height = height;
+    format.xBinSub = 1;
+    format.yBinSub = 1;
+    // The snapshot format follows before the SDK is asked, and keeps the new geometry even
+    // if the SDK refuses it; its depth and flags are the snapshot commands' business.
+    FrameFormat& snapshot = camera.snapshot.format;
+    snapshot.width = format.width;
+    snapshot.height = format.height;
+    snapshot.xOffset = format.xOffset;
+    snapshot.yOffset = format.yOffset;
+    snapshot.xBinSub = 1;
+    snapshot.yBinSub = 1;
+    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
+        failSdk("An error occured while setting the frame size.\n");
+    }
+    resumePreview(camera);
+    return nullptr;
+}
+
+ArrayPtr handleGetFrameSize(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not get frame size. Camera %d is not connected.");
+    FrameFormat format{};
+    float frameRate = 0.0f;
+    readFormat(camera, format, frameRate, "Failed to get the frame format.");
+    return makeDoubleMatrix(2, 1, {static_cast<double>(format.width), static_cast<double>(format.height)});
+}
+
+ArrayPtr handleGetOffset(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not get offset. Camera %d is not connected.");
+    FrameFormat format{};
+    float frameRate = 0.0f;
+    readFormat(camera, format, frameRate, "Failed to get the frame format.");
+    return makeDoubleMatrix(2, 1, {static_cast<double>(format.xOffset), static_cast<double>(format.yOffset)});
+}
+
+ArrayPtr handleSetOffset(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not set the offset. Camera %d is not connected.");
+    const std::int32_t xOffset = args.integer(2);
+    const std::int32_t yOffset = args.integer(3);
+    if (xOffset < 0 || yOffset < 0) failValue("Offsets need to be positive.");
+    // Read while the preview still runs: a failed read leaves the preview untouched.
+    FrameFormat& format = scratchFormat();
+    float frameRate = 0.0f;
+    readFormat(camera, format, frameRate, "Failed to get the frame format.");
+    suspendPreview(camera);
+    format.xOffset = static_cast<std::uint32_t>(xOffset);
+    format.yOffset = static_cast<std::uint32_t>(yOffset);
+    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
+        failSdk("Failed to set the new offset. Offset may be invalid.");
+    }
+    camera.snapshot.format.xOffset = format.xOffset;
+    camera.snapshot.format.yOffset = format.yOffset;
+    resumePreview(camera);
+    return nullptr;
+}
+
+ArrayPtr handleGet16BitVideo(const Args& args) {
+    return makeLogicalScalar(refresh16BitVideo(args.integer(1)));
+}
+
+ArrayPtr handleSet16BitVideo(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not set 16-bit. Camera %d is not connected.");
+    const bool enable = args.logical(2);
+    // Asking for the depth the camera already has must not interrupt its preview.
+    if (refresh16BitVideo(args.integer(1)) == enable) return nullptr;
+    FrameFormat& format = scratchFormat();
+    float frameRate = 0.0f;
+    readFormat(camera, format, frameRate, "Failed to get the frame format.");
+    suspendPreview(camera);
+    format.pixelFormat = enable ? QORIN_PIXEL_16BIT : QORIN_PIXEL_8BIT;
+    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
+        failSdk("Failed to enable 16-bit mode. Mode may not be supported.");
+    }
+    resumePreview(camera);
+    camera.video16Bit = enable ? 1 : 0;
+    return nullptr;
+}
+
+ArrayPtr handleGetFrameFormat(const Args& args) {
+    CAMERA& camera =
+        connectedCamera(args.integer(1), "Could not get current frame format. Camera %d is not connected.");
+    FrameFormat format{};
+    float frameRate = 0.0f;
+    readFormat(camera, format, frameRate, "Failed to get frame format.");
+    const std::array<double, kFormatFields.size()> values = {
+        static_cast<double>(format.width),   static_cast<double>(format.height),
+        static_cast<double>(format.xOffset), static_cast<double>(format.yOffset),
+        static_cast<double>(format.xBinSub), static_cast<double>(format.yBinSub),
+        static_cast<double>(format.xFlags),  static_cast<double>(format.yFlags),
+        static_cast<double>(format.pixelFormat), static_cast<double>(frameRate)};
+    ArrayPtr structure = makeStructArray(1, 1, {kFormatFields[0], kFormatFields[1], kFormatFields[2], kFormatFields[3],
+                                                kFormatFields[4], kFormatFields[5], kFormatFields[6], kFormatFields[7],
+                                                kFormatFields[8], kFormatFields[9]});
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        setStructField(structure.get(), 0, static_cast<int>(k), makeDoubleScalar(values[k]));
+    }
+    return structure;
+}
+
+// Writes every field as given: no preview interruption, no read of the current format, and
+// neither the snapshot format nor the 16-bit flag follows.
+ArrayPtr handleSetFrameFormat(const Args& args) {
+    CAMERA& camera =
+        connectedCamera(args.integer(1), "Could not set new frame format. Camera %d is not connected.");
+    const std::array<double, kFormatFields.size()> values = formatStructValues(args.array(2));
+    FrameFormat format{};
+    format.width = truncatedWord(values[0]);
+    format.height = truncatedWord(values[1]);
+    format.xOffset = truncatedWord(values[2]);
+    format.yOffset = truncatedWord(values[3]);
+    format.xBinSub = truncatedHalfWord(values[4]);
+    format.yBinSub = truncatedHalfWord(values[5]);
+    format.xFlags = truncatedHalfWord(values[6]);
+    format.yFlags = truncatedHalfWord(values[7]);
+    format.pixelFormat = truncatedWord(values[8]);
+    const auto frameRate = static_cast<float>(values[9]);
+    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) failSdk("Failed to set new frame format.");
+    return nullptr;
+}
+
+}  // namespace qorin
