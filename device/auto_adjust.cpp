@@ -1,0 +1,105 @@
+// auto_adjust.cpp - one-shot exposure, iris and white balance, camera reset and the automatic ROI.
+#include <cstdint>
+
+#include "camera/camera_table.h"
+#include "gateway/errors.h"
+#include "gateway/handlers.h"
+
+namespace qorin {
+namespace {
+
+constexpr const char* kAutoWhiteBalanceNotConnected =
+    "Could not perform one shot auto-white balance. Camera %d is not connected.";
+constexpr const char* kAutoWhiteBalanceFailed = "Failed to perform one shot auto-white balance.";
+constexpr const char* kDigitalWhiteBalanceNotConnected =
+    "Could not perform digital white balance. Camera %d is not connected.";
+constexpr const char* kDigitalWhiteBalanceFailed = "Failed to perform digital white balance.";
+
+// The SDK takes the target of exposure and iris as a byte: the low 8 bits of the integer.
+std::uint8_t targetByte(std::int32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
+
+}  // namespace
+
+ArrayPtr handleAutoExposure(const Args& args) {
+    CAMERA& camera =
+        connectedCamera(args.integer(1), "Could not perform one shot auto-exposure. Camera %d is not connected.");
+    if (QorinOneShotAutoExposure(camera.handle, targetByte(args.integer(2)), args.integer(3), args.integer(4),
+                                 args.integer(5), args.integer(6)) == 0) {
+        failSdk("Failed to perform one shot auto-exposure.");
+    }
+    return nullptr;
+}
+
+ArrayPtr handleAutoIris(const Args& args) {
+    CAMERA& camera =
+        connectedCamera(args.integer(1), "Could not perform one shot auto-iris. Camera %d is not connected.");
+    if (QorinOneShotAutoIris(camera.handle, targetByte(args.integer(2)), args.integer(3), args.integer(4),
+                             args.integer(5), args.integer(6)) == 0) {
+        failSdk("Failed to perform one shot auto-iris.");
+    }
+    return nullptr;
+}
+
+ArrayPtr handleAutoWhiteBalance(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), kAutoWhiteBalanceNotConnected);
+    if (QorinOneShotAutoWhiteBalance(camera.handle, args.integer(2), args.integer(3), args.integer(4),
+                                     args.integer(5)) == 0) {
+        failSdk(kAutoWhiteBalanceFailed);
+    }
+    return nullptr;
+}
+
+ArrayPtr handleAutoWhiteBalanceEx(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), kAutoWhiteBalanceNotConnected);
+    if (QorinOneShotAutoWhiteBalanceEx(camera.handle, args.single(2), args.single(3), args.integer(4),
+                                       args.integer(5), args.integer(6), args.integer(7)) == 0) {
+        failSdk(kAutoWhiteBalanceFailed);
+    }
+    return nullptr;
+}
+
+ArrayPtr handleDigitalWhiteBalance(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), kDigitalWhiteBalanceNotConnected);
+    if (QorinDigitalWhiteBalance(camera.handle, args.integer(2), args.integer(3), args.integer(4),
+                                 args.integer(5)) == 0) {
+        failSdk(kDigitalWhiteBalanceFailed);
+    }
+    return nullptr;
+}
+
+ArrayPtr handleDigitalWhiteBalanceEx(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), kDigitalWhiteBalanceNotConnected);
+    if (QorinDigitalWhiteBalanceEx(camera.handle, args.single(2), args.single(3), args.integer(4), args.integer(5),
+                                   args.integer(6), args.integer(7)) == 0) {
+        failSdk(kDigitalWhiteBalanceFailed);
+    }
+    return nullptr;
+}
+
+ArrayPtr handleResetCamera(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not reset camera. Camera %d is not connected.");
+    if (QorinCameraReset(camera.handle) == 0) failSdk("Could not reset camera.");
+    return nullptr;
+}
+
+ArrayPtr handleGetAutoRoi(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not get roi. Camera %d is not connected.");
+    std::int32_t first = 0;
+    std::int32_t second = 0;
+    std::int32_t third = 0;
+    std::int32_t fourth = 0;
+    if (QorinAutoRoiGet(camera.handle, &first, &second, &third, &fourth) == 0) {
+        failSdk("Could not get auto region of interest.");
+    }
+    return makeDoubleMatrix(4, 1, {double(first), double(second), double(third), double(fourth)});
+}
+
+ArrayPtr handleSetAutoRoi(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not set roi. Camera %d is not connected.");
+    if (QorinAutoRoiSet(camera.handle, args.integer(2), args.integer(3), args.integer(4), args.integer(5)) == 0) {
+        failSdkWithLastError("An error occured while auto-setting the ROI. Error# %d");
+    }
+    return nullptr;
+}
+
+}  // namespace qorin
