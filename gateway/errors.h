@@ -33,7 +33,12 @@ private:
 };
 
 // printf-style formatting into a std::string (messages naming cameras, error numbers).
-std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+#if defined(__GNUC__)
+#  define QORIN_PRINTF_FORMAT(a, b) __attribute__((format(printf, a, b)))
+#else
+#  define QORIN_PRINTF_FORMAT(a, b)
+#endif
+std::string formatText(const char* format, ...) QORIN_PRINTF_FORMAT(1, 2);
 
 [[noreturn]] inline void fail(ErrorKind kind, std::string message) {
     throw CommandError(kind, std::move(message));

@@ -1,0 +1,30 @@
+# MatlabMex.cmake - builds qorincam.mexw64 for MATLAB with CMake's FindMatlab (Windows product build).
+#
+#   cmake -S . -B build-matlab -G "Visual Studio 17 2022" -A x64 -DQORIN_HOST=MATLAB
+#         -DQORIN_SDK=vendor -DQORIN_SDK_LIBRARY="C:/Program Files/Qorin/SDK/lib/x64/qorinapi.lib"
+#   cmake --build build-matlab --config Release
+#
+# QORIN_SDK=simulator builds the simulated SDK as qorinapi.dll instead, for MATLAB users
+# without a camera; copy it beside qorincam.mexw64.
+
+find_package(Matlab REQUIRED COMPONENTS MX_LIBRARY)
+
+set(QORIN_SDK "vendor" CACHE STRING "vendor: link the maker's qorinapi library; simulator: the simulated one")
+set_property(CACHE QORIN_SDK PROPERTY STRINGS vendor simulator)
+
+if(QORIN_SDK STREQUAL "simulator")
+  add_subdirectory(sim)
+  set(QORIN_SDK_TARGET qorinapi)
+else()
+  find_library(QORIN_SDK_LIBRARY NAMES qorinapi REQUIRED DOC "The maker's qorinapi import library")
+  set(QORIN_SDK_TARGET "${QORIN_SDK_LIBRARY}")
+endif()
+
+# The separate-complex, large-array-dimension API (the _730 entry points).
+matlab_add_mex(NAME qorincam SRC ${QORIN_MODULE_SOURCES} R2017b LINK_TO ${QORIN_SDK_TARGET})
+target_include_directories(qorincam PRIVATE ${CMAKE_SOURCE_DIR})
+if(WIN32)
+  target_link_libraries(qorincam user32 kernel32)
+else()
+  target_link_libraries(qorincam qorinplatform)
+endif()
