@@ -1,0 +1,90 @@
+// fast_frames.cpp - code 87: a burst of N frames in the SDK's fast-frame mode, as one [rows, columns, 3, N] array.
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "acquisition/pipeline.h"
+#include "camera/session.h"
+#include "gateway/errors.h"
+#include "gateway/handlers.h"
+
+namespace qorin {
+namespace {
+
+constexpr const char* kTableFailed = "Error creating buffer. Not enough memory.";
+constexpr const char* kEnableFailed = "Error enabling fast frames.";
+constexpr const char* kPictureFailed = "Error allocating picture buffer. Not enough memory.";
+
+// A table of `count` empty buffers, or null when it cannot be had.
+std::unique_ptr<FrameBuffer[]> bufferTable(std::size_t count) {
+    return std::unique_ptr<FrameBuffer[]>(new (std::nothrow) FrameBuffer[count]);
+}
+
+// True when `count` buffers of `bytes` each could exist together in one address space.
+bool fitsAddressSpace(std::size_t count, std::uint64_t bytes) {
+    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max());
+    return bytes == 0 || count <= limit / bytes;
+}
+
+}  // namespace
+
+ArrayPtr handleTakeFastFrames(const Args& args) {
+    const std::int32_t frames = args.integer(2);
+    if (frames <= 0) failValue("Number of frames must be 1 or more.");
+    const auto n = static_cast<std::size_t>(frames);
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not take fast frames. Camera %d is not connected.");
+    // The flags of this read govern the 16-bit picture rule: no conversion property is read.
+    std::uint32_t flags = 0;
+    const float colourFormat = readColourFormat(camera.handle, flags);
+    if (camera.connected == 1 && camera.previewing == 1) suspendPreview(camera);
+    refreshSnapshotFormat(camera);
+    const FrameGeometry g = captureGeometry(camera.snapshot.format);
+    const std::uint32_t pixelFormat = camera.snapshot.format.pixelFormat;
+
+    // Every raw buffer exists before fast-frame mode is enabled, so the capture loop makes
+    // nothing but SDK calls.
+    if (!fitsAddressSpace(n, g.rawBytes)) failMemory(kTableFailed);
+    std::unique_ptr<FrameBuffer[]> raws = bufferTable(n);
+    if (!raws) failMemory(kTableFailed);
+    for (std::size_t f = 0; f < n; ++f) {
+        if (!raws[f].allocate(g.rawBytes)) failMemory("Out of memory. Unable to create buffer.");
+    }
+
+    if (QorinEnableFastFrames(camera.handle, &camera.snapshot) == 0) failSdk(kEnableFailed);
+    for (std::size_t f = 0; f < n; ++f) {
+        if (QorinTakeFastFrame(camera.handle, raws[f].data()) == 0) {
+            // Leaving the mode on would hold the camera in it for every later command.
+            QorinDisableFastFrames(camera.handle);
+            failSdk("Error taking fast frames.");
+        }
+    }
+    if (QorinDisableFastFrames(camera.handle) == 0) failSdk(kEnableFailed);
+
+    if (!fitsAddressSpace(n, g.pictureBytes)) failMemory(kPictureFailed);
+    std::unique_ptr<FrameBuffer[]> pictures = bufferTable(n);
+    if (!pictures) failMemory(kPictureFailed);
+    for (std::size_t f = 0; f < n; ++f) {
+        if (!pictures[f].allocate(g.pictureBytes)) failMemory(kPictureFailed);
+    }
+    ConversionParams params{};
+    params.demosaicMethod = 3;
+    params.correctionMatrix = 1;
+    for (std::size_t f = 0; f < n; ++f) {
+        buildRgbPicture(camera.handle, raws[f].data(), pictures[f].data(), g, pixelFormat, colourFormat, flags,
+                        params);
+    }
+    raws.reset();
+
+    ArrayPtr array = makeNumericArray({g.rows, g.columns, 3, n}, imageClass(pixelFormat), kArrayFailed, true);
+    const Orientation orientation = readOrientation(camera.handle, flags, colourFormat);
+    void* data = mxGetData(array.get());
+    for (std::size_t f = 0; f < n; ++f) {
+        copyPictureToArray(pictures[f].data(), g.rows, g.columns, g.sampleBytes, orientation, data, g.rows, f);
+    }
+    pictures.reset();
+    resumePreview(camera);
+    return array;
+}
+
+}  // namespace qorin

@@ -1,0 +1,120 @@
+// frame_copy.cpp - plain reference implementations of the geometry, orientation and sample copies.
+#include "acquisition/frame_copy.h"
+
+#include <limits>
+
+namespace qorin {
+namespace {
+
+constexpr std::uint64_t kSaturated = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t saturatingMultiply(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > kSaturated / a) return kSaturated;
+    return a * b;
+}
+
+// Position of source sample (i, j) in a column-major plane of `destinationRows` rows.
+inline std::size_t targetIndex(std::size_t i, std::size_t j, std::size_t rows, std::size_t columns,
+                               Orientation orientation, std::size_t destinationRows) {
+    const std::size_t row = orientation.rowsReversed ? rows - 1 - i : i;
+    const std::size_t col = orientation.colsReversed ? columns - 1 - j : j;
+    return col * destinationRows + row;
+}
+
+template <typename Sample>
+void copyPlane(const Sample* source, std::size_t rows, std::size_t columns, Orientation orientation,
+               Sample* destination, std::size_t destinationRows, std::size_t slab) {
+    Sample* base = destination + slab * destinationRows * columns;
+    for (std::size_t i = 0; i < rows; ++i) {
+        for (std::size_t j = 0; j < columns; ++j) {
+            base[targetIndex(i, j, rows, columns, orientation, destinationRows)] = source[i * columns + j];
+        }
+    }
+}
+
+template <typename Sample>
+void copyPicture(const Sample* picture, std::size_t rows, std::size_t columns, Orientation orientation,
+                 Sample* destination, std::size_t destinationRows, std::size_t slab) {
+    const std::size_t plane = destinationRows * columns;
+    Sample* base = destination + 3 * plane * slab;
+    for (std::size_t i = 0; i < rows; ++i) {
+        for (std::size_t j = 0; j < columns; ++j) {
+            const Sample* pixel = picture + 3 * (i * columns + j);
+            Sample* target = base + targetIndex(i, j, rows, columns, orientation, destinationRows);
+            target[0] = pixel[2];          // red
+            target[plane] = pixel[1];      // green
+            target[2 * plane] = pixel[0];  // blue
+        }
+    }
+}
+
+}  // namespace
+
+FrameGeometry frameGeometry(const FrameFormat& format) {
+    FrameGeometry geometry;
+    geometry.sampleBytes = format.pixelFormat == QORIN_PIXEL_16BIT ? 2 : 1;
+    if (format.xBinSub == 0 || format.yBinSub == 0) return geometry;
+    geometry.valid = true;
+    geometry.columns = format.width / format.xBinSub;
+    geometry.rows = format.height / format.yBinSub;
+    geometry.samples = std::uint64_t{geometry.columns} * geometry.rows;  // cannot exceed 64 bits
+    geometry.rawBytes = saturatingMultiply(geometry.samples, geometry.sampleBytes);
+    geometry.pictureBytes = saturatingMultiply(geometry.rawBytes, 3);
+    return geometry;
+}
+
+Orientation frameOrientation(float flipping, float colourFormat) {
+    Orientation orientation;
+    orientation.rowsReversed = flipping == 2.0f || flipping == 3.0f || colourFormat != 0.0f;
+    orientation.colsReversed = flipping == 1.0f || flipping == 3.0f;
+    return orientation;
+}
+
+void copyPlaneToArray(const void* source, std::size_t rows, std::size_t columns, unsigned sampleSize,
+                      Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
+    if (sampleSize == 2) {
+        copyPlane(static_cast<const std::uint16_t*>(source), rows, columns, orientation,
+                  static_cast<std::uint16_t*>(destination), destinationRows, slab);
+    } else {
+        copyPlane(static_cast<const std::uint8_t*>(source), rows, columns, orientation,
+                  static_cast<std::uint8_t*>(destination), destinationRows, slab);
+    }
+}
+
+void copyPictureToArray(const void* picture, std::size_t rows, std::size_t columns, unsigned sampleSize,
+                        Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
+    if (sampleSize == 2) {
+        copyPicture(static_cast<const std::uint16_t*>(picture), rows, columns, orientation,
+                    static_cast<std::uint16_t*>(destination), destinationRows, slab);
+    } else {
+        copyPicture(static_cast<const std::uint8_t*>(picture), rows, columns, orientation,
+                    static_cast<std::uint8_t*>(destination), destinationRows, slab);
+    }
+}
+
+void buildMonoPicture(const void* raw, std::size_t samples, unsigned sampleSize, std::uint32_t flags,
+                      void* picture) {
+    if (sampleSize != 2) {
+        const auto* in = static_cast<const std::uint8_t*>(raw);
+        auto* out = static_cast<std::uint8_t*>(picture);
+        for (std::size_t k = 0; k < samples; ++k) out[3 * k] = out[3 * k + 1] = out[3 * k + 2] = in[k];
+        return;
+    }
+    // The flags word of the last property read says whether the camera already sends its
+    // words in host order; the comparison is on the whole word, not on one bit.
+    const bool exchange = flags != 0x80000000u;
+    const auto* in = static_cast<const std::uint16_t*>(raw);
+    auto* out = static_cast<std::uint16_t*>(picture);
+    for (std::size_t k = 0; k < samples; ++k) {
+        std::uint16_t word = in[k];
+        if (exchange) word = static_cast<std::uint16_t>((word << 8) | (word >> 8));
+        word = static_cast<std::uint16_t>(word & 0xFFF0u);
+        out[3 * k] = out[3 * k + 1] = out[3 * k + 2] = word;
+    }
+}
+
+void widenSamples(const std::uint8_t* source, std::uint16_t* destination, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) destination[k] = source[k];
+}
+
+}  // namespace qorin

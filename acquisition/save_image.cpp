@@ -1,0 +1,59 @@
+// save_image.cpp - code 77: the current preview frame written to a file by the SDK, raw, grey or RGB.
+#include <string>
+
+#include "acquisition/video_frame.h"
+#include "gateway/errors.h"
+#include "gateway/handlers.h"
+
+namespace qorin {
+namespace {
+
+// The SDK writes raw sensor data for these names; the test is a case-sensitive substring
+// search, so "frame.raw.tif" counts and "frame.Raw" does not.
+bool isRawName(const std::string& name) {
+    return name.find(".RAW") != std::string::npos || name.find(".raw") != std::string::npos;
+}
+
+}  // namespace
+
+ArrayPtr handleSaveImage(const Args& args) {
+    // The gateway passes any class through: only text can name a file, and the whole text
+    // reaches the SDK, so a name can neither be cut short nor end early at a null character.
+    const mxArray* nameArray = args.array(2);
+    if (nameArray == nullptr || !mxIsChar(nameArray)) failValue("The file name must be a character array.");
+    const std::string& fileName = args.text(2);
+    if (fileName.find('\0') != std::string::npos) failValue("The file name must not contain a null character.");
+    const bool monochrome = args.logical(3);
+
+    VideoFrame frame = grabVideoFrame(args.integer(1));
+    ConversionParams params{};
+    // Built on every save, also when the file receives the raw frame or a grey image.
+    FrameBuffer picture = buildVideoPicture(frame, params);
+
+    QorinHandle handle = frame.camera->handle;
+    const FrameGeometry& g = frame.geometry;
+    const bool wide = frame.pixelFormat == QORIN_PIXEL_16BIT;
+    const void* data = picture.data();
+    std::uint32_t savedFormat = wide ? QORIN_PIXEL_RGB48 : QORIN_PIXEL_RGB24;
+    if (isRawName(fileName)) {
+        data = frame.raw.data();
+        savedFormat = wide ? QORIN_PIXEL_16BIT : QORIN_PIXEL_8BIT;
+    } else if (monochrome) {
+        savedFormat = wide ? QORIN_PIXEL_16BIT : QORIN_PIXEL_8BIT;
+        if (wide) {
+            if (QorinConvertFrameToGreyscale16(handle, picture.data(), frame.raw.data(), g.columns, g.rows,
+                                               frame.pixelFormat, &params) == 0) {
+                failSdk("Could not convert to 16-bit grey scale. Image not saved.");
+            }
+        } else if (QorinConvertFrameToGreyscale8(handle, picture.data(), frame.raw.data(), g.columns, g.rows,
+                                                 frame.pixelFormat, &params) == 0) {
+            failSdk("Could not convert to 8-bit grey scale. Image not saved.");
+        }
+    }
+    if (QorinSaveImageEx(handle, g.columns, g.rows, savedFormat, data, fileName.c_str()) == 0) {
+        failSdk("Image save not successful.");
+    }
+    return nullptr;
+}
+
+}  // namespace qorin

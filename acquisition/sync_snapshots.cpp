@@ -1,0 +1,123 @@
+// sync_snapshots.cpp - code 32: one synchronised snapshot of every connected camera, one slab each.
+#include <array>
+#include <cstddef>
+
+#include "acquisition/pipeline.h"
+#include "camera/session.h"
+#include "gateway/errors.h"
+#include "gateway/handlers.h"
+
+namespace qorin {
+namespace {
+
+constexpr const char* kPictureTableFailed = "Not enough memory to create the rgb buffer array.";
+
+// One camera taking part, in slot order.
+struct Participant {
+    CAMERA* camera = nullptr;
+    FrameGeometry geometry;
+    FrameBuffer raw;
+    FrameBuffer picture;
+};
+
+// Every slot, in order, whose camera is connected; their number goes to `count`.
+std::array<Participant, kMaxCameraRecords> connectedParticipants(std::size_t& count) {
+    std::array<Participant, kMaxCameraRecords> participants{};
+    count = 0;
+    CameraTable& table = cameraTable();
+    for (std::int32_t slot = 0; slot < table.count() && count < participants.size(); ++slot) {
+        if (table.at(slot).connected == 1) participants[count++].camera = &table.at(slot);
+    }
+    return participants;
+}
+
+}  // namespace
+
+ArrayPtr handleSyncSnapshots(const Args&) {
+    std::size_t n = 0;
+    std::array<Participant, kMaxCameraRecords> participants = connectedParticipants(n);
+    if (n < 2) failState("Must have at least 2 cameras connected to take synchronous snapshots.");
+    for (std::size_t k = 0; k < n; ++k) suspendPreview(*participants[k].camera);
+
+    std::array<QorinHandle, kMaxCameraRecords> handles{};
+    std::array<SnapshotSettings*, kMaxCameraRecords> settings{};
+    for (std::size_t k = 0; k < n; ++k) {
+        handles[k] = participants[k].camera->handle;
+        settings[k] = &participants[k].camera->snapshot;
+    }
+
+    // The formats are used as stored: no refresh from the video format.
+    std::size_t rows = 0;
+    bool wide = false;
+    for (std::size_t k = 0; k < n; ++k) {
+        Participant& p = participants[k];
+        p.geometry = captureGeometry(p.camera->snapshot.format);
+        if (p.geometry.columns != participants[0].geometry.columns) {
+            failValue("Camera sizes must all be the same to take synchronous snapshots.");
+        }
+        if (p.geometry.rows > rows) rows = p.geometry.rows;
+        if (p.camera->snapshot.format.pixelFormat == QORIN_PIXEL_16BIT) wide = true;
+    }
+    const std::size_t columns = participants[0].geometry.columns;
+
+    QorinSyncHandle sync =
+        QorinEnableSynchronousSnapshots(static_cast<std::uint32_t>(n), handles.data(), settings.data());
+    if (sync == nullptr) failSdk("Failed to enable synchronous snapshots.");
+    std::array<void*, kMaxCameraRecords> rawTable{};
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!participants[k].raw.allocate(participants[k].geometry.rawBytes)) {
+            // The session would otherwise outlive the command that enabled it.
+            QorinDisableSynchronousSnapshots(sync);
+            failMemory("Not enough memory to create raw buffer.");
+        }
+        rawTable[k] = participants[k].raw.data();
+    }
+    if (QorinTakeSynchronousSnapshots(sync, rawTable.data()) == 0) {
+        QorinDisableSynchronousSnapshots(sync);
+        failSdk("Error taking synchronous snapshots.");
+    }
+    if (QorinDisableSynchronousSnapshots(sync) == 0) failSdk("Error disabling synchronous snapshots.");
+
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!participants[k].picture.allocate(participants[k].geometry.pictureBytes)) {
+            failMemory(kPictureTableFailed);
+        }
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        Participant& p = participants[k];
+        QorinHandle handle = p.camera->handle;
+        std::uint32_t flags = 0;
+        const float colourFormat = readColourFormat(handle, flags);
+        ConversionParams params = readConversionParams(handle, flags);
+        const std::uint32_t pixelFormat = p.camera->snapshot.format.pixelFormat;
+        buildRgbPicture(handle, p.raw.data(), p.picture.data(), p.geometry, pixelFormat, colourFormat, flags, params);
+        if (wide && p.geometry.sampleBytes == 1) {
+            // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
+            FrameBuffer widened;
+            if (!widened.allocate(2 * p.geometry.pictureBytes)) failMemory(kPictureTableFailed);
+            widenSamples(p.picture.data(), reinterpret_cast<std::uint16_t*>(widened.data()),
+                         static_cast<std::size_t>(p.geometry.pictureBytes));
+            p.picture = std::move(widened);
+        }
+    }
+    for (std::size_t k = 0; k < n; ++k) participants[k].raw.release();
+
+    // Shorter participants leave rows of their slab unwritten, which must then read as zero.
+    bool filled = true;
+    for (std::size_t k = 0; k < n; ++k) filled = filled && participants[k].geometry.rows == rows;
+    ArrayPtr array = makeNumericArray({rows, columns, 3, n}, wide ? mxUINT16_CLASS : mxUINT8_CLASS, kArrayFailed,
+                                      filled);
+    // Fixed orientation here: the flipping property is not read.
+    Orientation orientation;
+    orientation.rowsReversed = true;
+    void* data = mxGetData(array.get());
+    for (std::size_t k = 0; k < n; ++k) {
+        Participant& p = participants[k];
+        copyPictureToArray(p.picture.data(), p.geometry.rows, columns, wide ? 2 : 1, orientation, data, rows, k);
+        p.picture.release();
+    }
+    for (std::size_t k = 0; k < n; ++k) resumePreview(*participants[k].camera);
+    return array;
+}
+
+}  // namespace qorin
