@@ -13,14 +13,16 @@ struct Fault {
     uint32_t skip_ = 0;
 };
 
+// Never destroyed: a host may still call the SDK from its own exit hooks after this
+// library's static destructors would have run.
 std::deque<CallRecord>& callLog() {
-    static std::deque<CallRecord> log;
-    return log;
+    static auto* log = new std::deque<CallRecord>;
+    return *log;
 }
 
 std::map<std::string, Fault>& faults() {
-    static std::map<std::string, Fault> table;
-    return table;
+    static auto* table = new std::map<std::string, Fault>;
+    return *table;
 }
 
 const std::set<std::string>& sdkFunctions() {

@@ -36,13 +36,13 @@ Property fixed(float value) {
 }  // namespace
 
 Simulator& state() {
-    static Simulator simulator;
-    static bool initialised = false;
-    if (!initialised) {
-        initialised = true;
-        for (int n = 1; n <= kMaxCameras; ++n) simulator.cameras_[n - 1] = defaultCamera(n);
-    }
-    return simulator;
+    // Never destroyed, for the same reason as the call log: exit hooks may still call in.
+    static Simulator* simulator = [] {
+        auto* created = new Simulator;
+        for (int n = 1; n <= kMaxCameras; ++n) created->cameras_[n - 1] = defaultCamera(n);
+        return created;
+    }();
+    return *simulator;
 }
 
 CameraState defaultCamera(int number) {
