@@ -1,7 +1,9 @@
 // auto_adjust.cpp - one-shot exposure, iris and white balance, camera reset and the automatic ROI.
 #include <cstdint>
 
+#include "acquisition/pipeline.h"
 #include "camera/camera_table.h"
+#include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
 
@@ -73,6 +75,22 @@ ArrayPtr handleDigitalWhiteBalanceEx(const Args& args) {
                                    args.integer(6), args.integer(7)) == 0) {
         failSdk(kDigitalWhiteBalanceFailed);
     }
+    return nullptr;
+}
+
+ArrayPtr handleWhiteBalanceFromSnapshot(const Args& args) {
+    CAMERA& camera = connectedCamera(args.integer(1), "Could not adjust white balance. Camera %d is not connected.");
+    suspendPreview(camera);
+    // The snapshot steps up to the raw frame; the SDK balances from that frame, so no
+    // picture is built.
+    SnapshotFrame frame = prepareSnapshot(camera);
+    captureSnapshot(camera, frame, "Error %u occured while attempting to take a snapshot with camera %d.");
+    if (QorinAdjustWhiteBalanceFromSnapshot(camera.handle, &camera.snapshot, frame.raw.data(), args.single(2),
+                                            args.single(3), args.integer(4), args.integer(5), args.integer(6),
+                                            args.integer(7)) == 0) {
+        failSdkWithLastError("White balance settings could not be applied. Error #%d");
+    }
+    resumePreview(camera);
     return nullptr;
 }
 
