@@ -25,7 +25,7 @@ namespace {
 
 // A property value truncated toward zero into a 32-bit word; NaN and values beyond 64 bits
 // (whose conversion the language leaves undefined) give 0.
-std::uint32_t truncatedWord(float value) {
+std::uint32_t propertyWord(float value) {
     if (!(value > -9.2e18f && value < 9.2e18f)) return 0;
     return static_cast<std::uint32_t>(static_cast<std::int64_t>(value));
 }
@@ -94,8 +94,8 @@ ConversionParams readConversionParams(QorinHandle handle, std::uint32_t& flags) 
         readProperty(handle, QORIN_PROP_CORRECTION_MATRIX, flags, "Error acquiring the correction matrix.");
     const float method =
         readProperty(handle, QORIN_PROP_DEMOSAIC_METHOD, flags, "Error acquiring the demosaic method.");
-    params.correctionMatrix = truncatedWord(matrix);
-    params.demosaicMethod = truncatedWord(method);
+    params.correctionMatrix = propertyWord(matrix);
+    params.demosaicMethod = propertyWord(method);
     return params;
 }
 
