@@ -13,6 +13,7 @@ namespace qorin {
 namespace {
 
 constexpr const char* kTableFailed = "Error creating buffer. Not enough memory.";
+constexpr const char* kBufferFailed = "Out of memory. Unable to create buffer.";
 constexpr const char* kEnableFailed = "Error enabling fast frames.";
 constexpr const char* kPictureFailed = "Error allocating picture buffer. Not enough memory.";
 
@@ -44,11 +45,12 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
 
     // Every raw buffer exists before fast-frame mode is enabled, so the capture loop makes
     // nothing but SDK calls.
-    if (!fitsAddressSpace(n, g.rawBytes)) failMemory(kTableFailed);
+    // A burst that could never fit is refused before its table is built and touched.
+    if (!fitsAddressSpace(n, g.rawBytes)) failMemory(kBufferFailed);
     std::unique_ptr<FrameBuffer[]> raws = bufferTable(n);
     if (!raws) failMemory(kTableFailed);
     for (std::size_t f = 0; f < n; ++f) {
-        if (!raws[f].allocate(g.rawBytes)) failMemory("Out of memory. Unable to create buffer.");
+        if (!raws[f].allocate(g.rawBytes)) failMemory(kBufferFailed);
     }
 
     if (QorinEnableFastFrames(camera.handle, &camera.snapshot) == 0) failSdk(kEnableFailed);
