@@ -1,0 +1,52 @@
+// copy_kernels.h - transposing copies of frames and pictures into column-major arrays, one kernel set per instruction set.
+#pragma once
+
+#include <cstddef>
+
+#include "acquisition/frame_copy.h"
+
+namespace qorin {
+
+// One copy: a row-major frame of `rows` x `columns` pixels, `channels` samples per pixel
+// (1, or 3 in blue, green, red order), into one column-major slab of `destinationRows`
+// (>= rows) rows.  A picture's slab holds the planes red, green, blue one after the other.
+// Source sample (i, j) lands at row i (or rows - 1 - i) and column j (or columns - 1 - j).
+// Only rows below `rows` of each destination column are written.
+struct CopyJob {
+    const void* source = nullptr;
+    std::size_t rows = 0;
+    std::size_t columns = 0;
+    unsigned channels = 1;
+    Orientation orientation;
+    void* destination = nullptr;  // first sample of the slab, aligned to the sample size
+    std::size_t destinationRows = 0;
+    // Write whole 64-byte destination lines past the caches where the columns allow it.
+    // Pays only when the destination is larger than the caches would keep anyway.
+    bool streaming = false;
+};
+
+using CopyKernel = void (*)(const CopyJob& job);
+
+struct CopyKernelSet {
+    const char* name;
+    CopyKernel copy8;   // 8-bit samples
+    CopyKernel copy16;  // 16-bit samples
+};
+
+// Blocked scalar kernels: every processor.
+const CopyKernelSet& portableCopyKernels();
+// Vector kernels; nullptr where this build has none.  The caller checks that the
+// processor supports them (bestCopyKernels does).
+const CopyKernelSet* sse2CopyKernels();
+const CopyKernelSet* avx2CopyKernels();
+
+// The fastest set this processor runs, chosen once.
+const CopyKernelSet& bestCopyKernels();
+
+// Destination sizes from which streaming stores beat stores through the caches.
+bool streamingPays(std::size_t destinationBytes);
+
+// The copy with the best kernels, streaming decided by size.
+void copyIntoArray(CopyJob job, unsigned sampleSize);
+
+}  // namespace qorin

@@ -1,0 +1,82 @@
+// copy_kernels_portable.cpp - blocked scalar copy kernels and the choice of kernels for this processor.
+#include "acquisition/copy_kernels.h"
+
+#include "acquisition/copy_kernels_tiled.h"
+
+namespace qorin {
+namespace {
+
+// Blocks of kBlockRows x kBlockElements keep the source rows of a block in the first-level
+// cache while each destination column is written in order.
+constexpr std::size_t kBlockRows = 64;
+constexpr std::size_t kBlockElements = 16;
+
+template <typename Sample, bool kPicture>
+void blockedCopy(const CopyJob& job) {
+    const std::size_t rows = job.rows;
+    const std::size_t elements = job.columns * (kPicture ? 3 : 1);
+    if (rows == 0 || elements == 0) return;
+    const SourceRows<Sample> source = sourceRows<Sample>(job, elements);
+    const ColumnMap<kPicture> map = columnMap<kPicture>(job);
+    auto* base = static_cast<Sample*>(job.destination);
+    for (std::size_t band = 0; band < rows; band += kBlockRows) {
+        const std::size_t bandEnd = smaller(band + kBlockRows, rows);
+        for (std::size_t block = 0; block < elements; block += kBlockElements) {
+            const std::size_t blockEnd = smaller(block + kBlockElements, elements);
+            for (std::size_t e = block; e < blockEnd; ++e) {
+                Sample* target = base + map.offset(e);
+                const Sample* from = source.row0 + static_cast<std::ptrdiff_t>(e);
+                for (std::size_t r = band; r < bandEnd; ++r) target[r] = from[static_cast<std::ptrdiff_t>(r) * source.step];
+            }
+        }
+    }
+}
+
+template <typename Sample>
+void portableCopy(const CopyJob& job) {
+    if (job.channels == 3) {
+        blockedCopy<Sample, true>(job);
+    } else {
+        blockedCopy<Sample, false>(job);
+    }
+}
+
+const CopyKernelSet kPortable{"portable", portableCopy<std::uint8_t>, portableCopy<std::uint16_t>};
+
+// Above this size a destination no longer stays in the caches, so writing it through
+// them only costs a read of every line first.
+constexpr std::size_t kStreamingBytes = std::size_t{4} << 20;
+
+const CopyKernelSet& chooseKernels() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (avx2CopyKernels() != nullptr && __builtin_cpu_supports("avx2")) return *avx2CopyKernels();
+    if (sse2CopyKernels() != nullptr && __builtin_cpu_supports("sse2")) return *sse2CopyKernels();
+#endif
+    return kPortable;
+}
+
+}  // namespace
+
+const CopyKernelSet& portableCopyKernels() { return kPortable; }
+
+#if !defined(__x86_64__) && !defined(__i386__)
+const CopyKernelSet* sse2CopyKernels() { return nullptr; }
+const CopyKernelSet* avx2CopyKernels() { return nullptr; }
+#endif
+
+const CopyKernelSet& bestCopyKernels() {
+    static const CopyKernelSet& chosen = chooseKernels();
+    return chosen;
+}
+
+bool streamingPays(std::size_t destinationBytes) { return destinationBytes >= kStreamingBytes; }
+
+void copyIntoArray(CopyJob job, unsigned sampleSize) {
+    const CopyKernelSet& kernels = bestCopyKernels();
+    const std::size_t bytes = job.rows * job.columns * job.channels * (sampleSize == 2 ? 2 : 1);
+    job.streaming = streamingPays(bytes);
+    (sampleSize == 2 ? kernels.copy16 : kernels.copy8)(job);
+}
+
+}  // namespace qorin

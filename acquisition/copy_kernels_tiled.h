@@ -1,0 +1,140 @@
+// copy_kernels_tiled.h - the blocked transpose driver shared by the copy kernels.
+//
+// Everything here has internal linkage on purpose: each kernel file is compiled with its
+// own instruction set, and a shared inline definition could let the linker hand AVX2 code
+// to a processor without it.  For the same reason these files use no standard-library
+// templates.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "acquisition/copy_kernels.h"
+
+namespace qorin {
+namespace {
+
+inline std::size_t smaller(std::size_t a, std::size_t b) { return a < b ? a : b; }
+
+// Where the destination column of source element e (sample e of a row) starts, in
+// samples from the slab base.  For a picture, element e is channel e % 3 of pixel e / 3,
+// and channel 0 (blue) belongs in plane 2.
+template <bool kPicture>
+struct ColumnMap {
+    std::size_t columns;
+    std::size_t destinationRows;
+    std::size_t planeSamples;
+    bool reversed;
+
+    std::size_t offset(std::size_t e) const {
+        std::size_t column = e;
+        std::size_t plane = 0;
+        if (kPicture) {
+            column = e / 3;
+            plane = 2 - (e - 3 * column);
+        }
+        if (reversed) column = columns - 1 - column;
+        return plane * planeSamples + column * destinationRows;
+    }
+};
+
+template <bool kPicture>
+ColumnMap<kPicture> columnMap(const CopyJob& job) {
+    return {job.columns, job.destinationRows, job.destinationRows * job.columns, job.orientation.colsReversed};
+}
+
+// Source row feeding destination row r is sourceRow0 + r * rowStep.
+template <typename Sample>
+struct SourceRows {
+    const Sample* row0;
+    std::ptrdiff_t step;
+};
+
+template <typename Sample>
+SourceRows<Sample> sourceRows(const CopyJob& job, std::size_t elements) {
+    const auto* source = static_cast<const Sample*>(job.source);
+    const auto width = static_cast<std::ptrdiff_t>(elements);
+    if (job.orientation.rowsReversed) return {source + (job.rows - 1) * elements, -width};
+    return {source, width};
+}
+
+// Tile supplies:
+//   Sample, kRows, kElements: one register transpose of kRows destination rows by
+//     kElements source elements;
+//   transpose(first, step, out): loads rows first, first + step, ... and writes kRows
+//     samples to each of out[0 .. kElements - 1];
+//   streamLine(destination, line): one 64-byte line past the caches (both 64-byte aligned);
+//   fence(): orders the streamed lines before the copy returns.
+// Tiles at the right and bottom edges are moved back to overlap the previous ones, so
+// every tile lies inside the frame and no sample is written outside rows [0, rows).
+template <typename Tile, bool kPicture>
+void tiledCopy(const CopyJob& job, CopyKernel fallback) {
+    using Sample = typename Tile::Sample;
+    constexpr std::size_t kTileRows = Tile::kRows;
+    constexpr std::size_t kTileElements = Tile::kElements;
+    constexpr std::size_t kLine = 64 / sizeof(Sample);  // destination rows per cache line
+    static_assert(kLine % kTileRows == 0, "tiles must stack into whole lines");
+
+    const std::size_t rows = job.rows;
+    const std::size_t elements = job.columns * (kPicture ? 3 : 1);
+    if (rows == 0 || elements == 0) return;
+    if (rows < kTileRows || elements < kTileElements) {
+        fallback(job);
+        return;
+    }
+    const SourceRows<Sample> source = sourceRows<Sample>(job, elements);
+    const ColumnMap<kPicture> map = columnMap<kPicture>(job);
+    auto* base = static_cast<Sample*>(job.destination);
+    Sample* out[kTileElements];
+
+    auto transposeAt = [&](std::size_t r, std::size_t e, Sample* const* targets) {
+        Tile::transpose(source.row0 + static_cast<std::ptrdiff_t>(r) * source.step + static_cast<std::ptrdiff_t>(e),
+                        source.step, targets);
+    };
+    // Destination rows [first, last) straight from the registers, a line's worth of rows
+    // at a time so that each destination line is finished while it is still cached.
+    auto direct = [&](std::size_t first, std::size_t last) {
+        for (std::size_t band = first; band < last; band += kLine) {
+            const std::size_t bandEnd = smaller(band + kLine, last);
+            for (std::size_t e = 0; e < elements; e += kTileElements) {
+                const std::size_t es = e + kTileElements <= elements ? e : elements - kTileElements;
+                for (std::size_t r = band; r < bandEnd; r += kTileRows) {
+                    const std::size_t rs = r + kTileRows <= rows ? r : rows - kTileRows;
+                    for (std::size_t k = 0; k < kTileElements; ++k) out[k] = base + map.offset(es + k) + rs;
+                    transposeAt(rs, es, out);
+                }
+            }
+        }
+    };
+
+    const auto address = reinterpret_cast<std::uintptr_t>(base);
+    const bool linesAligned = address % sizeof(Sample) == 0 && (job.destinationRows * sizeof(Sample)) % 64 == 0;
+    // Every column starts at the same offset within a line, so the same leading rows
+    // of every column come before its first whole line.
+    const std::size_t head = linesAligned ? ((64 - address % 64) % 64) / sizeof(Sample) : 0;
+    if (!job.streaming || !linesAligned || rows < head + kLine) {
+        direct(0, rows);
+        return;
+    }
+    const std::size_t linesEnd = head + (rows - head) / kLine * kLine;
+    direct(0, head);
+    // Each destination line is assembled in the stage, then written in one piece so the
+    // write-combining buffers never flush half a line.
+    alignas(64) Sample stage[kTileElements][kLine];
+    Sample* staged[kTileElements];
+    for (std::size_t band = head; band < linesEnd; band += kLine) {
+        for (std::size_t e = 0; e < elements; e += kTileElements) {
+            const std::size_t es = e + kTileElements <= elements ? e : elements - kTileElements;
+            for (std::size_t t = 0; t < kLine; t += kTileRows) {
+                for (std::size_t k = 0; k < kTileElements; ++k) staged[k] = stage[k] + t;
+                transposeAt(band + t, es, staged);
+            }
+            for (std::size_t k = 0; k < kTileElements; ++k) Tile::streamLine(base + map.offset(es + k) + band, stage[k]);
+        }
+    }
+    Tile::fence();
+    direct(linesEnd, rows);
+}
+
+}  // namespace
+}  // namespace qorin

@@ -1,0 +1,267 @@
+// copy_bench.cpp - the copy kernels against memcpy of the same bytes, warm and into fresh memory.
+//
+// Every case is one Google Benchmark; after the run a table gives each copy's median time
+// as a ratio to the median memcpy of the same bytes in the same memory state.
+#include <benchmark/benchmark.h>
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "acquisition/copy_kernels.h"
+
+namespace {
+
+using qorin::CopyJob;
+using qorin::CopyKernelSet;
+using qorin::Orientation;
+
+struct Size {
+    std::size_t columns;
+    std::size_t rows;
+};
+const Size kSizes[] = {{640, 480}, {1280, 1024}, {2048, 1536}, {4096, 3072}};
+
+// Octave hands out large arrays 16 bytes past a page boundary (the allocator's header); the
+// copies start there too.
+constexpr std::size_t kArrayOffset = 16;
+
+enum class Memory { warm, fresh, freshHuge };
+const char* memoryName(Memory memory) {
+    switch (memory) {
+        case Memory::warm: return "warm";
+        case Memory::fresh: return "fresh";
+        case Memory::freshHuge: return "fresh+hugepage";
+    }
+    return "";
+}
+
+// Memory obtained from the system for every iteration, so every page is faulted in anew,
+// optionally with huge pages advised on its 2 MiB-aligned middle.
+struct Mapping {
+    void* base = MAP_FAILED;
+    std::size_t length = 0;
+    Mapping(std::size_t bytes, bool huge) : length(bytes + kArrayOffset) {
+        base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (base == MAP_FAILED) std::abort();
+        if (huge) {
+            constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+            const auto start = (reinterpret_cast<std::uintptr_t>(base) + kHuge - 1) & ~(kHuge - 1);
+            const auto end = (reinterpret_cast<std::uintptr_t>(base) + length) & ~(kHuge - 1);
+            if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+        }
+    }
+    ~Mapping() { munmap(base, length); }
+    std::uint8_t* data() const { return static_cast<std::uint8_t*>(base) + kArrayOffset; }
+};
+
+struct Buffers {
+    std::vector<std::uint8_t> source;
+    Mapping destination;
+    Buffers(std::size_t bytes) : source(bytes), destination(bytes, false) {
+        for (std::size_t k = 0; k < bytes; ++k) source[k] = static_cast<std::uint8_t>(k * 2654435761u >> 13);
+        std::memset(destination.data(), 1, bytes);
+    }
+};
+
+// One shared source and warm destination per byte count.
+Buffers& buffersFor(std::size_t bytes) {
+    static std::map<std::size_t, Buffers*> all;
+    Buffers*& entry = all[bytes];
+    if (entry == nullptr) entry = new Buffers(bytes);
+    return *entry;
+}
+
+// The straightforward copy: source order, one scattered write per sample.
+template <typename Sample>
+void naiveCopy(const CopyJob& job) {
+    const auto* source = static_cast<const Sample*>(job.source);
+    auto* base = static_cast<Sample*>(job.destination);
+    const std::size_t plane = job.destinationRows * job.columns;
+    for (std::size_t i = 0; i < job.rows; ++i) {
+        for (std::size_t j = 0; j < job.columns; ++j) {
+            const std::size_t row = job.orientation.rowsReversed ? job.rows - 1 - i : i;
+            const std::size_t col = job.orientation.colsReversed ? job.columns - 1 - j : j;
+            Sample* target = base + col * job.destinationRows + row;
+            const Sample* pixel = source + job.channels * (i * job.columns + j);
+            if (job.channels == 1) {
+                target[0] = pixel[0];
+            } else {
+                target[0] = pixel[2];
+                target[plane] = pixel[1];
+                target[2 * plane] = pixel[0];
+            }
+        }
+    }
+}
+const CopyKernelSet kNaive{"naive", naiveCopy<std::uint8_t>, naiveCopy<std::uint16_t>};
+
+// Streaming: by size as the module decides it, or forced on or off.
+enum class Streaming { bySize, on, off };
+
+std::string sizeName(Size size) { return std::to_string(size.columns) + "x" + std::to_string(size.rows); }
+std::string memcpyName(Memory memory, std::size_t bytes) {
+    return "memcpy/" + std::string(memoryName(memory)) + "/" + std::to_string(bytes);
+}
+
+void runMemcpy(benchmark::State& state, Memory memory, std::size_t bytes) {
+    Buffers& buffers = buffersFor(bytes);
+    for (auto _ : state) {
+        if (memory == Memory::warm) {
+            std::memcpy(buffers.destination.data(), buffers.source.data(), bytes);
+            benchmark::DoNotOptimize(buffers.destination.data());
+        } else {
+            Mapping fresh(bytes, memory == Memory::freshHuge);
+            std::memcpy(fresh.data(), buffers.source.data(), bytes);
+            benchmark::DoNotOptimize(fresh.data());
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+void runCopy(benchmark::State& state, const CopyKernelSet* kernels, Memory memory, Size size, unsigned sampleSize,
+             unsigned channels, Orientation orientation, Streaming streaming) {
+    const std::size_t bytes = size.rows * size.columns * channels * sampleSize;
+    Buffers& buffers = buffersFor(bytes);
+    CopyJob job;
+    job.source = buffers.source.data();
+    job.rows = size.rows;
+    job.columns = size.columns;
+    job.channels = channels;
+    job.orientation = orientation;
+    job.destinationRows = size.rows;
+    job.streaming = streaming == Streaming::on || (streaming == Streaming::bySize && qorin::streamingPays(bytes));
+    const qorin::CopyKernel kernel = sampleSize == 2 ? kernels->copy16 : kernels->copy8;
+    for (auto _ : state) {
+        if (memory == Memory::warm) {
+            job.destination = buffers.destination.data();
+            kernel(job);
+        } else {
+            Mapping fresh(bytes, memory == Memory::freshHuge);
+            job.destination = fresh.data();
+            kernel(job);
+            benchmark::DoNotOptimize(fresh.data());
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+struct Case {
+    std::string name;
+    std::string baseline;  // the memcpy case it is compared with
+};
+std::vector<Case>& cases() {
+    static std::vector<Case> all;
+    return all;
+}
+
+const char* orientationName(Orientation orientation) {
+    if (orientation.rowsReversed) return orientation.colsReversed ? "both" : "rows";
+    return orientation.colsReversed ? "cols" : "none";
+}
+
+void addCopy(const CopyKernelSet* kernels, Memory memory, Size size, unsigned sampleSize, unsigned channels,
+             Orientation orientation, Streaming streaming) {
+    const std::size_t bytes = size.rows * size.columns * channels * sampleSize;
+    std::string name = std::string(kernels->name) + "/" + memoryName(memory) + "/" + sizeName(size) + "/" +
+                       std::to_string(8 * sampleSize) + "bit/" + (channels == 3 ? "picture" : "plane") + "/" +
+                       orientationName(orientation);
+    if (streaming == Streaming::on) name += "/stream";
+    if (streaming == Streaming::off) name += "/cached";
+    benchmark::RegisterBenchmark(name.c_str(), runCopy, kernels, memory, size, sampleSize, channels, orientation,
+                                 streaming)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+    cases().push_back({name, memcpyName(memory, bytes)});
+}
+
+void registerAll(const std::vector<const CopyKernelSet*>& sets) {
+    const Orientation orientations[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+    const CopyKernelSet* best = &qorin::bestCopyKernels();
+    std::map<std::string, bool> baselines;
+    for (Size size : kSizes) {
+        for (unsigned sampleSize : {1u, 2u}) {
+            for (unsigned channels : {1u, 3u}) {
+                const std::size_t bytes = size.rows * size.columns * channels * sampleSize;
+                for (Memory memory : {Memory::warm, Memory::fresh, Memory::freshHuge}) {
+                    const std::string name = memcpyName(memory, bytes);
+                    if (baselines.emplace(name, true).second) {
+                        benchmark::RegisterBenchmark(name.c_str(), runMemcpy, memory, bytes)
+                            ->Unit(benchmark::kMicrosecond)
+                            ->UseRealTime();
+                    }
+                }
+                // The module's own choice in every orientation, warm and fresh.
+                for (Orientation orientation : orientations) {
+                    addCopy(best, Memory::warm, size, sampleSize, channels, orientation, Streaming::bySize);
+                }
+                addCopy(best, Memory::fresh, size, sampleSize, channels, {false, false}, Streaming::bySize);
+                addCopy(best, Memory::fresh, size, sampleSize, channels, {true, false}, Streaming::bySize);
+                addCopy(best, Memory::freshHuge, size, sampleSize, channels, {false, false}, Streaming::bySize);
+                // Streaming forced either way, to check the size at which it starts paying.
+                addCopy(best, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::on);
+                addCopy(best, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::off);
+                addCopy(best, Memory::fresh, size, sampleSize, channels, {false, false}, Streaming::on);
+                addCopy(best, Memory::fresh, size, sampleSize, channels, {false, false}, Streaming::off);
+                // The other kernels and the straightforward loop, unmirrored.
+                for (const CopyKernelSet* kernels : sets) {
+                    if (kernels != best) {
+                        addCopy(kernels, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::bySize);
+                    }
+                }
+                addCopy(&kNaive, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::off);
+            }
+        }
+    }
+}
+
+// Console output as usual, and the medians kept for the ratio table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            if (median || single) medians_[run.run_name.str()] = run.GetAdjustedRealTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-58s %12s %12s %8s\n", "copy (median)", "time us", "memcpy us", "ratio");
+        for (const Case& c : cases()) {
+            const auto copy = medians_.find(c.name);
+            const auto base = medians_.find(c.baseline);
+            if (copy == medians_.end() || base == medians_.end()) continue;
+            std::printf("%-58s %12.1f %12.1f %8.2f\n", c.name.c_str(), copy->second, base->second,
+                        copy->second / base->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> medians_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<const CopyKernelSet*> sets{&qorin::portableCopyKernels()};
+    __builtin_cpu_init();
+    if (qorin::sse2CopyKernels() != nullptr && __builtin_cpu_supports("sse2")) sets.push_back(qorin::sse2CopyKernels());
+    if (qorin::avx2CopyKernels() != nullptr && __builtin_cpu_supports("avx2")) sets.push_back(qorin::avx2CopyKernels());
+    std::printf("copy kernels chosen for this processor: %s\n", qorin::bestCopyKernels().name);
+    registerAll(sets);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,226 @@
+// copy_kernels_test.cpp - every copy kernel against the plain element-by-element copy.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "acquisition/copy_kernels.h"
+#include "acquisition/frame_copy.h"
+
+namespace qorin {
+namespace {
+
+// The definition every kernel must match: one sample at a time, in source order.
+template <typename Sample>
+void referenceCopy(const CopyJob& job) {
+    const auto* source = static_cast<const Sample*>(job.source);
+    auto* base = static_cast<Sample*>(job.destination);
+    const std::size_t plane = job.destinationRows * job.columns;
+    for (std::size_t i = 0; i < job.rows; ++i) {
+        for (std::size_t j = 0; j < job.columns; ++j) {
+            const std::size_t row = job.orientation.rowsReversed ? job.rows - 1 - i : i;
+            const std::size_t col = job.orientation.colsReversed ? job.columns - 1 - j : j;
+            Sample* target = base + col * job.destinationRows + row;
+            const Sample* pixel = source + job.channels * (i * job.columns + j);
+            if (job.channels == 1) {
+                target[0] = pixel[0];
+            } else {
+                target[0] = pixel[2];
+                target[plane] = pixel[1];
+                target[2 * plane] = pixel[0];
+            }
+        }
+    }
+}
+
+std::vector<const CopyKernelSet*> runnableKernels() {
+    std::vector<const CopyKernelSet*> sets{&portableCopyKernels()};
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (sse2CopyKernels() != nullptr && __builtin_cpu_supports("sse2")) sets.push_back(sse2CopyKernels());
+    if (avx2CopyKernels() != nullptr && __builtin_cpu_supports("avx2")) sets.push_back(avx2CopyKernels());
+#endif
+    return sets;
+}
+
+struct Shape {
+    std::size_t rows;
+    std::size_t columns;
+};
+
+constexpr std::size_t kGuardBytes = 256;
+constexpr std::uint8_t kUntouched = 0xA5;
+
+// Runs one kernel and the reference into identical guarded buffers and compares every
+// byte, guards and rows below the frame included.  Returns an empty string on success.
+std::string compareOne(const CopyKernelSet& kernels, unsigned sampleSize, unsigned channels, Shape shape,
+                       Orientation orientation, std::size_t extraRows, std::size_t offsetSamples, bool streaming,
+                       std::mt19937& random) {
+    const std::size_t sourceBytes = shape.rows * shape.columns * channels * sampleSize;
+    std::vector<std::uint8_t> source(sourceBytes);
+    for (auto& byte : source) byte = static_cast<std::uint8_t>(random());
+
+    const std::size_t destinationRows = shape.rows + extraRows;
+    const std::size_t slabBytes = destinationRows * shape.columns * channels * sampleSize;
+    const std::size_t total = 64 + offsetSamples * sampleSize + slabBytes + 2 * kGuardBytes;
+    std::vector<std::uint8_t> expected(total, kUntouched);
+    std::vector<std::uint8_t> actual(total + 64, kUntouched);
+    // Both slabs start at the same offset from a 64-byte boundary.
+    std::uint8_t* actualBase = actual.data() + (64 - reinterpret_cast<std::uintptr_t>(actual.data()) % 64) % 64;
+    const std::size_t slabStart = kGuardBytes + offsetSamples * sampleSize;
+
+    CopyJob job;
+    job.source = source.data();
+    job.rows = shape.rows;
+    job.columns = shape.columns;
+    job.channels = channels;
+    job.orientation = orientation;
+    job.destinationRows = destinationRows;
+    job.streaming = streaming;
+
+    job.destination = expected.data() + slabStart;
+    if (sampleSize == 2) {
+        referenceCopy<std::uint16_t>(job);
+    } else {
+        referenceCopy<std::uint8_t>(job);
+    }
+    job.destination = actualBase + slabStart;
+    (sampleSize == 2 ? kernels.copy16 : kernels.copy8)(job);
+
+    if (std::memcmp(expected.data(), actualBase, total) == 0) return {};
+    std::size_t first = 0;
+    while (expected[first] == actualBase[first]) ++first;
+    std::ostringstream message;
+    message << kernels.name << " " << 8 * sampleSize << "-bit " << (channels == 3 ? "picture " : "plane ") << shape.rows
+            << "x" << shape.columns << " rowsReversed " << orientation.rowsReversed << " colsReversed "
+            << orientation.colsReversed << " extra rows " << extraRows << " offset " << offsetSamples << " streaming "
+            << streaming << ": first difference at byte " << static_cast<long>(first) - static_cast<long>(slabStart)
+            << " of the slab";
+    return message.str();
+}
+
+// Runs every kernel over every combination and reports the first mismatch of each kernel.
+void checkAll(unsigned sampleSize, unsigned channels, const std::vector<Shape>& shapes,
+              const std::vector<std::size_t>& extraRows, const std::vector<std::size_t>& offsets,
+              const std::vector<bool>& streaming) {
+    std::mt19937 random(12345);
+    for (const CopyKernelSet* kernels : runnableKernels()) {
+        std::string failure;
+        for (const Shape& shape : shapes) {
+            for (int o = 0; o < 4 && failure.empty(); ++o) {
+                const Orientation orientation{(o & 2) != 0, (o & 1) != 0};
+                for (std::size_t extra : extraRows) {
+                    for (std::size_t offset : offsets) {
+                        for (bool stream : streaming) {
+                            if (failure.empty()) {
+                                failure = compareOne(*kernels, sampleSize, channels, shape, orientation, extra, offset,
+                                                     stream, random);
+                            }
+                        }
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(failure, "");
+    }
+}
+
+// Degenerate and tile-edge sizes: empty frames, single rows and columns, one short of and
+// one past the tile sizes, and sizes that leave every kind of edge tile.
+const std::vector<Shape> kSmallShapes{{0, 0},   {0, 7},   {7, 0},   {1, 1},   {1, 40},  {40, 1},  {3, 5},
+                                      {7, 9},   {15, 17}, {16, 16}, {17, 15}, {8, 8},   {31, 33}, {32, 16},
+                                      {33, 17}, {47, 31}, {64, 64}, {65, 63}, {1, 300}, {300, 1}, {100, 37}};
+// Sizes with several whole destination lines per column, so the streaming path runs with
+// lines before, between and after the edges.
+const std::vector<Shape> kLargeShapes{{128, 64}, {191, 45}, {200, 130}, {257, 19}};
+
+TEST(CopyKernels, Planes8BitMatchTheReference) {
+    checkAll(1, 1, kSmallShapes, {0, 3}, {0, 1, 5}, {false, true});
+    checkAll(1, 1, kLargeShapes, {0, 64 - 1}, {0, 1, 17, 63}, {false, true});
+}
+
+TEST(CopyKernels, Planes16BitMatchTheReference) {
+    checkAll(2, 1, kSmallShapes, {0, 3}, {0, 1, 5}, {false, true});
+    checkAll(2, 1, kLargeShapes, {0, 32 - 1}, {0, 1, 9, 31}, {false, true});
+}
+
+TEST(CopyKernels, Pictures8BitMatchTheReference) {
+    checkAll(1, 3, kSmallShapes, {0, 2}, {0, 3}, {false, true});
+    checkAll(1, 3, kLargeShapes, {0, 64 - 1}, {0, 17}, {false, true});
+}
+
+TEST(CopyKernels, Pictures16BitMatchTheReference) {
+    checkAll(2, 3, kSmallShapes, {0, 2}, {0, 3}, {false, true});
+    checkAll(2, 3, kLargeShapes, {0, 32 - 1}, {0, 9}, {false, true});
+}
+
+// destinationRows that make every column line-aligned (rows a multiple of 64 bytes) while
+// the frame itself ends mid-line, with the slab at each offset within a line.
+TEST(CopyKernels, AlignedColumnsWithPartialLinesMatchTheReference) {
+    std::vector<std::size_t> everyOffset;
+    for (std::size_t k = 0; k < 64; k += 3) everyOffset.push_back(k);
+    checkAll(1, 1, {{100, 40}, {150, 33}}, {128 - 100, 256 - 150}, everyOffset, {true});
+    checkAll(2, 3, {{70, 20}}, {96 - 70}, everyOffset, {true});
+}
+
+TEST(CopyKernels, BestKernelsAreRunnableAndStreamOnlyLargeArrays) {
+    const std::vector<const CopyKernelSet*> sets = runnableKernels();
+    EXPECT_EQ(&bestCopyKernels(), sets.back());
+    EXPECT_FALSE(streamingPays(640 * 480));
+    EXPECT_TRUE(streamingPays(std::size_t{4096} * 3072));
+}
+
+// The frame copies place each slab of a 4-D array and leave the other slabs alone.
+TEST(CopyKernels, FrameCopiesWriteOnlyTheirSlab) {
+    std::mt19937 random(99);
+    const std::size_t rows = 37;
+    const std::size_t columns = 29;
+    const std::size_t destinationRows = 41;
+    for (unsigned sampleSize : {1u, 2u}) {
+        for (int o = 0; o < 4; ++o) {
+            const Orientation orientation{(o & 2) != 0, (o & 1) != 0};
+            std::vector<std::uint8_t> picture(3 * rows * columns * sampleSize);
+            for (auto& byte : picture) byte = static_cast<std::uint8_t>(random());
+            const std::size_t slabBytes = 3 * destinationRows * columns * sampleSize;
+            std::vector<std::uint8_t> expected(3 * slabBytes, kUntouched);
+            std::vector<std::uint8_t> actual(3 * slabBytes, kUntouched);
+
+            CopyJob job;
+            job.source = picture.data();
+            job.rows = rows;
+            job.columns = columns;
+            job.channels = 3;
+            job.orientation = orientation;
+            job.destinationRows = destinationRows;
+            job.destination = expected.data() + slabBytes;
+            if (sampleSize == 2) {
+                referenceCopy<std::uint16_t>(job);
+            } else {
+                referenceCopy<std::uint8_t>(job);
+            }
+            copyPictureToArray(picture.data(), rows, columns, sampleSize, orientation, actual.data(), destinationRows,
+                               1);
+            EXPECT_EQ(expected, actual) << "picture, " << sampleSize << " bytes, orientation " << o;
+
+            std::fill(expected.begin(), expected.end(), kUntouched);
+            std::fill(actual.begin(), actual.end(), kUntouched);
+            job.channels = 1;
+            job.destination = expected.data() + 2 * destinationRows * columns * sampleSize;
+            if (sampleSize == 2) {
+                referenceCopy<std::uint16_t>(job);
+            } else {
+                referenceCopy<std::uint8_t>(job);
+            }
+            copyPlaneToArray(picture.data(), rows, columns, sampleSize, orientation, actual.data(), destinationRows, 2);
+            EXPECT_EQ(expected, actual) << "plane, " << sampleSize << " bytes, orientation " << o;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qorin
