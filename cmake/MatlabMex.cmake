@@ -23,8 +23,15 @@ endif()
 # The separate-complex, large-array-dimension API (the _730 entry points).
 matlab_add_mex(NAME qorincam SRC ${QORIN_MODULE_SOURCES} R2017b LINK_TO ${QORIN_SDK_TARGET})
 target_include_directories(qorincam PRIVATE ${CMAKE_SOURCE_DIR})
+# One folder for the MEX file, its help and the +qorin package, whatever the configuration.
+set_target_properties(qorincam PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY "${QORIN_MEX_DIR}$<0:>" LIBRARY_OUTPUT_DIRECTORY "${QORIN_MEX_DIR}$<0:>")
 if(WIN32)
   target_link_libraries(qorincam user32 kernel32)
 else()
   target_link_libraries(qorincam qorinplatform)
 endif()
+
+# qorincam.m (help) and the +qorin package beside qorincam.mexw64.
+include(${CMAKE_SOURCE_DIR}/cmake/UserFiles.cmake)
+qorin_add_user_files(qorincam "${Matlab_INCLUDE_DIRS}")

@@ -1,0 +1,159 @@
+// qorincam_help.cpp - writes qorincam.m, the help text of the MEX module, from its dispatch table.
+//
+// Usage: qorincam_help <output.m>
+// Runs at build time on the build machine; it links the dispatch table and the help table
+// with inert handlers, so it needs neither MATLAB nor Octave to run.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gateway/command_help.h"
+#include "gateway/dispatch.h"
+
+namespace {
+
+using qorin::CommandHelp;
+using qorin::CommandRow;
+using qorin::Conv;
+
+// The mark a parameter carries in the call form; integers carry none.
+const char* kindMark(Conv conversion) {
+    switch (conversion) {
+        case Conv::Integer:
+        case Conv::IntegerAsSingle: return "";
+        case Conv::Double:
+        case Conv::Single: return ":number";
+        case Conv::Logical: return ":logical";
+        case Conv::Array: return ":array";
+        case Conv::Text: return ":text";
+    }
+    return "";
+}
+
+std::vector<std::string> splitNames(const char* names) {
+    std::vector<std::string> out;
+    std::string current;
+    for (const char* p = names; *p != '\0'; ++p) {
+        if (*p == ',') {
+            out.push_back(current);
+            current.clear();
+        } else if (*p != ' ') {
+            current += *p;
+        }
+    }
+    if (!current.empty()) out.push_back(current);
+    return out;
+}
+
+// "r = qorincam(13, cam)" with the kind marks of the row's conversions.
+std::string callForm(const CommandRow& row, const CommandHelp& help) {
+    std::string call = row.hasResult ? "r = qorincam(" : "qorincam(";
+    call += std::to_string(row.code);
+    const std::vector<std::string> names = splitNames(help.parameters);
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        call += ", " + names[k];
+        if (k < row.conversions.size()) call += kindMark(row.conversions[k]);
+    }
+    return call + ")";
+}
+
+const char* const kIntroduction[] = {
+    "QORINCAM  Drive Qorin USB cameras from MATLAB and GNU Octave.",
+    "",
+    "  qorincam(CODE, P1, P2, ...) runs command CODE with its parameters;",
+    "  R = qorincam(CODE, ...) also returns the command's result.  P1, \"cam\"",
+    "  below, is the 1-based camera number of every command that has",
+    "  parameters, except code 100.  Codes outside -2..100 do nothing.",
+    "",
+    "  Parameters are real numeric scalars of any class unless marked:",
+    "    :number   a real double scalar",
+    "    :logical  a logical scalar (true or false, not 1 or 0)",
+    "    :text     a character row",
+    "    :array    an array the command checks itself",
+    "  Integers are truncated toward zero (2.7 is taken as 2).",
+    "",
+    "  Images are uint8 (8-bit formats) or uint16 (16-bit formats), rows by",
+    "  columns, with planes red, green, blue for colour: [rows,cols],",
+    "  [rows,cols,3] or [rows,cols,3,N].",
+    "",
+    "  Named codes and a camera object (in the same folder as this file):",
+    "    c = qorin.Camera(1);  img = c.snapshot();  c.exposure = 20;",
+    "    qorincam(qorin.cmd.TAKE_SNAPSHOT, 1)",
+    "  See also help qorin.Camera, qorin.cmd, qorin.cameras, qorin.syncSnapshots.",
+    "",
+    "  Errors.  Every failure raises an error with a fixed English message",
+    "  and one of these identifiers, so that callers can branch on them:",
+    "    qorincam:usage         wrong number or class of arguments",
+    "    qorincam:notConnected  the camera number is not usable: not attached,",
+    "                           not connected, or below 1",
+    "    qorincam:state         the camera is not in the state the command",
+    "                           needs (for example not previewing)",
+    "    qorincam:sdk           the camera SDK reported a failure",
+    "    qorincam:memory        not enough memory for the images",
+    "    qorincam:value         a value was rejected (out of range, wrong size)",
+    "    qorincam:internal      a fault of the module itself; please report it",
+    "  For example:",
+    "    try",
+    "      img = qorincam(13, 1);",
+    "    catch err",
+    "      if strcmp(err.identifier, 'qorincam:notConnected')",
+    "        qorincam(-1, 1);  img = qorincam(13, 1);",
+    "      else",
+    "        rethrow(err);",
+    "      end",
+    "    end",
+    "",
+    "  Commands (code, name, call, result):",
+    "",
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: qorincam_help <output.m>\n");
+        return 2;
+    }
+    std::string text;
+    for (const char* line : kIntroduction) {
+        text += *line == '\0' ? "%" : "% ";
+        text += line;
+        text += "\n";
+    }
+    bool complete = true;
+    for (const CommandRow* row = qorin::commandRowsBegin(); row != qorin::commandRowsEnd(); ++row) {
+        const CommandHelp* help = qorin::findCommandHelp(row->code);
+        if (help == nullptr ||
+            qorin::countParameterNames(help->parameters) != static_cast<std::size_t>(row->parameterCount)) {
+            std::fprintf(stderr, "qorincam_help: no matching help for code %d (%s)\n", row->code, row->name);
+            complete = false;
+            continue;
+        }
+        char head[160];
+        std::snprintf(head, sizeof head, "%%   %4d  %-34s %s", row->code, row->name, callForm(*row, *help).c_str());
+        text += head;
+        text += "\n%         ";
+        text += help->summary;
+        if (row->hasResult && *help->result != '\0') {
+            text += "  Returns ";
+            text += help->result;
+            text += ".";
+        }
+        text += "\n";
+    }
+    text += "%\n%   Without a camera: the simulated SDK and its control qorinsim, see README.md.\n";
+    if (!complete) return 1;
+
+    std::FILE* file = std::fopen(argv[1], "wb");
+    if (file == nullptr) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0 || !written) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    return 0;
+}
