@@ -1,5 +1,7 @@
-// frame_copy.cpp - plain reference implementations of the geometry, orientation and sample copies.
+// frame_copy.cpp - frame geometry, orientation and the sample copies (the copies run on the fastest kernels).
 #include "acquisition/frame_copy.h"
+
+#include "acquisition/copy_kernels.h"
 
 #include <limits>
 
@@ -11,41 +13,6 @@ constexpr std::uint64_t kSaturated = std::numeric_limits<std::uint64_t>::max();
 std::uint64_t saturatingMultiply(std::uint64_t a, std::uint64_t b) {
     if (a != 0 && b > kSaturated / a) return kSaturated;
     return a * b;
-}
-
-// Position of source sample (i, j) in a column-major plane of `destinationRows` rows.
-inline std::size_t targetIndex(std::size_t i, std::size_t j, std::size_t rows, std::size_t columns,
-                               Orientation orientation, std::size_t destinationRows) {
-    const std::size_t row = orientation.rowsReversed ? rows - 1 - i : i;
-    const std::size_t col = orientation.colsReversed ? columns - 1 - j : j;
-    return col * destinationRows + row;
-}
-
-template <typename Sample>
-void copyPlane(const Sample* source, std::size_t rows, std::size_t columns, Orientation orientation,
-               Sample* destination, std::size_t destinationRows, std::size_t slab) {
-    Sample* base = destination + slab * destinationRows * columns;
-    for (std::size_t i = 0; i < rows; ++i) {
-        for (std::size_t j = 0; j < columns; ++j) {
-            base[targetIndex(i, j, rows, columns, orientation, destinationRows)] = source[i * columns + j];
-        }
-    }
-}
-
-template <typename Sample>
-void copyPicture(const Sample* picture, std::size_t rows, std::size_t columns, Orientation orientation,
-                 Sample* destination, std::size_t destinationRows, std::size_t slab) {
-    const std::size_t plane = destinationRows * columns;
-    Sample* base = destination + 3 * plane * slab;
-    for (std::size_t i = 0; i < rows; ++i) {
-        for (std::size_t j = 0; j < columns; ++j) {
-            const Sample* pixel = picture + 3 * (i * columns + j);
-            Sample* target = base + targetIndex(i, j, rows, columns, orientation, destinationRows);
-            target[0] = pixel[2];          // red
-            target[plane] = pixel[1];      // green
-            target[2 * plane] = pixel[0];  // blue
-        }
-    }
 }
 
 }  // namespace
@@ -70,26 +37,32 @@ Orientation frameOrientation(float flipping, float colourFormat) {
     return orientation;
 }
 
+namespace {
+
+void copyIntoSlab(const void* source, std::size_t rows, std::size_t columns, unsigned channels, unsigned sampleSize,
+                  Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
+    const std::size_t slabBytes = channels * destinationRows * columns * (sampleSize == 2 ? 2 : 1);
+    CopyJob job;
+    job.source = source;
+    job.rows = rows;
+    job.columns = columns;
+    job.channels = channels;
+    job.orientation = orientation;
+    job.destination = static_cast<std::uint8_t*>(destination) + slab * slabBytes;
+    job.destinationRows = destinationRows;
+    copyIntoArray(job, sampleSize);
+}
+
+}  // namespace
+
 void copyPlaneToArray(const void* source, std::size_t rows, std::size_t columns, unsigned sampleSize,
                       Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
-    if (sampleSize == 2) {
-        copyPlane(static_cast<const std::uint16_t*>(source), rows, columns, orientation,
-                  static_cast<std::uint16_t*>(destination), destinationRows, slab);
-    } else {
-        copyPlane(static_cast<const std::uint8_t*>(source), rows, columns, orientation,
-                  static_cast<std::uint8_t*>(destination), destinationRows, slab);
-    }
+    copyIntoSlab(source, rows, columns, 1, sampleSize, orientation, destination, destinationRows, slab);
 }
 
 void copyPictureToArray(const void* picture, std::size_t rows, std::size_t columns, unsigned sampleSize,
                         Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
-    if (sampleSize == 2) {
-        copyPicture(static_cast<const std::uint16_t*>(picture), rows, columns, orientation,
-                    static_cast<std::uint16_t*>(destination), destinationRows, slab);
-    } else {
-        copyPicture(static_cast<const std::uint8_t*>(picture), rows, columns, orientation,
-                    static_cast<std::uint8_t*>(destination), destinationRows, slab);
-    }
+    copyIntoSlab(picture, rows, columns, 3, sampleSize, orientation, destination, destinationRows, slab);
 }
 
 void buildMonoPicture(const void* raw, std::size_t samples, unsigned sampleSize, std::uint32_t flags,
