@@ -153,7 +153,8 @@
 %! qorin_assert_error (@() qorincam (35, 1, "anything"), "Camera ID not found.");
 %! qorin_assert_error (@() qorincam (40, 1, 20, int8 (10), {}), "Camera ID not found.");
 %! qorin_assert_error (@() qorincam (63, 1, "not a structure"), "Camera ID not found.");
-%! qorin_assert_error (@() qorincam (77, 1, 42, true), "Could not capture a frame. Camera 1 is not connected.");
+%! qorin_assert_error (@() qorincam (77, 1, "name", true), "Camera ID not found.");
+%! qorin_assert_error (@() qorincam (77, 1, 42, true), "The file name must be a character array.");
 
 %!test
 %! ## Code 32 takes no count check and ignores what it is given.
