@@ -1,0 +1,570 @@
+// host_double.cpp - an in-process MEX host for native harnesses: arrays of every class, errors as exceptions.
+#include "host_double.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+struct mxArray_tag {
+    mxClassID classId = mxDOUBLE_CLASS;
+    std::vector<mwSize> dims{0, 0};
+    bool complex = false;
+    bool sparse = false;
+    // Dense data (or the sparse values), malloc'd at its exact size so that AddressSanitizer
+    // catches a read one element too far; null when there are no elements.
+    void* real = nullptr;
+    void* imag = nullptr;
+    std::vector<mwIndex> ir;  // sparse row indices (nzmax)
+    std::vector<mwIndex> jc;  // sparse column starts (n + 1)
+    mwSize nzmax = 0;
+    std::vector<std::string> fields;  // structures
+    std::vector<mxArray*> children;   // structures (element-major, field-minor) and cells
+};
+
+namespace hostdouble {
+namespace {
+
+std::size_t gCreations = 0;
+std::size_t gLive = 0;
+std::size_t gFailSkip = 0;
+std::size_t gFailCount = 0;
+bool gFaultArmed = false;
+void (*gExitHook)() = nullptr;
+
+[[noreturn]] void misuse(const char* what, const mxArray* array) {
+    std::fprintf(stderr, "host double: %s on %s\n", what, array == nullptr ? "null" : describe(array).c_str());
+    std::abort();
+}
+
+std::size_t elementSize(mxClassID classId) {
+    switch (classId) {
+        case mxDOUBLE_CLASS: case mxINT64_CLASS: case mxUINT64_CLASS: return 8;
+        case mxSINGLE_CLASS: case mxINT32_CLASS: case mxUINT32_CLASS: return 4;
+        case mxINT16_CLASS: case mxUINT16_CLASS: case mxCHAR_CLASS: return 2;
+        case mxINT8_CLASS: case mxUINT8_CLASS: case mxLOGICAL_CLASS: return 1;
+        case mxCELL_CLASS: case mxSTRUCT_CLASS: return sizeof(mxArray*);
+        default: return 0;
+    }
+}
+
+bool isNumericClass(mxClassID classId) { return classId >= mxDOUBLE_CLASS && classId <= mxUINT64_CLASS; }
+
+std::size_t countOf(const std::vector<mwSize>& dims) {
+    std::size_t n = 1;
+    for (mwSize d : dims) n *= d;
+    return n;
+}
+
+// Decides whether the next creation fails; counts it either way.
+bool creationAllowed() {
+    ++gCreations;
+    if (!gFaultArmed) return true;
+    if (gFailSkip > 0) {
+        --gFailSkip;
+        return true;
+    }
+    if (gFailCount > 0) {
+        --gFailCount;
+        if (gFailCount == 0) gFaultArmed = false;
+        return false;
+    }
+    gFaultArmed = false;
+    return true;
+}
+
+std::vector<mwSize> normalised(mwSize ndim, const mwSize* dims) {
+    std::vector<mwSize> out(dims, dims + ndim);
+    while (out.size() < 2) out.push_back(out.empty() ? 0 : 1);
+    // Trailing singleton dimensions beyond the second are dropped, as the hosts do.
+    while (out.size() > 2 && out.back() == 1) out.pop_back();
+    return out;
+}
+
+mxArray* allocate(mxClassID classId, std::vector<mwSize> dims, bool complex, bool clear) {
+    // Absurd sizes are what a real host refuses with an out-of-memory result.
+    long double total = 1;
+    for (mwSize d : dims) total *= static_cast<long double>(d);
+    const std::size_t size = elementSize(classId);
+    if (total * static_cast<long double>(size == 0 ? 1 : size) > static_cast<long double>(1ull << 34)) return nullptr;
+    auto* array = new mxArray_tag();
+    array->classId = classId;
+    array->dims = std::move(dims);
+    array->complex = complex;
+    const std::size_t n = countOf(array->dims);
+    if (classId == mxCELL_CLASS) {
+        array->children.assign(n, nullptr);
+    } else if (n > 0 && size > 0) {
+        array->real = clear ? std::calloc(n, size) : std::malloc(n * size);
+        if (!clear) std::memset(array->real, 0xA5, n * size);  // garbage the caller must overwrite
+        if (complex) array->imag = std::calloc(n, size);
+    }
+    ++gLive;
+    return array;
+}
+
+mxArray* createNumeric(std::vector<mwSize> dims, mxClassID classId, mxComplexity complexity, bool clear) {
+    if (!creationAllowed()) return nullptr;
+    if (!isNumericClass(classId) && classId != mxLOGICAL_CLASS && classId != mxCHAR_CLASS) return nullptr;
+    return allocate(classId, std::move(dims), complexity == mxCOMPLEX, clear);
+}
+
+mxArray* createStruct(std::vector<mwSize> dims, int fieldCount, const char** fieldNames) {
+    if (!creationAllowed()) return nullptr;
+    auto* array = allocate(mxSTRUCT_CLASS, std::move(dims), false, true);
+    if (array == nullptr) return nullptr;
+    for (int f = 0; f < fieldCount; ++f) array->fields.emplace_back(fieldNames[f]);
+    array->children.assign(countOf(array->dims) * static_cast<std::size_t>(fieldCount), nullptr);
+    return array;
+}
+
+mxArray* createSparse(mwSize m, mwSize n, mwSize nzmax, mxClassID classId, bool complex) {
+    if (!creationAllowed()) return nullptr;
+    if (nzmax == 0) nzmax = 1;
+    auto* array = new mxArray_tag();
+    array->classId = classId;
+    array->dims = {m, n};
+    array->sparse = true;
+    array->complex = complex;
+    array->nzmax = nzmax;
+    array->real = std::calloc(nzmax, elementSize(classId));
+    if (complex) array->imag = std::calloc(nzmax, elementSize(classId));
+    array->ir.assign(nzmax, 0);
+    array->jc.assign(n + 1, 0);
+    ++gLive;
+    return array;
+}
+
+const mxArray* must(const mxArray* array, const char* what) {
+    if (array == nullptr) misuse(what, array);
+    return array;
+}
+
+}  // namespace
+
+bool call(std::vector<mxArray*>& outputs, const std::vector<const mxArray*>& inputs, RaisedError* error,
+          int outputCount) {
+    // A host always provides at least one output slot.
+    outputs.assign(static_cast<std::size_t>(outputCount < 1 ? 1 : outputCount), nullptr);
+    try {
+        mexFunction(outputCount, outputs.data(), static_cast<int>(inputs.size()),
+                    const_cast<const mxArray**>(inputs.data()));
+        return true;
+    } catch (const RaisedError& raised) {
+        if (error != nullptr) *error = raised;
+        return false;
+    }
+}
+
+std::size_t creationCount() { return gCreations; }
+std::size_t liveArrays() { return gLive; }
+void resetCounters() { gCreations = 0; }
+
+void failCreations(std::size_t skip, std::size_t count) {
+    gFailSkip = skip;
+    gFailCount = count;
+    gFaultArmed = count > 0;
+}
+
+void clearCreationFaults() { failCreations(0, 0); }
+
+bool runExitHook() {
+    if (gExitHook == nullptr) return false;
+    gExitHook();
+    return true;
+}
+
+bool exitHookRegistered() { return gExitHook != nullptr; }
+
+mxArray* makeDouble(double v) { return makeNumeric(mxDOUBLE_CLASS, {1, 1}, {v}); }
+
+template <typename T>
+static void store(void* data, std::size_t k, double v) {
+    static_cast<T*>(data)[k] = static_cast<T>(v);
+}
+
+static void storeAs(mxClassID classId, void* data, std::size_t k, double v) {
+    // Integer classes saturate, as MATLAB's conversions do; NaN becomes 0.
+    auto clamp = [&](double lo, double hi) { return std::isnan(v) ? 0.0 : (v < lo ? lo : (v > hi ? hi : v)); };
+    switch (classId) {
+        case mxDOUBLE_CLASS: store<double>(data, k, v); break;
+        case mxSINGLE_CLASS: store<float>(data, k, static_cast<double>(static_cast<float>(v))); break;
+        case mxINT8_CLASS: store<int8_t>(data, k, clamp(-128, 127)); break;
+        case mxUINT8_CLASS: store<uint8_t>(data, k, clamp(0, 255)); break;
+        case mxINT16_CLASS: store<int16_t>(data, k, clamp(-32768, 32767)); break;
+        case mxUINT16_CLASS: case mxCHAR_CLASS: store<uint16_t>(data, k, clamp(0, 65535)); break;
+        case mxINT32_CLASS: store<int32_t>(data, k, clamp(-2147483648.0, 2147483647.0)); break;
+        case mxUINT32_CLASS: store<uint32_t>(data, k, clamp(0, 4294967295.0)); break;
+        case mxINT64_CLASS: store<int64_t>(data, k, clamp(-9223372036854775808.0, 9223372036854774784.0)); break;
+        case mxUINT64_CLASS: store<uint64_t>(data, k, clamp(0, 18446744073709549568.0)); break;
+        case mxLOGICAL_CLASS: store<uint8_t>(data, k, v != 0 ? 1 : 0); break;
+        default: break;
+    }
+}
+
+mxArray* makeNumeric(mxClassID classId, std::vector<std::size_t> dims, const std::vector<double>& values,
+                     bool complex) {
+    mxArray* array = allocate(classId, normalised(dims.size(), dims.data()), complex, true);
+    const std::size_t n = countOf(array->dims);
+    for (std::size_t k = 0; k < n && k < values.size(); ++k) storeAs(classId, array->real, k, values[k]);
+    if (complex) {
+        for (std::size_t k = 0; k < n; ++k) storeAs(classId, array->imag, k, 1.0);
+    }
+    return array;
+}
+
+mxArray* makeText(const std::string& text) {
+    mxArray* array = allocate(mxCHAR_CLASS, {text.empty() ? 0u : 1u, text.size()}, false, true);
+    for (std::size_t k = 0; k < text.size(); ++k) static_cast<mxChar*>(array->real)[k] = static_cast<unsigned char>(text[k]);
+    return array;
+}
+
+mxArray* makeLogical(std::vector<std::size_t> dims, const std::vector<bool>& values) {
+    mxArray* array = allocate(mxLOGICAL_CLASS, normalised(dims.size(), dims.data()), false, true);
+    const std::size_t n = countOf(array->dims);
+    for (std::size_t k = 0; k < n && k < values.size(); ++k) static_cast<mxLogical*>(array->real)[k] = values[k];
+    return array;
+}
+
+mxArray* makeStruct(std::size_t rows, std::size_t columns, const std::vector<std::string>& fields) {
+    mxArray* array = allocate(mxSTRUCT_CLASS, {rows, columns}, false, true);
+    array->fields = fields;
+    array->children.assign(rows * columns * fields.size(), nullptr);
+    return array;
+}
+
+mxArray* makeCell(std::size_t rows, std::size_t columns) { return allocate(mxCELL_CLASS, {rows, columns}, false, true); }
+
+mxArray* makeSparse(std::size_t rows, std::size_t columns, const std::vector<double>& dense, bool logical) {
+    std::size_t nz = 0;
+    for (std::size_t k = 0; k < rows * columns && k < dense.size(); ++k) nz += dense[k] != 0;
+    const bool saved = gFaultArmed;
+    gFaultArmed = false;
+    mxArray* array = createSparse(rows, columns, nz, logical ? mxLOGICAL_CLASS : mxDOUBLE_CLASS, false);
+    --gCreations;
+    gFaultArmed = saved;
+    std::size_t at = 0;
+    for (std::size_t c = 0; c < columns; ++c) {
+        array->jc[c] = at;
+        for (std::size_t r = 0; r < rows; ++r) {
+            const std::size_t k = c * rows + r;
+            if (k < dense.size() && dense[k] != 0) {
+                array->ir[at] = r;
+                storeAs(array->classId, array->real, at, dense[k]);
+                ++at;
+            }
+        }
+    }
+    array->jc[columns] = at;
+    return array;
+}
+
+double value(const mxArray* array, std::size_t k) {
+    if (array == nullptr || array->real == nullptr || k >= countOf(array->dims) || array->sparse) return 0.0;
+    const void* d = array->real;
+    switch (array->classId) {
+        case mxDOUBLE_CLASS: return static_cast<const double*>(d)[k];
+        case mxSINGLE_CLASS: return static_cast<const float*>(d)[k];
+        case mxINT8_CLASS: return static_cast<const int8_t*>(d)[k];
+        case mxUINT8_CLASS: case mxLOGICAL_CLASS: return static_cast<const uint8_t*>(d)[k];
+        case mxINT16_CLASS: return static_cast<const int16_t*>(d)[k];
+        case mxUINT16_CLASS: case mxCHAR_CLASS: return static_cast<const uint16_t*>(d)[k];
+        case mxINT32_CLASS: return static_cast<const int32_t*>(d)[k];
+        case mxUINT32_CLASS: return static_cast<const uint32_t*>(d)[k];
+        case mxINT64_CLASS: return static_cast<double>(static_cast<const int64_t*>(d)[k]);
+        case mxUINT64_CLASS: return static_cast<double>(static_cast<const uint64_t*>(d)[k]);
+        default: return 0.0;
+    }
+}
+
+std::string describe(const mxArray* array) {
+    static const char* names[] = {"unknown", "cell",  "struct", "logical", "char",   "void",   "double", "single",
+                                  "int8",    "uint8", "int16",  "uint16",  "int32",  "uint32", "int64",  "uint64",
+                                  "function"};
+    std::string text = names[array->classId];
+    if (array->sparse) text += " sparse";
+    if (array->complex) text += " complex";
+    text += " [";
+    for (std::size_t d = 0; d < array->dims.size(); ++d) text += (d ? "x" : "") + std::to_string(array->dims[d]);
+    return text + "]";
+}
+
+}  // namespace hostdouble
+
+using hostdouble::creationAllowed;
+
+extern "C" {
+
+mxArray* mxCreateDoubleScalar(double v) {
+    mxArray* array = hostdouble::createNumeric({1, 1}, mxDOUBLE_CLASS, mxREAL, true);
+    if (array != nullptr) *static_cast<double*>(array->real) = v;
+    return array;
+}
+
+mxArray* mxCreateLogicalScalar(mxLogical v) {
+    mxArray* array = hostdouble::createNumeric({1, 1}, mxLOGICAL_CLASS, mxREAL, true);
+    if (array != nullptr) *static_cast<mxLogical*>(array->real) = v;
+    return array;
+}
+
+mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity complexity) {
+    return hostdouble::createNumeric({m, n}, mxDOUBLE_CLASS, complexity, true);
+}
+
+mxArray* mxCreateNumericMatrix(mwSize m, mwSize n, mxClassID classId, mxComplexity complexity) {
+    return hostdouble::createNumeric({m, n}, classId, complexity, true);
+}
+
+mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity complexity) {
+    return hostdouble::createNumeric(hostdouble::normalised(ndim, dims), classId, complexity, true);
+}
+
+mxArray* mxCreateUninitNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity complexity) {
+    return hostdouble::createNumeric(hostdouble::normalised(ndim, dims), classId, complexity, false);
+}
+
+mxArray* mxCreateLogicalMatrix(mwSize m, mwSize n) {
+    return hostdouble::createNumeric({m, n}, mxLOGICAL_CLASS, mxREAL, true);
+}
+
+mxArray* mxCreateString(const char* text) {
+    if (text == nullptr) hostdouble::misuse("mxCreateString(null)", nullptr);
+    const std::size_t length = std::strlen(text);
+    mxArray* array = hostdouble::createNumeric({length == 0 ? 0u : 1u, length}, mxCHAR_CLASS, mxREAL, true);
+    if (array != nullptr) {
+        for (std::size_t k = 0; k < length; ++k) static_cast<mxChar*>(array->real)[k] = static_cast<unsigned char>(text[k]);
+    }
+    return array;
+}
+
+mxArray* mxCreateCharMatrixFromStrings(mwSize m, const char** strings) {
+    std::size_t width = 0;
+    for (mwSize r = 0; r < m; ++r) width = std::max(width, std::strlen(strings[r]));
+    mxArray* array = hostdouble::createNumeric({m, width}, mxCHAR_CLASS, mxREAL, true);
+    if (array != nullptr) {
+        for (mwSize r = 0; r < m; ++r) {
+            const std::size_t length = std::strlen(strings[r]);
+            for (std::size_t c = 0; c < width; ++c)
+                static_cast<mxChar*>(array->real)[c * m + r] = c < length ? static_cast<unsigned char>(strings[r][c]) : u' ';
+        }
+    }
+    return array;
+}
+
+mxArray* mxCreateStructMatrix(mwSize m, mwSize n, int fieldCount, const char** fieldNames) {
+    return hostdouble::createStruct({m, n}, fieldCount, fieldNames);
+}
+
+mxArray* mxCreateStructArray(mwSize ndim, const mwSize* dims, int fieldCount, const char** fieldNames) {
+    return hostdouble::createStruct(hostdouble::normalised(ndim, dims), fieldCount, fieldNames);
+}
+
+mxArray* mxCreateCellMatrix(mwSize m, mwSize n) {
+    if (!creationAllowed()) return nullptr;
+    return hostdouble::allocate(mxCELL_CLASS, {m, n}, false, true);
+}
+
+mxArray* mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity complexity) {
+    return hostdouble::createSparse(m, n, nzmax, mxDOUBLE_CLASS, complexity == mxCOMPLEX);
+}
+
+mxArray* mxCreateSparseLogicalMatrix(mwSize m, mwSize n, mwSize nzmax) {
+    return hostdouble::createSparse(m, n, nzmax, mxLOGICAL_CLASS, false);
+}
+
+void mxDestroyArray(mxArray* array) {
+    if (array == nullptr) return;
+    for (mxArray* child : array->children) mxDestroyArray(child);
+    std::free(array->real);
+    std::free(array->imag);
+    delete array;
+    --hostdouble::gLive;
+}
+
+mxClassID mxGetClassID(const mxArray* a) { return hostdouble::must(a, "mxGetClassID")->classId; }
+mwSize mxGetM(const mxArray* a) { return hostdouble::must(a, "mxGetM")->dims[0]; }
+mwSize mxGetN(const mxArray* a) {
+    hostdouble::must(a, "mxGetN");
+    mwSize n = 1;
+    for (std::size_t d = 1; d < a->dims.size(); ++d) n *= a->dims[d];
+    return n;
+}
+mwSize mxGetNumberOfDimensions(const mxArray* a) { return hostdouble::must(a, "mxGetNumberOfDimensions")->dims.size(); }
+const mwSize* mxGetDimensions(const mxArray* a) { return hostdouble::must(a, "mxGetDimensions")->dims.data(); }
+size_t mxGetNumberOfElements(const mxArray* a) { return hostdouble::countOf(hostdouble::must(a, "mxGetNumberOfElements")->dims); }
+size_t mxGetElementSize(const mxArray* a) { return hostdouble::elementSize(hostdouble::must(a, "mxGetElementSize")->classId); }
+bool mxIsNumeric(const mxArray* a) { return hostdouble::isNumericClass(hostdouble::must(a, "mxIsNumeric")->classId); }
+bool mxIsComplex(const mxArray* a) { return hostdouble::must(a, "mxIsComplex")->complex; }
+bool mxIsEmpty(const mxArray* a) { return mxGetNumberOfElements(a) == 0; }
+bool mxIsDouble(const mxArray* a) { return mxGetClassID(a) == mxDOUBLE_CLASS; }
+bool mxIsSingle(const mxArray* a) { return mxGetClassID(a) == mxSINGLE_CLASS; }
+bool mxIsLogical(const mxArray* a) { return mxGetClassID(a) == mxLOGICAL_CLASS; }
+bool mxIsChar(const mxArray* a) { return mxGetClassID(a) == mxCHAR_CLASS; }
+bool mxIsStruct(const mxArray* a) { return mxGetClassID(a) == mxSTRUCT_CLASS; }
+bool mxIsCell(const mxArray* a) { return mxGetClassID(a) == mxCELL_CLASS; }
+bool mxIsSparse(const mxArray* a) { return hostdouble::must(a, "mxIsSparse")->sparse; }
+bool mxIsUint8(const mxArray* a) { return mxGetClassID(a) == mxUINT8_CLASS; }
+bool mxIsUint16(const mxArray* a) { return mxGetClassID(a) == mxUINT16_CLASS; }
+
+double mxGetScalar(const mxArray* a) {
+    hostdouble::must(a, "mxGetScalar");
+    // Octave raises on these; MATLAB's result is unspecified.  Either way the module must not ask.
+    if (mxIsEmpty(a) || a->classId == mxCELL_CLASS || a->classId == mxSTRUCT_CLASS || a->sparse)
+        hostdouble::misuse("mxGetScalar", a);
+    return hostdouble::value(a, 0);
+}
+
+double* mxGetPr(const mxArray* a) {
+    if (hostdouble::must(a, "mxGetPr")->classId != mxDOUBLE_CLASS) hostdouble::misuse("mxGetPr", a);
+    return static_cast<double*>(a->real);
+}
+
+double* mxGetPi(const mxArray* a) {
+    if (hostdouble::must(a, "mxGetPi")->classId != mxDOUBLE_CLASS) hostdouble::misuse("mxGetPi", a);
+    return static_cast<double*>(a->imag);
+}
+
+void* mxGetData(const mxArray* a) {
+    hostdouble::must(a, "mxGetData");
+    if (a->classId == mxCELL_CLASS || a->classId == mxSTRUCT_CLASS) hostdouble::misuse("mxGetData", a);
+    return a->real;
+}
+
+void* mxGetImagData(const mxArray* a) { return hostdouble::must(a, "mxGetImagData")->imag; }
+
+mxLogical* mxGetLogicals(const mxArray* a) {
+    if (hostdouble::must(a, "mxGetLogicals")->classId != mxLOGICAL_CLASS) hostdouble::misuse("mxGetLogicals", a);
+    return static_cast<mxLogical*>(a->real);
+}
+
+mxChar* mxGetChars(const mxArray* a) {
+    if (hostdouble::must(a, "mxGetChars")->classId != mxCHAR_CLASS) hostdouble::misuse("mxGetChars", a);
+    return static_cast<mxChar*>(a->real);
+}
+
+mwIndex* mxGetIr(const mxArray* a) {
+    if (!hostdouble::must(a, "mxGetIr")->sparse) hostdouble::misuse("mxGetIr", a);
+    return const_cast<mwIndex*>(a->ir.data());
+}
+
+mwIndex* mxGetJc(const mxArray* a) {
+    if (!hostdouble::must(a, "mxGetJc")->sparse) hostdouble::misuse("mxGetJc", a);
+    return const_cast<mwIndex*>(a->jc.data());
+}
+
+mwSize mxGetNzmax(const mxArray* a) { return hostdouble::must(a, "mxGetNzmax")->nzmax; }
+
+int mxGetString(const mxArray* a, char* buffer, mwSize length) {
+    if (!mxIsChar(a) || buffer == nullptr || length == 0) return 1;
+    const std::size_t n = mxGetNumberOfElements(a);
+    const std::size_t copied = n < length - 1 ? n : length - 1;
+    for (std::size_t k = 0; k < copied; ++k) buffer[k] = static_cast<char>(static_cast<mxChar*>(a->real)[k]);
+    buffer[copied] = '\0';
+    return copied == n ? 0 : 1;
+}
+
+char* mxArrayToString(const mxArray* a) {
+    if (!mxIsChar(a)) return nullptr;
+    const std::size_t n = mxGetNumberOfElements(a);
+    char* text = static_cast<char*>(std::malloc(n + 1));
+    mxGetString(a, text, n + 1);
+    return text;
+}
+
+int mxGetNumberOfFields(const mxArray* a) {
+    return mxIsStruct(a) ? static_cast<int>(a->fields.size()) : 0;
+}
+
+const char* mxGetFieldNameByNumber(const mxArray* a, int field) {
+    if (!mxIsStruct(a) || field < 0 || static_cast<std::size_t>(field) >= a->fields.size()) return nullptr;
+    return a->fields[static_cast<std::size_t>(field)].c_str();
+}
+
+int mxGetFieldNumber(const mxArray* a, const char* name) {
+    if (!mxIsStruct(a) || name == nullptr) return -1;
+    for (std::size_t f = 0; f < a->fields.size(); ++f)
+        if (a->fields[f] == name) return static_cast<int>(f);
+    return -1;
+}
+
+mxArray* mxGetFieldByNumber(const mxArray* a, mwIndex index, int field) {
+    if (!mxIsStruct(a)) hostdouble::misuse("mxGetFieldByNumber", a);
+    if (field < 0 || static_cast<std::size_t>(field) >= a->fields.size() || index >= mxGetNumberOfElements(a))
+        hostdouble::misuse("mxGetFieldByNumber out of range", a);
+    return a->children[index * a->fields.size() + static_cast<std::size_t>(field)];
+}
+
+mxArray* mxGetField(const mxArray* a, mwIndex index, const char* name) {
+    // Octave raises here for a non-structure; the module must check first.
+    if (!mxIsStruct(a)) hostdouble::misuse("mxGetField", a);
+    const int field = mxGetFieldNumber(a, name);
+    if (field < 0 || index >= mxGetNumberOfElements(a)) return nullptr;
+    return mxGetFieldByNumber(a, index, field);
+}
+
+void mxSetFieldByNumber(mxArray* a, mwIndex index, int field, mxArray* v) {
+    if (!mxIsStruct(a) || field < 0 || static_cast<std::size_t>(field) >= a->fields.size() ||
+        index >= mxGetNumberOfElements(a))
+        hostdouble::misuse("mxSetFieldByNumber", a);
+    mxArray*& slot = a->children[index * a->fields.size() + static_cast<std::size_t>(field)];
+    // The host does not free a replaced value; a module that overwrites one leaks it.
+    if (slot != nullptr && slot != v) std::fprintf(stderr, "host double: field %d of element %zu replaced\n", field, index);
+    slot = v;
+}
+
+void mxSetField(mxArray* a, mwIndex index, const char* name, mxArray* v) {
+    const int field = mxGetFieldNumber(a, name);
+    if (field < 0) hostdouble::misuse("mxSetField unknown field", a);
+    mxSetFieldByNumber(a, index, field, v);
+}
+
+mxArray* mxGetCell(const mxArray* a, mwIndex index) {
+    if (!mxIsCell(a) || index >= mxGetNumberOfElements(a)) hostdouble::misuse("mxGetCell", a);
+    return a->children[index];
+}
+
+void mxSetCell(mxArray* a, mwIndex index, mxArray* v) {
+    if (!mxIsCell(a) || index >= mxGetNumberOfElements(a)) hostdouble::misuse("mxSetCell", a);
+    mxDestroyArray(a->children[index]);
+    a->children[index] = v;
+}
+
+void* mxMalloc(size_t size) { return std::malloc(size == 0 ? 1 : size); }
+void* mxCalloc(size_t count, size_t size) { return std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size); }
+void mxFree(void* pointer) { std::free(pointer); }
+
+void mexErrMsgTxt(const char* message) { throw hostdouble::RaisedError{"", message == nullptr ? "" : message}; }
+
+void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0u, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    throw hostdouble::RaisedError{identifier == nullptr ? "" : identifier, text};
+}
+
+void mexWarnMsgTxt(const char* message) { std::fprintf(stderr, "warning: %s\n", message); }
+
+int mexPrintf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int n = std::vfprintf(stdout, format, args);
+    va_end(args);
+    return n;
+}
+
+int mexAtExit(void (*hook)(void)) {
+    hostdouble::gExitHook = hook;
+    return 0;
+}
+
+}  // extern "C"

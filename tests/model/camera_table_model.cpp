@@ -1,0 +1,221 @@
+// camera_table_model.cpp - random connect/disconnect/preview sequences checked against a reference table.
+//
+// The reference model below is written from the rules of the camera table, independently of
+// camera/: slot reuse, the 25-record limit, which record a camera number finds and the
+// previewing flag.  After every step the module's table, its answer (exact message) and the
+// simulator's open cameras and streams must agree with it.
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "camera/camera_table.h"
+#include "sim/sim_control.h"
+#include "tests/native/harness.h"
+
+namespace {
+
+struct Record {
+    int number;
+    bool connected;
+    bool previewing;
+};
+
+struct Model {
+    std::vector<Record> slots;
+    int attached = 1;
+
+    int find(int n) const {
+        for (std::size_t k = 0; k < slots.size(); ++k)
+            if (slots[k].number == n) return static_cast<int>(k);
+        return -1;
+    }
+    int freeSlot() const {
+        for (std::size_t k = 0; k < slots.size(); ++k)
+            if (!slots[k].connected) return static_cast<int>(k);
+        return -1;
+    }
+    // "" when camera n is usable, else the message of the connection check.
+    std::string check(int n, const std::string& notConnected) const {
+        if (n < 1) return "Invalid camera number.";
+        if (attached < n) return "Not enough cameras connected.";
+        const int slot = find(n);
+        if (slot == -1) return "Camera ID not found.";
+        if (!slots[static_cast<std::size_t>(slot)].connected) return notConnected;
+        return "";
+    }
+
+    // Fault: 0 none, 1 the open fails, 2 the initial format read fails.
+    std::string connect(int n, int fault) {
+        if (n < 1) return "Invalid camera number.";
+        if (attached < n) return "Not enough cameras connected.";
+        const int existing = find(n);
+        if (existing != -1 && slots[static_cast<std::size_t>(existing)].connected)
+            return "Camera " + std::to_string(n) + " is already connected.";
+        const int free = freeSlot();
+        if (slots.size() >= 25 && free == -1) return "The maximum number of cameras has been connected.";
+        if (fault == 1) return "An error has occured while opening a connection to the camera.\n";
+        const Record record{n, fault == 0, false};
+        if (free == -1) {
+            slots.push_back(record);
+        } else {
+            slots[static_cast<std::size_t>(free)] = record;
+        }
+        return fault == 2 ? "Failed to get the initial frame format.\n" : "";
+    }
+
+    std::string disconnect(int n) {
+        std::string message = check(n, "Camera " + std::to_string(n) + " already disconnected.");
+        if (!message.empty()) return message;
+        Record& record = slots[static_cast<std::size_t>(find(n))];
+        record.connected = false;
+        record.previewing = false;
+        return "";
+    }
+
+    std::string start(int n, int fault) {
+        if (n < 1) return "Invalid camera number.";
+        if (attached < n) return "Not enough cameras connected.";
+        int slot = find(n);
+        if (slot == -1 || !slots[static_cast<std::size_t>(slot)].connected) {
+            std::string message = connect(n, fault);
+            if (!message.empty()) return message;
+            slot = find(n);
+        }
+        Record& record = slots[static_cast<std::size_t>(slot)];
+        if (record.previewing) return "Camera may already be previewing. Stop the preview before calling this function.\n";
+        record.previewing = true;
+        return "";
+    }
+
+    std::string stop(int n) {
+        std::string message = check(n, "Camera " + std::to_string(n) + " already disconnected.");
+        if (!message.empty()) return message;
+        Record& record = slots[static_cast<std::size_t>(find(n))];
+        if (!record.previewing) return "Preview for camera " + std::to_string(n) + " is already closed.";
+        record.previewing = false;
+        return "";
+    }
+};
+
+std::string compareTables(const Model& model) {
+    qorin::CameraTable& table = qorin::cameraTable();
+    if (static_cast<std::size_t>(table.count()) != model.slots.size())
+        return "table has " + std::to_string(table.count()) + " slots, model " + std::to_string(model.slots.size());
+    for (std::size_t k = 0; k < model.slots.size(); ++k) {
+        const qorin::CAMERA& camera = table.at(static_cast<std::int32_t>(k));
+        const Record& record = model.slots[k];
+        if (camera.cameraNumber != record.number || (camera.connected != 0) != record.connected ||
+            (camera.previewing != 0) != record.previewing) {
+            return "slot " + std::to_string(k) + ": module {" + std::to_string(camera.cameraNumber) + ", connected " +
+                   std::to_string(camera.connected) + ", previewing " + std::to_string(camera.previewing) +
+                   "}, model {" + std::to_string(record.number) + ", connected " + std::to_string(record.connected) +
+                   ", previewing " + std::to_string(record.previewing) + "}";
+        }
+    }
+    // The SDK side: exactly the connected cameras are open, exactly the previewing ones stream.
+    for (int n = 1; n <= 32; ++n) {
+        const qorinsim::CameraState* sim = qorinsim::camera(n);
+        bool connected = false;
+        bool previewing = false;
+        for (const Record& record : model.slots) {
+            if (record.number == n && record.connected) {
+                connected = true;
+                previewing = record.previewing;
+            }
+        }
+        if (sim->open_ != connected) return "SDK camera " + std::to_string(n) + " open " + std::to_string(sim->open_);
+        if (sim->streaming_ != previewing || sim->window_ != previewing)
+            return "SDK camera " + std::to_string(n) + " streaming " + std::to_string(sim->streaming_) + " window " +
+                   std::to_string(sim->window_);
+    }
+    return harness::sanity();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const unsigned seed = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 20240611u;
+    const int sequences = argc > 2 ? std::atoi(argv[2]) : 150;
+    const int steps = argc > 3 ? std::atoi(argv[3]) : 250;
+    std::mt19937 random(seed);
+    long checked = 0;
+    for (int sequence = 0; sequence < sequences; ++sequence) {
+        Model model;
+        model.attached = 1 + static_cast<int>(random() % 30);
+        harness::resetAll(model.attached);
+        std::vector<std::string> trace;
+        for (int step = 0; step < steps; ++step) {
+            const unsigned pick = static_cast<unsigned>(random() % 100);
+            // Mostly valid numbers, sometimes 0, -1 or beyond the attached count.
+            const int n = static_cast<int>(random() % 34) - 1;
+            // SDK faults only where the step connects: the open, or the initial format read.
+            const unsigned faultRoll = static_cast<unsigned>(random() % 40);
+            const int fault = pick < 40 && pick >= 4 ? (faultRoll == 0 ? 1 : (faultRoll == 1 ? 2 : 0)) : 0;
+            std::string expected;
+            harness::Outcome outcome;
+            std::string what;
+            if (pick < 4) {
+                model.attached = static_cast<int>(random() % 31);
+                qorinsim::setAttached(model.attached);
+                trace.push_back("attach " + std::to_string(model.attached));
+                continue;
+            }
+            if (fault == 1) qorinsim::failCalls("QorinCameraOpen", 9, 1, 0);
+            if (fault == 2) qorinsim::failCalls("QorinGetFormat", 9, 1, 0);
+            if (pick < 40) {
+                what = "connect " + std::to_string(n);
+                expected = model.connect(n, fault);
+                outcome = harness::run(-1, {harness::num(n)});
+            } else if (pick < 60) {
+                what = "disconnect " + std::to_string(n);
+                expected = model.disconnect(n);
+                outcome = harness::run(-2, {harness::num(n)});
+            } else if (pick < 80) {
+                what = "start " + std::to_string(n);
+                expected = model.start(n, fault);
+                outcome = harness::run(0, {harness::num(n)});
+            } else if (pick < 95) {
+                what = "stop " + std::to_string(n);
+                expected = model.stop(n);
+                outcome = harness::run(1, {harness::num(n)});
+            } else {
+                what = "is-connected " + std::to_string(n);
+                bool answer = false;
+                if (model.attached < n) {
+                    expected = "Not enough cameras connected.";
+                } else {
+                    const int slot = model.find(n);
+                    answer = slot != -1 && model.slots[static_cast<std::size_t>(slot)].connected;
+                }
+                outcome = harness::run(6, {harness::num(n)});
+                if (outcome.ok && (outcome.result == nullptr || (hostdouble::value(outcome.result.get(), 0) != 0) != answer)) {
+                    std::printf("FAIL seed %u sequence %d step %d: %s answered wrongly\n", seed, sequence, step, what.c_str());
+                    return 1;
+                }
+            }
+            qorinsim::failCalls("", 0, 0, 0);
+            if (fault != 0) what += fault == 1 ? " (open fails)" : " (format read fails)";
+            trace.push_back(what);
+            const std::string got = outcome.ok ? "" : outcome.message;
+            std::string problem;
+            if (got != expected) problem = "answered " + harness::show(got) + ", model " + harness::show(expected);
+            if (problem.empty()) problem = compareTables(model);
+            if (!problem.empty()) {
+                std::printf("FAIL seed %u sequence %d step %d: %s: %s\n", seed, sequence, step, what.c_str(), problem.c_str());
+                const std::size_t from = trace.size() > 12 ? trace.size() - 12 : 0;
+                for (std::size_t k = from; k < trace.size(); ++k) std::printf("  ... %s\n", trace[k].c_str());
+                return 1;
+            }
+            ++checked;
+        }
+    }
+    harness::resetAll();
+    if (hostdouble::liveArrays() != 0) {
+        std::printf("FAIL %zu MATLAB arrays never destroyed\n", hostdouble::liveArrays());
+        return 1;
+    }
+    std::printf("camera table model: %d sequences, %ld steps checked, seed %u: OK\n", sequences, checked, seed);
+    return 0;
+}

@@ -1,0 +1,110 @@
+// harness.cpp - reset, calls and the module/simulator consistency checks the native harnesses share.
+#include "tests/native/harness.h"
+
+#include <cstdint>
+
+#include "camera/camera_table.h"
+#include "platform/win32.h"
+#include "sim/sim_control.h"
+
+namespace harness {
+namespace {
+
+int gEventBaseline = 0;
+
+}  // namespace
+
+void resetAll(int attached) {
+    hostdouble::clearCreationFaults();
+    qorinsim::failCalls("", 0, 0, 0);
+    hostdouble::runExitHook();
+    qorinsim::reset();
+    qorinsim::setAttached(attached);
+    QorinPlatformReset();
+    gEventBaseline = QorinPlatformOpenEvents();
+    hostdouble::resetCounters();
+}
+
+Outcome runRaw(std::vector<mxArray*> inputs, int outputCount) {
+    Outcome outcome;
+    std::vector<mxArray*> outputs;
+    hostdouble::RaisedError error;
+    std::vector<const mxArray*> constInputs(inputs.begin(), inputs.end());
+    outcome.ok = hostdouble::call(outputs, constInputs, &error, outputCount);
+    if (!outcome.ok) {
+        outcome.identifier = error.identifier;
+        outcome.message = error.message;
+    }
+    if (!outputs.empty()) outcome.result.reset(outputs[0]);
+    for (std::size_t k = 1; k < outputs.size(); ++k) mxDestroyArray(outputs[k]);
+    for (mxArray* input : inputs) mxDestroyArray(input);
+    return outcome;
+}
+
+Outcome run(double code, std::vector<mxArray*> params, int outputCount) {
+    params.insert(params.begin(), hostdouble::makeDouble(code));
+    return runRaw(std::move(params), outputCount);
+}
+
+std::string sanity() {
+    std::string problems;
+    auto note = [&](const std::string& text) { problems += (problems.empty() ? "" : "; ") + text; };
+    qorin::CameraTable& table = qorin::cameraTable();
+    int events = 0;
+    std::size_t registrations = 0;
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+        qorin::CAMERA& camera = table.at(slot);
+        for (const auto& entry : camera.events) {
+            if (entry->event != nullptr) ++events;
+            if (entry->registration != nullptr) ++registrations;
+        }
+        if (camera.connected == 0) continue;
+        const qorinsim::CameraState* sim = qorinsim::camera(camera.cameraNumber);
+        if (sim == nullptr || !sim->open_ || sim->handle_ != reinterpret_cast<std::uintptr_t>(camera.handle))
+            note("camera " + std::to_string(camera.cameraNumber) + " connected but not open in the SDK");
+    }
+    std::size_t simRegistrations = 0;
+    for (int n = 1; n <= qorinsim::kMaxCameras; ++n) {
+        const qorinsim::CameraState* sim = qorinsim::camera(n);
+        simRegistrations += sim->registrations_.size();
+        if (sim->fastFrames_) note("camera " + std::to_string(n) + " left in fast-frame mode");
+        if (qorinsim::inSyncSession(n)) note("camera " + std::to_string(n) + " left in a synchronous session");
+        if (!sim->open_) continue;
+        bool owned = false;
+        bool previewing = false;
+        for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+            const qorin::CAMERA& camera = table.at(slot);
+            if (camera.connected != 0 && reinterpret_cast<std::uintptr_t>(camera.handle) == sim->handle_) {
+                owned = true;
+                previewing = camera.previewing != 0;
+            }
+        }
+        if (!owned) note("camera " + std::to_string(n) + " open in the SDK without a connected record");
+        if (sim->streaming_ && !previewing) note("camera " + std::to_string(n) + " streaming without its previewing flag");
+        if (sim->window_ && !previewing) note("camera " + std::to_string(n) + " has a display window without its previewing flag");
+    }
+    const int openEvents = QorinPlatformOpenEvents() - gEventBaseline;
+    if (openEvents != events)
+        note(std::to_string(openEvents) + " event objects open, " + std::to_string(events) + " held by records");
+    if (simRegistrations != registrations)
+        note(std::to_string(simRegistrations) + " SDK registrations, " + std::to_string(registrations) + " held by records");
+    return problems;
+}
+
+std::string expand(std::string pattern, int camera, long error) {
+    auto replace = [&](const std::string& key, const std::string& value) {
+        for (std::size_t at = pattern.find(key); at != std::string::npos; at = pattern.find(key, at + value.size()))
+            pattern.replace(at, key.size(), value);
+    };
+    replace("{cam}", std::to_string(camera));
+    replace("{err}", std::to_string(error));
+    return pattern;
+}
+
+std::string show(const std::string& message) {
+    std::string out = "\"";
+    for (char c : message) out += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out + "\"";
+}
+
+}  // namespace harness

@@ -1,0 +1,48 @@
+// harness.h - shared steps of the native harnesses: reset, one call through the host double, sanity checks.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host_double.h"
+
+namespace harness {
+
+struct ArrayDeleter {
+    void operator()(mxArray* array) const noexcept { mxDestroyArray(array); }
+};
+using Owned = std::unique_ptr<mxArray, ArrayDeleter>;
+
+struct Outcome {
+    bool ok = false;
+    std::string identifier;
+    std::string message;  // exact raised text, trailing newline included
+    Owned result;         // output slot 1, if set
+};
+
+// Unloads the module's cameras (its exit hook), resets the simulator and the Windows stand-ins,
+// then attaches `attached` cameras.
+void resetAll(int attached = 1);
+
+// One call: input 0 is `code` (a double), then `params`, which the call takes over and destroys.
+Outcome run(double code, std::vector<mxArray*> params, int outputCount = 1);
+// The same with every input given (no command code added).
+Outcome runRaw(std::vector<mxArray*> inputs, int outputCount = 1);
+
+// Parameter helpers.
+inline mxArray* num(double value) { return hostdouble::makeDouble(value); }
+inline mxArray* flag(bool value) { return hostdouble::makeLogical({1, 1}, {value}); }
+inline mxArray* text(const std::string& value) { return hostdouble::makeText(value); }
+
+// Empty when the simulator and the module agree: no fast-frame mode or synchronous session
+// left on, no open camera or stream without its record, every open event owned by a record.
+std::string sanity();
+
+// Replaces "%d"-style placeholders: {cam} and {err}.
+std::string expand(std::string pattern, int camera, long error);
+
+// Printable form of a message (newlines shown as \n).
+std::string show(const std::string& message);
+
+}  // namespace harness
