@@ -1,5 +1,8 @@
 # UserFiles.cmake - what a user finds beside the MEX file: qorincam.m (help) and the +qorin package.
 #
+# qorincam.m and +qorin/cmd.m are written from the dispatch table; the rest of the package
+# (matlab/+qorin) is copied.
+#
 # qorin_add_user_files(<mex target> <include dirs of the host's mex.h>)
 
 function(qorin_add_user_files mex_target mex_include_dirs)
@@ -27,10 +30,12 @@ function(qorin_add_user_files mex_target mex_include_dirs)
   target_include_directories(qorincam_help SYSTEM PRIVATE ${mex_include_dirs})
 
   set(help_file "${QORIN_MEX_DIR}/qorincam.m")
-  add_custom_command(OUTPUT "${help_file}"
-    COMMAND qorincam_help "${help_file}"
+  set(codes_file "${QORIN_MEX_DIR}/+qorin/cmd.m")
+  add_custom_command(OUTPUT "${help_file}" "${codes_file}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${QORIN_MEX_DIR}/+qorin"
+    COMMAND qorincam_help "${help_file}" "${codes_file}"
     DEPENDS qorincam_help
-    COMMENT "Writing qorincam.m from the dispatch table")
+    COMMENT "Writing qorincam.m and qorin.cmd from the dispatch table")
 
   # The +qorin package is copied as it stands; a changed file is copied on the next build.
   file(GLOB_RECURSE package_files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/matlab/+qorin/*.m")
@@ -44,6 +49,6 @@ function(qorin_add_user_files mex_target mex_include_dirs)
     list(APPEND package_outputs "${output}")
   endforeach()
 
-  add_custom_target(qorincam_user_files ALL DEPENDS "${help_file}" ${package_outputs})
+  add_custom_target(qorincam_user_files ALL DEPENDS "${help_file}" "${codes_file}" ${package_outputs})
   add_dependencies(${mex_target} qorincam_user_files)
 endfunction()

@@ -1,7 +1,7 @@
 // qorincam_help.cpp - writes qorincam.m, the help text of the MEX module, from its dispatch table.
 //
-// Usage: qorincam_help <output.m>
-// Runs at build time on the build machine; it links the dispatch table and the help table
+// Usage: qorincam_help <qorincam.m> <+qorin/cmd.m>
+// Also writes qorin.cmd, the command codes by name.  Runs at build time on the build machine; it links the dispatch table and the help table
 // with inert handlers, so it needs neither MATLAB nor Octave to run.
 #include <cstdio>
 #include <cstring>
@@ -108,11 +108,42 @@ const char* const kIntroduction[] = {
     "",
 };
 
+bool writeFile(const char* path, const std::string& text) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+        std::perror(path);
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0 || !written) {
+        std::perror(path);
+        return false;
+    }
+    return true;
+}
+
+// qorin.cmd: one constant per command, named without the CMD_ prefix.
+std::string commandConstants() {
+    std::string text =
+        "classdef cmd\n"
+        "  % CMD  qorincam command codes by name, e.g. qorincam(qorin.cmd.TAKE_SNAPSHOT, 1).\n"
+        "  %   Written from the module's dispatch table when it is built; help qorincam\n"
+        "  %   describes every command.\n"
+        "  properties (Constant)\n";
+    for (const CommandRow* row = qorin::commandRowsBegin(); row != qorin::commandRowsEnd(); ++row) {
+        const char* name = std::strncmp(row->name, "CMD_", 4) == 0 ? row->name + 4 : row->name;
+        char line[96];
+        std::snprintf(line, sizeof line, "    %s = %d;\n", name, row->code);
+        text += line;
+    }
+    return text + "  end\nend\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: qorincam_help <output.m>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: qorincam_help <qorincam.m> <+qorin/cmd.m>\n");
         return 2;
     }
     std::string text;
@@ -144,16 +175,5 @@ int main(int argc, char** argv) {
     }
     text += "%\n%   Without a camera: the simulated SDK and its control qorinsim, see README.md.\n";
     if (!complete) return 1;
-
-    std::FILE* file = std::fopen(argv[1], "wb");
-    if (file == nullptr) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (std::fclose(file) != 0 || !written) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    return 0;
+    return writeFile(argv[1], text) && writeFile(argv[2], commandConstants()) ? 0 : 1;
 }

@@ -1,0 +1,159 @@
+## The +qorin package: command names, the camera object's life cycle, properties, captures and errors.
+
+%!function id = identifier_of (f)
+%!  id = "";
+%!  try
+%!    f ();
+%!  catch err
+%!    id = err.identifier;
+%!  end_try_catch
+%!endfunction
+
+%!test
+%! ## qorin.cmd names every code of the help under its command name without CMD_.
+%! text = get_help_text ("qorincam");
+%! t = regexp (text, '(-?\d+)\s+CMD_(\w+)\s', "tokens");
+%! assert (numel (t), 103);
+%! for k = 1:numel (t)
+%!   assert (eval (["qorin.cmd." t{k}{2}]), str2double (t{k}{1}));
+%! endfor
+%! assert (qorin.cmd.TAKE_SNAPSHOT, 13);
+%! assert (qorin.cmd.DISCONNECT, -2);
+
+%!test
+%! ## The object connects on construction and disconnects when the last reference goes.
+%! qorin_reset (2);
+%! c = qorin.Camera (2);
+%! assert (c.number, 2);
+%! assert (qorincam (6, 2));
+%! assert (qorinsim ("get", 2, "open"));
+%! d = c;
+%! clear c
+%! assert (qorincam (6, 2));
+%! clear d
+%! assert (! qorincam (6, 2));
+%! assert (! qorinsim ("get", 2, "open"));
+%! ## An explicit disconnect is not repeated by the delete.
+%! c = qorin.Camera (1);
+%! c.disconnect ();
+%! qorincam (-1, 1);
+%! clear c
+%! assert (qorincam (6, 1));
+
+%!test
+%! ## A second object for a connected camera raises the module's error and leaves the first alone.
+%! qorin_reset (1);
+%! c = qorin.Camera (1);
+%! try
+%!   qorin.Camera (1);
+%!   error ("the second connect should have failed");
+%! catch err
+%!   assert (err.identifier, "qorincam:state");
+%!   assert (err.message, "qorincam: Camera 1 is already connected.");
+%! end_try_catch
+%! assert (qorincam (6, 1));
+%! assert (identifier_of (@() qorin.Camera (3)), "qorincam:notConnected");
+%! assert (identifier_of (@() qorin.Camera (0)), "qorincam:notConnected");
+%! assert (qorincam (6, 1));
+
+%!test
+%! ## Live properties read and write the camera.
+%! qorin_reset (1);
+%! c = qorin.Camera (1);
+%! c.exposure = 25;     assert (c.exposure, 25);    assert (qorinsim ("get", 1, "property", 20)(1), 25);
+%! c.gain = 4;          assert (c.gain, 4);         assert (qorinsim ("get", 1, "property", 40)(1), 4);
+%! c.gamma = 2;         assert (c.gamma, 2);
+%! c.contrast = 40;     assert (c.contrast, 40);
+%! c.brightness = -3;   assert (c.brightness, -3);
+%! c.hue = 90;          assert (c.hue, 90);
+%! c.saturation = 100;  assert (c.saturation, 100);
+%! c.frameSize = [320 240];  assert (c.frameSize, [320; 240]);
+%! c.offset = [16 8];   assert (c.offset, [16; 8]);
+%! c.frameRate = 15;    assert (c.frameRate, 15);
+%! c.video16Bit = true; assert (c.video16Bit, true);
+%! f = c.frameFormat;   assert ([f.width f.height f.pixelFormat], [320 240 1]);
+%! c.autoRoi = [1 2 3 4];  assert (c.autoRoi, [1; 2; 3; 4]);
+%! assert (c.range ("exposure"), [0; 10000]);
+%! assert (c.range (40), [1; 16]);
+%! assert (c.property (20), [25 0]);
+%! c.setProperty (2, 45);   assert (c.hue, 45);
+%! assert (c.frameRates (), [3.75 7.5 15 30 60]);
+%! assert (c.versionInfo ().SN, "100001");
+
+%!test
+%! ## Snapshot settings reach the SDK with the next snapshot.
+%! qorin_reset (1);
+%! c = qorin.Camera (1);
+%! c.setSnapshotExposure (12.5);
+%! c.setSnapshotGain (3);
+%! c.snapshotColourGains = [2 3 4 5];
+%! assert (c.snapshotColourGains, [2; 3; 4; 5]);
+%! c.strobe = true;      assert (c.strobe, true);
+%! c.strobeDelay = 7;    assert (c.strobeDelay, 7);
+%! c.hwTrigger = true;   assert (c.hwTrigger, true);
+%! c.snapshot16Bit = true;  assert (c.snapshot16Bit, true);
+%! qorinsim ("clearcalls");
+%! img = c.snapshot ();
+%! assert (class (img), "uint16");
+%! calls = qorinsim ("calls");
+%! s = calls(strcmp ({calls.name}, "QorinTakeSnapshot")).args{1};
+%! assert ([s.exposure s.gain s.redGain s.green1Gain s.green2Gain s.blueGain], [12.5 3 2 3 4 5]);
+%! assert ([s.strobe s.strobeDelay s.trigger], [1 7 1]);
+
+%!test
+%! ## Captures: grabs of each kind during a preview, fast frames, saving.
+%! qorin_reset (1);
+%! c = qorin.Camera (1);
+%! c.frameSize = [64 48];
+%! c.preview ();
+%! assert (qorinsim ("get", 1, "streaming"));
+%! assert (size (c.grab ()), [48 64 3]);
+%! assert (size (c.grab ("mono")), [48 64]);
+%! assert (size (c.grab ("RAW")), [48 64]);
+%! assert (size (c.fastFrames (3)), [48 64 3 3]);
+%! file = [tempname() ".pnm"];
+%! unwind_protect
+%!   c.save (file);
+%!   assert (exist (file, "file"), 2);
+%! unwind_protect_cleanup
+%!   unlink (file);
+%! end_unwind_protect
+%! c.stopPreview ();
+%! assert (! qorinsim ("get", 1, "streaming"));
+
+%!test
+%! ## Errors are the module's own, identifiers included.
+%! qorin_reset (1);
+%! c = qorin.Camera (1);
+%! try
+%!   c.exposure = -1;
+%!   error ("a negative exposure should be refused");
+%! catch err
+%!   assert (err.identifier, "qorincam:value");
+%!   assert (err.message, "qorincam: Exposure must be a non-negative number.");
+%! end_try_catch
+%! assert (identifier_of (@() c.grab ()), "qorincam:state");
+%! assert (identifier_of (@() c.grab ("bogus")), "qorincam:usage");
+%! assert (identifier_of (@() c.fastFrames (0)), "qorincam:value");
+%! qorinsim ("fail", "QorinGetProperty", 9);
+%! assert (identifier_of (@() c.gain), "qorincam:sdk");
+%! c.disconnect ();
+%! assert (identifier_of (@() c.exposure), "qorincam:notConnected");
+%! disp_text = evalc ("disp (c)");
+%! assert (! isempty (strfind (disp_text, "not connected")));
+
+%!test
+%! ## Synchronous snapshots and the list of cameras.
+%! qorin_reset (3);
+%! a = qorin.Camera (1);
+%! b = qorin.Camera (3);
+%! frames = qorin.syncSnapshots ();
+%! assert (size (frames), [480 640 3 2]);
+%! list = qorin.cameras ();
+%! assert (size (list), [3 1]);
+%! assert ([list.camera], 1:3);
+%! assert ([list.connected], [true false true]);
+%! assert ({list(1).version.SN, list(2).version.SN, list(3).version.SN}, {"100001", "100002", "100003"});
+%! ## Camera 2 was opened for the query and closed again.
+%! assert (! qorincam (6, 2));
+%! assert (! qorinsim ("get", 2, "open"));
