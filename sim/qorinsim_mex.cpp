@@ -287,6 +287,14 @@ void setOne(CameraState& camera, const std::string& name, const mxArray* value) 
         for (int k = 0; k < 4; ++k) camera.roi_[k] = checkedInteger<int32_t>(v[k], what, -2147483648.0, 2147483647.0);
     } else if (name == "progress") {
         camera.progress_ = static_cast<float>(scalarArg(value, what));
+    } else if (name == "noise") {
+        const double sigma = scalarArg(value, what);
+        if (!(sigma >= 0.0 && sigma <= 255.0)) fail("'noise' must be from 0 to 255");
+        camera.noise_ = sigma;
+    } else if (name == "temperature") {
+        const double celsius = scalarArg(value, what);
+        if (!std::isfinite(celsius)) fail("'temperature' must be finite");
+        camera.temperature_ = celsius;
     } else if (name == "permanentBuffer") {
         if (!mxIsUint8(value)) fail("'permanentBuffer' must be a uint8 array");
         const auto* data = static_cast<const uint8_t*>(mxGetData(value));
@@ -353,6 +361,8 @@ mxArray* getOne(const CameraState& camera, const std::string& name, int nrhs, co
     if (name == "events") return number(static_cast<double>(camera.registrations_.size()));
     if (name == "timeout") return doubleRow({camera.videoTimeout_, camera.snapshotTimeout_});
     if (name == "progress") return number(camera.progress_);
+    if (name == "noise") return number(camera.noise_);
+    if (name == "temperature") return number(camera.temperature_);
     if (name == "version") {
         const VersionInfo& v = camera.version_;
         return doubleRow({double(v.Firmware), double(v.FPGA), double(v.API), double(v.Driver), double(v.SN),

@@ -46,9 +46,10 @@ int32_t fillImageFormat(Call& call, const FrameFormat& source, ImageFormat* form
     return call.ok();
 }
 
-int32_t capture(Call& call, CameraState& camera, const FrameFormat& format, void* buffer) {
+int32_t capture(Call& call, CameraState& camera, const FrameFormat& format, const Exposure& exposure,
+                void* buffer) {
     uint32_t error = 0;
-    if (!deliverFrame(camera, format, buffer, error)) return call.fail(error);
+    if (!deliverFrame(camera, format, exposure, buffer, error)) return call.fail(error);
     return call.ok();
 }
 
@@ -234,7 +235,8 @@ int32_t QorinTakeVideo(QorinHandle handle, uint32_t frames, void* buffer) {
     auto* out = static_cast<uint8_t*>(buffer);
     for (uint32_t k = 0; k < frames; ++k) {
         uint32_t error = 0;
-        if (!deliverFrame(*camera, camera->format_, out + k * geometry.bytes(), error)) return call.fail(error);
+        if (!deliverFrame(*camera, camera->format_, videoExposure(*camera), out + k * geometry.bytes(), error))
+            return call.fail(error);
     }
     return call.ok();
 }
@@ -246,7 +248,7 @@ int32_t QorinTakeSnapshot(QorinHandle handle, SnapshotSettings* settings, void* 
     if (camera == nullptr) return 0;
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
     rememberSnapshotFormat(*camera, *settings);
-    return capture(call, *camera, settings->format, buffer);
+    return capture(call, *camera, settings->format, snapshotExposure(*settings), buffer);
 }
 
 int32_t QorinEnableFastFrames(QorinHandle handle, SnapshotSettings* settings) {
@@ -265,7 +267,8 @@ int32_t QorinTakeFastFrame(QorinHandle handle, void* buffer) {
     Call call("QorinTakeFastFrame", handle, {logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
-    return capture(call, *camera, knownSnapshotFormat(*camera), buffer);
+    const Exposure exposure = camera->fastFrames_ ? snapshotExposure(camera->fastSettings_) : videoExposure(*camera);
+    return capture(call, *camera, knownSnapshotFormat(*camera), exposure, buffer);
 }
 
 int32_t QorinDisableFastFrames(QorinHandle handle) {
@@ -322,7 +325,9 @@ int32_t QorinTakeSynchronousSnapshots(QorinSyncHandle sync, void** buffers) {
         CameraState& camera = *qorinsim::camera(session.cameras_[k]);
         if (!camera.open_) return call.fail(kErrorInvalidHandle);
         uint32_t error = 0;
-        if (!deliverFrame(camera, session.settings_[k].format, buffers[k], error)) return call.fail(error);
+        const SnapshotSettings& settings = session.settings_[k];
+        if (!deliverFrame(camera, settings.format, snapshotExposure(settings), buffers[k], error))
+            return call.fail(error);
     }
     return call.ok();
 }

@@ -70,7 +70,8 @@ int32_t QorinAdjustWhiteBalanceFromSnapshot(QorinHandle handle, SnapshotSettings
     camera->snapshotFormat_ = settings->format;
     // The SDK takes the snapshot it balances from into the caller's buffer.
     uint32_t error = 0;
-    if (!deliverFrame(*camera, settings->format, rawFrame, error)) return call.fail(error);
+    if (!deliverFrame(*camera, settings->format, snapshotExposure(*settings), rawFrame, error))
+        return call.fail(error);
     return call.ok();
 }
 

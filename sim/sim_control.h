@@ -16,6 +16,15 @@
 namespace qorinsim {
 
 constexpr int kMaxCameras = 64;
+
+// The chart is at its nominal levels at this exposure and gain (the cameras' defaults); it
+// scales with exposure x gain and clips at full scale.
+constexpr float kReferenceExposure = 60.0f;
+constexpr float kReferenceGain = 2.0f;
+// Sensor temperature of a camera that is not cooled, in degrees Celsius.
+constexpr double kAmbientTemperature = 25.0;
+// Fraction of the distance to its goal the sensor temperature covers per delivered frame.
+constexpr double kTemperatureStep = 0.2;
 constexpr std::size_t kCallLogLimit = 100000;
 
 // Last-error numbers of the refusals the simulator makes by itself (injected faults use
@@ -88,6 +97,8 @@ struct CameraState {
     std::vector<Frame> frames_;  // explicit frames, delivered in turn; empty: the test chart
     std::size_t nextFrame_ = 0;
     uint64_t frameCounter_ = 0;  // captures delivered, moves the chart's counter element
+    double noise_ = 0.0;         // chart noise in 8-bit levels at the ambient temperature; 0: none
+    double temperature_ = kAmbientTemperature;  // sensor temperature, moved by cooling frame by frame
 };
 
 // One argument of a logged call.  Records are kept as their raw bytes to keep a long

@@ -1,7 +1,8 @@
-// sim_frames.cpp - frames the simulated cameras deliver, the SDK's frame conversions and the PNM writer.
+// sim_frames.cpp - frames the simulated cameras deliver (test chart, exposure, noise, cooling), conversions and the PNM writer.
 #include "sim/sim_internal.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -26,16 +27,6 @@ constexpr Rgb kDark = {40, 40, 40};
 constexpr int kCounterBits = 16;
 
 inline uint8_t luma(const Rgb& c) { return static_cast<uint8_t>((77 * c[0] + 150 * c[1] + 29 * c[2]) >> 8); }
-
-inline void store(uint8_t* buffer, uint64_t index, uint32_t sampleBytes, uint8_t value) {
-    if (sampleBytes == 1) {
-        buffer[index] = value;
-    } else {
-        // Full-scale 16-bit sample (v * 257), stored little-endian like the camera's words.
-        buffer[2 * index] = value;
-        buffer[2 * index + 1] = value;
-    }
-}
 
 inline uint32_t readSample(const uint8_t* source, uint64_t index, bool wide) {
     if (!wide) return source[index];
@@ -62,10 +53,110 @@ bool captureGeometry(const FrameFormat& format, Geometry& geometry) {
     return true;
 }
 
-void renderChart(const Geometry& geometry, bool colour, uint64_t counter, uint8_t* buffer) {
+Exposure videoExposure(const CameraState& camera) {
+    Exposure exposure;
+    auto it = camera.properties_.find(QORIN_PROP_EXPOSURE);
+    if (it != camera.properties_.end()) exposure.exposure = it->second.value_;
+    it = camera.properties_.find(QORIN_PROP_GAIN);
+    if (it != camera.properties_.end()) exposure.gain = it->second.value_;
+    return exposure;
+}
+
+Exposure snapshotExposure(const SnapshotSettings& settings) { return Exposure{settings.exposure, settings.gain}; }
+
+ChartLight chartLight(const CameraState& camera, const Exposure& exposure) {
+    ChartLight light;
+    const double brightness = (static_cast<double>(exposure.exposure) / kReferenceExposure) *
+                              (static_cast<double>(exposure.gain) / kReferenceGain);
+    // Negative or NaN settings give a dark frame; anything above 256 is white anyway.
+    light.brightness = brightness > 0.0 ? std::min(brightness, 256.0) : 0.0;
+    // Dark noise doubles every 10 degrees, so a cooled sensor gives a visibly cleaner picture.
+    if (camera.noise_ > 0.0)
+        light.noise = camera.noise_ * std::exp2((camera.temperature_ - kAmbientTemperature) / 10.0);
+    return light;
+}
+
+void stepTemperature(CameraState& camera) {
+    double goal = kAmbientTemperature;
+    auto cooling = camera.properties_.find(QORIN_PROP_COOLING);
+    auto target = camera.properties_.find(QORIN_PROP_TARGET_TEMPERATURE);
+    if (cooling != camera.properties_.end() && cooling->second.value_ != 0.0f && target != camera.properties_.end())
+        goal = target->second.value_;
+    camera.temperature_ += (goal - camera.temperature_) * kTemperatureStep;
+}
+
+namespace {
+
+// 3x5 digits, one row of three bits per entry, most significant bit on the left.
+constexpr uint8_t kDigits[10][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7},
+                                    {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1},
+                                    {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}};
+constexpr int kCounterDigits = 6;
+
+// splitmix64: a cheap, well-mixed hash, so the noise of a pixel depends only on the frame
+// counter and the pixel's position.
+inline uint64_t mix(uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+// Writes chart colours as samples: mosaic or luma, brightness, noise, clipping, depth.
+class SampleWriter {
+public:
+    SampleWriter(const Geometry& geometry, bool colour, uint64_t counter, const ChartLight& light, uint8_t* buffer)
+        : columns_(geometry.columns_), wide_(geometry.sampleBytes_ == 2), colour_(colour), buffer_(buffer),
+          noiseScale_(light.noise * std::sqrt(6.0) / 2147483648.0), seed_(mix(counter)) {
+        // Without noise every sample is a table lookup.
+        for (int v = 0; v < 256; ++v) {
+            const double scaled = v * light.brightness;
+            levels_[v] = wide_ ? static_cast<uint16_t>(std::lround(std::min(scaled * 257.0, 65535.0)))
+                               : static_cast<uint16_t>(std::lround(std::min(scaled, 255.0)));
+            scaled_[v] = scaled;
+        }
+    }
+
+    void put(uint64_t i, uint64_t j, const Rgb& c) {
+        // RGGB: red at even row and even column, blue at odd row and odd column.
+        const uint8_t v = colour_ ? c[(i % 2) + (j % 2)] : luma(c);
+        const uint64_t index = i * columns_ + j;
+        uint32_t level = levels_[v];
+        if (noiseScale_ != 0.0) {
+            // Sum of two uniform values: zero mean, the requested standard deviation.
+            const uint64_t h = mix(seed_ ^ index);
+            const double n = (static_cast<double>(h & 0x7FFFFFFF) + static_cast<double>((h >> 32) & 0x7FFFFFFF) -
+                              2147483647.0) * noiseScale_;
+            const double value = wide_ ? (scaled_[v] + n) * 257.0 : scaled_[v] + n;
+            level = static_cast<uint32_t>(std::lround(std::clamp(value, 0.0, wide_ ? 65535.0 : 255.0)));
+        }
+        if (wide_) {
+            // Stored little-endian like the camera's words.
+            buffer_[2 * index] = static_cast<uint8_t>(level & 0xFF);
+            buffer_[2 * index + 1] = static_cast<uint8_t>(level >> 8);
+        } else {
+            buffer_[index] = static_cast<uint8_t>(level);
+        }
+    }
+
+private:
+    uint64_t columns_;
+    bool wide_;
+    bool colour_;
+    uint8_t* buffer_;
+    double noiseScale_;
+    uint64_t seed_;
+    std::array<uint16_t, 256> levels_{};
+    std::array<double, 256> scaled_{};
+};
+
+}  // namespace
+
+void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const ChartLight& light, uint8_t* buffer) {
     const uint64_t columns = geometry.columns_;
     const uint64_t rows = geometry.rows_;
     if (columns == 0 || rows == 0) return;
+    SampleWriter writer(geometry, colour, counter, light, buffer);
 
     // The chart is drawn per band from column tables, so each sample costs a lookup.
     std::vector<Rgb> bars(columns), ramp(columns), mover(columns), bits(columns);
@@ -93,20 +184,38 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, uint8_
         for (uint64_t j = 0; j < columns; ++j) {
             Rgb c = (*band)[j];
             if (i < marker && j < marker) c = (i < markerDot && j < markerDot) ? kWhite : kBlack;
-            uint8_t value;
-            if (colour) {
-                // RGGB: red at even row and even column, blue at odd row and odd column.
-                int channel = static_cast<int>(i % 2) + static_cast<int>(j % 2);
-                value = c[channel];
-            } else {
-                value = luma(c);
+            writer.put(i, j, c);
+        }
+    }
+
+    // The frame number in decimal, white on black at the top right, where it also reads
+    // wrongly in a mirrored picture.  Left out where it would not fit beside the marker.
+    const uint64_t scale = std::max<uint64_t>(1, std::min(rows, columns) / 80);
+    const uint64_t pitch = 4 * scale;  // a digit and its gap
+    const uint64_t boxWidth = kCounterDigits * pitch + scale;
+    const uint64_t boxHeight = 7 * scale;
+    if (boxWidth + marker + scale > columns || boxHeight + scale > rows * 5 / 8) return;
+    const uint64_t left = columns - boxWidth - scale;
+    const uint64_t top = scale;
+    uint64_t number = counter;
+    int digits[kCounterDigits];
+    for (int d = kCounterDigits - 1; d >= 0; --d, number /= 10) digits[d] = static_cast<int>(number % 10);
+    for (uint64_t y = 0; y < boxHeight; ++y) {
+        for (uint64_t x = 0; x < boxWidth; ++x) {
+            bool lit = false;
+            if (y >= scale && y < 6 * scale && x >= scale) {
+                const uint64_t cell = (x - scale) / pitch;
+                const uint64_t column = (x - scale) % pitch / scale;
+                const uint64_t row = (y - scale) / scale;
+                if (column < 3) lit = (kDigits[digits[cell]][row] >> (2 - column)) & 1;
             }
-            store(buffer, i * columns + j, geometry.sampleBytes_, value);
+            writer.put(top + y, left + x, lit ? kWhite : kBlack);
         }
     }
 }
 
-bool deliverFrame(CameraState& camera, const FrameFormat& format, void* buffer, uint32_t& error) {
+bool deliverFrame(CameraState& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
+                  uint32_t& error) {
     Geometry geometry;
     if (buffer == nullptr || !captureGeometry(format, geometry)) {
         error = kErrorInvalidArgument;
@@ -123,9 +232,10 @@ bool deliverFrame(CameraState& camera, const FrameFormat& format, void* buffer, 
         if (!frame.data_.empty()) std::memcpy(out, frame.data_.data(), frame.data_.size());
         camera.nextFrame_ = (camera.nextFrame_ + 1) % camera.frames_.size();
     } else {
-        renderChart(geometry, isColour(camera), camera.frameCounter_, out);
+        renderChart(geometry, isColour(camera), camera.frameCounter_, chartLight(camera, exposure), out);
     }
     ++camera.frameCounter_;
+    stepTemperature(camera);
     return true;
 }
 

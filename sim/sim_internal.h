@@ -79,9 +79,32 @@ struct Geometry {
 };
 // False for a zero binning factor.
 bool captureGeometry(const FrameFormat& format, Geometry& geometry);
+
+// The light a capture is taken with: video uses the live exposure and gain properties,
+// still captures the values of their SnapshotSettings.
+struct Exposure {
+    float exposure = kReferenceExposure;
+    float gain = kReferenceGain;
+};
+Exposure videoExposure(const CameraState& camera);
+Exposure snapshotExposure(const SnapshotSettings& settings);
+
+// How the chart is drawn: its brightness relative to the reference exposure and gain,
+// and the standard deviation of the noise in 8-bit levels (0: none).
+struct ChartLight {
+    double brightness = 1.0;
+    double noise = 0.0;
+};
+ChartLight chartLight(const CameraState& camera, const Exposure& exposure);
+
 // Fills buffer with the next frame of the camera; false (with the error) when it cannot.
-bool deliverFrame(CameraState& camera, const FrameFormat& format, void* buffer, uint32_t& error);
-void renderChart(const Geometry& geometry, bool colour, uint64_t counter, uint8_t* buffer);
+// Every delivery also advances the frame counter and the sensor temperature.
+bool deliverFrame(CameraState& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
+                  uint32_t& error);
+void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const ChartLight& light, uint8_t* buffer);
+// One frame's step of the sensor temperature toward the cooling target, or back toward the
+// ambient temperature when cooling is off.
+void stepTemperature(CameraState& camera);
 
 enum class Conversion { kRgb24, kRgb48, kGrey8, kGrey16 };
 bool convertFrame(Conversion conversion, bool colour, void* destination, const void* source, uint32_t columns,

@@ -164,3 +164,35 @@
 %!   qorinsim ("set", 1, "gpio", [1 2], "matrix", 7);
 %! end_try_catch
 %! assert (qorinsim ("get", 1, "gpio"), [0 0]);
+
+## The chart as the module delivers it: brighter with a longer snapshot exposure, clipped at full
+## scale; noise and sensor temperature are controls of their own, and cooling moves the temperature.
+%!test
+%! qorin_reset ();
+%! qorincam (-1, 1);
+%! nominal = qorincam (13, 1);
+%! qorincam (15, 1, 120);
+%! bright = qorincam (13, 1);
+%! white = bright(200:280, 64, 1);       # red of the white bar, away from the counter box
+%! assert (all (white == 255));
+%! assert (mean (bright(:)) > mean (nominal(:)));
+%! qorincam (15, 1, 6);
+%! dim = qorincam (13, 1);
+%! assert (mean (dim(:)) < mean (nominal(:)) / 5);
+%! assert (qorinsim ("get", 1, "noise"), 0);
+%! qorinsim ("set", 1, "noise", 6);
+%! assert (qorinsim ("get", 1, "noise"), 6);
+%! assert (qorinsim ("get", 1, "temperature"), 25);
+%! qorincam (81, 1, true, -5);
+%! for k = 1:30
+%!   qorincam (13, 1);
+%! endfor
+%! assert (qorinsim ("get", 1, "temperature"), -5, 0.05);
+%! qorinsim ("set", 1, "temperature", 40);
+%! assert (qorinsim ("get", 1, "temperature"), 40);
+%! qorinsim ("reset");
+%! assert (qorinsim ("get", 1, "temperature"), 25);
+%! assert (qorinsim ("get", 1, "noise"), 0);
+
+%!error <noise> qorinsim ("set", 1, "noise", -1)
+%!error <temperature> qorinsim ("set", 1, "temperature", Inf)
