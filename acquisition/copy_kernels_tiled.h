@@ -72,8 +72,12 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
     using Sample = typename Tile::Sample;
     constexpr std::size_t kTileRows = Tile::kRows;
     constexpr std::size_t kTileElements = Tile::kElements;
-    constexpr std::size_t kLine = 64 / sizeof(Sample);  // destination rows per cache line
-    static_assert(kLine % kTileRows == 0, "tiles must stack into whole lines");
+    constexpr std::size_t kLine = 64 / sizeof(Sample);   // destination rows per cache line
+    constexpr std::size_t kChunk = 64 / sizeof(Sample);  // source elements per cache line
+    // Two lines of every destination column per visit: the longer runs suit the memory
+    // better than one, and four no longer fit the first-level cache with their source block.
+    constexpr std::size_t kBand = 2 * kLine;
+    static_assert(kLine % kTileRows == 0 && kChunk % kTileElements == 0, "tiles must make up whole lines");
 
     const std::size_t rows = job.rows;
     const std::size_t elements = job.columns * (kPicture ? 3 : 1);
@@ -112,27 +116,48 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
     // Every column starts at the same offset within a line, so the same leading rows
     // of every column come before its first whole line.
     const std::size_t head = linesAligned ? ((64 - address % 64) % 64) / sizeof(Sample) : 0;
-    if (!job.streaming || !linesAligned || rows < head + kLine) {
+    if (elements < kChunk || rows < head + kBand) {
         direct(0, rows);
         return;
     }
-    const std::size_t linesEnd = head + (rows - head) / kLine * kLine;
+    const bool stream = job.streaming && linesAligned;
+    const std::size_t linesEnd = head + (rows - head) / kBand * kBand;
     direct(0, head);
-    // Each destination line is assembled in the stage, then written in one piece so the
-    // write-combining buffers never flush half a line.
-    alignas(64) Sample stage[kTileElements][kLine];
-    Sample* staged[kTileElements];
-    for (std::size_t band = head; band < linesEnd; band += kLine) {
-        for (std::size_t e = 0; e < elements; e += kTileElements) {
-            const std::size_t es = e + kTileElements <= elements ? e : elements - kTileElements;
-            for (std::size_t t = 0; t < kLine; t += kTileRows) {
-                for (std::size_t k = 0; k < kTileElements; ++k) staged[k] = stage[k] + t;
-                transposeAt(band + t, es, staged);
+
+    // A block of kBand source rows by one source line is first gathered into the first-level
+    // cache, each source line read whole and once: read in place, rows a power of two
+    // apart fall into the same cache sets and would be fetched again for every tile.
+    alignas(64) Sample block[kBand][kChunk];
+    // Destination lines, when streaming: each is assembled here and written in one piece
+    // so the write-combining buffers never flush half a line.
+    alignas(64) Sample lines[kChunk][kBand];
+    constexpr std::uintptr_t kPrefetchBytes = 4 * 64;  // ahead along each source row; may run past it harmlessly
+    for (std::size_t band = head; band < linesEnd; band += kBand) {
+        for (std::size_t e = 0; e < elements; e += kChunk) {
+            const std::size_t es = e + kChunk <= elements ? e : elements - kChunk;
+            for (std::size_t q = 0; q < kBand; ++q) {
+                const Sample* from = source.row0 + static_cast<std::ptrdiff_t>(band + q) * source.step +
+                                     static_cast<std::ptrdiff_t>(es);
+                __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(from) + kPrefetchBytes));
+                __builtin_memcpy(block[q], from, 64);
             }
-            for (std::size_t k = 0; k < kTileElements; ++k) Tile::streamLine(base + map.offset(es + k) + band, stage[k]);
+            for (std::size_t et = 0; et < kChunk; et += kTileElements) {
+                for (std::size_t t = 0; t < kBand; t += kTileRows) {
+                    for (std::size_t k = 0; k < kTileElements; ++k) {
+                        out[k] = stream ? lines[et + k] + t : base + map.offset(es + et + k) + band + t;
+                    }
+                    Tile::transpose(&block[t][et], static_cast<std::ptrdiff_t>(kChunk), out);
+                }
+            }
+            if (stream) {
+                for (std::size_t k = 0; k < kChunk; ++k) {
+                    Sample* target = base + map.offset(es + k) + band;
+                    for (std::size_t l = 0; l < kBand; l += kLine) Tile::streamLine(target + l, lines[k] + l);
+                }
+            }
         }
     }
-    Tile::fence();
+    if (stream) Tile::fence();
     direct(linesEnd, rows);
 }
 

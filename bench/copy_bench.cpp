@@ -105,8 +105,11 @@ const CopyKernelSet kNaive{"naive", naiveCopy<std::uint8_t>, naiveCopy<std::uint
 enum class Streaming { bySize, on, off };
 
 std::string sizeName(Size size) { return std::to_string(size.columns) + "x" + std::to_string(size.rows); }
-std::string memcpyName(Memory memory, std::size_t bytes) {
-    return "memcpy/" + std::string(memoryName(memory)) + "/" + std::to_string(bytes);
+std::string layoutName(unsigned sampleSize, unsigned channels) {
+    return std::to_string(8 * sampleSize) + "bit/" + (channels == 3 ? "picture" : "plane");
+}
+std::string memcpyName(Memory memory, Size size, unsigned sampleSize, unsigned channels) {
+    return "memcpy/" + std::string(memoryName(memory)) + "/" + sizeName(size) + "/" + layoutName(sampleSize, channels);
 }
 
 void runMemcpy(benchmark::State& state, Memory memory, std::size_t bytes) {
@@ -169,34 +172,29 @@ const char* orientationName(Orientation orientation) {
 
 void addCopy(const CopyKernelSet* kernels, Memory memory, Size size, unsigned sampleSize, unsigned channels,
              Orientation orientation, Streaming streaming) {
-    const std::size_t bytes = size.rows * size.columns * channels * sampleSize;
     std::string name = std::string(kernels->name) + "/" + memoryName(memory) + "/" + sizeName(size) + "/" +
-                       std::to_string(8 * sampleSize) + "bit/" + (channels == 3 ? "picture" : "plane") + "/" +
-                       orientationName(orientation);
+                       layoutName(sampleSize, channels) + "/" + orientationName(orientation);
     if (streaming == Streaming::on) name += "/stream";
     if (streaming == Streaming::off) name += "/cached";
     benchmark::RegisterBenchmark(name.c_str(), runCopy, kernels, memory, size, sampleSize, channels, orientation,
                                  streaming)
         ->Unit(benchmark::kMicrosecond)
         ->UseRealTime();
-    cases().push_back({name, memcpyName(memory, bytes)});
+    cases().push_back({name, memcpyName(memory, size, sampleSize, channels)});
 }
 
 void registerAll(const std::vector<const CopyKernelSet*>& sets) {
     const Orientation orientations[] = {{false, false}, {true, false}, {false, true}, {true, true}};
     const CopyKernelSet* best = &qorin::bestCopyKernels();
-    std::map<std::string, bool> baselines;
     for (Size size : kSizes) {
         for (unsigned sampleSize : {1u, 2u}) {
             for (unsigned channels : {1u, 3u}) {
                 const std::size_t bytes = size.rows * size.columns * channels * sampleSize;
                 for (Memory memory : {Memory::warm, Memory::fresh, Memory::freshHuge}) {
-                    const std::string name = memcpyName(memory, bytes);
-                    if (baselines.emplace(name, true).second) {
-                        benchmark::RegisterBenchmark(name.c_str(), runMemcpy, memory, bytes)
-                            ->Unit(benchmark::kMicrosecond)
-                            ->UseRealTime();
-                    }
+                    const std::string name = memcpyName(memory, size, sampleSize, channels);
+                    benchmark::RegisterBenchmark(name.c_str(), runMemcpy, memory, bytes)
+                        ->Unit(benchmark::kMicrosecond)
+                        ->UseRealTime();
                 }
                 // The module's own choice in every orientation, warm and fresh.
                 for (Orientation orientation : orientations) {
@@ -216,7 +214,7 @@ void registerAll(const std::vector<const CopyKernelSet*>& sets) {
                         addCopy(kernels, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::bySize);
                     }
                 }
-                addCopy(&kNaive, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::off);
+                addCopy(&kNaive, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::bySize);
             }
         }
     }
@@ -231,7 +229,7 @@ public:
             if (run.error_occurred) continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-            if (median || single) medians_[run.run_name.str()] = run.GetAdjustedRealTime();
+            if (median || single) medians_[run.run_name.function_name] = run.GetAdjustedRealTime();
         }
     }
     void Finalize() override {

@@ -135,9 +135,9 @@ void checkAll(unsigned sampleSize, unsigned channels, const std::vector<Shape>& 
 const std::vector<Shape> kSmallShapes{{0, 0},   {0, 7},   {7, 0},   {1, 1},   {1, 40},  {40, 1},  {3, 5},
                                       {7, 9},   {15, 17}, {16, 16}, {17, 15}, {8, 8},   {31, 33}, {32, 16},
                                       {33, 17}, {47, 31}, {64, 64}, {65, 63}, {1, 300}, {300, 1}, {100, 37}};
-// Sizes with several whole destination lines per column, so the streaming path runs with
-// lines before, between and after the edges.
-const std::vector<Shape> kLargeShapes{{128, 64}, {191, 45}, {200, 130}, {257, 19}};
+// Sizes with several whole destination lines per column and several source lines per row,
+// so the blocked and streaming paths run with lines before, between and after the edges.
+const std::vector<Shape> kLargeShapes{{128, 64}, {191, 45}, {200, 130}, {257, 19}, {300, 97}, {131, 200}};
 
 TEST(CopyKernels, Planes8BitMatchTheReference) {
     checkAll(1, 1, kSmallShapes, {0, 3}, {0, 1, 5}, {false, true});
