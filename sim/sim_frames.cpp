@@ -176,15 +176,19 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
     const uint64_t marker = std::max<uint64_t>(1, std::min(rows, columns) / 8);
     const uint64_t markerDot = std::max<uint64_t>(1, marker / 2);
 
+    // A colour sensor is read out bottom row first (the module turns its frames the right
+    // way up), so its chart is drawn upside down; the mosaic stays in readout order.
+    auto readoutRow = [rows, colour](uint64_t sceneRow) { return colour ? rows - 1 - sceneRow : sceneRow; };
     for (uint64_t i = 0; i < rows; ++i) {
         const std::vector<Rgb>* band = &bars;
         if (i >= rows * 5 / 8) band = &ramp;
         if (i >= rows * 6 / 8) band = &mover;
         if (i >= rows * 7 / 8) band = &bits;
+        const uint64_t readout = readoutRow(i);
         for (uint64_t j = 0; j < columns; ++j) {
             Rgb c = (*band)[j];
             if (i < marker && j < marker) c = (i < markerDot && j < markerDot) ? kWhite : kBlack;
-            writer.put(i, j, c);
+            writer.put(readout, j, c);
         }
     }
 
@@ -209,7 +213,7 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
                 const uint64_t row = (y - scale) / scale;
                 if (column < 3) lit = (kDigits[digits[cell]][row] >> (2 - column)) & 1;
             }
-            writer.put(top + y, left + x, lit ? kWhite : kBlack);
+            writer.put(readoutRow(top + y), left + x, lit ? kWhite : kBlack);
         }
     }
 }

@@ -37,7 +37,8 @@ protected:
         return samples;
     }
 
-    // Red sample of the white bar: even row and column of the mosaic, below the marker.
+    // Red sample of the white bar: even row and column of the mosaic, clear of the marker
+    // (the colour chart is read out bottom row first: readout row 200 is chart row 279).
     static uint32_t whiteBarRed(const std::vector<uint32_t>& frame) { return frame[200 * 640 + 70]; }
 
     QorinHandle handle_ = nullptr;
@@ -93,7 +94,7 @@ TEST_F(SimChart, NoiseIsDeterministicWithTheRequestedSpread) {
     const std::vector<uint32_t> first = snapshot(settings(30, 2));
     double sum = 0.0, squares = 0.0;
     int count = 0;
-    for (uint64_t i = 100; i < 280; i += 2) {
+    for (uint64_t i = 200; i < 300; i += 2) {
         for (uint64_t j = 64; j < 72; j += 2) {  // red samples of the white bar
             const double d = first[i * 640 + j] - 117.5;
             sum += d;
@@ -110,6 +111,19 @@ TEST_F(SimChart, NoiseIsDeterministicWithTheRequestedSpread) {
     qorinsim::camera(1)->noise_ = 8.0;
     EXPECT_EQ(snapshot(settings(30, 2)), first);
     EXPECT_NE(snapshot(settings(30, 2)), first);
+}
+
+TEST_F(SimChart, AColourChartIsReadOutBottomRowFirst) {
+    // Monochrome: the marker (black with a white corner) at the first rows; colour: at the last.
+    qorinsim::camera(1)->properties_[QORIN_PROP_COLOUR_FORMAT].value_ = 0.0f;
+    std::vector<uint32_t> mono = snapshot(settings(60, 2));
+    EXPECT_EQ(mono[0], 255u);
+    EXPECT_EQ(mono[59 * 640 + 59], 0u);
+    qorinsim::camera(1)->properties_[QORIN_PROP_COLOUR_FORMAT].value_ = 1.0f;
+    std::vector<uint32_t> colour = snapshot(settings(60, 2));
+    EXPECT_EQ(colour[479 * 640 + 0], 255u);  // odd row, even column: a green sample of white
+    EXPECT_EQ(colour[420 * 640 + 58], 0u);
+    EXPECT_NE(colour[0], 255u);
 }
 
 TEST_F(SimChart, CoolingMovesTheSensorTemperatureTowardItsTarget) {
@@ -139,7 +153,7 @@ TEST_F(SimChart, ACooledSensorIsLessNoisy) {
         const std::vector<uint32_t> frame = snapshot(settings(30, 2));
         double squares = 0.0;
         int count = 0;
-        for (uint64_t i = 100; i < 280; i += 2, ++count) {
+        for (uint64_t i = 200; i < 300; i += 2, ++count) {
             const double d = frame[i * 640 + 64] - 117.5;
             squares += d * d;
         }
