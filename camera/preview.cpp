@@ -35,7 +35,12 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
                                  width, height, nullptr, nullptr) == 0) {
         failSdk("A display window could not be created.");
     }
-    if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_START, nullptr) == 0) failSdk(kOpenFailed);
+    if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_START, nullptr) == 0) {
+        // Without the previewing flag no stop would ever destroy this window: it would stay
+        // open, orphaned, until the camera is closed, and the next start would make another.
+        QorinDestroyDisplayWindow(camera.handle);
+        failSdk(kOpenFailed);
+    }
     camera.previewing = 1;
 }
 

@@ -1,0 +1,539 @@
+// sweep_table.cpp - every command with its set-up and the message each failing SDK step must give.
+#include <deque>
+#include <initializer_list>
+#include <string>
+
+#include "sim/sim_control.h"
+#include "tests/native/harness.h"
+#include "tests/sweep/sweep.h"
+
+namespace sweep {
+namespace {
+
+using harness::flag;
+using harness::num;
+using harness::text;
+
+// Steps shared by several commands.
+constexpr const char* kStop = "An error occured while stopping the video preview.\n";
+constexpr const char* kClose = "An error occured while closing the preview windows.\n";
+constexpr const char* kOpen = "An error occured while opening the video preview.\n";
+constexpr const char* kFormat = "An error occured while obtaining the frame format.\n";
+constexpr const char* kColour = "An error occured while obtaining the color format.\n";
+constexpr const char* kMatrix = "Error acquiring the correction matrix.";
+constexpr const char* kDemosaic = "Error acquiring the demosaic method.";
+constexpr const char* kFlip = "Error getting flipping property.";
+constexpr const char* kRgb24 = "Failed to convert frame to RGB24.";
+constexpr const char* kRgb48 = "Failed to convert frame to RGB48.";
+constexpr const char* kArray = "An error occured while creating the Matlab array.";
+constexpr const char* kRateMatrix = "An error occured while creating frame rate matrix.";
+
+std::vector<Rule> suspendResume() {
+    return {{"QorinStreamVideoControl", 0, kStop},
+            {"QorinDestroyDisplayWindow", -1, kClose},
+            {"QorinStreamVideoControl", 2, kOpen}};
+}
+
+std::vector<Rule> pipeline() {
+    return {{"QorinGetProperty", 80, kColour}, {"QorinGetProperty", 65, kMatrix}, {"QorinGetProperty", 64, kDemosaic},
+            {"QorinGetProperty", 66, kFlip},   {"QorinConvertFrameToRgb24", -1, kRgb24},
+            {"QorinConvertFrameToRgb48", -1, kRgb48}};
+}
+
+std::vector<Rule> join(std::initializer_list<std::vector<Rule>> parts) {
+    std::vector<Rule> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+std::function<std::vector<mxArray*>()> cam(std::initializer_list<double> more = {}) {
+    std::vector<double> values(more);
+    return [values] {
+        std::vector<mxArray*> params{num(1)};
+        for (double v : values) params.push_back(num(v));
+        return params;
+    };
+}
+
+void sixteenBitVideo() { qorinsim::camera(1)->format_.pixelFormat = 1; }
+void monochrome() { qorinsim::camera(1)->properties_[QORIN_PROP_COLOUR_FORMAT].value_ = 0.0f; }
+void sixteenBitSnapshots() { harness::run(18, {num(1), flag(true)}); }
+
+// A getter or setter whose one SDK call has one message.
+Case single(int code, const char* function, const char* message, std::initializer_list<double> more = {},
+            int selector = -1) {
+    Case c;
+    c.label = "code " + std::to_string(code);
+    c.code = code;
+    c.connect = {1};
+    c.params = cam(more);
+    c.rules = {{function, selector, message}};
+    return c;
+}
+
+}  // namespace
+
+std::vector<Case> cases() {
+    std::vector<Case> all;
+    auto add = [&](Case c) { all.push_back(std::move(c)); };
+
+    // Sessions and preview.
+    {
+        Case c;
+        c.label = "connect";
+        c.code = -1;
+        c.params = cam();
+        c.rules = {{"QorinCameraOpen", -1, "An error has occured while opening a connection to the camera.\n"},
+                   {"QorinGetFormat", -1, "Failed to get the initial frame format.\n"}};
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "disconnect, previewing, with an event";
+        c.code = -2;
+        c.connect = {1};
+        c.preview = {1};
+        c.prepare = [] { harness::run(92, {num(1), num(1)}); };
+        c.params = cam();
+        c.rules = {{"QorinStreamVideoControl", 0, kStop, -1, 77, "streaming without"},
+                   {"QorinDestroyDisplayWindow", -1, kClose, -1, 77, "display window without"},
+                   // Neither result is looked at: the camera is closed whatever the SDK says.
+                   {"QorinCameraClose", -1, nullptr, -1, 77, "open in the SDK"},
+                   {"QorinUnregisterEventNotification", -1, nullptr, -1, 77, "SDK registrations"}};
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "start preview, connected";
+        c.code = 0;
+        c.connect = {1};
+        c.params = cam();
+        c.rules = {{"QorinGetFormat", -1, kFormat},
+                   {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"},
+                   {"QorinCreateDisplayWindow", -1, "A display window could not be created."},
+                   {"QorinStreamVideoControl", 2, kOpen}};
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "start preview, connecting";
+        c.code = 0;
+        c.params = cam();
+        c.rules = {{"QorinCameraOpen", -1, "An error has occured while opening a connection to the camera.\n"},
+                   {"QorinGetFormat", -1, "Failed to get the initial frame format.\n", 0},
+                   {"QorinGetFormat", -1, kFormat, 1},
+                   {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"},
+                   {"QorinCreateDisplayWindow", -1, "A display window could not be created."},
+                   {"QorinStreamVideoControl", 2, kOpen}};
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "stop preview";
+        c.code = 1;
+        c.connect = {1};
+        c.preview = {1};
+        c.params = cam();
+        c.rules = {{"QorinStreamVideoControl", 0, kStop, -1, 77, "streaming without"},
+                   {"QorinDestroyDisplayWindow", -1, kClose, -1, 77, "display window without"}};
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "set preview size";
+        c.code = 79;
+        c.connect = {1};
+        c.preview = {1};
+        c.params = cam({320, 240});
+        c.rules = {{"QorinStreamVideoControl", 0, kStop, -1, 77, "streaming without"},
+                   {"QorinDestroyDisplayWindow", -1, kClose, -1, 77, "display window without"},
+                   {"QorinGetFormat", -1, kFormat},
+                   {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"},
+                   {"QorinCreateDisplayWindow", -1, "A display window could not be created."},
+                   {"QorinStreamVideoControl", 2, kOpen}};
+        add(c);
+    }
+    {
+        Case c = single(80, "QorinAdjustDisplayWindow", "Error encountered while adjusting display window.", {0, 0, 100, 100});
+        c.preview = {1};
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "is connected";
+        c.code = 6;
+        c.connect = {1};
+        c.params = cam();
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "count cameras";
+        c.code = 37;
+        c.params = [] { return std::vector<mxArray*>{}; };
+        c.rules = {{"QorinNumCameras", -1, nullptr}};  // -1 is the count handed back
+        c.checkNumCameras = false;
+        add(c);
+    }
+
+    // Video grabs, on colour and monochrome sensors, 8 and 16 bits.
+    for (int variant = 0; variant < 3; ++variant) {
+        const char* names[3] = {"colour 8-bit", "colour 16-bit", "monochrome 8-bit"};
+        const std::function<void()> prepares[3] = {nullptr, sixteenBitVideo, monochrome};
+        auto grab = [&](int code, std::vector<Rule> extra) {
+            Case c;
+            c.label = "grab " + std::to_string(code) + ", " + names[variant];
+            c.code = code;
+            c.connect = {1};
+            c.preview = {1};
+            c.prepare = prepares[variant];
+            c.params = cam();
+            c.rules = join({{{"QorinGetFormat", -1, kFormat},
+                             {"QorinTakeVideo", -1, "An error occured while trying to take a video frame."}},
+                            pipeline(),
+                            extra});
+            c.resultMessage = kArray;
+            add(c);
+        };
+        grab(7, {});
+        grab(75, {{"QorinConvertFrameToGreyscale8", -1, "Failed to convert to 8-bit monochrome"},
+                  {"QorinConvertFrameToGreyscale16", -1, "Failed to convert to 16-bit monochrome"}});
+        grab(76, {});
+        for (bool mono : {false, true}) {
+            for (const char* name : {"sweep_image.pgm", "sweep_image.raw"}) {
+                Case c;
+                c.label = std::string("save, ") + names[variant] + ", " + name + (mono ? ", grey" : ", rgb");
+                c.code = 77;
+                c.connect = {1};
+                c.preview = {1};
+                c.prepare = prepares[variant];
+                c.params = [name, mono] { return std::vector<mxArray*>{num(1), text(name), flag(mono)}; };
+                c.rules = join({{{"QorinGetFormat", -1, kFormat},
+                                 {"QorinTakeVideo", -1, "An error occured while trying to take a video frame."},
+                                 {"QorinConvertFrameToGreyscale8", -1,
+                                  "Could not convert to 8-bit grey scale. Image not saved."},
+                                 {"QorinConvertFrameToGreyscale16", -1,
+                                  "Could not convert to 16-bit grey scale. Image not saved."},
+                                 {"QorinSaveImageEx", -1, "Image save not successful."}},
+                                pipeline()});
+                add(c);
+            }
+        }
+    }
+
+    // Still captures, with and without a running preview.
+    for (int variant = 0; variant < 3; ++variant) {
+        const bool previewing = variant != 1;
+        const std::function<void()> prepare = variant == 2 ? std::function<void()>(sixteenBitSnapshots) : nullptr;
+        const std::string tag = variant == 0 ? "previewing" : (variant == 1 ? "not previewing" : "16-bit");
+        {
+            Case c;
+            c.label = "snapshot, " + tag;
+            c.code = 13;
+            c.connect = {1};
+            if (previewing) c.preview = {1};
+            c.prepare = prepare;
+            c.params = cam();
+            c.rules = join({suspendResume(), pipeline(),
+                            {{"QorinGetFormat", -1, kFormat},
+                             {"QorinTakeSnapshot", -1, "Error {err} occured while attempting to take a fast frame with camera {cam}."},
+                             {"QorinTakeSnapshot", -1, "Snapshot timed out.", -1, 19}}});
+            c.resultMessage = kArray;
+            add(c);
+        }
+        {
+            Case c;
+            c.label = "fast frames, " + tag;
+            c.code = 87;
+            c.connect = {1};
+            if (previewing) c.preview = {1};
+            c.prepare = prepare;
+            c.params = cam({3});
+            c.rules = join({suspendResume(), pipeline(),
+                            {{"QorinGetFormat", -1, kFormat},
+                             {"QorinEnableFastFrames", -1, "Error enabling fast frames."},
+                             {"QorinTakeFastFrame", -1, "Error taking fast frames."},
+                             {"QorinDisableFastFrames", -1, "Error enabling fast frames.", -1, 77, "fast-frame mode"}}});
+            c.resultMessage = kArray;
+            add(c);
+        }
+        {
+            Case c;
+            c.label = "white balance from snapshot, " + tag;
+            c.code = 82;
+            c.connect = {1};
+            if (previewing) c.preview = {1};
+            c.prepare = prepare;
+            c.params = cam({1, 1, 0, 0, 10, 10});
+            c.rules = join({suspendResume(),
+                            {{"QorinGetProperty", 80, kColour},
+                             {"QorinGetFormat", -1, kFormat},
+                             {"QorinTakeSnapshot", -1, "Error {err} occured while attempting to take a snapshot with camera {cam}."},
+                             {"QorinTakeSnapshot", -1, "Snapshot timed out.", -1, 19},
+                             {"QorinAdjustWhiteBalanceFromSnapshot", -1, "White balance settings could not be applied. Error #{err}"}}});
+            add(c);
+        }
+    }
+    for (bool previewing : {true, false}) {
+        Case c;
+        c.label = std::string("synchronous snapshots, ") + (previewing ? "previewing" : "not previewing");
+        c.code = 32;
+        c.attached = 3;
+        c.connect = {2, 1};
+        if (previewing) c.preview = {1, 2};
+        c.params = [] { return std::vector<mxArray*>{}; };
+        c.rules = join({suspendResume(), pipeline(),
+                        {{"QorinEnableSynchronousSnapshots", -1, "Failed to enable synchronous snapshots."},
+                         {"QorinTakeSynchronousSnapshots", -1, "Error taking synchronous snapshots."},
+                         {"QorinDisableSynchronousSnapshots", -1, "Error disabling synchronous snapshots.", -1, 77,
+                          "synchronous session"}}});
+        c.resultMessage = kArray;
+        c.checkNumCameras = false;
+        add(c);
+    }
+
+    // Frame geometry and rates.
+    {
+        Case c;
+        c.label = "set frame size";
+        c.code = 2;
+        c.connect = {1};
+        c.preview = {1};
+        c.params = cam({320, 240});
+        c.rules = join({suspendResume(),
+                        {{"QorinGetProperty", 81, "An error occured wile obtaining the maximum resolution.\n"},
+                         {"QorinGetProperty", 82, "An error occured wile obtaining the maximum resolution.\n"},
+                         {"QorinGetFormat", -1, kFormat},
+                         {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"}}});
+        add(c);
+    }
+    add(single(12, "QorinGetFormat", "Failed to get the frame format."));
+    add(single(8, "QorinGetFormat", "Failed to get the frame format."));
+    {
+        Case c;
+        c.label = "set offset";
+        c.code = 9;
+        c.connect = {1};
+        c.preview = {1};
+        c.params = cam({4, 4});
+        c.rules = join({suspendResume(),
+                        {{"QorinGetFormat", -1, "Failed to get the frame format."},
+                         {"QorinSetFormat", -1, "Failed to set the new offset. Offset may be invalid."}}});
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "set 16-bit video";
+        c.code = 10;
+        c.connect = {1};
+        c.preview = {1};
+        c.params = [] { return std::vector<mxArray*>{num(1), flag(true)}; };
+        c.rules = join({suspendResume(),
+                        {{"QorinGetFormat", -1, "Unable to get current frame format.", 0},
+                         {"QorinGetFormat", -1, "Failed to get the frame format.", 1},
+                         {"QorinSetFormat", -1, "Failed to enable 16-bit mode. Mode may not be supported."}}});
+        add(c);
+    }
+    add(single(11, "QorinGetFormat", "Unable to get current frame format."));
+    add(single(62, "QorinGetFormat", "Failed to get frame format."));
+    {
+        Case c;
+        c.label = "set frame format";
+        c.code = 63;
+        c.connect = {1};
+        c.params = [] {
+            mxArray* format = hostdouble::makeStruct(1, 1, {"width", "height", "xOffset", "yOffset", "xBinSub", "yBinSub",
+                                                            "xFlags", "yFlags", "pixelFormat", "frameRate"});
+            const double values[10] = {320, 240, 0, 0, 1, 1, 0, 0, 0, 15};
+            for (int f = 0; f < 10; ++f) mxSetFieldByNumber(format, 0, f, num(values[f]));
+            return std::vector<mxArray*>{num(1), format};
+        };
+        c.rules = {{"QorinSetFormat", -1, "Failed to set new frame format."}};
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "set frame rate";
+        c.code = 3;
+        c.connect = {1};
+        c.preview = {1};
+        c.params = cam({15});
+        c.rules = join({suspendResume(),
+                        {{"QorinGetFormat", -1, kFormat}, {"QorinSetFormat", -1, "Failed to set frame rate."}}});
+        add(c);
+    }
+    {
+        Case c;
+        c.label = "list frame rates";
+        c.code = 4;
+        c.connect = {1};
+        c.params = cam();
+        c.rules = {{"QorinEnumAvailableFrameRates", -1, "An error occured while obtaining number of available frame rates.\n", 0},
+                   {"QorinEnumAvailableFrameRates", -1, "An error occured while obtaining available frame rates.\n", 1}};
+        c.resultMessage = kRateMatrix;
+        add(c);
+    }
+    {
+        Case c = single(33, "QorinGetFormat", "An error occured while obtaining the current frame rate.");
+        c.resultMessage = kRateMatrix;
+        add(c);
+    }
+
+    // Snapshot settings: only the connection check reaches the SDK.
+    for (int code : {15, 17, 24}) add(single(code, "QorinNumCameras", "Not enough cameras connected.", {5}));
+    for (int code : {19, 21, 23, 25, 27}) add(single(code, "QorinNumCameras", "Not enough cameras connected."));
+    add(single(20, "QorinNumCameras", "Not enough cameras connected.", {1, 1, 1, 1}));
+    add(single(78, "QorinNumCameras", "Not enough cameras connected.", {1}));
+    for (int code : {18, 22, 26}) {
+        Case c = single(code, "QorinNumCameras", "Not enough cameras connected.");
+        c.params = [] { return std::vector<mxArray*>{num(1), flag(true)}; };
+        add(c);
+    }
+    add(single(14, "QorinPropertyRange", "Failed to get the exposure range."));
+    add(single(16, "QorinPropertyRange", "Failed to get the gain range."));
+
+    // Live properties.
+    const struct {
+        int set, get, range;
+        const char* name;
+    } kProperties[] = {{28, 29, 0, "gain"},   {30, 31, 0, "exposure"}, {42, 41, 52, "gamma"}, {44, 43, 53, "contrast"},
+                       {46, 45, 54, "brightness"}, {48, 47, 55, "hue"}, {50, 49, 56, "saturation"}};
+    for (const auto& p : kProperties) {
+        static std::deque<std::string> texts;  // keeps the formatted messages alive, in place
+        texts.push_back(std::string("An error occured while setting the ") + p.name + ".");
+        add(single(p.set, "QorinSetProperty", texts.back().c_str(), {3}));
+        texts.push_back(std::string("An error occured while getting the ") + p.name + ".");
+        add(single(p.get, "QorinGetProperty", texts.back().c_str()));
+        if (p.range != 0) {
+            texts.push_back(std::string("Failed to get the ") + p.name + " range.");
+            add(single(p.range, "QorinPropertyRange", texts.back().c_str()));
+        }
+    }
+    add(single(39, "QorinGetProperty", "An error occured while getting the exposure.", {20}));
+    add(single(40, "QorinSetProperty", "An error occured while setting the property.", {20, 100, 0}));
+    add(single(51, "QorinPropertyRange", "Failed to get the property range.", {40}));
+
+    // Pages and image formats.
+    add(single(5, "QorinDisplayPropertyPage", "An error occured trying to display the video property page."));
+    add(single(95, "QorinDisplayVideoFormatPage", "An error occured trying to display the video format page."));
+    add(single(98, "QorinGetStillImageFormat", "Failed to get image format."));
+    add(single(99, "QorinGetVideoImageFormat", "Failed to get image format."));
+
+    // Enumeration, version and identity.
+    {
+        Case c;
+        c.label = "enumerate cameras";
+        c.code = 38;
+        c.attached = 2;
+        c.connect = {2, 1};
+        c.params = [] { return std::vector<mxArray*>{}; };
+        c.rules = {{"QorinNumCameras", -1, "Failed to enumerate all the cameras."},
+                   {"QorinQueryVersion", -1, "Failed to enumerate all the cameras."}};
+        c.checkNumCameras = false;
+        add(c);
+    }
+    add(single(57, "QorinQueryVersion", "Failed to query software version information."));
+    add(single(58, "QorinQueryExternInterface", "Failed to query external interface."));
+    add(single(59, "QorinGetCameraId", "Failed to get camera ID."));
+    add(single(60, "QorinGetTruePixelDepth", "Failed to get pixel depth."));
+    add(single(94, "QorinGetHardwareRevision", "Error while getting hardware revision."));
+    {
+        Case c = single(100, "QorinSelectExternInterface", "Could not select extern interface.");
+        c.connect = {};
+        c.checkNumCameras = false;
+        add(c);
+    }
+
+    // Automatic adjustments, lens and focus.
+    add(single(64, "QorinOneShotAutoExposure", "Failed to perform one shot auto-exposure.", {100, 0, 0, 10, 10}));
+    add(single(70, "QorinOneShotAutoIris", "Failed to perform one shot auto-iris.", {100, 0, 0, 10, 10}));
+    add(single(65, "QorinOneShotAutoWhiteBalance", "Failed to perform one shot auto-white balance.", {0, 0, 10, 10}));
+    add(single(66, "QorinOneShotAutoWhiteBalanceEx", "Failed to perform one shot auto-white balance.", {1, 1, 0, 0, 10, 10}));
+    add(single(67, "QorinDigitalWhiteBalance", "Failed to perform digital white balance.", {0, 0, 10, 10}));
+    add(single(68, "QorinDigitalWhiteBalanceEx", "Failed to perform digital white balance.", {1, 1, 0, 0, 10, 10}));
+    add(single(83, "QorinCameraReset", "Could not reset camera."));
+    add(single(84, "QorinAutoRoiGet", "Could not get auto region of interest."));
+    add(single(85, "QorinAutoRoiSet", "An error occured while auto-setting the ROI. Error# {err}", {0, 0, 10, 10}));
+    {
+        Case c = single(69, "QorinInitAutoLens", "An error occured while initializing the lens controller.");
+        c.params = [] { return std::vector<mxArray*>{num(1), flag(true)}; };
+        add(c);
+    }
+    add(single(71, "QorinAutoFocusStart", "An error occured while starting an auto-focus operation.",
+               {0, 0, 10, 10, 1, 2, 3, 0, 0}));
+    add(single(72, "QorinAutoFocusWait", "An error occured while setting the focus wait timeout value. Error# {err}", {100}));
+    add(single(73, "QorinAutoFocusStop", "An error occured while stopping the auto-focus operation."));
+    add(single(74, "QorinAutoFocusQueryProgress",
+               "An error occured while reading the auto-focus operation progress value. Error# {err}"));
+
+    // Colour processing.
+    {
+        Case c = single(86, "QorinGetCurrentMatrix", "Could not get current matrix.");
+        c.resultMessage = kArray;
+        add(c);
+    }
+    auto lut = [] {
+        std::vector<double> ramp(256);
+        for (int k = 0; k < 256; ++k) ramp[static_cast<std::size_t>(k)] = k;
+        return hostdouble::makeNumeric(mxUINT8_CLASS, {1, 256}, ramp);
+    };
+    {
+        Case c = single(88, "QorinSetup8bitsLUT", "Error while setting up the 8-bit lookup table. Error# {err}");
+        c.params = [lut] { return std::vector<mxArray*>{num(1), lut(), num(256)}; };
+        add(c);
+    }
+    {
+        Case c = single(89, "QorinSetup8bitsColorLUT", "Error while setting up the 8-bit color lookup table. Error# {err}");
+        c.params = [lut] {
+            return std::vector<mxArray*>{num(1), lut(), num(256), flag(true), flag(false), flag(true), flag(false)};
+        };
+        add(c);
+    }
+    {
+        Case c = single(90, "QorinSetupCustomMatrix", "Error setting up custom matrix.");
+        c.params = [] {
+            return std::vector<mxArray*>{num(1), hostdouble::makeNumeric(mxDOUBLE_CLASS, {3, 3}, {1, 0, 0, 0, 1, 0, 0, 0, 1})};
+        };
+        add(c);
+    }
+
+    // GPIO and cooling.
+    add(single(34, "QorinGpioRead", "Failed to read GPIO."));
+    add(single(35, "QorinGpioWrite", "An error occured while writing to GPIO.", {3}));
+    add(single(36, "QorinGpoSelect", "An error occured while enabling GPO.", {3}));
+    add(single(61, "QorinGpioConfigure", "An error occured while enabling GPO.", {3}));
+    for (bool on : {true, false}) {
+        Case c;
+        c.label = std::string("cooling ") + (on ? "on" : "off");
+        c.code = 81;
+        c.connect = {1};
+        c.params = [on] { return std::vector<mxArray*>{num(1), flag(on), num(-10)}; };
+        c.rules = {{"QorinSetProperty", 118, on ? "Failed to set camera's cooling." : "Failed to turn off camera's cooling."},
+                   {"QorinSetProperty", 108, "Failed to set camera's temperature."}};
+        add(c);
+    }
+
+    // Events and time-outs.
+    {
+        Case c = single(91, "QorinSetTimeout", "Error setting timout value.");
+        c.params = [] { return std::vector<mxArray*>{num(1), flag(true), num(1000)}; };
+        add(c);
+    }
+    add(single(92, "QorinRegisterEventNotification", "Could not register event.", {1}));
+    {
+        Case c = single(93, "QorinUnregisterEventNotification", "Error while unregistering event notification.", {1});
+        c.prepare = [] { harness::run(92, {num(1), num(1)}); };
+        add(c);
+    }
+
+    // Permanent buffer.
+    add(single(96, "QorinPermanentBufferRead", "Could not read the permanent buffer.", {0, 16}));
+    {
+        Case c = single(97, "QorinPermanentBufferWrite", "Could not write to the permanent buffer.");
+        c.params = [] { return std::vector<mxArray*>{num(1), num(0), text("hello")}; };
+        add(c);
+    }
+    return all;
+}
+
+}  // namespace sweep
