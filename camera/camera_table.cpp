@@ -55,10 +55,9 @@ bool checkConnected(std::int32_t cameraNumber, const char* message) {
 }
 
 CAMERA& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat) {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+QORIN_FIXED_FORMAT_BEGIN
     const std::string message = formatText(notConnectedFormat, cameraNumber);
-#pragma GCC diagnostic pop
+QORIN_FIXED_FORMAT_END
     checkConnected(cameraNumber, message.c_str());
     return cameraTable().at(cameraTable().findCameraSlot(cameraNumber));
 }

@@ -21,10 +21,9 @@ void runCheck(const CheckStep& step, int inputCount, const mxArray* const inputs
     for (int k = 0; k < inputCount && k < 16; ++k) {
         if ((step.inputs & param(k)) == 0 || passes(step.check, inputs[k])) continue;
         if (step.check == Check::IntegerEachPosition) {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+QORIN_FIXED_FORMAT_BEGIN
             fail(ErrorKind::Usage, formatText(step.message, k));
-#pragma GCC diagnostic pop
+QORIN_FIXED_FORMAT_END
         }
         failUsage(step.message);
     }

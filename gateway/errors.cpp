@@ -28,10 +28,9 @@ std::string formatText(const char* format, ...) {
 void failSdkWithLastError(const char* format) {
     const auto error = static_cast<int>(QorinGetLastError());
     // The format is one of the module's fixed texts with a single %d.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+QORIN_FIXED_FORMAT_BEGIN
     failSdk(formatText(format, error));
-#pragma GCC diagnostic pop
+QORIN_FIXED_FORMAT_END
 }
 
 }  // namespace qorin

@@ -11,7 +11,13 @@
 #include <string>
 #include <vector>
 
-#define QORINSIM_API __attribute__((visibility("default")))
+// The control API is for the qorinsim MEX and the tests, which are built where the POSIX
+// stand-ins are; a Windows build of the library (qorinapi.dll) exports only the SDK.
+#if defined(_WIN32)
+#  define QORINSIM_API
+#else
+#  define QORINSIM_API __attribute__((visibility("default")))
+#endif
 
 namespace qorinsim {
 
