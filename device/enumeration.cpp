@@ -32,7 +32,7 @@ ArrayPtr handleEnumerateCameras(const Args&) {
     const std::int32_t attached = QorinNumCameras();
     // Only -1 is documented as the failure value; no other negative count can be honoured either.
     if (attached < 0) failSdk(kEnumerateFailed);
-    if (attached == 0) failSdk("No cameras attached to computer.");
+    if (attached == 0) fail(ErrorKind::NotConnected, "No cameras attached to computer.");
     const auto count = static_cast<std::size_t>(attached);
 
     // Value-initialised: an element without a connected camera shows six zero words.

@@ -109,6 +109,9 @@
 %! assert (identifier_of (@() qorincam (13, 1)), "qorincam:notConnected");
 %! assert (identifier_of (@() qorincam (13, 0)), "qorincam:notConnected");
 %! assert (identifier_of (@() qorincam (13, 5)), "qorincam:notConnected");
+%! qorinsim ("attach", 0);
+%! assert (identifier_of (@() qorincam (38)), "qorincam:notConnected");   # no camera attached at all
+%! qorinsim ("attach", 1);
 %! qorincam (-1, 1);
 %! assert (identifier_of (@() qorincam (76, 1)), "qorincam:state");        # not previewing
 %! assert (identifier_of (@() qorincam (-1, 1)), "qorincam:state");        # already connected
