@@ -4,6 +4,7 @@
 // as a ratio to the median memcpy of the same bytes in the same memory state.
 #include <benchmark/benchmark.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -223,6 +224,7 @@ void registerAll(const std::vector<const CopyKernelSet*>& sets) {
 // Console output as usual, and the medians kept for the ratio table.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
