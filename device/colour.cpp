@@ -25,7 +25,7 @@ std::unique_ptr<std::uint8_t[]> lookUpTableBytes(const mxArray* table, std::int3
     std::unique_ptr<std::uint8_t[]> bytes;
     if (length >= 0) bytes.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(length)]);
     if (bytes == nullptr) failMemory("Error allocating memory for buffer.");
-    if (!mxIsNumeric(table)) failValue("Look up table must be a numeric array of 256 bytes.");
+    if (!mxIsNumeric(table)) failUsage("Look up table must be a numeric array of 256 bytes.");
     // Never read past the table: a short one is refused rather than padded with guesses.
     if (mxGetNumberOfElements(table) < static_cast<std::size_t>(length)) {
         failValue("Look up table has fewer elements than the length given.");
@@ -77,10 +77,10 @@ ArrayPtr handleSetupCustomMatrix(const Args& args) {
     CAMERA& camera = connectedCamera(args.integer(1), "Could set up custom matrix. Camera %d is not connected.");
     const mxArray* source = args.array(2);
     // Compared at full width, so that no dimension can wrap to 3.
-    if (mxGetM(source) != kMatrixSide || mxGetN(source) != kMatrixSide) failValue("Matrix must be of size 3x3");
+    if (mxGetM(source) != kMatrixSide || mxGetN(source) != kMatrixSide) failUsage("Matrix must be of size 3x3");
     // Every numeric class is read by value; text, logical, cell and structure data hold no
     // floats to read.
-    if (!mxIsNumeric(source) || mxGetData(source) == nullptr) failValue("Matrix data must be of type float.");
+    if (!mxIsNumeric(source) || mxGetData(source) == nullptr) failUsage("Matrix data must be of type float.");
     float matrix[kMatrixSide * kMatrixSide] = {};
     for (std::size_t i = 0; i < kMatrixSide; ++i) {
         for (std::size_t j = 0; j < kMatrixSide; ++j) {

@@ -39,16 +39,16 @@ bool refresh16BitVideo(std::int32_t cameraNumber) {
 std::array<double, kFormatFields.size()> formatStructValues(const mxArray* structure) {
     if (structure == nullptr || !mxIsStruct(structure) || host::rowsTimesColumns(structure) != 1 ||
         mxGetNumberOfDimensions(structure) != 2) {
-        failValue("Frame format must be a 1-by-1 structure.");
+        failUsage("Frame format must be a 1-by-1 structure.");
     }
     std::array<double, kFormatFields.size()> values{};
     for (std::size_t k = 0; k < kFormatFields.size(); ++k) {
         const mxArray* field = host::structField(structure, 0, kFormatFields[k]);
         if (field == nullptr) {
-            failValue(std::string("Frame format field '") + kFormatFields[k] + "' is missing.");
+            fail(ErrorKind::Usage, std::string("Frame format field '") + kFormatFields[k] + "' is missing.");
         }
         if (!isIntegerScalar(field)) {
-            failValue(std::string("Frame format field '") + kFormatFields[k] + "' must be a real numeric scalar.");
+            fail(ErrorKind::Usage, std::string("Frame format field '") + kFormatFields[k] + "' must be a real numeric scalar.");
         }
         values[k] = host::elementValue(field, 0);
     }
