@@ -59,7 +59,7 @@ void readVideoFormat(CAMERA& camera) {
     if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) failSdk(kFrameFormatFailed);
     // A zero factor would divide by zero in the geometry: such a format is as good as unread.
     if (format.xBinSub == 0 || format.yBinSub == 0) failSdk(kFrameFormatFailed);
-    if (format.pixelFormat == QORIN_PIXEL_YUV422) failValue("YUV422 mode is not supported.");
+    if (format.pixelFormat == QORIN_PIXEL_YUV422) failState("YUV422 mode is not supported.");
 }
 
 void refreshSnapshotFormat(CAMERA& camera) {
@@ -83,7 +83,7 @@ FrameGeometry captureGeometry(const FrameFormat& format) {
     if (!geometry.valid) failSdk(kFrameFormatFailed);
     // Other values would be sized as 8-bit samples but delivered into a uint16 array.
     if (format.pixelFormat != QORIN_PIXEL_8BIT && format.pixelFormat != QORIN_PIXEL_16BIT) {
-        failValue(formatText("Pixel format %u is not supported.", format.pixelFormat));
+        failState(formatText("Pixel format %u is not supported.", format.pixelFormat));
     }
     return geometry;
 }

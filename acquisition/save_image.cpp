@@ -20,9 +20,9 @@ ArrayPtr handleSaveImage(const Args& args) {
     // The gateway passes any class through: only text can name a file, and the whole text
     // reaches the SDK, so a name can neither be cut short nor end early at a null character.
     const mxArray* nameArray = args.array(2);
-    if (nameArray == nullptr || !mxIsChar(nameArray)) failValue("The file name must be a character array.");
+    if (nameArray == nullptr || !mxIsChar(nameArray)) failUsage("The file name must be a character array.");
     const std::string& fileName = args.text(2);
-    if (fileName.find('\0') != std::string::npos) failValue("The file name must not contain a null character.");
+    if (fileName.find('\0') != std::string::npos) failUsage("The file name must not contain a null character.");
     const bool monochrome = args.logical(3);
 
     VideoFrame frame = grabVideoFrame(args.integer(1));

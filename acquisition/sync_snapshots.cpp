@@ -53,7 +53,7 @@ ArrayPtr handleSyncSnapshots(const Args&) {
         Participant& p = participants[k];
         p.geometry = captureGeometry(p.camera->snapshot.format);
         if (p.geometry.columns != participants[0].geometry.columns) {
-            failValue("Camera sizes must all be the same to take synchronous snapshots.");
+            failState("Camera sizes must all be the same to take synchronous snapshots.");
         }
         if (p.geometry.rows > rows) rows = p.geometry.rows;
         if (p.camera->snapshot.format.pixelFormat == QORIN_PIXEL_16BIT) wide = true;
