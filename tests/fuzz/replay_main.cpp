@@ -105,6 +105,14 @@ int writeSeeds(const std::string& dir) {
     seeds.emplace_back("odd_format", Seed(1).raw({0xA1, 0, 3, 5, 3, 5, 1, 1, 1}).call(-1, {N(1)}).call(13, {N(1)})
                                               .call(87, {N(1), N(2)}).raw({0xC8, 15, 7, 0, 0}).call(0, {N(1)})
                                               .call(7, {N(1)}));
+    // A running preview whose video format then turns odd: pixel formats 2 and 5, odd sizes.
+    for (uint8_t pixel : {2, 5, 1}) {
+        seeds.emplace_back("odd_pixels_" + std::to_string(pixel),
+                           Seed(1).call(-1, {N(1)}).call(0, {N(1)}).raw({0xA1, 0, 5, 6, 3, 1, pixel, 0, 0})
+                                  .call(7, {N(1)}).call(75, {N(1)}).call(76, {N(1)})
+                                  .call(77, {N(1), Seed::text("odd.pgm"), L(true)}).call(13, {N(1)})
+                                  .call(87, {N(1), N(2)}));
+    }
     for (const auto& [name, seed] : seeds) {
         std::ofstream out(dir + "/" + name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(seed.bytes.data()), static_cast<std::streamsize>(seed.bytes.size()));
