@@ -20,6 +20,11 @@ struct CopyJob {
     Orientation orientation;
     void* destination = nullptr;  // first sample of the slab, aligned to the sample size
     std::size_t destinationRows = 0;
+    // Applied to every 16-bit sample.
+    WordRule rule = WordRule::kUnchanged;
+    // With one channel: the number of planes (1 or 3) that receive the same samples, one
+    // after the other, destinationRows * columns samples apart.
+    unsigned copies = 1;
     // Write whole 64-byte destination lines past the caches where the columns allow it.
     // Pays only when the destination is larger than the caches would keep anyway.
     bool streaming = false;

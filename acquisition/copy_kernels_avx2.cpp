@@ -67,6 +67,15 @@ struct Bytes32x16 {
     static void fence() { _mm_sfence(); }
 };
 
+// 16-bit samples through a rule, a register at a time.
+template <WordRule kRule>
+inline __m256i ruled(__m256i v) {
+    if (kRule == WordRule::kExchangeMask) v = _mm256_or_si256(_mm256_slli_epi16(v, 8), _mm256_srli_epi16(v, 8));
+    if (kRule != WordRule::kUnchanged) v = _mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xFFF0)));
+    return v;
+}
+
+template <WordRule kRule>
 struct Words16x8 {
     using Sample = std::uint16_t;
     static constexpr std::size_t kRows = 16;
@@ -76,7 +85,7 @@ struct Words16x8 {
         __m256i a[8];
         __m256i b[8];
 #pragma GCC unroll 8
-        for (int i = 0; i < 8; ++i) a[i] = loadPair(first + i * step, first + (i + 8) * step);
+        for (int i = 0; i < 8; ++i) a[i] = ruled<kRule>(loadPair(first + i * step, first + (i + 8) * step));
 #pragma GCC unroll 4
         for (int i = 0; i < 4; ++i) {
             b[i] = _mm256_unpacklo_epi16(a[2 * i], a[2 * i + 1]);
@@ -100,9 +109,7 @@ struct Words16x8 {
 };
 
 template <typename Tile>
-void avx2Copy(const CopyJob& job) {
-    const CopyKernelSet& portable = portableCopyKernels();
-    const CopyKernel fallback = sizeof(typename Tile::Sample) == 2 ? portable.copy16 : portable.copy8;
+void layoutCopy(const CopyJob& job, CopyKernel fallback) {
     if (job.channels == 3) {
         tiledCopy<Tile, true>(job, fallback);
     } else {
@@ -110,7 +117,18 @@ void avx2Copy(const CopyJob& job) {
     }
 }
 
-const CopyKernelSet kAvx2{"avx2", avx2Copy<Bytes32x16>, avx2Copy<Words16x8>};
+void avx2Copy8(const CopyJob& job) { layoutCopy<Bytes32x16>(job, portableCopyKernels().copy8); }
+
+void avx2Copy16(const CopyJob& job) {
+    const CopyKernel fallback = portableCopyKernels().copy16;
+    switch (job.rule) {
+        case WordRule::kUnchanged: return layoutCopy<Words16x8<WordRule::kUnchanged>>(job, fallback);
+        case WordRule::kMask: return layoutCopy<Words16x8<WordRule::kMask>>(job, fallback);
+        case WordRule::kExchangeMask: return layoutCopy<Words16x8<WordRule::kExchangeMask>>(job, fallback);
+    }
+}
+
+const CopyKernelSet kAvx2{"avx2", avx2Copy8, avx2Copy16};
 
 }  // namespace
 

@@ -11,7 +11,14 @@ namespace {
 constexpr std::size_t kBlockRows = 64;
 constexpr std::size_t kBlockElements = 16;
 
-template <typename Sample, bool kPicture>
+// Samples unchanged, or 16-bit samples through a rule.
+template <typename Sample, WordRule kRule>
+inline Sample ruled(Sample sample) {
+    if (sizeof(Sample) == 1) return sample;
+    return static_cast<Sample>(ruledWord<kRule>(sample));
+}
+
+template <typename Sample, bool kPicture, WordRule kRule>
 void blockedCopy(const CopyJob& job) {
     const std::size_t rows = job.rows;
     const std::size_t elements = job.columns * (kPicture ? 3 : 1);
@@ -26,22 +33,35 @@ void blockedCopy(const CopyJob& job) {
             for (std::size_t e = block; e < blockEnd; ++e) {
                 Sample* target = base + map.offset(e);
                 const Sample* from = source.row0 + static_cast<std::ptrdiff_t>(e);
-                for (std::size_t r = band; r < bandEnd; ++r) target[r] = from[static_cast<std::ptrdiff_t>(r) * source.step];
+                for (std::size_t r = band; r < bandEnd; ++r) {
+                    target[r] = ruled<Sample, kRule>(from[static_cast<std::ptrdiff_t>(r) * source.step]);
+                }
             }
         }
     }
+    replicateRows<Sample>(job, 0, rows);
 }
 
-template <typename Sample>
-void portableCopy(const CopyJob& job) {
+template <typename Sample, WordRule kRule>
+void layoutCopy(const CopyJob& job) {
     if (job.channels == 3) {
-        blockedCopy<Sample, true>(job);
+        blockedCopy<Sample, true, kRule>(job);
     } else {
-        blockedCopy<Sample, false>(job);
+        blockedCopy<Sample, false, kRule>(job);
     }
 }
 
-const CopyKernelSet kPortable{"portable", portableCopy<std::uint8_t>, portableCopy<std::uint16_t>};
+void portableCopy8(const CopyJob& job) { layoutCopy<std::uint8_t, WordRule::kUnchanged>(job); }
+
+void portableCopy16(const CopyJob& job) {
+    switch (job.rule) {
+        case WordRule::kUnchanged: return layoutCopy<std::uint16_t, WordRule::kUnchanged>(job);
+        case WordRule::kMask: return layoutCopy<std::uint16_t, WordRule::kMask>(job);
+        case WordRule::kExchangeMask: return layoutCopy<std::uint16_t, WordRule::kExchangeMask>(job);
+    }
+}
+
+const CopyKernelSet kPortable{"portable", portableCopy8, portableCopy16};
 
 // Above this size a destination no longer stays in the caches, so writing it through
 // them only costs a read of every line first.
@@ -74,7 +94,7 @@ bool streamingPays(std::size_t destinationBytes) { return destinationBytes >= kS
 
 void copyIntoArray(CopyJob job, unsigned sampleSize) {
     const CopyKernelSet& kernels = bestCopyKernels();
-    const std::size_t bytes = job.rows * job.columns * job.channels * (sampleSize == 2 ? 2 : 1);
+    const std::size_t bytes = job.rows * job.columns * job.channels * job.copies * (sampleSize == 2 ? 2 : 1);
     job.streaming = streamingPays(bytes);
     (sampleSize == 2 ? kernels.copy16 : kernels.copy8)(job);
 }

@@ -62,6 +62,15 @@ struct Bytes16x16 {
     static void fence() { _mm_sfence(); }
 };
 
+// 16-bit samples through a rule, a register at a time.
+template <WordRule kRule>
+inline __m128i ruled(__m128i v) {
+    if (kRule == WordRule::kExchangeMask) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+    if (kRule != WordRule::kUnchanged) v = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFFF0)));
+    return v;
+}
+
+template <WordRule kRule>
 struct Words8x8 {
     using Sample = std::uint16_t;
     static constexpr std::size_t kRows = 8;
@@ -71,7 +80,7 @@ struct Words8x8 {
         __m128i a[8];
         __m128i b[8];
 #pragma GCC unroll 8
-        for (int i = 0; i < 8; ++i) a[i] = load(first + i * step);
+        for (int i = 0; i < 8; ++i) a[i] = ruled<kRule>(load(first + i * step));
 #pragma GCC unroll 4
         for (int i = 0; i < 4; ++i) {
             b[i] = _mm_unpacklo_epi16(a[2 * i], a[2 * i + 1]);
@@ -95,9 +104,7 @@ struct Words8x8 {
 };
 
 template <typename Tile>
-void sse2Copy(const CopyJob& job) {
-    const CopyKernelSet& portable = portableCopyKernels();
-    const CopyKernel fallback = sizeof(typename Tile::Sample) == 2 ? portable.copy16 : portable.copy8;
+void layoutCopy(const CopyJob& job, CopyKernel fallback) {
     if (job.channels == 3) {
         tiledCopy<Tile, true>(job, fallback);
     } else {
@@ -105,7 +112,18 @@ void sse2Copy(const CopyJob& job) {
     }
 }
 
-const CopyKernelSet kSse2{"sse2", sse2Copy<Bytes16x16>, sse2Copy<Words8x8>};
+void sse2Copy8(const CopyJob& job) { layoutCopy<Bytes16x16>(job, portableCopyKernels().copy8); }
+
+void sse2Copy16(const CopyJob& job) {
+    const CopyKernel fallback = portableCopyKernels().copy16;
+    switch (job.rule) {
+        case WordRule::kUnchanged: return layoutCopy<Words8x8<WordRule::kUnchanged>>(job, fallback);
+        case WordRule::kMask: return layoutCopy<Words8x8<WordRule::kMask>>(job, fallback);
+        case WordRule::kExchangeMask: return layoutCopy<Words8x8<WordRule::kExchangeMask>>(job, fallback);
+    }
+}
+
+const CopyKernelSet kSse2{"sse2", sse2Copy8, sse2Copy16};
 
 }  // namespace
 

@@ -16,6 +16,34 @@ namespace {
 
 inline std::size_t smaller(std::size_t a, std::size_t b) { return a < b ? a : b; }
 
+// One 16-bit sample through a rule.
+template <WordRule kRule>
+inline std::uint16_t ruledWord(std::uint16_t word) {
+    if (kRule == WordRule::kExchangeMask) word = static_cast<std::uint16_t>((word << 8) | (word >> 8));
+    if (kRule != WordRule::kUnchanged) word = static_cast<std::uint16_t>(word & 0xFFF0u);
+    return word;
+}
+
+// Rows [first, last) of every column of the first plane, copied into the job's other
+// copies of it.  The plane is still cached when this runs right after it was written.
+template <typename Sample>
+void replicateRows(const CopyJob& job, std::size_t first, std::size_t last) {
+    if (job.copies <= 1 || first >= last) return;
+    auto* base = static_cast<Sample*>(job.destination);
+    const std::size_t plane = job.destinationRows * job.columns;
+    for (unsigned copy = 1; copy < job.copies; ++copy) {
+        Sample* to = base + copy * plane;
+        if (first == 0 && last == job.destinationRows) {
+            __builtin_memcpy(to, base, plane * sizeof(Sample));
+            continue;
+        }
+        for (std::size_t j = 0; j < job.columns; ++j) {
+            const std::size_t at = j * job.destinationRows + first;
+            __builtin_memcpy(to + at, base + at, (last - first) * sizeof(Sample));
+        }
+    }
+}
+
 // Where the destination column of source element e (sample e of a row) starts, in
 // samples from the slab base.  For a picture, element e is channel e % 3 of pixel e / 3,
 // and channel 0 (blue) belongs in plane 2.
@@ -62,11 +90,12 @@ SourceRows<Sample> sourceRows(const CopyJob& job, std::size_t elements) {
 //   Sample, kRows, kElements: one register transpose of kRows destination rows by
 //     kElements source elements;
 //   transpose(first, step, out): loads rows first, first + step, ... and writes kRows
-//     samples to each of out[0 .. kElements - 1];
+//     samples to each of out[0 .. kElements - 1], each through the job's word rule;
 //   streamLine(destination, line): one 64-byte line past the caches (both 64-byte aligned);
 //   fence(): orders the streamed lines before the copy returns.
 // Tiles at the right and bottom edges are moved back to overlap the previous ones, so
 // every tile lies inside the frame and no sample is written outside rows [0, rows).
+// The fallback handles frames smaller than one tile, copies and rule included.
 template <typename Tile, bool kPicture>
 void tiledCopy(const CopyJob& job, CopyKernel fallback) {
     using Sample = typename Tile::Sample;
@@ -118,6 +147,7 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
     const std::size_t head = linesAligned ? ((64 - address % 64) % 64) / sizeof(Sample) : 0;
     if (elements < kChunk || rows < head + kBand) {
         direct(0, rows);
+        replicateRows<Sample>(job, 0, rows);
         return;
     }
     const bool stream = job.streaming && linesAligned;
@@ -152,13 +182,22 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
             if (stream) {
                 for (std::size_t k = 0; k < kChunk; ++k) {
                     Sample* target = base + map.offset(es + k) + band;
-                    for (std::size_t l = 0; l < kBand; l += kLine) Tile::streamLine(target + l, lines[k] + l);
+                    for (unsigned copy = 0; copy < job.copies; ++copy, target += map.planeSamples) {
+                        for (std::size_t l = 0; l < kBand; l += kLine) Tile::streamLine(target + l, lines[k] + l);
+                    }
                 }
             }
         }
     }
-    if (stream) Tile::fence();
     direct(linesEnd, rows);
+    if (stream) {
+        // The whole lines went to every copy already.
+        replicateRows<Sample>(job, 0, head);
+        replicateRows<Sample>(job, linesEnd, rows);
+        Tile::fence();
+    } else {
+        replicateRows<Sample>(job, 0, rows);
+    }
 }
 
 }  // namespace

@@ -37,11 +37,20 @@ Orientation frameOrientation(float flipping, float colourFormat) {
     return orientation;
 }
 
+WordRule monoWordRule(unsigned sampleSize, std::uint32_t flags) {
+    if (sampleSize != 2) return WordRule::kUnchanged;
+    // The flags word of the last property read says whether the camera already sends its
+    // words in host order; the comparison is on the whole word, not on one bit.
+    return flags == 0x80000000u ? WordRule::kMask : WordRule::kExchangeMask;
+}
+
 namespace {
 
+// `copies` 3 with one channel writes the plane into all three planes of a picture slab.
 void copyIntoSlab(const void* source, std::size_t rows, std::size_t columns, unsigned channels, unsigned sampleSize,
-                  Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
-    const std::size_t slabBytes = channels * destinationRows * columns * (sampleSize == 2 ? 2 : 1);
+                  Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab,
+                  WordRule rule = WordRule::kUnchanged, unsigned copies = 1) {
+    const std::size_t slabBytes = channels * copies * destinationRows * columns * (sampleSize == 2 ? 2 : 1);
     CopyJob job;
     job.source = source;
     job.rows = rows;
@@ -50,6 +59,8 @@ void copyIntoSlab(const void* source, std::size_t rows, std::size_t columns, uns
     job.orientation = orientation;
     job.destination = static_cast<std::uint8_t*>(destination) + slab * slabBytes;
     job.destinationRows = destinationRows;
+    job.rule = rule;
+    job.copies = copies;
     copyIntoArray(job, sampleSize);
 }
 
@@ -65,17 +76,19 @@ void copyPictureToArray(const void* picture, std::size_t rows, std::size_t colum
     copyIntoSlab(picture, rows, columns, 3, sampleSize, orientation, destination, destinationRows, slab);
 }
 
-void buildMonoPicture(const void* raw, std::size_t samples, unsigned sampleSize, std::uint32_t flags,
-                      void* picture) {
+void copyMonoToPictureArray(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
+                            Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
+    copyIntoSlab(raw, rows, columns, 1, sampleSize, orientation, destination, destinationRows, slab, rule, 3);
+}
+
+void buildMonoPicture(const void* raw, std::size_t samples, unsigned sampleSize, std::uint32_t flags, void* picture) {
     if (sampleSize != 2) {
         const auto* in = static_cast<const std::uint8_t*>(raw);
         auto* out = static_cast<std::uint8_t*>(picture);
         for (std::size_t k = 0; k < samples; ++k) out[3 * k] = out[3 * k + 1] = out[3 * k + 2] = in[k];
         return;
     }
-    // The flags word of the last property read says whether the camera already sends its
-    // words in host order; the comparison is on the whole word, not on one bit.
-    const bool exchange = flags != 0x80000000u;
+    const bool exchange = monoWordRule(sampleSize, flags) == WordRule::kExchangeMask;
     const auto* in = static_cast<const std::uint16_t*>(raw);
     auto* out = static_cast<std::uint16_t*>(picture);
     for (std::size_t k = 0; k < samples; ++k) {

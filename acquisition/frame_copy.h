@@ -22,6 +22,18 @@ struct FrameGeometry {
 
 FrameGeometry frameGeometry(const FrameFormat& format);
 
+// What happens to each 16-bit sample on its way into the array; 8-bit samples are always
+// copied unchanged.
+enum class WordRule : unsigned char {
+    kUnchanged,
+    kMask,          // low four bits cleared
+    kExchangeMask,  // high and low byte exchanged, then the low four bits cleared
+};
+
+// The rule of a monochrome sensor's RGB picture: 16-bit samples are byte-exchanged unless
+// `flags` is exactly 0x80000000, and masked either way.
+WordRule monoWordRule(unsigned sampleSize, std::uint32_t flags);
+
 // Which way a frame is mirrored on its way into MATLAB.
 struct Orientation {
     bool rowsReversed = false;
@@ -44,6 +56,12 @@ void copyPlaneToArray(const void* source, std::size_t rows, std::size_t columns,
 // the slab is [destinationRows, columns, 3] with planes red, green, blue.
 void copyPictureToArray(const void* picture, std::size_t rows, std::size_t columns, unsigned sampleSize,
                         Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab);
+
+// The RGB slab of a monochrome sensor straight from its raw plane: what copyPictureToArray
+// would make of buildMonoPicture's picture, without building it.  Each sample goes
+// through `rule` and is written to the same place of the red, green and blue planes.
+void copyMonoToPictureArray(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
+                            Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab);
 
 // The picture of a monochrome sensor: every sample written to the three samples of its
 // pixel.  16-bit samples are byte-exchanged unless `flags` is exactly 0x80000000, then

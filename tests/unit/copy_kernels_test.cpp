@@ -15,6 +15,15 @@
 namespace qorin {
 namespace {
 
+// A 16-bit sample through a rule, spelled out.
+template <typename Sample>
+Sample referenceRule(Sample sample, WordRule rule) {
+    if (sizeof(Sample) == 1 || rule == WordRule::kUnchanged) return sample;
+    unsigned word = sample;
+    if (rule == WordRule::kExchangeMask) word = ((word & 0xFFu) << 8) | (word >> 8);
+    return static_cast<Sample>(word & 0xFFF0u);
+}
+
 // The definition every kernel must match: one sample at a time, in source order.
 template <typename Sample>
 void referenceCopy(const CopyJob& job) {
@@ -28,11 +37,13 @@ void referenceCopy(const CopyJob& job) {
             Sample* target = base + col * job.destinationRows + row;
             const Sample* pixel = source + job.channels * (i * job.columns + j);
             if (job.channels == 1) {
-                target[0] = pixel[0];
+                for (unsigned copy = 0; copy < job.copies; ++copy) {
+                    target[copy * plane] = referenceRule(pixel[0], job.rule);
+                }
             } else {
-                target[0] = pixel[2];
-                target[plane] = pixel[1];
-                target[2 * plane] = pixel[0];
+                target[0] = referenceRule(pixel[2], job.rule);
+                target[plane] = referenceRule(pixel[1], job.rule);
+                target[2 * plane] = referenceRule(pixel[0], job.rule);
             }
         }
     }
@@ -60,13 +71,13 @@ constexpr std::uint8_t kUntouched = 0xA5;
 // byte, guards and rows below the frame included.  Returns an empty string on success.
 std::string compareOne(const CopyKernelSet& kernels, unsigned sampleSize, unsigned channels, Shape shape,
                        Orientation orientation, std::size_t extraRows, std::size_t offsetSamples, bool streaming,
-                       std::mt19937& random) {
+                       std::mt19937& random, WordRule rule = WordRule::kUnchanged, unsigned copies = 1) {
     const std::size_t sourceBytes = shape.rows * shape.columns * channels * sampleSize;
     std::vector<std::uint8_t> source(sourceBytes);
     for (auto& byte : source) byte = static_cast<std::uint8_t>(random());
 
     const std::size_t destinationRows = shape.rows + extraRows;
-    const std::size_t slabBytes = destinationRows * shape.columns * channels * sampleSize;
+    const std::size_t slabBytes = destinationRows * shape.columns * channels * copies * sampleSize;
     const std::size_t total = 64 + offsetSamples * sampleSize + slabBytes + 2 * kGuardBytes;
     std::vector<std::uint8_t> expected(total, kUntouched);
     std::vector<std::uint8_t> actual(total + 64, kUntouched);
@@ -82,6 +93,8 @@ std::string compareOne(const CopyKernelSet& kernels, unsigned sampleSize, unsign
     job.orientation = orientation;
     job.destinationRows = destinationRows;
     job.streaming = streaming;
+    job.rule = rule;
+    job.copies = copies;
 
     job.destination = expected.data() + slabStart;
     if (sampleSize == 2) {
@@ -99,15 +112,15 @@ std::string compareOne(const CopyKernelSet& kernels, unsigned sampleSize, unsign
     message << kernels.name << " " << 8 * sampleSize << "-bit " << (channels == 3 ? "picture " : "plane ") << shape.rows
             << "x" << shape.columns << " rowsReversed " << orientation.rowsReversed << " colsReversed "
             << orientation.colsReversed << " extra rows " << extraRows << " offset " << offsetSamples << " streaming "
-            << streaming << ": first difference at byte " << static_cast<long>(first) - static_cast<long>(slabStart)
-            << " of the slab";
+            << streaming << " rule " << static_cast<int>(rule) << " copies " << copies << ": first difference at byte "
+            << static_cast<long>(first) - static_cast<long>(slabStart) << " of the slab";
     return message.str();
 }
 
 // Runs every kernel over every combination and reports the first mismatch of each kernel.
 void checkAll(unsigned sampleSize, unsigned channels, const std::vector<Shape>& shapes,
               const std::vector<std::size_t>& extraRows, const std::vector<std::size_t>& offsets,
-              const std::vector<bool>& streaming) {
+              const std::vector<bool>& streaming, WordRule rule = WordRule::kUnchanged, unsigned copies = 1) {
     std::mt19937 random(12345);
     for (const CopyKernelSet* kernels : runnableKernels()) {
         std::string failure;
@@ -119,7 +132,7 @@ void checkAll(unsigned sampleSize, unsigned channels, const std::vector<Shape>& 
                         for (bool stream : streaming) {
                             if (failure.empty()) {
                                 failure = compareOne(*kernels, sampleSize, channels, shape, orientation, extra, offset,
-                                                     stream, random);
+                                                     stream, random, rule, copies);
                             }
                         }
                     }
@@ -157,6 +170,29 @@ TEST(CopyKernels, Pictures8BitMatchTheReference) {
 TEST(CopyKernels, Pictures16BitMatchTheReference) {
     checkAll(2, 3, kSmallShapes, {0, 2}, {0, 3}, {false, true});
     checkAll(2, 3, kLargeShapes, {0, 32 - 1}, {0, 9}, {false, true});
+}
+
+// A monochrome plane written into all three planes of a picture slab, 16-bit samples
+// through each rule: the three copies must agree to the sample, guards untouched.
+TEST(CopyKernels, PlanesCopiedThreeTimesMatchTheReference) {
+    checkAll(1, 1, kSmallShapes, {0, 3}, {0, 5}, {false, true}, WordRule::kUnchanged, 3);
+    checkAll(1, 1, kLargeShapes, {0, 64 - 1}, {0, 17}, {false, true}, WordRule::kUnchanged, 3);
+    for (WordRule rule : {WordRule::kUnchanged, WordRule::kMask, WordRule::kExchangeMask}) {
+        checkAll(2, 1, kSmallShapes, {0, 3}, {0, 5}, {false, true}, rule, 3);
+        checkAll(2, 1, kLargeShapes, {0, 32 - 1}, {0, 9}, {false, true}, rule, 3);
+    }
+    std::vector<std::size_t> everyOffset;
+    for (std::size_t k = 0; k < 64; k += 5) everyOffset.push_back(k);
+    checkAll(1, 1, {{100, 40}}, {128 - 100}, everyOffset, {true}, WordRule::kUnchanged, 3);
+    checkAll(2, 1, {{70, 20}}, {96 - 70}, everyOffset, {true}, WordRule::kExchangeMask, 3);
+}
+
+// The rules also hold for single planes and for pictures.
+TEST(CopyKernels, WordRulesMatchTheReference) {
+    for (WordRule rule : {WordRule::kMask, WordRule::kExchangeMask}) {
+        checkAll(2, 1, kLargeShapes, {0, 31}, {0, 9}, {false, true}, rule);
+        checkAll(2, 3, {{7, 9}, {33, 17}, {131, 200}}, {0}, {0, 9}, {false, true}, rule);
+    }
 }
 
 // destinationRows that make every column line-aligned (rows a multiple of 64 bytes) while
