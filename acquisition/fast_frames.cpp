@@ -69,22 +69,36 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     for (std::size_t f = 0; f < n; ++f) {
         if (!pictures[f].allocate(g.pictureBytes)) failMemory(kPictureFailed);
     }
-    ConversionParams params{};
-    params.demosaicMethod = 3;
-    params.correctionMatrix = 1;
-    for (std::size_t f = 0; f < n; ++f) {
-        buildRgbPicture(camera.handle, raws[f].data(), pictures[f].data(), g, pixelFormat, colourFormat, flags,
-                        params);
+    if (monochromeSensor(colourFormat)) {
+        // The raw frames go straight into the array: the pictures were only an allocation
+        // check, and their pages were never touched.
+        for (std::size_t f = 0; f < n; ++f) pictures[f].release();
+    } else {
+        ConversionParams params{};
+        params.demosaicMethod = 3;
+        params.correctionMatrix = 1;
+        for (std::size_t f = 0; f < n; ++f) {
+            buildRgbPicture(camera.handle, raws[f].data(), pictures[f].data(), g, pixelFormat, colourFormat, flags,
+                            params);
+        }
+        raws.reset();
     }
-    raws.reset();
 
     ArrayPtr array = makeNumericArray({g.rows, g.columns, 3, n}, imageClass(pixelFormat), kArrayFailed, true);
+    // The flipping read overwrites the word the 16-bit rule goes by.
+    const std::uint32_t pictureFlags = flags;
     const Orientation orientation = readOrientation(camera.handle, flags, colourFormat);
     void* data = mxGetData(array.get());
+    const FrameBuffer released;
     for (std::size_t f = 0; f < n; ++f) {
-        copyPictureToArray(pictures[f].data(), g.rows, g.columns, g.sampleBytes, orientation, data, g.rows, f);
+        copyRgbSlab(pictures[f], raws ? raws[f] : released, colourFormat, pictureFlags, g, g.sampleBytes, orientation, data,
+                    g.rows, f);
+        // Each frame's memory goes as soon as it is in the array.
+        pictures[f].release();
+        if (raws) raws[f].release();
     }
     pictures.reset();
+    raws.reset();
     resumePreview(camera);
     return array;
 }

@@ -116,6 +116,26 @@ void buildRgbPicture(QorinHandle handle, const void* raw, void* picture, const F
     }
 }
 
+FrameBuffer allocatePictureBuffer(std::uint64_t bytes, float colourFormat, const char* failMessage) {
+    FrameBuffer picture = allocateFrameBuffer(bytes, failMessage);
+    if (monochromeSensor(colourFormat)) picture.release();
+    return picture;
+}
+
+void copyRgbSlab(const FrameBuffer& picture, const FrameBuffer& raw, float colourFormat, std::uint32_t flags,
+                 const FrameGeometry& geometry, unsigned arraySampleBytes, Orientation orientation, void* destination,
+                 std::size_t destinationRows, std::size_t slab) {
+    if (monochromeSensor(colourFormat)) {
+        // Widened 8-bit samples keep their values: the rule is the frame's, not the array's.
+        copyMonoToPictureArray(raw.data(), geometry.rows, geometry.columns, arraySampleBytes,
+                               monoWordRule(geometry.sampleBytes, flags), orientation, destination, destinationRows,
+                               slab);
+    } else {
+        copyPictureToArray(picture.data(), geometry.rows, geometry.columns, arraySampleBytes, orientation, destination,
+                           destinationRows, slab);
+    }
+}
+
 mxClassID imageClass(std::uint32_t pixelFormat) {
     return pixelFormat == QORIN_PIXEL_8BIT ? mxUINT8_CLASS : mxUINT16_CLASS;
 }

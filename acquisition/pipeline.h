@@ -1,6 +1,7 @@
 // pipeline.h - the SDK-facing steps every capture command shares: formats, properties, buffers, pictures.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -66,6 +67,22 @@ ConversionParams readConversionParams(QorinHandle handle, std::uint32_t& flags);
 // otherwise.  `flags` is the word left by the last property read.
 void buildRgbPicture(QorinHandle handle, const void* raw, void* picture, const FrameGeometry& geometry,
                      std::uint32_t pixelFormat, float colourFormat, std::uint32_t flags, ConversionParams& params);
+
+// A monochrome sensor (colour format exactly 0.0; NaN counts as colour) needs no picture:
+// its samples go from the raw frame straight into the three planes of the array.
+inline bool monochromeSensor(float colourFormat) { return colourFormat == 0.0f; }
+
+// The picture buffer of a capture, or the command's allocation message.  For a monochrome
+// sensor the memory is only shown to be there: the buffer comes back empty, untouched.
+FrameBuffer allocatePictureBuffer(std::uint64_t bytes, float colourFormat, const char* failMessage);
+
+// One [rows, columns, 3] slab of an RGB array of `arraySampleBytes`-byte samples: a colour
+// sensor's built `picture`, or a monochrome sensor's `raw` frame, each sample into all
+// three planes, through the 16-bit rule that buildRgbPicture applies for the frame's own
+// sample width and `flags`.  Either buffer holds samples of the array's width.
+void copyRgbSlab(const FrameBuffer& picture, const FrameBuffer& raw, float colourFormat, std::uint32_t flags,
+                 const FrameGeometry& geometry, unsigned arraySampleBytes, Orientation orientation, void* destination,
+                 std::size_t destinationRows, std::size_t slab);
 
 // uint8 for pixel format 0, uint16 for any other value.
 mxClassID imageClass(std::uint32_t pixelFormat);

@@ -28,7 +28,7 @@ ArrayPtr handleSaveImage(const Args& args) {
     VideoFrame frame = grabVideoFrame(args.integer(1));
     ConversionParams params{};
     // Built on every save, also when the file receives the raw frame or a grey image.
-    FrameBuffer picture = buildVideoPicture(frame, params);
+    FrameBuffer picture = buildVideoPicture(frame, params, true);
 
     QorinHandle handle = frame.camera->handle;
     const FrameGeometry& g = frame.geometry;

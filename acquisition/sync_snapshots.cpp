@@ -16,9 +16,20 @@ constexpr const char* kPictureTableFailed = "Not enough memory to create the rgb
 struct Participant {
     CAMERA* camera = nullptr;
     FrameGeometry geometry;
-    FrameBuffer raw;
-    FrameBuffer picture;
+    FrameBuffer raw;      // kept to the copy for a monochrome sensor
+    FrameBuffer picture;  // built for a colour sensor
+    float colourFormat = 0.0f;
+    std::uint32_t flags = 0;  // left by its demosaic-method read
 };
+
+// 8-bit samples widened into a new buffer of 16-bit ones ("Not enough memory to create
+// the rgb buffer array." when it cannot be had).
+FrameBuffer widenedBuffer(const FrameBuffer& samples, std::uint64_t count) {
+    FrameBuffer widened;
+    if (!widened.allocate(2 * count)) failMemory(kPictureTableFailed);
+    widenSamples(samples.data(), reinterpret_cast<std::uint16_t*>(widened.data()), static_cast<std::size_t>(count));
+    return widened;
+}
 
 // Every slot, in order, whose camera is connected; their number goes to `count`.
 std::array<Participant, kMaxCameraRecords> connectedParticipants(std::size_t& count) {
@@ -87,20 +98,23 @@ ArrayPtr handleSyncSnapshots(const Args&) {
         Participant& p = participants[k];
         QorinHandle handle = p.camera->handle;
         std::uint32_t flags = 0;
-        const float colourFormat = readColourFormat(handle, flags);
+        p.colourFormat = readColourFormat(handle, flags);
         ConversionParams params = readConversionParams(handle, flags);
+        p.flags = flags;
         const std::uint32_t pixelFormat = p.camera->snapshot.format.pixelFormat;
-        buildRgbPicture(handle, p.raw.data(), p.picture.data(), p.geometry, pixelFormat, colourFormat, flags, params);
-        if (wide && p.geometry.sampleBytes == 1) {
-            // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
-            FrameBuffer widened;
-            if (!widened.allocate(2 * p.geometry.pictureBytes)) failMemory(kPictureTableFailed);
-            widenSamples(p.picture.data(), reinterpret_cast<std::uint16_t*>(widened.data()),
-                         static_cast<std::size_t>(p.geometry.pictureBytes));
-            p.picture = std::move(widened);
+        // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
+        const bool widen = wide && p.geometry.sampleBytes == 1;
+        if (monochromeSensor(p.colourFormat)) {
+            // Its raw frame goes straight into the array; the picture was an allocation check.
+            p.picture.release();
+            if (widen) p.raw = widenedBuffer(p.raw, p.geometry.rawBytes);
+        } else {
+            buildRgbPicture(handle, p.raw.data(), p.picture.data(), p.geometry, pixelFormat, p.colourFormat, flags,
+                            params);
+            p.raw.release();
+            if (widen) p.picture = widenedBuffer(p.picture, p.geometry.pictureBytes);
         }
     }
-    for (std::size_t k = 0; k < n; ++k) participants[k].raw.release();
 
     // Shorter participants leave rows of their slab unwritten, which must then read as zero.
     bool filled = true;
@@ -113,8 +127,9 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     void* data = mxGetData(array.get());
     for (std::size_t k = 0; k < n; ++k) {
         Participant& p = participants[k];
-        copyPictureToArray(p.picture.data(), p.geometry.rows, columns, wide ? 2 : 1, orientation, data, rows, k);
+        copyRgbSlab(p.picture, p.raw, p.colourFormat, p.flags, p.geometry, wide ? 2 : 1, orientation, data, rows, k);
         p.picture.release();
+        p.raw.release();
     }
     for (std::size_t k = 0; k < n; ++k) resumePreview(*participants[k].camera);
     return array;

@@ -23,6 +23,8 @@ VideoFrame grabVideoFrame(std::int32_t cameraNumber);
 
 // The RGB picture of a grabbed frame ("Not enough memory to make rgb frame buffer.",
 // properties 65 and 64, then buildRgbPicture); `params` receives the conversion parameters.
-FrameBuffer buildVideoPicture(VideoFrame& frame, ConversionParams& params);
+// Without `monoPicture` a monochrome sensor's picture is neither kept nor built (see
+// allocatePictureBuffer): its raw frame is copied into the array instead.
+FrameBuffer buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture);
 
 }  // namespace qorin

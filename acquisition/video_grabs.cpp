@@ -21,12 +21,18 @@ VideoFrame grabVideoFrame(std::int32_t cameraNumber) {
     return frame;
 }
 
-FrameBuffer buildVideoPicture(VideoFrame& frame, ConversionParams& params) {
-    FrameBuffer picture = allocateFrameBuffer(frame.geometry.pictureBytes, "Not enough memory to make rgb frame buffer.");
+FrameBuffer buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture) {
+    constexpr const char* kPictureFailed = "Not enough memory to make rgb frame buffer.";
+    const bool build = monoPicture || !monochromeSensor(frame.colourFormat);
+    FrameBuffer picture = build
+                              ? allocateFrameBuffer(frame.geometry.pictureBytes, kPictureFailed)
+                              : allocatePictureBuffer(frame.geometry.pictureBytes, frame.colourFormat, kPictureFailed);
     QorinHandle handle = frame.camera->handle;
     params = readConversionParams(handle, frame.flags);
-    buildRgbPicture(handle, frame.raw.data(), picture.data(), frame.geometry, frame.pixelFormat, frame.colourFormat,
-                    frame.flags, params);
+    if (build) {
+        buildRgbPicture(handle, frame.raw.data(), picture.data(), frame.geometry, frame.pixelFormat, frame.colourFormat,
+                        frame.flags, params);
+    }
     return picture;
 }
 
@@ -66,12 +72,15 @@ ArrayPtr handleGrabRgbFrame(const Args& args) {
     VideoFrame frame = grabVideoFrame(args.integer(1));
     const FrameGeometry& g = frame.geometry;
     ConversionParams params{};
-    FrameBuffer picture = buildVideoPicture(frame, params);
-    frame.raw.release();
+    FrameBuffer picture = buildVideoPicture(frame, params, false);
+    // The flipping read below overwrites the word the 16-bit rule goes by.
+    const std::uint32_t pictureFlags = frame.flags;
+    // A monochrome frame is still to be copied.
+    if (!monochromeSensor(frame.colourFormat)) frame.raw.release();
     ArrayPtr array = makeNumericArray({g.rows, g.columns, 3}, imageClass(frame.pixelFormat), kArrayFailed, true);
     const Orientation orientation = readOrientation(frame.camera->handle, frame.flags, frame.colourFormat);
-    copyPictureToArray(picture.data(), g.rows, g.columns, g.sampleBytes, orientation, mxGetData(array.get()), g.rows,
-                       0);
+    copyRgbSlab(picture, frame.raw, frame.colourFormat, pictureFlags, g, g.sampleBytes, orientation,
+                mxGetData(array.get()), g.rows, 0);
     return array;
 }
 
