@@ -131,9 +131,11 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
             const std::size_t bandEnd = smaller(band + kLine, last);
             for (std::size_t e = 0; e < elements; e += kTileElements) {
                 const std::size_t es = e + kTileElements <= elements ? e : elements - kTileElements;
+                Sample* columns[kTileElements];
+                for (std::size_t k = 0; k < kTileElements; ++k) columns[k] = base + map.offset(es + k);
                 for (std::size_t r = band; r < bandEnd; r += kTileRows) {
                     const std::size_t rs = r + kTileRows <= rows ? r : rows - kTileRows;
-                    for (std::size_t k = 0; k < kTileElements; ++k) out[k] = base + map.offset(es + k) + rs;
+                    for (std::size_t k = 0; k < kTileElements; ++k) out[k] = columns[k] + rs;
                     transposeAt(rs, es, out);
                 }
             }
@@ -142,15 +144,16 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
 
     const auto address = reinterpret_cast<std::uintptr_t>(base);
     const bool linesAligned = address % sizeof(Sample) == 0 && (job.destinationRows * sizeof(Sample)) % 64 == 0;
-    // Every column starts at the same offset within a line, so the same leading rows
-    // of every column come before its first whole line.
-    const std::size_t head = linesAligned ? ((64 - address % 64) % 64) / sizeof(Sample) : 0;
+    const bool stream = job.streaming && linesAligned;
+    // Streamed, every column starts at the same offset within a line, so the same leading
+    // rows of every column come before its first whole line.  Through the caches a band
+    // may start anywhere.
+    const std::size_t head = stream ? ((64 - address % 64) % 64) / sizeof(Sample) : 0;
     if (elements < kChunk || rows < head + kBand) {
         direct(0, rows);
         replicateRows<Sample>(job, 0, rows);
         return;
     }
-    const bool stream = job.streaming && linesAligned;
     const std::size_t linesEnd = head + (rows - head) / kBand * kBand;
     direct(0, head);
 
@@ -162,7 +165,7 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
     // so the write-combining buffers never flush half a line.
     alignas(64) Sample lines[kChunk][kBand];
     constexpr std::uintptr_t kPrefetchBytes = 4 * 64;  // ahead along each source row; may run past it harmlessly
-    for (std::size_t band = head; band < linesEnd; band += kBand) {
+    auto blocked = [&](std::size_t band) {
         for (std::size_t e = 0; e < elements; e += kChunk) {
             const std::size_t es = e + kChunk <= elements ? e : elements - kChunk;
             for (std::size_t q = 0; q < kBand; ++q) {
@@ -171,25 +174,36 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
                 __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(from) + kPrefetchBytes));
                 __builtin_memcpy(block[q], from, 64);
             }
+            // Each column's place once per block, not once per tile: for a picture it takes a
+            // division, and it would cost as much as the transpose at the smaller sizes.
+            Sample* columns[kChunk];
+            for (std::size_t k = 0; k < kChunk; ++k) columns[k] = base + map.offset(es + k) + band;
             for (std::size_t et = 0; et < kChunk; et += kTileElements) {
                 for (std::size_t t = 0; t < kBand; t += kTileRows) {
                     for (std::size_t k = 0; k < kTileElements; ++k) {
-                        out[k] = stream ? lines[et + k] + t : base + map.offset(es + et + k) + band + t;
+                        out[k] = (stream ? lines[et + k] : columns[et + k]) + t;
                     }
                     Tile::transpose(&block[t][et], static_cast<std::ptrdiff_t>(kChunk), out);
                 }
             }
             if (stream) {
                 for (std::size_t k = 0; k < kChunk; ++k) {
-                    Sample* target = base + map.offset(es + k) + band;
+                    Sample* target = columns[k];
                     for (unsigned copy = 0; copy < job.copies; ++copy, target += map.planeSamples) {
                         for (std::size_t l = 0; l < kBand; l += kLine) Tile::streamLine(target + l, lines[k] + l);
                     }
                 }
             }
         }
+    };
+    for (std::size_t band = head; band < linesEnd; band += kBand) blocked(band);
+    if (stream) {
+        direct(linesEnd, rows);
+    } else if (linesEnd < rows) {
+        // The last band moved back to overlap the one before: rewriting a few rows through
+        // the caches costs less than the unblocked edge path.
+        blocked(rows - kBand);
     }
-    direct(linesEnd, rows);
     if (stream) {
         // The whole lines went to every copy already.
         replicateRows<Sample>(job, 0, head);
