@@ -8,6 +8,7 @@
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "platform/mex_host.h"
 
 namespace qorin {
 namespace {
@@ -28,6 +29,13 @@ bool fitsAddressSpace(std::size_t count, std::uint64_t bytes) {
     return bytes == 0 || count <= limit / bytes;
 }
 
+// True when a burst of `count` raw frames of `bytes` each, with their pictures (three
+// times as large), fits the machine's memory; an unknown memory size does not refuse.
+bool fitsMemory(std::size_t count, std::uint64_t bytes) {
+    const std::uint64_t memory = host::physicalMemoryBytes();
+    return memory == 0 || bytes == 0 || count <= memory / 4 / bytes;
+}
+
 }  // namespace
 
 ArrayPtr handleTakeFastFrames(const Args& args) {
@@ -46,7 +54,7 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     // Every raw buffer exists before fast-frame mode is enabled, so the capture loop makes
     // nothing but SDK calls.
     // A burst that could never fit is refused before its table is built and touched.
-    if (!fitsAddressSpace(n, g.rawBytes)) failMemory(kBufferFailed);
+    if (!fitsAddressSpace(n, g.rawBytes) || !fitsMemory(n, g.rawBytes)) failMemory(kBufferFailed);
     std::unique_ptr<FrameBuffer[]> raws = bufferTable(n);
     if (!raws) failMemory(kTableFailed);
     for (std::size_t f = 0; f < n; ++f) {

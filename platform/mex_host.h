@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "mex.h"
@@ -47,6 +48,11 @@ const mxArray* structField(const mxArray* array, std::size_t index, const char* 
 
 // A numeric array whose elements the caller writes in full, so the host need not clear it.
 mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t* dimensions, mxClassID classId);
+
+// Physical memory of the machine in bytes, or 0 when it cannot be told.  Linux grants
+// allocations it cannot back, so a capture that could never fit must be refused up front
+// rather than left to fill the memory of the user's session.
+std::uint64_t physicalMemoryBytes();
 
 // Raises the host error; `message` is passed as data, never as a format.  Does not return.
 [[noreturn]] void raiseError(const char* identifier, const char* message);

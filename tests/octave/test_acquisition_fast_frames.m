@@ -114,3 +114,15 @@
 %! qorincam (-1, 1);
 %! qorin_assert_error (@() qorincam (87, 1, 1), "Pixel format 2 is not supported.");
 %! assert (! any (strcmp (qorin_call_names (), "QorinEnableFastFrames")));
+
+%!test
+%! ## A burst that could never fit in the machine's memory is refused before anything is
+%! ## allocated or captured, instead of filling the memory of the session.
+%! qorin_reset ();
+%! qorincam (-1, 1);
+%! qorinsim ("clearcalls");
+%! qorin_assert_error (@() qorincam (87, 1, 2e9), "Out of memory. Unable to create buffer.");
+%! names = qorin_call_names ();
+%! assert (! any (strcmp (names, "QorinEnableFastFrames")));
+%! assert (qorinsim ("get", 1, "fastFrames"), false);
+%! assert (size (qorincam (87, 1, 2)), [480 640 3 2]);
