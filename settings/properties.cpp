@@ -4,8 +4,19 @@
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "settings/property_range.h"
 
 namespace qorin {
+
+ArrayPtr propertyRange(const CAMERA& camera, std::uint32_t property, const char* failMessage) {
+    float minimum = 0.0f;
+    float maximum = 0.0f;
+    std::uint32_t steps = 0;
+    std::uint32_t flags = 0;
+    if (QorinPropertyRange(camera.handle, property, &minimum, &maximum, &steps, &flags) == 0) failSdk(failMessage);
+    return makeDoubleMatrix(2, 1, {static_cast<double>(minimum), static_cast<double>(maximum)});
+}
+
 namespace {
 
 // One named property command: which property, and the messages it reports.
@@ -79,14 +90,6 @@ float getProperty(const CAMERA& camera, std::uint32_t property, std::uint32_t& f
     return value;
 }
 
-ArrayPtr propertyRange(const CAMERA& camera, std::uint32_t property, const char* failMessage) {
-    float minimum = 0.0f;
-    float maximum = 0.0f;
-    std::uint32_t steps = 0;
-    std::uint32_t flags = 0;
-    if (QorinPropertyRange(camera.handle, property, &minimum, &maximum, &steps, &flags) == 0) failSdk(failMessage);
-    return makeDoubleMatrix(2, 1, {static_cast<double>(minimum), static_cast<double>(maximum)});
-}
 
 ArrayPtr setNamed(const Args& args, const PropertyCommand& command) {
     const CAMERA& camera = connectedCamera(args.integer(1), command.notConnected);

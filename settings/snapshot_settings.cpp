@@ -2,19 +2,10 @@
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "settings/property_range.h"
 
 namespace qorin {
 namespace {
-
-// Minimum; maximum of a live property as a 2-by-1 column.
-ArrayPtr propertyRange(CAMERA& camera, std::uint32_t property, const char* failMessage) {
-    float minimum = 0.0f;
-    float maximum = 0.0f;
-    std::uint32_t steps = 0;
-    std::uint32_t flags = 0;
-    if (QorinPropertyRange(camera.handle, property, &minimum, &maximum, &steps, &flags) == 0) failSdk(failMessage);
-    return makeDoubleMatrix(2, 1, {static_cast<double>(minimum), static_cast<double>(maximum)});
-}
 
 // Stores a value that must not be negative; NaN is not less than zero and is stored.
 void storeNonNegative(float& field, double value, const char* rejectMessage) {
