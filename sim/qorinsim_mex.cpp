@@ -455,6 +455,11 @@ mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
         QorinPlatformSetForeground(scalarArg(prhs[1], "tf") != 0 ? 1 : 0);
         return nullptr;
     }
+    if (command == "failEvent") {
+        needArgs(nrhs, 1, 1, "qorinsim('failEvent')");
+        QorinPlatformFailNextEvent();
+        return nullptr;
+    }
     if (command == "openEvents") {
         needArgs(nrhs, 1, 1, "qorinsim('openEvents')");
         return number(QorinPlatformOpenEvents());

@@ -100,3 +100,16 @@
 %! qorinsim ("fail", "QorinSetTimeout", 1);
 %! qorin_assert_error (@() qorincam (91, 1, false, 7), "Error setting timout value.");
 %! assert (snapshot_settings (1).timeout, 42);
+
+%!test
+%! ## An event object that cannot be created: the registration is not attempted, no ID is
+%! ## used up, and the next registration gets ID 1.
+%! qorin_reset ();
+%! qorincam (-1, 1);
+%! qorinsim ("clearcalls");
+%! qorinsim ("failEvent");
+%! qorin_assert_error (@() qorincam (92, 1, 3), "Could not register event.");
+%! assert (! any (strcmp (qorin_call_names (), "QorinRegisterEventNotification")));
+%! assert (qorinsim ("openEvents"), 0);
+%! assert (qorincam (92, 1, 3), 1);
+%! assert (qorinsim ("openEvents"), 1);
