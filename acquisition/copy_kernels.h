@@ -5,6 +5,27 @@
 
 #include "acquisition/frame_copy.h"
 
+// x86 processors, whichever compiler names them: the SSE2 and AVX2 kernels exist there.
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+#  define QORIN_X86 1
+#else
+#  define QORIN_X86 0
+#endif
+
+// Unrolling and prefetch hints for the kernels; compilers without them just do without.
+#define QORIN_PRAGMA(text) _Pragma(#text)
+#if defined(__GNUC__)
+#  define QORIN_UNROLL(n) QORIN_PRAGMA(GCC unroll n)
+#  define QORIN_PREFETCH(address) __builtin_prefetch(address)
+#elif QORIN_X86
+#  include <xmmintrin.h>
+#  define QORIN_UNROLL(n)
+#  define QORIN_PREFETCH(address) _mm_prefetch(static_cast<const char*>(address), _MM_HINT_T0)
+#else
+#  define QORIN_UNROLL(n)
+#  define QORIN_PREFETCH(address) ((void)(address))
+#endif
+
 namespace qorin {
 
 // One copy: a row-major frame of `rows` x `columns` pixels, `channels` samples per pixel

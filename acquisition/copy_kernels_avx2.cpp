@@ -3,11 +3,12 @@
 // The unpack instructions work within each 128-bit half, so the low half of every register
 // carries the upper rows of a tile and the high half the rows below them: after the
 // transpose each register is one destination column of 32 bytes, stored in one piece.
-#if defined(__x86_64__) || defined(__i386__)
+#include "acquisition/copy_kernels.h"
+
+#if QORIN_X86
 
 #include <immintrin.h>
 
-#include "acquisition/copy_kernels.h"
 #include "acquisition/copy_kernels_tiled.h"
 
 namespace qorin {
@@ -38,29 +39,29 @@ struct Bytes32x16 {
     static void transpose(const Sample* first, std::ptrdiff_t step, Sample* const* out) {
         __m256i a[16];
         __m256i b[16];
-#pragma GCC unroll 16
+QORIN_UNROLL(16)
         for (int i = 0; i < 16; ++i) a[i] = loadPair(first + i * step, first + (i + 16) * step);
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) {
             b[i] = _mm256_unpacklo_epi8(a[2 * i], a[2 * i + 1]);
             b[i + 8] = _mm256_unpackhi_epi8(a[2 * i], a[2 * i + 1]);
         }
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) {
             a[i] = _mm256_unpacklo_epi16(b[2 * i], b[2 * i + 1]);
             a[i + 8] = _mm256_unpackhi_epi16(b[2 * i], b[2 * i + 1]);
         }
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) {
             b[i] = _mm256_unpacklo_epi32(a[2 * i], a[2 * i + 1]);
             b[i + 8] = _mm256_unpackhi_epi32(a[2 * i], a[2 * i + 1]);
         }
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) {
             a[i] = _mm256_unpacklo_epi64(b[2 * i], b[2 * i + 1]);
             a[i + 8] = _mm256_unpackhi_epi64(b[2 * i], b[2 * i + 1]);
         }
-#pragma GCC unroll 16
+QORIN_UNROLL(16)
         for (int k = 0; k < 16; ++k) store(out[kReverse4[k]], a[k]);
     }
     static void streamLine(Sample* destination, const Sample* line) { streamLine64(destination, line); }
@@ -84,24 +85,24 @@ struct Words16x8 {
     static void transpose(const Sample* first, std::ptrdiff_t step, Sample* const* out) {
         __m256i a[8];
         __m256i b[8];
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) a[i] = ruled<kRule>(loadPair(first + i * step, first + (i + 8) * step));
-#pragma GCC unroll 4
+QORIN_UNROLL(4)
         for (int i = 0; i < 4; ++i) {
             b[i] = _mm256_unpacklo_epi16(a[2 * i], a[2 * i + 1]);
             b[i + 4] = _mm256_unpackhi_epi16(a[2 * i], a[2 * i + 1]);
         }
-#pragma GCC unroll 4
+QORIN_UNROLL(4)
         for (int i = 0; i < 4; ++i) {
             a[i] = _mm256_unpacklo_epi32(b[2 * i], b[2 * i + 1]);
             a[i + 4] = _mm256_unpackhi_epi32(b[2 * i], b[2 * i + 1]);
         }
-#pragma GCC unroll 4
+QORIN_UNROLL(4)
         for (int i = 0; i < 4; ++i) {
             b[i] = _mm256_unpacklo_epi64(a[2 * i], a[2 * i + 1]);
             b[i + 4] = _mm256_unpackhi_epi64(a[2 * i], a[2 * i + 1]);
         }
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int k = 0; k < 8; ++k) store(out[kReverse3[k]], b[k]);
     }
     static void streamLine(Sample* destination, const Sample* line) { streamLine64(destination, line); }

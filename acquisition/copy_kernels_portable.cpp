@@ -3,6 +3,11 @@
 
 #include "acquisition/copy_kernels_tiled.h"
 
+#if QORIN_X86 && defined(_MSC_VER) && !defined(__clang__)
+#  include <immintrin.h>
+#  include <intrin.h>
+#endif
+
 namespace qorin {
 namespace {
 
@@ -67,11 +72,38 @@ const CopyKernelSet kPortable{"portable", portableCopy8, portableCopy16};
 // them only costs a read of every line first.
 constexpr std::size_t kStreamingBytes = std::size_t{4} << 20;
 
-const CopyKernelSet& chooseKernels() {
-#if defined(__x86_64__) || defined(__i386__)
+#if QORIN_X86 && defined(_MSC_VER) && !defined(__clang__)
+// AVX2 needs the processor's support and the system's saving of the YMM registers.
+bool processorHasAvx2() {
+    int info[4] = {};
+    __cpuid(info, 0);
+    if (info[0] < 7) return false;
+    __cpuid(info, 1);
+    const bool osSavesYmm = (info[2] & (1 << 27)) != 0 && (_xgetbv(0) & 0x6) == 0x6;
+    const bool avx = (info[2] & (1 << 28)) != 0;
+    __cpuidex(info, 7, 0);
+    return osSavesYmm && avx && (info[1] & (1 << 5)) != 0;
+}
+bool processorHasSse2() {
+    int info[4] = {};
+    __cpuid(info, 1);
+    return (info[3] & (1 << 26)) != 0;
+}
+#elif QORIN_X86
+bool processorHasAvx2() {
     __builtin_cpu_init();
-    if (avx2CopyKernels() != nullptr && __builtin_cpu_supports("avx2")) return *avx2CopyKernels();
-    if (sse2CopyKernels() != nullptr && __builtin_cpu_supports("sse2")) return *sse2CopyKernels();
+    return __builtin_cpu_supports("avx2");
+}
+bool processorHasSse2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2");
+}
+#endif
+
+const CopyKernelSet& chooseKernels() {
+#if QORIN_X86
+    if (avx2CopyKernels() != nullptr && processorHasAvx2()) return *avx2CopyKernels();
+    if (sse2CopyKernels() != nullptr && processorHasSse2()) return *sse2CopyKernels();
 #endif
     return kPortable;
 }
@@ -80,7 +112,7 @@ const CopyKernelSet& chooseKernels() {
 
 const CopyKernelSet& portableCopyKernels() { return kPortable; }
 
-#if !defined(__x86_64__) && !defined(__i386__)
+#if !QORIN_X86
 const CopyKernelSet* sse2CopyKernels() { return nullptr; }
 const CopyKernelSet* avx2CopyKernels() { return nullptr; }
 #endif

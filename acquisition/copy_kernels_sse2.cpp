@@ -1,9 +1,10 @@
 // copy_kernels_sse2.cpp - copy kernels transposing 16x16 bytes and 8x8 words in SSE2 registers.
-#if defined(__x86_64__) || defined(__i386__)
+#include "acquisition/copy_kernels.h"
+
+#if QORIN_X86
 
 #include <emmintrin.h>
 
-#include "acquisition/copy_kernels.h"
 #include "acquisition/copy_kernels_tiled.h"
 
 namespace qorin {
@@ -33,29 +34,29 @@ struct Bytes16x16 {
     static void transpose(const Sample* first, std::ptrdiff_t step, Sample* const* out) {
         __m128i a[16];
         __m128i b[16];
-#pragma GCC unroll 16
+QORIN_UNROLL(16)
         for (int i = 0; i < 16; ++i) a[i] = load(first + i * step);
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) {
             b[i] = _mm_unpacklo_epi8(a[2 * i], a[2 * i + 1]);
             b[i + 8] = _mm_unpackhi_epi8(a[2 * i], a[2 * i + 1]);
         }
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) {
             a[i] = _mm_unpacklo_epi16(b[2 * i], b[2 * i + 1]);
             a[i + 8] = _mm_unpackhi_epi16(b[2 * i], b[2 * i + 1]);
         }
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) {
             b[i] = _mm_unpacklo_epi32(a[2 * i], a[2 * i + 1]);
             b[i + 8] = _mm_unpackhi_epi32(a[2 * i], a[2 * i + 1]);
         }
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) {
             a[i] = _mm_unpacklo_epi64(b[2 * i], b[2 * i + 1]);
             a[i + 8] = _mm_unpackhi_epi64(b[2 * i], b[2 * i + 1]);
         }
-#pragma GCC unroll 16
+QORIN_UNROLL(16)
         for (int k = 0; k < 16; ++k) store(out[kReverse4[k]], a[k]);
     }
     static void streamLine(Sample* destination, const Sample* line) { streamLine64(destination, line); }
@@ -79,24 +80,24 @@ struct Words8x8 {
     static void transpose(const Sample* first, std::ptrdiff_t step, Sample* const* out) {
         __m128i a[8];
         __m128i b[8];
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int i = 0; i < 8; ++i) a[i] = ruled<kRule>(load(first + i * step));
-#pragma GCC unroll 4
+QORIN_UNROLL(4)
         for (int i = 0; i < 4; ++i) {
             b[i] = _mm_unpacklo_epi16(a[2 * i], a[2 * i + 1]);
             b[i + 4] = _mm_unpackhi_epi16(a[2 * i], a[2 * i + 1]);
         }
-#pragma GCC unroll 4
+QORIN_UNROLL(4)
         for (int i = 0; i < 4; ++i) {
             a[i] = _mm_unpacklo_epi32(b[2 * i], b[2 * i + 1]);
             a[i + 4] = _mm_unpackhi_epi32(b[2 * i], b[2 * i + 1]);
         }
-#pragma GCC unroll 4
+QORIN_UNROLL(4)
         for (int i = 0; i < 4; ++i) {
             b[i] = _mm_unpacklo_epi64(a[2 * i], a[2 * i + 1]);
             b[i + 4] = _mm_unpackhi_epi64(a[2 * i], a[2 * i + 1]);
         }
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
         for (int k = 0; k < 8; ++k) store(out[kReverse3[k]], b[k]);
     }
     static void streamLine(Sample* destination, const Sample* line) { streamLine64(destination, line); }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "acquisition/copy_kernels.h"
 
@@ -34,12 +35,12 @@ void replicateRows(const CopyJob& job, std::size_t first, std::size_t last) {
     for (unsigned copy = 1; copy < job.copies; ++copy) {
         Sample* to = base + copy * plane;
         if (first == 0 && last == job.destinationRows) {
-            __builtin_memcpy(to, base, plane * sizeof(Sample));
+            std::memcpy(to, base, plane * sizeof(Sample));
             continue;
         }
         for (std::size_t j = 0; j < job.columns; ++j) {
             const std::size_t at = j * job.destinationRows + first;
-            __builtin_memcpy(to + at, base + at, (last - first) * sizeof(Sample));
+            std::memcpy(to + at, base + at, (last - first) * sizeof(Sample));
         }
     }
 }
@@ -174,8 +175,8 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
                 source.row0 + static_cast<std::ptrdiff_t>(band) * source.step + static_cast<std::ptrdiff_t>(es);
 #pragma GCC unroll 8
             for (std::size_t q = 0; q < kBand; ++q, from += source.step) {
-                __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(from) + kPrefetchBytes));
-                __builtin_memcpy(block[q], from, 64);
+                QORIN_PREFETCH(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(from) + kPrefetchBytes));
+                std::memcpy(block[q], from, 64);
             }
             // Each column's place once per block, not once per tile: for a picture it takes a
             // division, and it would cost as much as the transpose at the smaller sizes.
