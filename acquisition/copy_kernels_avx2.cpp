@@ -36,7 +36,8 @@ struct Bytes32x16 {
     static constexpr std::size_t kRows = 32;
     static constexpr std::size_t kElements = 16;
 
-    static void transpose(const Sample* first, std::ptrdiff_t step, Sample* const* out) {
+    template <typename Out>
+    static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
         __m256i a[16];
         __m256i b[16];
 QORIN_UNROLL(16)
@@ -62,7 +63,7 @@ QORIN_UNROLL(8)
             a[i + 8] = _mm256_unpackhi_epi64(b[2 * i], b[2 * i + 1]);
         }
 QORIN_UNROLL(16)
-        for (int k = 0; k < 16; ++k) store(out[kReverse4[k]], a[k]);
+        for (int k = 0; k < 16; ++k) store(out(kReverse4[k]), a[k]);
     }
     static void streamLine(Sample* destination, const Sample* line) { streamLine64(destination, line); }
     static void fence() { _mm_sfence(); }
@@ -82,7 +83,8 @@ struct Words16x8 {
     static constexpr std::size_t kRows = 16;
     static constexpr std::size_t kElements = 8;
 
-    static void transpose(const Sample* first, std::ptrdiff_t step, Sample* const* out) {
+    template <typename Out>
+    static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
         __m256i a[8];
         __m256i b[8];
 QORIN_UNROLL(8)
@@ -103,7 +105,7 @@ QORIN_UNROLL(4)
             b[i + 4] = _mm256_unpackhi_epi64(a[2 * i], a[2 * i + 1]);
         }
 QORIN_UNROLL(8)
-        for (int k = 0; k < 8; ++k) store(out[kReverse3[k]], b[k]);
+        for (int k = 0; k < 8; ++k) store(out(kReverse3[k]), b[k]);
     }
     static void streamLine(Sample* destination, const Sample* line) { streamLine64(destination, line); }
     static void fence() { _mm_sfence(); }

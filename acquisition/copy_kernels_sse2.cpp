@@ -31,7 +31,8 @@ struct Bytes16x16 {
     static constexpr std::size_t kRows = 16;
     static constexpr std::size_t kElements = 16;
 
-    static void transpose(const Sample* first, std::ptrdiff_t step, Sample* const* out) {
+    template <typename Out>
+    static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
         __m128i a[16];
         __m128i b[16];
 QORIN_UNROLL(16)
@@ -57,7 +58,7 @@ QORIN_UNROLL(8)
             a[i + 8] = _mm_unpackhi_epi64(b[2 * i], b[2 * i + 1]);
         }
 QORIN_UNROLL(16)
-        for (int k = 0; k < 16; ++k) store(out[kReverse4[k]], a[k]);
+        for (int k = 0; k < 16; ++k) store(out(kReverse4[k]), a[k]);
     }
     static void streamLine(Sample* destination, const Sample* line) { streamLine64(destination, line); }
     static void fence() { _mm_sfence(); }
@@ -77,7 +78,8 @@ struct Words8x8 {
     static constexpr std::size_t kRows = 8;
     static constexpr std::size_t kElements = 8;
 
-    static void transpose(const Sample* first, std::ptrdiff_t step, Sample* const* out) {
+    template <typename Out>
+    static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
         __m128i a[8];
         __m128i b[8];
 QORIN_UNROLL(8)
@@ -98,7 +100,7 @@ QORIN_UNROLL(4)
             b[i + 4] = _mm_unpackhi_epi64(a[2 * i], a[2 * i + 1]);
         }
 QORIN_UNROLL(8)
-        for (int k = 0; k < 8; ++k) store(out[kReverse3[k]], b[k]);
+        for (int k = 0; k < 8; ++k) store(out(kReverse3[k]), b[k]);
     }
     static void streamLine(Sample* destination, const Sample* line) { streamLine64(destination, line); }
     static void fence() { _mm_sfence(); }

@@ -87,11 +87,35 @@ SourceRows<Sample> sourceRows(const CopyJob& job, std::size_t elements) {
     return {source, width};
 }
 
+// Where a tile's columns go, computed in the tile from a pointer and steps rather than read
+// from a table of places: with a table, filling and reading it cost nearly as much as the
+// unpacks.  A plane's columns and the staged lines are evenly spaced.
+template <typename Sample>
+struct ColumnStride {
+    Sample* first;
+    std::ptrdiff_t step;
+    Sample* operator()(std::size_t k) const { return first + static_cast<std::ptrdiff_t>(k) * step; }
+};
+
+// A picture's columns for a tile whose first element is channel kPhase of its pixel: the
+// places follow from the red place of that pixel, so no table is read per column.
+template <typename Sample, std::size_t kPhase>
+struct ColumnPicture {
+    Sample* red;  // the first pixel's column in plane 0
+    std::ptrdiff_t step;
+    std::ptrdiff_t plane;
+    Sample* operator()(std::size_t k) const {
+        const auto pixel = static_cast<std::ptrdiff_t>((kPhase + k) / 3);
+        const auto toPlane = static_cast<std::ptrdiff_t>(2 - (kPhase + k) % 3);
+        return red + pixel * step + toPlane * plane;
+    }
+};
+
 // Tile supplies:
 //   Sample, kRows, kElements: one register transpose of kRows destination rows by
 //     kElements source elements;
 //   transpose(first, step, out): loads rows first, first + step, ... and writes kRows
-//     samples to each of out[0 .. kElements - 1], each through the job's word rule;
+//     samples to each of out(0) .. out(kElements - 1), each through the job's word rule;
 //   streamLine(destination, line): one 64-byte line past the caches (both 64-byte aligned);
 //   fence(): orders the streamed lines before the copy returns.
 // Tiles at the right and bottom edges are moved back to overlap the previous ones, so
@@ -119,11 +143,21 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
     const SourceRows<Sample> source = sourceRows<Sample>(job, elements);
     const ColumnMap<kPicture> map = columnMap<kPicture>(job);
     auto* base = static_cast<Sample*>(job.destination);
-    Sample* out[kTileElements];
 
-    auto transposeAt = [&](std::size_t r, std::size_t e, Sample* const* targets) {
-        Tile::transpose(source.row0 + static_cast<std::ptrdiff_t>(r) * source.step + static_cast<std::ptrdiff_t>(e),
-                        source.step, targets);
+    // Distance between the places of neighbouring source elements of a plane.
+    const std::ptrdiff_t columnStep = job.orientation.colsReversed ? -static_cast<std::ptrdiff_t>(job.destinationRows)
+                                                                   : static_cast<std::ptrdiff_t>(job.destinationRows);
+
+    const auto planeStep = static_cast<std::ptrdiff_t>(map.planeSamples);
+    // A picture tile at element e and destination row r (the staged lines aside).
+    auto pictureTile = [&](const Sample* first, std::ptrdiff_t step, std::size_t e, std::size_t r) {
+        const std::size_t phase = e % 3;
+        Sample* const red = base + map.offset(e - phase + 2) + r;
+        switch (phase) {
+            case 0: return Tile::transpose(first, step, ColumnPicture<Sample, 0>{red, columnStep, planeStep});
+            case 1: return Tile::transpose(first, step, ColumnPicture<Sample, 1>{red, columnStep, planeStep});
+            default: return Tile::transpose(first, step, ColumnPicture<Sample, 2>{red, columnStep, planeStep});
+        }
     };
     // Destination rows [first, last) straight from the registers, a line's worth of rows
     // at a time so that each destination line is finished while it is still cached.
@@ -132,12 +166,15 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
             const std::size_t bandEnd = smaller(band + kLine, last);
             for (std::size_t e = 0; e < elements; e += kTileElements) {
                 const std::size_t es = e + kTileElements <= elements ? e : elements - kTileElements;
-                Sample* columns[kTileElements];
-                for (std::size_t k = 0; k < kTileElements; ++k) columns[k] = base + map.offset(es + k);
                 for (std::size_t r = band; r < bandEnd; r += kTileRows) {
                     const std::size_t rs = r + kTileRows <= rows ? r : rows - kTileRows;
-                    for (std::size_t k = 0; k < kTileElements; ++k) out[k] = columns[k] + rs;
-                    transposeAt(rs, es, out);
+                    const Sample* tile =
+                        source.row0 + static_cast<std::ptrdiff_t>(rs) * source.step + static_cast<std::ptrdiff_t>(es);
+                    if (kPicture) {
+                        pictureTile(tile, source.step, es, rs);
+                    } else {
+                        Tile::transpose(tile, source.step, ColumnStride<Sample>{base + map.offset(es) + rs, columnStep});
+                    }
                 }
             }
         }
@@ -173,26 +210,27 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
             const std::size_t es = e + kChunk <= elements ? e : elements - kChunk;
             const Sample* from =
                 source.row0 + static_cast<std::ptrdiff_t>(band) * source.step + static_cast<std::ptrdiff_t>(es);
-#pragma GCC unroll 8
+QORIN_UNROLL(8)
             for (std::size_t q = 0; q < kBand; ++q, from += source.step) {
                 QORIN_PREFETCH(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(from) + kPrefetchBytes));
                 std::memcpy(block[q], from, 64);
             }
-            // Each column's place once per block, not once per tile: for a picture it takes a
-            // division, and it would cost as much as the transpose at the smaller sizes.
-            Sample* columns[kChunk];
-            for (std::size_t k = 0; k < kChunk; ++k) columns[k] = base + map.offset(es + k) + band;
             for (std::size_t et = 0; et < kChunk; et += kTileElements) {
+                Sample* const first = kPicture ? nullptr : base + map.offset(es + et) + band;
                 for (std::size_t t = 0; t < kBand; t += kTileRows) {
-                    for (std::size_t k = 0; k < kTileElements; ++k) {
-                        out[k] = (stream ? lines[et + k] : columns[et + k]) + t;
+                    const Sample* tile = &block[t][et];
+                    if (stream) {
+                        Tile::transpose(tile, kChunk, ColumnStride<Sample>{lines[et] + t, kBand});
+                    } else if (kPicture) {
+                        pictureTile(tile, kChunk, es + et, band + t);
+                    } else {
+                        Tile::transpose(tile, kChunk, ColumnStride<Sample>{first + t, columnStep});
                     }
-                    Tile::transpose(&block[t][et], static_cast<std::ptrdiff_t>(kChunk), out);
                 }
             }
             if (stream) {
                 for (std::size_t k = 0; k < kChunk; ++k) {
-                    Sample* target = columns[k];
+                    Sample* target = base + map.offset(es + k) + band;
                     for (unsigned copy = 0; copy < job.copies; ++copy, target += map.planeSamples) {
                         for (std::size_t l = 0; l < kBand; l += kLine) Tile::streamLine(target + l, lines[k] + l);
                     }
