@@ -111,27 +111,9 @@ QORIN_UNROLL(8)
     static void fence() { _mm_sfence(); }
 };
 
-template <typename Tile>
-void layoutCopy(const CopyJob& job, CopyKernel fallback) {
-    if (job.channels == 3) {
-        tiledCopy<Tile, true>(job, fallback);
-    } else {
-        tiledCopy<Tile, false>(job, fallback);
-    }
-}
+using Kernels = TiledKernels<Bytes32x16, Words16x8>;
 
-void avx2Copy8(const CopyJob& job) { layoutCopy<Bytes32x16>(job, portableCopyKernels().copy8); }
-
-void avx2Copy16(const CopyJob& job) {
-    const CopyKernel fallback = portableCopyKernels().copy16;
-    switch (job.rule) {
-        case WordRule::kUnchanged: return layoutCopy<Words16x8<WordRule::kUnchanged>>(job, fallback);
-        case WordRule::kMask: return layoutCopy<Words16x8<WordRule::kMask>>(job, fallback);
-        case WordRule::kExchangeMask: return layoutCopy<Words16x8<WordRule::kExchangeMask>>(job, fallback);
-    }
-}
-
-const CopyKernelSet kAvx2{"avx2", avx2Copy8, avx2Copy16};
+const CopyKernelSet kAvx2{"avx2", Kernels::copy8, Kernels::copy16};
 
 }  // namespace
 

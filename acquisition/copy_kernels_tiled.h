@@ -256,5 +256,30 @@ QORIN_UNROLL(8)
     }
 }
 
+// The two kernels of one instruction set: `Bytes` is its 8-bit tile and `Words<rule>` its
+// 16-bit tile for each rule; copies the tiles cannot take go to the portable kernels.
+template <typename Bytes, template <WordRule> class Words>
+struct TiledKernels {
+    template <typename Tile>
+    static void layoutCopy(const CopyJob& job, CopyKernel fallback) {
+        if (job.channels == 3) {
+            tiledCopy<Tile, true>(job, fallback);
+        } else {
+            tiledCopy<Tile, false>(job, fallback);
+        }
+    }
+
+    static void copy8(const CopyJob& job) { layoutCopy<Bytes>(job, portableCopyKernels().copy8); }
+
+    static void copy16(const CopyJob& job) {
+        const CopyKernel fallback = portableCopyKernels().copy16;
+        switch (job.rule) {
+            case WordRule::kUnchanged: return layoutCopy<Words<WordRule::kUnchanged>>(job, fallback);
+            case WordRule::kMask: return layoutCopy<Words<WordRule::kMask>>(job, fallback);
+            case WordRule::kExchangeMask: return layoutCopy<Words<WordRule::kExchangeMask>>(job, fallback);
+        }
+    }
+};
+
 }  // namespace
 }  // namespace qorin
