@@ -66,6 +66,10 @@ const CopyKernelSet& portableCopyKernels();
 const CopyKernelSet* sse2CopyKernels();
 const CopyKernelSet* avx2CopyKernels();
 
+// Whether this processor runs the SSE2 and AVX2 kernels (false where there are none).
+bool processorRunsSse2();
+bool processorRunsAvx2();
+
 // The fastest set this processor runs, chosen once.
 const CopyKernelSet& bestCopyKernels();
 

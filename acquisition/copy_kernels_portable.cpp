@@ -72,9 +72,11 @@ const CopyKernelSet kPortable{"portable", portableCopy8, portableCopy16};
 // them only costs a read of every line first.
 constexpr std::size_t kStreamingBytes = std::size_t{4} << 20;
 
+}  // namespace
+
 #if QORIN_X86 && defined(_MSC_VER) && !defined(__clang__)
 // AVX2 needs the processor's support and the system's saving of the YMM registers.
-bool processorHasAvx2() {
+bool processorRunsAvx2() {
     int info[4] = {};
     __cpuid(info, 0);
     if (info[0] < 7) return false;
@@ -84,27 +86,30 @@ bool processorHasAvx2() {
     __cpuidex(info, 7, 0);
     return osSavesYmm && avx && (info[1] & (1 << 5)) != 0;
 }
-bool processorHasSse2() {
+bool processorRunsSse2() {
     int info[4] = {};
     __cpuid(info, 1);
     return (info[3] & (1 << 26)) != 0;
 }
 #elif QORIN_X86
-bool processorHasAvx2() {
+bool processorRunsAvx2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
-bool processorHasSse2() {
+bool processorRunsSse2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("sse2");
 }
+#else
+bool processorRunsAvx2() { return false; }
+bool processorRunsSse2() { return false; }
 #endif
 
+namespace {
+
 const CopyKernelSet& chooseKernels() {
-#if QORIN_X86
-    if (avx2CopyKernels() != nullptr && processorHasAvx2()) return *avx2CopyKernels();
-    if (sse2CopyKernels() != nullptr && processorHasSse2()) return *sse2CopyKernels();
-#endif
+    if (avx2CopyKernels() != nullptr && processorRunsAvx2()) return *avx2CopyKernels();
+    if (sse2CopyKernels() != nullptr && processorRunsSse2()) return *sse2CopyKernels();
     return kPortable;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "acquisition/copy_kernels.h"
+#include "tests/unit/reference_copy.h"
 
 namespace {
 
@@ -79,28 +80,7 @@ Buffers& buffersFor(std::size_t bytes) {
 }
 
 // The straightforward copy: source order, one scattered write per sample.
-template <typename Sample>
-void naiveCopy(const CopyJob& job) {
-    const auto* source = static_cast<const Sample*>(job.source);
-    auto* base = static_cast<Sample*>(job.destination);
-    const std::size_t plane = job.destinationRows * job.columns;
-    for (std::size_t i = 0; i < job.rows; ++i) {
-        for (std::size_t j = 0; j < job.columns; ++j) {
-            const std::size_t row = job.orientation.rowsReversed ? job.rows - 1 - i : i;
-            const std::size_t col = job.orientation.colsReversed ? job.columns - 1 - j : j;
-            Sample* target = base + col * job.destinationRows + row;
-            const Sample* pixel = source + job.channels * (i * job.columns + j);
-            if (job.channels == 1) {
-                target[0] = pixel[0];
-            } else {
-                target[0] = pixel[2];
-                target[plane] = pixel[1];
-                target[2 * plane] = pixel[0];
-            }
-        }
-    }
-}
-const CopyKernelSet kNaive{"naive", naiveCopy<std::uint8_t>, naiveCopy<std::uint16_t>};
+const CopyKernelSet kNaive{"naive", qorin::referenceCopy<std::uint8_t>, qorin::referenceCopy<std::uint16_t>};
 
 // Streaming: by size as the module decides it, or forced on or off.
 enum class Streaming { bySize, on, off };
@@ -254,9 +234,8 @@ private:
 
 int main(int argc, char** argv) {
     std::vector<const CopyKernelSet*> sets{&qorin::portableCopyKernels()};
-    __builtin_cpu_init();
-    if (qorin::sse2CopyKernels() != nullptr && __builtin_cpu_supports("sse2")) sets.push_back(qorin::sse2CopyKernels());
-    if (qorin::avx2CopyKernels() != nullptr && __builtin_cpu_supports("avx2")) sets.push_back(qorin::avx2CopyKernels());
+    if (qorin::sse2CopyKernels() != nullptr && qorin::processorRunsSse2()) sets.push_back(qorin::sse2CopyKernels());
+    if (qorin::avx2CopyKernels() != nullptr && qorin::processorRunsAvx2()) sets.push_back(qorin::avx2CopyKernels());
     std::printf("copy kernels chosen for this processor: %s\n", qorin::bestCopyKernels().name);
     registerAll(sets);
     benchmark::Initialize(&argc, argv);

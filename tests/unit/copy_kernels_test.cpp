@@ -11,51 +11,15 @@
 
 #include "acquisition/copy_kernels.h"
 #include "acquisition/frame_copy.h"
+#include "tests/unit/reference_copy.h"
 
 namespace qorin {
 namespace {
 
-// A 16-bit sample through a rule, spelled out.
-template <typename Sample>
-Sample referenceRule(Sample sample, WordRule rule) {
-    if (sizeof(Sample) == 1 || rule == WordRule::kUnchanged) return sample;
-    unsigned word = sample;
-    if (rule == WordRule::kExchangeMask) word = ((word & 0xFFu) << 8) | (word >> 8);
-    return static_cast<Sample>(word & 0xFFF0u);
-}
-
-// The definition every kernel must match: one sample at a time, in source order.
-template <typename Sample>
-void referenceCopy(const CopyJob& job) {
-    const auto* source = static_cast<const Sample*>(job.source);
-    auto* base = static_cast<Sample*>(job.destination);
-    const std::size_t plane = job.destinationRows * job.columns;
-    for (std::size_t i = 0; i < job.rows; ++i) {
-        for (std::size_t j = 0; j < job.columns; ++j) {
-            const std::size_t row = job.orientation.rowsReversed ? job.rows - 1 - i : i;
-            const std::size_t col = job.orientation.colsReversed ? job.columns - 1 - j : j;
-            Sample* target = base + col * job.destinationRows + row;
-            const Sample* pixel = source + job.channels * (i * job.columns + j);
-            if (job.channels == 1) {
-                for (unsigned copy = 0; copy < job.copies; ++copy) {
-                    target[copy * plane] = referenceRule(pixel[0], job.rule);
-                }
-            } else {
-                target[0] = referenceRule(pixel[2], job.rule);
-                target[plane] = referenceRule(pixel[1], job.rule);
-                target[2 * plane] = referenceRule(pixel[0], job.rule);
-            }
-        }
-    }
-}
-
 std::vector<const CopyKernelSet*> runnableKernels() {
     std::vector<const CopyKernelSet*> sets{&portableCopyKernels()};
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_cpu_init();
-    if (sse2CopyKernels() != nullptr && __builtin_cpu_supports("sse2")) sets.push_back(sse2CopyKernels());
-    if (avx2CopyKernels() != nullptr && __builtin_cpu_supports("avx2")) sets.push_back(avx2CopyKernels());
-#endif
+    if (sse2CopyKernels() != nullptr && processorRunsSse2()) sets.push_back(sse2CopyKernels());
+    if (avx2CopyKernels() != nullptr && processorRunsAvx2()) sets.push_back(avx2CopyKernels());
     return sets;
 }
 
