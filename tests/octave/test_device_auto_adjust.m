@@ -1,36 +1,30 @@
 ## One-shot adjustments, white balance from a snapshot, camera reset and the automatic ROI (codes 64-68, 70, 82-85).
 
-%!function args = last_args (name)
-%!  calls = qorinsim ("calls");
-%!  calls = calls(strcmp ({calls.name}, name));
-%!  args = calls(end).args;
-%!endfunction
-
 %!test
 %! ## Exposure and iris: the target is the low byte of parameter 2, the rest follow in order.
 %! qorin_reset ();
 %! qorincam (-1, 1);
 %! qorincam (64, 1, 300, 3, -4, 5, 6);
-%! assert (last_args ("QorinOneShotAutoExposure"), {44, 3, -4, 5, 6});
+%! assert (qorin_last_args ("QorinOneShotAutoExposure"), {44, 3, -4, 5, 6});
 %! qorincam (64, 1, -1, 0, 0, 0, 2147483647);
-%! assert (last_args ("QorinOneShotAutoExposure"), {255, 0, 0, 0, 2147483647});
+%! assert (qorin_last_args ("QorinOneShotAutoExposure"), {255, 0, 0, 0, 2147483647});
 %! qorincam (70, 1, 255.9, 7, 8, 9, 10.9);
-%! assert (last_args ("QorinOneShotAutoIris"), {255, 7, 8, 9, 10});
+%! assert (qorin_last_args ("QorinOneShotAutoIris"), {255, 7, 8, 9, 10});
 %! qorincam (70, 1, 256, 1, 2, 3, 4);
-%! assert (last_args ("QorinOneShotAutoIris"), {0, 1, 2, 3, 4});
+%! assert (qorin_last_args ("QorinOneShotAutoIris"), {0, 1, 2, 3, 4});
 
 %!test
 %! ## White balance: four integers in order; the extended forms narrow two doubles to floats.
 %! qorin_reset ();
 %! qorincam (-1, 1);
 %! qorincam (65, 1, 1, 2, 3, 4);
-%! assert (last_args ("QorinOneShotAutoWhiteBalance"), {1, 2, 3, 4});
+%! assert (qorin_last_args ("QorinOneShotAutoWhiteBalance"), {1, 2, 3, 4});
 %! qorincam (67, 1, -5, 6, -7, 8);
-%! assert (last_args ("QorinDigitalWhiteBalance"), {-5, 6, -7, 8});
+%! assert (qorin_last_args ("QorinDigitalWhiteBalance"), {-5, 6, -7, 8});
 %! qorincam (66, 1, 0.45, 1.7, 9, 8, 7, 6);
-%! assert (last_args ("QorinOneShotAutoWhiteBalanceEx"), {double(single(0.45)), double(single(1.7)), 9, 8, 7, 6});
+%! assert (qorin_last_args ("QorinOneShotAutoWhiteBalanceEx"), {double(single(0.45)), double(single(1.7)), 9, 8, 7, 6});
 %! qorincam (68, 1, 1e-3, -2.5, 1, 2, 3, 4);
-%! assert (last_args ("QorinDigitalWhiteBalanceEx"), {double(single(1e-3)), -2.5, 1, 2, 3, 4});
+%! assert (qorin_last_args ("QorinDigitalWhiteBalanceEx"), {double(single(1e-3)), -2.5, 1, 2, 3, 4});
 %! qorin_assert_error (@() qorincam (66, 1, int32 (1), 1.7, 9, 8, 7, 6), "Parameters 2 and 3 must be doubles.");
 
 %!test
@@ -74,7 +68,7 @@
 %! qorinsim ("set", 1, "roi", [-5 2147483647 -2147483648 4]);
 %! assert (qorincam (84, 1), [-5; 2147483647; -2147483648; 4]);
 %! qorincam (85, 1, 10, -20, 30, 40);
-%! assert (last_args ("QorinAutoRoiSet"), {10, -20, 30, 40});
+%! assert (qorin_last_args ("QorinAutoRoiSet"), {10, -20, 30, 40});
 %! assert (qorincam (84, 1), [10; -20; 30; 40]);
 
 %!test
@@ -98,7 +92,7 @@
 %! assert (names{end}, "QorinAdjustWhiteBalanceFromSnapshot");
 %! assert (! any (ismember (names, {"QorinStreamVideoControl", "QorinDestroyDisplayWindow", ...
 %!                                  "QorinConvertFrameToRgb24", "QorinConvertFrameToRgb48"})));
-%! args = last_args ("QorinAdjustWhiteBalanceFromSnapshot");
+%! args = qorin_last_args ("QorinAdjustWhiteBalanceFromSnapshot");
 %! assert (args(3:end), {1.25, double(single(0.3)), 10, -2, 3, 4});
 %! assert (args{1}.exposure, 60);
 
@@ -112,7 +106,7 @@
 %! names = qorin_call_names ("QorinNumCameras");
 %! assert (names([1 2 end]), {"QorinStreamVideoControl", "QorinDestroyDisplayWindow", "QorinStreamVideoControl"});
 %! assert (names{end - 1}, "QorinAdjustWhiteBalanceFromSnapshot");
-%! assert (last_args ("QorinStreamVideoControl"){1}, 2);
+%! assert (qorin_last_args ("QorinStreamVideoControl"){1}, 2);
 %! assert (qorinsim ("get", 1, "streaming"), true);
 %! assert (qorinsim ("get", 1, "window"), []);
 %! assert (! ismember ("QorinCreateDisplayWindow", names));
@@ -146,5 +140,5 @@
 %! qorincam (-1, 1);
 %! qorinsim ("set", 1, "format", struct ("width", 64, "height", 48));
 %! qorincam (82, 1, 1, 1, 0, 0, 0, 0);
-%! args = last_args ("QorinAdjustWhiteBalanceFromSnapshot");
+%! args = qorin_last_args ("QorinAdjustWhiteBalanceFromSnapshot");
 %! assert ([args{1}.format.width, args{1}.format.height], [64 48]);

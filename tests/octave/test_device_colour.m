@@ -1,11 +1,5 @@
 ## Colour matrix and look-up tables (codes 86, 88-90).
 
-%!function args = last_args (name)
-%!  calls = qorinsim ("calls");
-%!  calls = calls(strcmp ({calls.name}, name));
-%!  args = calls(end).args;
-%!endfunction
-
 %!test
 %! ## The matrix reads the same way in MATLAB as in the SDK, both ways.
 %! qorin_reset ();
@@ -15,7 +9,7 @@
 %! assert (m, [1 2 3; 4 5 6; 7 8 9]);
 %! assert (class (m), "double");
 %! qorincam (90, 1, [1 2 3; 4 5 6; 7 8 0.45]);
-%! assert (last_args ("QorinSetupCustomMatrix"), {double(single([1 2 3 4 5 6 7 8 0.45]))});
+%! assert (qorin_last_args ("QorinSetupCustomMatrix"), {double(single([1 2 3 4 5 6 7 8 0.45]))});
 %! assert (qorinsim ("get", 1, "matrix"), double (single ([1 2 3; 4 5 6; 7 8 0.45])));
 %! ## Other numeric classes are read by value.
 %! qorincam (90, 1, int8 ([-1 2 3; 4 5 6; 7 8 127]));
@@ -44,7 +38,7 @@
 %! qorin_reset ();
 %! qorincam (-1, 1);
 %! qorincam (88, 1, [255.9 256 -1 NaN Inf -Inf 1e20 -0.9 511 -256.5], 10);
-%! assert (last_args ("QorinSetup8bitsLUT"), {uint8([255 0 255 0 0 0 0 0 255 0]), 10});
+%! assert (qorin_last_args ("QorinSetup8bitsLUT"), {uint8([255 0 255 0 0 0 0 0 255 0]), 10});
 %! qorincam (88, 1, 256:511, 256);
 %! assert (qorinsim ("get", 1, "lut").table, uint8 (0:255));
 %! qorincam (88, 1, int16 ([-1 300 7]), 3);
@@ -57,18 +51,18 @@
 %! qorincam (88, 1, 0:255, 16);
 %! assert (qorinsim ("get", 1, "lut").table, uint8 (0:15));
 %! qorincam (88, 1, [], 0);
-%! assert (last_args ("QorinSetup8bitsLUT"), {zeros(1, 0, "uint8"), 0});
+%! assert (qorin_last_args ("QorinSetup8bitsLUT"), {zeros(1, 0, "uint8"), 0});
 
 %!test
 %! ## The colour table passes the four flags in parameter order.
 %! qorin_reset ();
 %! qorincam (-1, 1);
 %! qorincam (89, 1, 0:255, 256, true, false, false, true);
-%! args = last_args ("QorinSetup8bitsColorLUT");
+%! args = qorin_last_args ("QorinSetup8bitsColorLUT");
 %! assert (args(2:end), {256, 1, 0, 0, 1});
 %! assert (args{1}, uint8 (0:255));
 %! qorincam (89, 1, [1 2], 2, false, true, [true false], false);
-%! assert (last_args ("QorinSetup8bitsColorLUT"), {uint8([1 2]), 2, 0, 1, 1, 0});
+%! assert (qorin_last_args ("QorinSetup8bitsColorLUT"), {uint8([1 2]), 2, 0, 1, 1, 0});
 
 %!test
 %! ## Table refusals in their order: allocation (negative length) before the class, then a

@@ -1,14 +1,8 @@
 ## Event notification and time-out (codes 91-93).
 
-%!function args = last_args (name)
-%!  calls = qorinsim ("calls");
-%!  calls = calls(strcmp ({calls.name}, name));
-%!  args = calls(end).args;
-%!endfunction
-
 %!function settings = snapshot_settings (n)
 %!  qorincam (13, n);
-%!  settings = last_args ("QorinTakeSnapshot"){1};
+%!  settings = qorin_last_args ("QorinTakeSnapshot"){1};
 %!endfunction
 
 %!test
@@ -16,7 +10,7 @@
 %! qorin_reset ();
 %! qorincam (-1, 1);
 %! assert ([qorincam(92, 1, 5), qorincam(92, 1, 6), qorincam(92, 1, 7)], [1 2 3]);
-%! assert (last_args ("QorinRegisterEventNotification"){1}, 7);
+%! assert (qorin_last_args ("QorinRegisterEventNotification"){1}, 7);
 %! assert (qorinsim ("openEvents"), 3);
 %! qorincam (93, 1, 2);
 %! assert (qorinsim ("openEvents"), 2);
@@ -86,14 +80,14 @@
 %! qorin_reset ();
 %! qorincam (-1, 1);
 %! qorincam (91, 1, false, 250);
-%! assert (last_args ("QorinSetTimeout"), {0, 250});
+%! assert (qorin_last_args ("QorinSetTimeout"), {0, 250});
 %! assert (qorinsim ("get", 1, "timeout"), [250 5000]);
 %! assert (snapshot_settings (1).timeout, 5000);
 %! qorincam (91, 1, true, 250.9);
-%! assert (last_args ("QorinSetTimeout"), {1, 250});
+%! assert (qorin_last_args ("QorinSetTimeout"), {1, 250});
 %! assert (snapshot_settings (1).timeout, 250);
 %! qorincam (91, 1, [true false], 16777217);
-%! assert (last_args ("QorinSetTimeout"), {1, 16777216});
+%! assert (qorin_last_args ("QorinSetTimeout"), {1, 16777216});
 %! qorinsim ("fail", "QorinSetTimeout", 1);
 %! qorin_assert_error (@() qorincam (91, 1, true, 42), "Error setting timout value.");
 %! assert (snapshot_settings (1).timeout, 42);

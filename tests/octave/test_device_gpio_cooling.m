@@ -1,11 +1,5 @@
 ## GPIO lines and sensor cooling (codes 34-36, 61, 81).
 
-%!function args = last_args (name)
-%!  calls = qorinsim ("calls");
-%!  calls = calls(strcmp ({calls.name}, name));
-%!  args = calls(end).args;
-%!endfunction
-
 %!test
 %! ## Reading: the SDK's first byte, then its second, as a 1-by-2 row.
 %! qorin_reset ();
@@ -27,7 +21,7 @@
 %!   for v = [255 -1 3.7 0; 255 255 3 0]
 %!     qorincam (code, 1, v(1));
 %!     assert (qorinsim ("get", 1, state), v(2));
-%!     assert (last_args (name), {v(2)});
+%!     assert (qorin_last_args (name), {v(2)});
 %!   endfor
 %!   qorinsim ("clearcalls");
 %!   qorin_assert_error (@() qorincam (code, 1, 256), range);

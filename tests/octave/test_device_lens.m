@@ -1,25 +1,19 @@
 ## Lens controller and auto-focus (codes 69, 71-74).
 
-%!function args = last_args (name)
-%!  calls = qorinsim ("calls");
-%!  calls = calls(strcmp ({calls.name}, name));
-%!  args = calls(end).args;
-%!endfunction
-
 %!test
 %! ## The ten-argument start: four integers, three floats, two sign-extended pointer-width values.
 %! qorin_reset ();
 %! qorincam (-1, 1);
 %! qorincam (71, 1, 10, 20, 640, 480, 0, 0, 0, 0, 0);
-%! assert (last_args ("QorinAutoFocusStart"), {10, 20, 640, 480, 0, 0, 0, 0, 0});
+%! assert (qorin_last_args ("QorinAutoFocusStart"), {10, 20, 640, 480, 0, 0, 0, 0, 0});
 %! qorincam (71, 1, -1, 2, 3, 4, 16777217, -7, 2.9, -1, -2147483648);
-%! assert (last_args ("QorinAutoFocusStart"), {-1, 2, 3, 4, double(single(16777217)), -7, 2, -1, -2147483648});
+%! assert (qorin_last_args ("QorinAutoFocusStart"), {-1, 2, 3, 4, double(single(16777217)), -7, 2, -1, -2147483648});
 %! qorincam (69, 1, true);
-%! assert (last_args ("QorinInitAutoLens"), {1});
+%! assert (qorin_last_args ("QorinInitAutoLens"), {1});
 %! qorincam (69, 1, [false true]);
-%! assert (last_args ("QorinInitAutoLens"), {0});
+%! assert (qorin_last_args ("QorinInitAutoLens"), {0});
 %! qorincam (73, 1);
-%! assert (last_args ("QorinAutoFocusStop"), cell (1, 0));
+%! assert (qorin_last_args ("QorinAutoFocusStop"), cell (1, 0));
 %! qorin_assert_error (@() qorincam (69, 1, 1), "Parameter 2 must be a boolean.");
 
 %!test
@@ -30,7 +24,7 @@
 %! expected = [5000 2500000000 4294967295 0 1 0 0 0 0 0 2643984384];
 %! for k = 1:numel (limits)
 %!   qorincam (72, 1, limits(k));
-%!   assert ([limits(k), last_args("QorinAutoFocusWait"){1}], [limits(k), expected(k)]);
+%!   assert ([limits(k), qorin_last_args("QorinAutoFocusWait"){1}], [limits(k), expected(k)]);
 %! endfor
 %! qorin_assert_error (@() qorincam (72, 1, int32 (5)), "Parameter 2 must be a double.");
 
