@@ -5,7 +5,7 @@
 
 #include "acquisition/frame_copy.h"
 
-// x86 processors, whichever compiler names them: the SSE2 and AVX2 kernels exist there.
+// x86 processors, whichever compiler names them: the SSE2, AVX2 and AVX-512 kernels exist there.
 #if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
 #  define QORIN_X86 1
 #else
@@ -65,10 +65,12 @@ const CopyKernelSet& portableCopyKernels();
 // processor supports them (bestCopyKernels does).
 const CopyKernelSet* sse2CopyKernels();
 const CopyKernelSet* avx2CopyKernels();
+const CopyKernelSet* avx512CopyKernels();
 
-// Whether this processor runs the SSE2 and AVX2 kernels (false where there are none).
+// Whether this processor runs the SSE2, AVX2 and AVX-512 kernels (false where there are none).
 bool processorRunsSse2();
 bool processorRunsAvx2();
+bool processorRunsAvx512();
 
 // The fastest set this processor runs, chosen once.
 const CopyKernelSet& bestCopyKernels();

@@ -35,6 +35,7 @@ struct Bytes32x16 {
     using Sample = std::uint8_t;
     static constexpr std::size_t kRows = 32;
     static constexpr std::size_t kElements = 16;
+    static constexpr bool kWholeLines = false;
 
     template <typename Out>
     static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
@@ -82,6 +83,7 @@ struct Words16x8 {
     using Sample = std::uint16_t;
     static constexpr std::size_t kRows = 16;
     static constexpr std::size_t kElements = 8;
+    static constexpr bool kWholeLines = false;
 
     template <typename Out>
     static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {

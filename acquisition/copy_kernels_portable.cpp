@@ -86,6 +86,17 @@ bool processorRunsAvx2() {
     __cpuidex(info, 7, 0);
     return osSavesYmm && avx && (info[1] & (1 << 5)) != 0;
 }
+// AVX-512 (foundation and byte/word instructions) needs the system's saving of the ZMM
+// registers as well.
+bool processorRunsAvx512() {
+    int info[4] = {};
+    __cpuid(info, 0);
+    if (info[0] < 7) return false;
+    __cpuid(info, 1);
+    if ((info[2] & (1 << 27)) == 0 || (_xgetbv(0) & 0xE6) != 0xE6) return false;
+    __cpuidex(info, 7, 0);
+    return (info[1] & (1 << 16)) != 0 && (info[1] & (1 << 30)) != 0;
+}
 bool processorRunsSse2() {
     int info[4] = {};
     __cpuid(info, 1);
@@ -96,18 +107,24 @@ bool processorRunsAvx2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
+bool processorRunsAvx512() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+}
 bool processorRunsSse2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("sse2");
 }
 #else
 bool processorRunsAvx2() { return false; }
+bool processorRunsAvx512() { return false; }
 bool processorRunsSse2() { return false; }
 #endif
 
 namespace {
 
 const CopyKernelSet& chooseKernels() {
+    if (avx512CopyKernels() != nullptr && processorRunsAvx512()) return *avx512CopyKernels();
     if (avx2CopyKernels() != nullptr && processorRunsAvx2()) return *avx2CopyKernels();
     if (sse2CopyKernels() != nullptr && processorRunsSse2()) return *sse2CopyKernels();
     return kPortable;
@@ -120,6 +137,7 @@ const CopyKernelSet& portableCopyKernels() { return kPortable; }
 #if !QORIN_X86
 const CopyKernelSet* sse2CopyKernels() { return nullptr; }
 const CopyKernelSet* avx2CopyKernels() { return nullptr; }
+const CopyKernelSet* avx512CopyKernels() { return nullptr; }
 #endif
 
 const CopyKernelSet& bestCopyKernels() {

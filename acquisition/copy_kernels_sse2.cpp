@@ -30,6 +30,7 @@ struct Bytes16x16 {
     using Sample = std::uint8_t;
     static constexpr std::size_t kRows = 16;
     static constexpr std::size_t kElements = 16;
+    static constexpr bool kWholeLines = false;
 
     template <typename Out>
     static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
@@ -77,6 +78,7 @@ struct Words8x8 {
     using Sample = std::uint16_t;
     static constexpr std::size_t kRows = 8;
     static constexpr std::size_t kElements = 8;
+    static constexpr bool kWholeLines = false;
 
     template <typename Out>
     static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {

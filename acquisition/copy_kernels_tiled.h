@@ -117,7 +117,14 @@ struct ColumnPicture {
 //   transpose(first, step, out): loads rows first, first + step, ... and writes kRows
 //     samples to each of out(0) .. out(kElements - 1), each through the job's word rule;
 //   streamLine(destination, line): one 64-byte line past the caches (both 64-byte aligned);
-//   fence(): orders the streamed lines before the copy returns.
+//   fence(): orders the streamed lines before the copy returns;
+//   kWholeLines: whether each column a transpose writes is exactly one 64-byte line, and if
+//     so streamLines(first, step, out, copies, copyStep), the transpose writing every column
+//     past the caches to out(k) and to the `copies` - 1 places copyStep samples after it.
+//     Such tiles need no staging of lines: each register goes out as it is.  They also have
+//     transposeRows(first, step, out, keepFirst, keepLast), which writes only rows
+//     [keepFirst, keepLast) of the tile, so the partial lines at the ends of a column never
+//     touch the whole lines streamed between them.
 // Tiles at the right and bottom edges are moved back to overlap the previous ones, so
 // every tile lies inside the frame and no sample is written outside rows [0, rows).
 // The fallback handles frames smaller than one tile, copies and rule included.
@@ -149,15 +156,20 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
                                                                    : static_cast<std::ptrdiff_t>(job.destinationRows);
 
     const auto planeStep = static_cast<std::ptrdiff_t>(map.planeSamples);
-    // A picture tile at element e and destination row r (the staged lines aside).
-    auto pictureTile = [&](const Sample* first, std::ptrdiff_t step, std::size_t e, std::size_t r) {
+    // `write(out)` with the places of a tile at element e and destination row r (the staged
+    // lines aside).
+    auto placeTile = [&](std::size_t e, std::size_t r, const auto& write) {
+        if (!kPicture) return write(ColumnStride<Sample>{base + map.offset(e) + r, columnStep});
         const std::size_t phase = e % 3;
         Sample* const red = base + map.offset(e - phase + 2) + r;
         switch (phase) {
-            case 0: return Tile::transpose(first, step, ColumnPicture<Sample, 0>{red, columnStep, planeStep});
-            case 1: return Tile::transpose(first, step, ColumnPicture<Sample, 1>{red, columnStep, planeStep});
-            default: return Tile::transpose(first, step, ColumnPicture<Sample, 2>{red, columnStep, planeStep});
+            case 0: return write(ColumnPicture<Sample, 0>{red, columnStep, planeStep});
+            case 1: return write(ColumnPicture<Sample, 1>{red, columnStep, planeStep});
+            default: return write(ColumnPicture<Sample, 2>{red, columnStep, planeStep});
         }
+    };
+    auto pictureTile = [&](const Sample* first, std::ptrdiff_t step, std::size_t e, std::size_t r) {
+        placeTile(e, r, [&](const auto& out) { Tile::transpose(first, step, out); });
     };
     // Destination rows [first, last) straight from the registers, a line's worth of rows
     // at a time so that each destination line is finished while it is still cached.
@@ -170,6 +182,14 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
                     const std::size_t rs = r + kTileRows <= rows ? r : rows - kTileRows;
                     const Sample* tile =
                         source.row0 + static_cast<std::ptrdiff_t>(rs) * source.step + static_cast<std::ptrdiff_t>(es);
+                    if constexpr (Tile::kWholeLines) {
+                        const std::size_t keepFirst = r - rs;
+                        const std::size_t keepLast = smaller(r + kTileRows, bandEnd) - rs;
+                        placeTile(es, rs, [&](const auto& out) {
+                            Tile::transposeRows(tile, source.step, out, keepFirst, keepLast);
+                        });
+                        continue;
+                    }
                     if (kPicture) {
                         pictureTile(tile, source.step, es, rs);
                     } else {
@@ -194,8 +214,17 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
         replicateRows<Sample>(job, 0, rows);
         return;
     }
-    const std::size_t linesEnd = head + (rows - head) / kBand * kBand;
+    const std::size_t bandsEnd = head + (rows - head) / kBand * kBand;
+    // Tiles of whole lines can also take a last band of a single line, which leaves less to
+    // the rows after the lines.
+    const bool lastLine = Tile::kWholeLines && linesAligned && rows - bandsEnd >= kLine;
+    const std::size_t linesEnd = lastLine ? bandsEnd + kLine : bandsEnd;
     direct(0, head);
+    // The rows after the lines share their line with the next column's first rows: written
+    // right after those, the line is still cached (and with tiles of whole lines they never
+    // touch the lines streamed in between).
+    const bool tailFirst = Tile::kWholeLines && linesAligned;
+    if (tailFirst) direct(linesEnd, rows);
 
     // A block of kBand source rows by one source line is first gathered into the first-level
     // cache, each source line read whole and once: read in place, rows a power of two
@@ -205,20 +234,28 @@ void tiledCopy(const CopyJob& job, CopyKernel fallback) {
     // so the write-combining buffers never flush half a line.
     alignas(64) Sample lines[kChunk][kBand];
     constexpr std::uintptr_t kPrefetchBytes = 4 * 64;  // ahead along each source row; may run past it harmlessly
-    auto blocked = [&](std::size_t band) {
+    auto blocked = [&](std::size_t band, std::size_t bandRows) {
         for (std::size_t e = 0; e < elements; e += kChunk) {
             const std::size_t es = e + kChunk <= elements ? e : elements - kChunk;
             const Sample* from =
                 source.row0 + static_cast<std::ptrdiff_t>(band) * source.step + static_cast<std::ptrdiff_t>(es);
 QORIN_UNROLL(8)
-            for (std::size_t q = 0; q < kBand; ++q, from += source.step) {
+            for (std::size_t q = 0; q < bandRows; ++q, from += source.step) {
                 QORIN_PREFETCH(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(from) + kPrefetchBytes));
                 std::memcpy(block[q], from, 64);
             }
             for (std::size_t et = 0; et < kChunk; et += kTileElements) {
                 Sample* const first = kPicture ? nullptr : base + map.offset(es + et) + band;
-                for (std::size_t t = 0; t < kBand; t += kTileRows) {
+                for (std::size_t t = 0; t < bandRows; t += kTileRows) {
                     const Sample* tile = &block[t][et];
+                    if constexpr (Tile::kWholeLines) {
+                        if (stream) {
+                            placeTile(es + et, band + t, [&](const auto& out) {
+                                Tile::streamLines(tile, kChunk, out, job.copies, planeStep);
+                            });
+                            continue;
+                        }
+                    }
                     if (stream) {
                         Tile::transpose(tile, kChunk, ColumnStride<Sample>{lines[et] + t, kBand});
                     } else if (kPicture) {
@@ -228,7 +265,7 @@ QORIN_UNROLL(8)
                     }
                 }
             }
-            if (stream) {
+            if (stream && !Tile::kWholeLines) {
                 for (std::size_t k = 0; k < kChunk; ++k) {
                     Sample* target = base + map.offset(es + k) + band;
                     for (unsigned copy = 0; copy < job.copies; ++copy, target += map.planeSamples) {
@@ -238,13 +275,14 @@ QORIN_UNROLL(8)
             }
         }
     };
-    for (std::size_t band = head; band < linesEnd; band += kBand) blocked(band);
+    for (std::size_t band = head; band < bandsEnd; band += kBand) blocked(band, kBand);
+    if (lastLine) blocked(bandsEnd, kLine);
     if (linesAligned) {
-        direct(linesEnd, rows);
+        if (!tailFirst) direct(linesEnd, rows);
     } else if (linesEnd < rows) {
         // Columns off the lines: the last band moved back to overlap the one before.
         // Rewriting a few rows through the caches costs less than the unblocked edge path.
-        blocked(rows - kBand);
+        blocked(rows - kBand, kBand);
     }
     if (stream) {
         // The whole lines went to every copy already.

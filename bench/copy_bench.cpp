@@ -236,6 +236,9 @@ int main(int argc, char** argv) {
     std::vector<const CopyKernelSet*> sets{&qorin::portableCopyKernels()};
     if (qorin::sse2CopyKernels() != nullptr && qorin::processorRunsSse2()) sets.push_back(qorin::sse2CopyKernels());
     if (qorin::avx2CopyKernels() != nullptr && qorin::processorRunsAvx2()) sets.push_back(qorin::avx2CopyKernels());
+    if (qorin::avx512CopyKernels() != nullptr && qorin::processorRunsAvx512()) {
+        sets.push_back(qorin::avx512CopyKernels());
+    }
     std::printf("copy kernels chosen for this processor: %s\n", qorin::bestCopyKernels().name);
     registerAll(sets);
     benchmark::Initialize(&argc, argv);

@@ -25,6 +25,7 @@ endif()
 if(NOT MSVC AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i.86)$")
   set_source_files_properties(acquisition/copy_kernels_sse2.cpp PROPERTIES COMPILE_OPTIONS "-msse2")
   set_source_files_properties(acquisition/copy_kernels_avx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2")
+  set_source_files_properties(acquisition/copy_kernels_avx512.cpp PROPERTIES COMPILE_OPTIONS "-mavx512f;-mavx512bw")
 endif()
 
 # The separate-complex, large-array-dimension API (the _730 entry points).

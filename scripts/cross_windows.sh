@@ -57,6 +57,7 @@ compile() {  # compile <object dir> <source> [extra flags...]
   case "$source" in
     *_sse2.cpp) extra+=(-msse2) ;;
     *_avx2.cpp) extra+=(-mavx2) ;;
+    *_avx512.cpp) extra+=(-mavx512f -mavx512bw) ;;
   esac
   local object="$dir/$(basename "${source%.cpp}").o"
   if ! "$CXX" "${FLAGS[@]}" "${extra[@]}" -c "$source" -o "$object"; then

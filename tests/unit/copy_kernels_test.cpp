@@ -20,6 +20,7 @@ std::vector<const CopyKernelSet*> runnableKernels() {
     std::vector<const CopyKernelSet*> sets{&portableCopyKernels()};
     if (sse2CopyKernels() != nullptr && processorRunsSse2()) sets.push_back(sse2CopyKernels());
     if (avx2CopyKernels() != nullptr && processorRunsAvx2()) sets.push_back(avx2CopyKernels());
+    if (avx512CopyKernels() != nullptr && processorRunsAvx512()) sets.push_back(avx512CopyKernels());
     return sets;
 }
 
@@ -166,6 +167,24 @@ TEST(CopyKernels, AlignedColumnsWithPartialLinesMatchTheReference) {
     for (std::size_t k = 0; k < 64; k += 3) everyOffset.push_back(k);
     checkAll(1, 1, {{100, 40}, {150, 33}}, {128 - 100, 256 - 150}, everyOffset, {true});
     checkAll(2, 3, {{70, 20}}, {96 - 70}, everyOffset, {true});
+}
+
+// Line-aligned columns long and wide enough for the blocked bands of the widest tiles (up
+// to 128 rows by 64 source elements), ending in a band of one line, a partial line or
+// both, with the slab at each offset within a line: the partial lines at both ends of
+// each column are written around whole lines that may be streamed.
+TEST(CopyKernels, BandsBetweenPartialLinesMatchTheReference) {
+    std::vector<std::size_t> offsets;
+    for (std::size_t k = 0; k < 64; k += 7) offsets.push_back(k);
+    const std::vector<Shape> shapes{{250, 70}, {192, 66}, {320, 64}};
+    checkAll(1, 1, shapes, {256 - 250, 0}, offsets, {false, true});
+    checkAll(1, 3, {{250, 23}}, {256 - 250}, offsets, {false, true});
+    checkAll(1, 1, {{250, 70}}, {256 - 250}, offsets, {true}, WordRule::kUnchanged, 3);
+    for (WordRule rule : {WordRule::kUnchanged, WordRule::kExchangeMask}) {
+        checkAll(2, 1, shapes, {256 - 250, 0}, offsets, {false, true}, rule);
+        checkAll(2, 3, {{250, 23}}, {256 - 250}, offsets, {false, true}, rule);
+        checkAll(2, 1, {{250, 70}}, {256 - 250}, offsets, {true}, rule, 3);
+    }
 }
 
 TEST(CopyKernels, BestKernelsAreRunnableAndStreamOnlyLargeArrays) {
