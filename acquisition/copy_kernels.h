@@ -26,6 +26,16 @@
 #  define QORIN_PREFETCH(address) ((void)(address))
 #endif
 
+// A tile's transpose inlined into its loops whatever its size: called, its registers would
+// pass through memory.
+#if defined(__GNUC__)
+#  define QORIN_ALWAYS_INLINE inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#  define QORIN_ALWAYS_INLINE __forceinline
+#else
+#  define QORIN_ALWAYS_INLINE inline
+#endif
+
 namespace qorin {
 
 // One copy: a row-major frame of `rows` x `columns` pixels, `channels` samples per pixel

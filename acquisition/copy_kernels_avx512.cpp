@@ -59,7 +59,7 @@ struct Bytes64x16 {
     static constexpr bool kWholeLines = true;
 
     // Columns 0..15 of a tile in registers a[kReverse4[k]].
-    static void columns(const Sample* first, std::ptrdiff_t step, __m512i (&a)[16]) {
+    static QORIN_ALWAYS_INLINE void columns(const Sample* first, std::ptrdiff_t step, __m512i (&a)[16]) {
         __m512i b[16];
 QORIN_UNROLL(16)
         for (int i = 0; i < 16; ++i) a[i] = loadQuarters(first + i * step, 16 * step);
@@ -86,14 +86,14 @@ QORIN_UNROLL(8)
     }
 
     template <typename Out>
-    static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
+    static QORIN_ALWAYS_INLINE void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
         __m512i a[16];
         columns(first, step, a);
 QORIN_UNROLL(16)
         for (int k = 0; k < 16; ++k) store(out(kReverse4[k]), a[k]);
     }
     template <typename Out>
-    static void transposeRows(const Sample* first, std::ptrdiff_t step, const Out& out, std::size_t keepFirst,
+    static QORIN_ALWAYS_INLINE void transposeRows(const Sample* first, std::ptrdiff_t step, const Out& out, std::size_t keepFirst,
                               std::size_t keepLast) {
         __m512i a[16];
         columns(first, step, a);
@@ -102,7 +102,7 @@ QORIN_UNROLL(16)
         for (int k = 0; k < 16; ++k) _mm512_mask_storeu_epi8(out(kReverse4[k]), keep, a[k]);
     }
     template <typename Out>
-    static void streamLines(const Sample* first, std::ptrdiff_t step, const Out& out, unsigned copies,
+    static QORIN_ALWAYS_INLINE void streamLines(const Sample* first, std::ptrdiff_t step, const Out& out, unsigned copies,
                             std::ptrdiff_t copyStep) {
         __m512i a[16];
         columns(first, step, a);
@@ -131,7 +131,7 @@ struct Words32x8 {
     static constexpr bool kWholeLines = true;
 
     // Columns 0..7 of a tile in registers b[kReverse3[k]].
-    static void columns(const Sample* first, std::ptrdiff_t step, __m512i (&b)[8]) {
+    static QORIN_ALWAYS_INLINE void columns(const Sample* first, std::ptrdiff_t step, __m512i (&b)[8]) {
         __m512i a[8];
         const std::ptrdiff_t quarter = 8 * step * static_cast<std::ptrdiff_t>(sizeof(Sample));
 QORIN_UNROLL(8)
@@ -154,14 +154,14 @@ QORIN_UNROLL(4)
     }
 
     template <typename Out>
-    static void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
+    static QORIN_ALWAYS_INLINE void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
         __m512i b[8];
         columns(first, step, b);
 QORIN_UNROLL(8)
         for (int k = 0; k < 8; ++k) store(out(kReverse3[k]), b[k]);
     }
     template <typename Out>
-    static void transposeRows(const Sample* first, std::ptrdiff_t step, const Out& out, std::size_t keepFirst,
+    static QORIN_ALWAYS_INLINE void transposeRows(const Sample* first, std::ptrdiff_t step, const Out& out, std::size_t keepFirst,
                               std::size_t keepLast) {
         __m512i b[8];
         columns(first, step, b);
@@ -170,7 +170,7 @@ QORIN_UNROLL(8)
         for (int k = 0; k < 8; ++k) _mm512_mask_storeu_epi16(out(kReverse3[k]), keep, b[k]);
     }
     template <typename Out>
-    static void streamLines(const Sample* first, std::ptrdiff_t step, const Out& out, unsigned copies,
+    static QORIN_ALWAYS_INLINE void streamLines(const Sample* first, std::ptrdiff_t step, const Out& out, unsigned copies,
                             std::ptrdiff_t copyStep) {
         __m512i b[8];
         columns(first, step, b);

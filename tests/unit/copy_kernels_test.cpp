@@ -170,19 +170,20 @@ TEST(CopyKernels, AlignedColumnsWithPartialLinesMatchTheReference) {
 }
 
 // Line-aligned columns long and wide enough for the blocked bands of the widest tiles (up
-// to 128 rows by 64 source elements), ending in a band of one line, a partial line or
-// both, with the slab at each offset within a line: the partial lines at both ends of
-// each column are written around whole lines that may be streamed.
+// to 128 rows by 64 source elements, or four source lines when streamed), ending in a band
+// of one line, a partial line or both, with the slab at each offset within a line: the
+// partial lines at both ends of each column are written around whole lines that may be
+// streamed.
 TEST(CopyKernels, BandsBetweenPartialLinesMatchTheReference) {
     std::vector<std::size_t> offsets;
     for (std::size_t k = 0; k < 64; k += 7) offsets.push_back(k);
-    const std::vector<Shape> shapes{{250, 70}, {192, 66}, {320, 64}};
+    const std::vector<Shape> shapes{{250, 70}, {192, 66}, {320, 64}, {250, 300}};
     checkAll(1, 1, shapes, {256 - 250, 0}, offsets, {false, true});
-    checkAll(1, 3, {{250, 23}}, {256 - 250}, offsets, {false, true});
+    checkAll(1, 3, {{250, 23}, {250, 90}}, {256 - 250}, offsets, {false, true});
     checkAll(1, 1, {{250, 70}}, {256 - 250}, offsets, {true}, WordRule::kUnchanged, 3);
     for (WordRule rule : {WordRule::kUnchanged, WordRule::kExchangeMask}) {
         checkAll(2, 1, shapes, {256 - 250, 0}, offsets, {false, true}, rule);
-        checkAll(2, 3, {{250, 23}}, {256 - 250}, offsets, {false, true}, rule);
+        checkAll(2, 3, {{250, 23}, {250, 45}}, {256 - 250}, offsets, {false, true}, rule);
         checkAll(2, 1, {{250, 70}}, {256 - 250}, offsets, {true}, rule, 3);
     }
 }
