@@ -47,7 +47,15 @@ std::size_t copyChars(const mxArray* array, char* buffer, std::size_t count);
 const mxArray* structField(const mxArray* array, std::size_t index, const char* name);
 
 // A numeric array whose elements the caller writes in full, so the host need not clear it.
+// Its memory is made ready as prepareArrayMemory does.
 mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t* dimensions, mxClassID classId);
+
+// Readies [data, data + bytes), freshly allocated and about to be written in full, for a
+// transposing copy: huge pages advised on its 2 MiB-aligned middle, and every page supplied
+// by the system at once.  Filled in column order, a fresh array otherwise takes its page
+// faults one by one in the middle of the copy.  Advice only (Linux): failure, an older
+// kernel or another system changes nothing but the speed.
+void prepareArrayMemory(void* data, std::size_t bytes);
 
 // Physical memory of the machine in bytes, or 0 when it cannot be told.  Linux grants
 // allocations it cannot back, so a capture that could never fit must be refused up front
