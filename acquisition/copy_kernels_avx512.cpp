@@ -35,30 +35,62 @@ inline __m512i unpackHi32(__m512i a, __m512i b) { return _mm512_mask_unpackhi_ep
 inline __m512i unpackLo64(__m512i a, __m512i b) { return _mm512_mask_unpacklo_epi64(a, 0xFF, a, b); }
 inline __m512i unpackHi64(__m512i a, __m512i b) { return _mm512_mask_unpackhi_epi64(a, 0xFF, a, b); }
 
-inline void store(void* p, __m512i v) { _mm512_storeu_si512(p, v); }
 inline void stream(void* p, __m512i v) { _mm512_stream_si512(static_cast<__m512i*>(p), v); }
 
-// Lanes [first, last) of a register of kLanes samples.
-template <typename Mask, unsigned kLanes>
-inline Mask rowMask(std::size_t first, std::size_t last) {
+// Rows [first, last) of a register: bytes for 8-bit samples, words for 16-bit ones.
+inline void storeRows(std::uint8_t* p, std::size_t first, std::size_t last, __m512i v) {
     const std::uint64_t below = last >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << last) - 1;
-    const std::uint64_t lanes = below & ~((std::uint64_t{1} << first) - 1);
-    return static_cast<Mask>(kLanes == 64 ? lanes : lanes & ((std::uint64_t{1} << kLanes) - 1));
+    _mm512_mask_storeu_epi8(p, static_cast<__mmask64>(below & ~((std::uint64_t{1} << first) - 1)), v);
+}
+inline void storeRows(std::uint16_t* p, std::size_t first, std::size_t last, __m512i v) {
+    const std::uint32_t below = last >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << last) - 1;
+    _mm512_mask_storeu_epi16(p, static_cast<__mmask32>(below & ~((std::uint32_t{1} << first) - 1)), v);
 }
 
-// One register to `copies` places `copyStep` samples apart, past the caches.
-template <typename Sample>
-inline void streamCopies(Sample* to, __m512i v, unsigned copies, std::ptrdiff_t copyStep) {
-    for (unsigned copy = 0; copy < copies; ++copy, to += copyStep) stream(to, v);
-}
+// The stores of a tile whose registers are whole destination columns: `Columns` supplies
+// Sample, kRows, kElements, and columns(first, step, registers), after which register k
+// holds column kOrder[k].
+template <typename Columns, const unsigned (&kOrder)[Columns::kElements]>
+struct LineTile : Columns {
+    using Sample = typename Columns::Sample;
+    static constexpr bool kWholeLines = true;
+    static constexpr int kCount = static_cast<int>(Columns::kElements);
 
-struct Bytes64x16 {
+    template <typename Out>
+    static QORIN_ALWAYS_INLINE void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
+        __m512i v[kCount];
+        Columns::columns(first, step, v);
+QORIN_UNROLL(16)
+        for (int k = 0; k < kCount; ++k) _mm512_storeu_si512(out(kOrder[k]), v[k]);
+    }
+    template <typename Out>
+    static QORIN_ALWAYS_INLINE void transposeRows(const Sample* first, std::ptrdiff_t step, const Out& out,
+                                                  std::size_t keepFirst, std::size_t keepLast) {
+        __m512i v[kCount];
+        Columns::columns(first, step, v);
+QORIN_UNROLL(16)
+        for (int k = 0; k < kCount; ++k) storeRows(out(kOrder[k]), keepFirst, keepLast, v[k]);
+    }
+    // Each column past the caches, to `copies` places `copyStep` samples apart.
+    template <typename Out>
+    static QORIN_ALWAYS_INLINE void streamLines(const Sample* first, std::ptrdiff_t step, const Out& out,
+                                                unsigned copies, std::ptrdiff_t copyStep) {
+        __m512i v[kCount];
+        Columns::columns(first, step, v);
+QORIN_UNROLL(16)
+        for (int k = 0; k < kCount; ++k) {
+            Sample* to = out(kOrder[k]);
+            for (unsigned copy = 0; copy < copies; ++copy, to += copyStep) stream(to, v[k]);
+        }
+    }
+    static void fence() { _mm_sfence(); }
+};
+
+struct Bytes64x16Columns {
     using Sample = std::uint8_t;
     static constexpr std::size_t kRows = 64;
     static constexpr std::size_t kElements = 16;
-    static constexpr bool kWholeLines = true;
 
-    // Columns 0..15 of a tile in registers a[kReverse4[k]].
     static QORIN_ALWAYS_INLINE void columns(const Sample* first, std::ptrdiff_t step, __m512i (&a)[16]) {
         __m512i b[16];
 QORIN_UNROLL(16)
@@ -84,36 +116,8 @@ QORIN_UNROLL(8)
             a[i + 8] = unpackHi64(b[2 * i], b[2 * i + 1]);
         }
     }
-
-    template <typename Out>
-    static QORIN_ALWAYS_INLINE void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
-        __m512i a[16];
-        columns(first, step, a);
-QORIN_UNROLL(16)
-        for (int k = 0; k < 16; ++k) store(out(kReverse4[k]), a[k]);
-    }
-    template <typename Out>
-    static QORIN_ALWAYS_INLINE void transposeRows(const Sample* first, std::ptrdiff_t step, const Out& out, std::size_t keepFirst,
-                              std::size_t keepLast) {
-        __m512i a[16];
-        columns(first, step, a);
-        const __mmask64 keep = rowMask<__mmask64, 64>(keepFirst, keepLast);
-QORIN_UNROLL(16)
-        for (int k = 0; k < 16; ++k) _mm512_mask_storeu_epi8(out(kReverse4[k]), keep, a[k]);
-    }
-    template <typename Out>
-    static QORIN_ALWAYS_INLINE void streamLines(const Sample* first, std::ptrdiff_t step, const Out& out, unsigned copies,
-                            std::ptrdiff_t copyStep) {
-        __m512i a[16];
-        columns(first, step, a);
-QORIN_UNROLL(16)
-        for (int k = 0; k < 16; ++k) streamCopies(out(kReverse4[k]), a[k], copies, copyStep);
-    }
-    static void streamLine(Sample* destination, const Sample* line) {
-        stream(destination, _mm512_load_si512(line));
-    }
-    static void fence() { _mm_sfence(); }
 };
+using Bytes64x16 = LineTile<Bytes64x16Columns, kReverse4>;
 
 // 16-bit samples through a rule, a register at a time.
 template <WordRule kRule>
@@ -124,13 +128,11 @@ inline __m512i ruled(__m512i v) {
 }
 
 template <WordRule kRule>
-struct Words32x8 {
+struct Words32x8Columns {
     using Sample = std::uint16_t;
     static constexpr std::size_t kRows = 32;
     static constexpr std::size_t kElements = 8;
-    static constexpr bool kWholeLines = true;
 
-    // Columns 0..7 of a tile in registers b[kReverse3[k]].
     static QORIN_ALWAYS_INLINE void columns(const Sample* first, std::ptrdiff_t step, __m512i (&b)[8]) {
         __m512i a[8];
         const std::ptrdiff_t quarter = 8 * step * static_cast<std::ptrdiff_t>(sizeof(Sample));
@@ -152,36 +154,9 @@ QORIN_UNROLL(4)
             b[i + 4] = unpackHi64(a[2 * i], a[2 * i + 1]);
         }
     }
-
-    template <typename Out>
-    static QORIN_ALWAYS_INLINE void transpose(const Sample* first, std::ptrdiff_t step, const Out& out) {
-        __m512i b[8];
-        columns(first, step, b);
-QORIN_UNROLL(8)
-        for (int k = 0; k < 8; ++k) store(out(kReverse3[k]), b[k]);
-    }
-    template <typename Out>
-    static QORIN_ALWAYS_INLINE void transposeRows(const Sample* first, std::ptrdiff_t step, const Out& out, std::size_t keepFirst,
-                              std::size_t keepLast) {
-        __m512i b[8];
-        columns(first, step, b);
-        const __mmask32 keep = rowMask<__mmask32, 32>(keepFirst, keepLast);
-QORIN_UNROLL(8)
-        for (int k = 0; k < 8; ++k) _mm512_mask_storeu_epi16(out(kReverse3[k]), keep, b[k]);
-    }
-    template <typename Out>
-    static QORIN_ALWAYS_INLINE void streamLines(const Sample* first, std::ptrdiff_t step, const Out& out, unsigned copies,
-                            std::ptrdiff_t copyStep) {
-        __m512i b[8];
-        columns(first, step, b);
-QORIN_UNROLL(8)
-        for (int k = 0; k < 8; ++k) streamCopies(out(kReverse3[k]), b[k], copies, copyStep);
-    }
-    static void streamLine(Sample* destination, const Sample* line) {
-        stream(destination, _mm512_load_si512(line));
-    }
-    static void fence() { _mm_sfence(); }
 };
+template <WordRule kRule>
+using Words32x8 = LineTile<Words32x8Columns<kRule>, kReverse3>;
 
 using Kernels = TiledKernels<Bytes64x16, Words32x8>;
 

@@ -116,12 +116,13 @@ struct ColumnPicture {
 //     kElements source elements;
 //   transpose(first, step, out): loads rows first, first + step, ... and writes kRows
 //     samples to each of out(0) .. out(kElements - 1), each through the job's word rule;
-//   streamLine(destination, line): one 64-byte line past the caches (both 64-byte aligned);
 //   fence(): orders the streamed lines before the copy returns;
-//   kWholeLines: whether each column a transpose writes is exactly one 64-byte line, and if
-//     so streamLines(first, step, out, copies, copyStep), the transpose writing every column
-//     past the caches to out(k) and to the `copies` - 1 places copyStep samples after it.
-//     Such tiles need no staging of lines: each register goes out as it is.  They also have
+//   kWholeLines: whether each column a transpose writes is exactly one 64-byte line.
+//   Tiles that are not whole lines stage the lines they stream and supply
+//     streamLine(destination, line): one 64-byte line past the caches (both 64-byte aligned).
+//   Tiles of whole lines need no staging, each register going out as it is, and supply
+//     streamLines(first, step, out, copies, copyStep): the transpose writing every column
+//     past the caches to out(k) and to the `copies` - 1 places copyStep samples after it;
 //     transposeRows(first, step, out, keepFirst, keepLast), which writes only rows
 //     [keepFirst, keepLast) of the tile, so the partial lines at the ends of a column never
 //     touch the whole lines streamed between them.
@@ -254,16 +255,14 @@ QORIN_UNROLL(8)
                 Sample* const first = kPicture ? nullptr : base + map.offset(es + et) + band;
                 for (std::size_t t = 0; t < bandRows; t += kTileRows) {
                     const Sample* tile = &block[t][et];
-                    if constexpr (Tile::kWholeLines) {
-                        if (stream) {
+                    if (stream) {
+                        if constexpr (Tile::kWholeLines) {
                             placeTile(es + et, band + t, [&](const auto& out) {
                                 Tile::streamLines(tile, kChunk, out, job.copies, planeStep);
                             });
-                            continue;
+                        } else {
+                            Tile::transpose(tile, kChunk, ColumnStride<Sample>{lines[et] + t, kBand});
                         }
-                    }
-                    if (stream && !Tile::kWholeLines) {
-                        Tile::transpose(tile, kChunk, ColumnStride<Sample>{lines[et % kStagedLines] + t, kBand});
                     } else if (kPicture) {
                         pictureTile(tile, kChunk, es + et, band + t);
                     } else {
