@@ -75,27 +75,28 @@ constexpr std::size_t kStreamingBytes = std::size_t{4} << 20;
 }  // namespace
 
 #if QORIN_X86 && defined(_MSC_VER) && !defined(__clang__)
-// AVX2 needs the processor's support and the system's saving of the YMM registers.
-bool processorRunsAvx2() {
+namespace {
+// The feature bits of CPUID leaf 7 (EBX) on a processor with AVX whose system saves every
+// register state in `savedState` (XCR0), else none: the wider kernels need both.
+int leaf7Features(unsigned savedState) {
     int info[4] = {};
     __cpuid(info, 0);
-    if (info[0] < 7) return false;
+    if (info[0] < 7) return 0;
     __cpuid(info, 1);
-    const bool osSavesYmm = (info[2] & (1 << 27)) != 0 && (_xgetbv(0) & 0x6) == 0x6;
+    const bool osxsave = (info[2] & (1 << 27)) != 0;
     const bool avx = (info[2] & (1 << 28)) != 0;
+    if (!osxsave || !avx || (_xgetbv(0) & savedState) != savedState) return 0;
     __cpuidex(info, 7, 0);
-    return osSavesYmm && avx && (info[1] & (1 << 5)) != 0;
+    return info[1];
 }
-// AVX-512 (foundation and byte/word instructions) needs the system's saving of the ZMM
-// registers as well.
+}  // namespace
+
+// AVX2 needs the YMM registers saved; AVX-512 (foundation, byte and word instructions) the
+// ZMM registers and mask registers as well.
+bool processorRunsAvx2() { return (leaf7Features(0x6) & (1 << 5)) != 0; }
 bool processorRunsAvx512() {
-    int info[4] = {};
-    __cpuid(info, 0);
-    if (info[0] < 7) return false;
-    __cpuid(info, 1);
-    if ((info[2] & (1 << 27)) == 0 || (_xgetbv(0) & 0xE6) != 0xE6) return false;
-    __cpuidex(info, 7, 0);
-    return (info[1] & (1 << 16)) != 0 && (info[1] & (1 << 30)) != 0;
+    const int features = leaf7Features(0xE6);
+    return (features & (1 << 16)) != 0 && (features & (1 << 30)) != 0;
 }
 bool processorRunsSse2() {
     int info[4] = {};
