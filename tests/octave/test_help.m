@@ -42,15 +42,6 @@
 %!  endif
 %!endfunction
 
-%!function id = identifier_of (f)
-%!  id = "";
-%!  try
-%!    f ();
-%!  catch err
-%!    id = err.identifier;
-%!  end_try_catch
-%!endfunction
-
 %!test
 %! ## Every code once, in order, under its command name, and the identifiers documented.
 %! entries = help_entries ();
@@ -70,7 +61,7 @@
 %! qorin_reset (1);
 %! for entry = help_entries ()
 %!   args = arguments_for (entry, 2);
-%!   id = identifier_of (@() qorincam (entry.code, args{:}));
+%!   id = qorin_error_id (@() qorincam (entry.code, args{:}));
 %!   switch (entry.code)
 %!     case {37, 38, 100}             # no camera number
 %!       assert (strcmp (id, ""), "code %d raised %s", entry.code, id);
@@ -88,11 +79,11 @@
 %! for entry = help_entries ()
 %!   args = arguments_for (entry, 1);
 %!   if (entry.code != 32)            # ignores further inputs
-%!     id = identifier_of (@() qorincam (entry.code, args{:}, 1));
+%!     id = qorin_error_id (@() qorincam (entry.code, args{:}, 1));
 %!     assert (strcmp (id, "qorincam:usage"), "code %d with one more raised '%s'", entry.code, id);
 %!   endif
 %!   if (! isempty (args))
-%!     id = identifier_of (@() qorincam (entry.code, args{1:end-1}));
+%!     id = qorin_error_id (@() qorincam (entry.code, args{1:end-1}));
 %!     assert (strcmp (id, "qorincam:usage"), "code %d with one fewer raised '%s'", entry.code, id);
 %!   endif
 %! endfor
@@ -104,22 +95,22 @@
 %! usage = {@() qorincam(), @() qorincam ("x", 1), @() qorincam (13), @() qorincam (15, 1, int8 (3)), ...
 %!          @() qorincam (10, 1, 1)};
 %! for k = 1:numel (usage)
-%!   assert (identifier_of (usage{k}), "qorincam:usage");
+%!   assert (qorin_error_id (usage{k}), "qorincam:usage");
 %! endfor
-%! assert (identifier_of (@() qorincam (13, 1)), "qorincam:notConnected");
-%! assert (identifier_of (@() qorincam (13, 0)), "qorincam:notConnected");
-%! assert (identifier_of (@() qorincam (13, 5)), "qorincam:notConnected");
+%! assert (qorin_error_id (@() qorincam (13, 1)), "qorincam:notConnected");
+%! assert (qorin_error_id (@() qorincam (13, 0)), "qorincam:notConnected");
+%! assert (qorin_error_id (@() qorincam (13, 5)), "qorincam:notConnected");
 %! qorinsim ("attach", 0);
-%! assert (identifier_of (@() qorincam (38)), "qorincam:notConnected");   # no camera attached at all
+%! assert (qorin_error_id (@() qorincam (38)), "qorincam:notConnected");   # no camera attached at all
 %! qorinsim ("attach", 1);
 %! qorincam (-1, 1);
-%! assert (identifier_of (@() qorincam (76, 1)), "qorincam:state");        # not previewing
-%! assert (identifier_of (@() qorincam (-1, 1)), "qorincam:state");        # already connected
-%! assert (identifier_of (@() qorincam (15, 1, -1)), "qorincam:value");
-%! assert (identifier_of (@() qorincam (87, 1, 0)), "qorincam:value");
-%! assert (identifier_of (@() qorincam (35, 1, 256)), "qorincam:value");
+%! assert (qorin_error_id (@() qorincam (76, 1)), "qorincam:state");        # not previewing
+%! assert (qorin_error_id (@() qorincam (-1, 1)), "qorincam:state");        # already connected
+%! assert (qorin_error_id (@() qorincam (15, 1, -1)), "qorincam:value");
+%! assert (qorin_error_id (@() qorincam (87, 1, 0)), "qorincam:value");
+%! assert (qorin_error_id (@() qorincam (35, 1, 256)), "qorincam:value");
 %! qorinsim ("fail", "QorinGetProperty", 7);
-%! assert (identifier_of (@() qorincam (29, 1)), "qorincam:sdk");
+%! assert (qorin_error_id (@() qorincam (29, 1)), "qorincam:sdk");
 %! qorinsim ("fail", "QorinTakeSnapshot", 5);
 %! try
 %!   qorincam (13, 1);
@@ -132,4 +123,4 @@
 %!test
 %! ## The camera object raises the module's own errors, identifiers included.
 %! qorin_reset (1);
-%! assert (identifier_of (@() qorin.Camera (3)), "qorincam:notConnected");
+%! assert (qorin_error_id (@() qorin.Camera (3)), "qorincam:notConnected");

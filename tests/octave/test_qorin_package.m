@@ -1,14 +1,5 @@
 ## The +qorin package: command names, the camera object's life cycle, properties, captures and errors.
 
-%!function id = identifier_of (f)
-%!  id = "";
-%!  try
-%!    f ();
-%!  catch err
-%!    id = err.identifier;
-%!  end_try_catch
-%!endfunction
-
 %!test
 %! ## qorin.cmd names every code of the help under its command name without CMD_.
 %! text = get_help_text ("qorincam");
@@ -52,8 +43,8 @@
 %!   assert (err.message, "qorincam: Camera 1 is already connected.");
 %! end_try_catch
 %! assert (qorincam (6, 1));
-%! assert (identifier_of (@() qorin.Camera (3)), "qorincam:notConnected");
-%! assert (identifier_of (@() qorin.Camera (0)), "qorincam:notConnected");
+%! assert (qorin_error_id (@() qorin.Camera (3)), "qorincam:notConnected");
+%! assert (qorin_error_id (@() qorin.Camera (0)), "qorincam:notConnected");
 %! assert (qorincam (6, 1));
 
 %!test
@@ -132,13 +123,13 @@
 %!   assert (err.identifier, "qorincam:value");
 %!   assert (err.message, "qorincam: Exposure must be a non-negative number.");
 %! end_try_catch
-%! assert (identifier_of (@() c.grab ()), "qorincam:state");
-%! assert (identifier_of (@() c.grab ("bogus")), "qorincam:usage");
-%! assert (identifier_of (@() c.fastFrames (0)), "qorincam:value");
+%! assert (qorin_error_id (@() c.grab ()), "qorincam:state");
+%! assert (qorin_error_id (@() c.grab ("bogus")), "qorincam:usage");
+%! assert (qorin_error_id (@() c.fastFrames (0)), "qorincam:value");
 %! qorinsim ("fail", "QorinGetProperty", 9);
-%! assert (identifier_of (@() c.gain), "qorincam:sdk");
+%! assert (qorin_error_id (@() c.gain), "qorincam:sdk");
 %! c.disconnect ();
-%! assert (identifier_of (@() c.exposure), "qorincam:notConnected");
+%! assert (qorin_error_id (@() c.exposure), "qorincam:notConnected");
 %! disp_text = evalc ("disp (c)");
 %! assert (! isempty (strfind (disp_text, "not connected")));
 
