@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "acquisition/frame_copy.h"
+#include "acquisition/processor_features.h"
 
 // x86 processors, whichever compiler names them: the SSE2, AVX2 and AVX-512 kernels exist there.
 #if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
@@ -76,11 +77,6 @@ const CopyKernelSet& portableCopyKernels();
 const CopyKernelSet* sse2CopyKernels();
 const CopyKernelSet* avx2CopyKernels();
 const CopyKernelSet* avx512CopyKernels();
-
-// Whether this processor runs the SSE2, AVX2 and AVX-512 kernels (false where there are none).
-bool processorRunsSse2();
-bool processorRunsAvx2();
-bool processorRunsAvx512();
 
 // The fastest set this processor runs, chosen once.
 const CopyKernelSet& bestCopyKernels();

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 
 namespace qorin {
 

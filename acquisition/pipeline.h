@@ -7,7 +7,7 @@
 
 #include "acquisition/frame_copy.h"
 #include "camera/camera_table.h"
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 #include "mex.h"
 
 namespace qorin {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 #include "platform/win32.h"
 
 namespace qorin {

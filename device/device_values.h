@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 #include "mex.h"
 
 namespace qorin {

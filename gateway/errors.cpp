@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 
 namespace qorin {
 

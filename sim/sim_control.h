@@ -1,7 +1,7 @@
 // sim_control.h - control API of the simulated camera SDK, used by the qorinsim MEX and the unit tests.
 #pragma once
 
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 
 #include <array>
 #include <cstddef>

@@ -1,5 +1,5 @@
 // sim_chart_test.cpp - the simulator's test chart: brightness from exposure and gain, clipping, noise and cooling.
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 #include "sim/sim_control.h"
 
 #include <gtest/gtest.h>

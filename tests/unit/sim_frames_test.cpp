@@ -1,5 +1,5 @@
 // sim_frames_test.cpp - the simulated SDK's frames: capture geometry, explicit frames, conversions and PNM files.
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 #include "sim/sim_control.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // sim_sdk_test.cpp - the simulated SDK's cameras, handles, refusals, fault injection and call log.
-#include "gateway/qorinapi.h"
+#include "sdk/qorinapi.h"
 #include "sim/sim_control.h"
 
 #include <gtest/gtest.h>
