@@ -42,7 +42,7 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     const std::int32_t frames = args.integer(2);
     if (frames <= 0) failValue("Number of frames must be 1 or more.");
     const auto n = static_cast<std::size_t>(frames);
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not take fast frames. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not take fast frames. Camera %d is not connected.");
     // The flags of this read govern the 16-bit picture rule: no conversion property is read.
     std::uint32_t flags = 0;
     const float colourFormat = readColourFormat(camera.handle, flags);

@@ -53,7 +53,7 @@ Orientation readOrientation(QorinHandle handle, std::uint32_t& flags, float colo
     return frameOrientation(flipping, colourFormat);
 }
 
-void readVideoFormat(CAMERA& camera) {
+void readVideoFormat(CameraRecord& camera) {
     float frameRate = 0.0f;
     FrameFormat& format = scratchFormat();
     if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) failSdk(kFrameFormatFailed);
@@ -62,7 +62,7 @@ void readVideoFormat(CAMERA& camera) {
     if (format.pixelFormat == QORIN_PIXEL_YUV422) failState("YUV422 mode is not supported.");
 }
 
-void refreshSnapshotFormat(CAMERA& camera) {
+void refreshSnapshotFormat(CameraRecord& camera) {
     FrameFormat video{};
     float frameRate = 0.0f;
     if (QorinGetFormat(camera.handle, &video, &frameRate) == 0) failSdk(kFrameFormatFailed);
@@ -140,7 +140,7 @@ mxClassID imageClass(std::uint32_t pixelFormat) {
     return pixelFormat == QORIN_PIXEL_8BIT ? mxUINT8_CLASS : mxUINT16_CLASS;
 }
 
-SnapshotFrame prepareSnapshot(CAMERA& camera) {
+SnapshotFrame prepareSnapshot(CameraRecord& camera) {
     SnapshotFrame frame;
     frame.colourFormat = readColourFormat(camera.handle, frame.flags);
     refreshSnapshotFormat(camera);
@@ -149,7 +149,7 @@ SnapshotFrame prepareSnapshot(CAMERA& camera) {
     return frame;
 }
 
-void captureSnapshot(CAMERA& camera, SnapshotFrame& frame, const char* errorFormat) {
+void captureSnapshot(CameraRecord& camera, SnapshotFrame& frame, const char* errorFormat) {
     if (QorinTakeSnapshot(camera.handle, &camera.snapshot, frame.raw.data()) != 0) return;
     const std::uint32_t error = QorinGetLastError();
     if (error == QORIN_ERROR_TIMEOUT) failSdk("Snapshot timed out.");

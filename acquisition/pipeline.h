@@ -47,12 +47,12 @@ Orientation readOrientation(QorinHandle handle, std::uint32_t& flags, float colo
 
 // The video format into the scratch FrameFormat.  A zero binning factor counts as a failed
 // read; YUV 4:2:2 gives "YUV422 mode is not supported.".
-void readVideoFormat(CAMERA& camera);
+void readVideoFormat(CameraRecord& camera);
 
 // Copies the video format's offsets, size, binning and flags into the snapshot format,
 // keeping its pixel format (the snapshot depth).  A failed read, or one with a zero binning
 // factor, leaves the snapshot format untouched and raises the frame-format message.
-void refreshSnapshotFormat(CAMERA& camera);
+void refreshSnapshotFormat(CameraRecord& camera);
 
 // Geometry of a format about to be captured: a zero binning factor raises the frame-format
 // message, a pixel format other than 0 and 1 "Pixel format %u is not supported." (its
@@ -97,11 +97,11 @@ struct SnapshotFrame {
 
 // After suspendPreview: colour format (property 80), refreshSnapshotFormat, geometry and
 // the raw frame buffer ("Not enough memory to make raw buffer.").
-SnapshotFrame prepareSnapshot(CAMERA& camera);
+SnapshotFrame prepareSnapshot(CameraRecord& camera);
 
 // QorinTakeSnapshot with the camera's SnapshotSettings into frame.raw.  Error 19 raises
 // "Snapshot timed out."; any other error raises `errorFormat` formatted with the error
 // number (%u) and the camera number (%d).
-void captureSnapshot(CAMERA& camera, SnapshotFrame& frame, const char* errorFormat);
+void captureSnapshot(CameraRecord& camera, SnapshotFrame& frame, const char* errorFormat);
 
 }  // namespace qorin

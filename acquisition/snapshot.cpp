@@ -7,7 +7,7 @@
 namespace qorin {
 
 ArrayPtr handleTakeSnapshot(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not take snapshot. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not take snapshot. Camera %d is not connected.");
     suspendPreview(camera);
     SnapshotFrame frame = prepareSnapshot(camera);
     const FrameGeometry& g = frame.geometry;

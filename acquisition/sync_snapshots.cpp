@@ -14,7 +14,7 @@ constexpr const char* kPictureTableFailed = "Not enough memory to create the rgb
 
 // One camera taking part, in slot order.
 struct Participant {
-    CAMERA* camera = nullptr;
+    CameraRecord* camera = nullptr;
     FrameGeometry geometry;
     FrameBuffer raw;      // kept to the copy for a monochrome sensor
     FrameBuffer picture;  // built for a colour sensor

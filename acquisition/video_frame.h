@@ -9,7 +9,7 @@ namespace qorin {
 
 // One frame taken from a running preview, in the video format (left in the scratch format).
 struct VideoFrame {
-    CAMERA* camera = nullptr;
+    CameraRecord* camera = nullptr;
     float colourFormat = 0.0f;
     std::uint32_t flags = 0;  // the command's shared property flags word
     std::uint32_t pixelFormat = 0;

@@ -7,7 +7,7 @@ namespace qorin {
 
 VideoFrame grabVideoFrame(std::int32_t cameraNumber) {
     VideoFrame frame;
-    CAMERA& camera = connectedCamera(cameraNumber, "Could not capture a frame. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(cameraNumber, "Could not capture a frame. Camera %d is not connected.");
     frame.camera = &camera;
     if (camera.previewing == 0) failState("Could not capture a frame, not previewing.");
     readVideoFormat(camera);

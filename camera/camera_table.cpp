@@ -21,12 +21,12 @@ std::int32_t CameraTable::findFreeSlot() const {
     return -1;
 }
 
-std::int32_t CameraTable::append(std::unique_ptr<CAMERA> record) {
+std::int32_t CameraTable::append(std::unique_ptr<CameraRecord> record) {
     slots_.push_back(std::move(record));
     return static_cast<std::int32_t>(slots_.size() - 1);
 }
 
-void CameraTable::replace(std::int32_t slot, std::unique_ptr<CAMERA> record) {
+void CameraTable::replace(std::int32_t slot, std::unique_ptr<CameraRecord> record) {
     slots_[static_cast<std::size_t>(slot)] = std::move(record);
 }
 
@@ -54,7 +54,7 @@ bool checkConnected(std::int32_t cameraNumber, const char* message) {
     return true;
 }
 
-CAMERA& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat) {
+CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat) {
 QORIN_FIXED_FORMAT_BEGIN
     const std::string message = formatText(notConnectedFormat, cameraNumber);
 QORIN_FIXED_FORMAT_END
@@ -62,7 +62,7 @@ QORIN_FIXED_FORMAT_END
     return cameraTable().at(cameraTable().findCameraSlot(cameraNumber));
 }
 
-void releaseCameraEvents(CAMERA& camera) noexcept {
+void releaseCameraEvents(CameraRecord& camera) noexcept {
     for (const auto& entry : camera.events) {
         if (camera.handle != nullptr && entry->registration != nullptr) {
             QorinUnregisterEventNotification(camera.handle, entry->registration);
@@ -75,7 +75,7 @@ void releaseCameraEvents(CAMERA& camera) noexcept {
 void shutdownCameras() noexcept {
     CameraTable& table = cameraTable();
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
-        CAMERA& camera = table.at(slot);
+        CameraRecord& camera = table.at(slot);
         if (camera.connected == 0 || camera.handle == nullptr) continue;
         if (camera.previewing != 0) {
             QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr);

@@ -20,7 +20,7 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
         connectCamera(cameraNumber);
         slot = cameraTable().findCameraSlot(cameraNumber);
     }
-    CAMERA& camera = cameraTable().at(slot);
+    CameraRecord& camera = cameraTable().at(slot);
     if (camera.previewing == 1) {
         failState("Camera may already be previewing. Stop the preview before calling this function.\n");
     }
@@ -45,7 +45,7 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
 }
 
 void stopPreview(std::int32_t cameraNumber) {
-    CAMERA& camera = connectedCamera(cameraNumber, "Camera %d already disconnected.");
+    CameraRecord& camera = connectedCamera(cameraNumber, "Camera %d already disconnected.");
     if (camera.previewing == 0) {
         failState(formatText("Preview for camera %d is already closed.", camera.cameraNumber));
     }
@@ -62,13 +62,13 @@ void stopPreview(std::int32_t cameraNumber) {
     camera.previewing = 0;
 }
 
-void suspendPreview(CAMERA& camera) {
+void suspendPreview(CameraRecord& camera) {
     if (camera.previewing != 1) return;
     if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr) == 0) failSdk(kStopFailed);
     if (QorinDestroyDisplayWindow(camera.handle) == 0) failSdk(kCloseFailed);
 }
 
-void resumePreview(CAMERA& camera) {
+void resumePreview(CameraRecord& camera) {
     if (camera.previewing != 1) return;
     if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_START, nullptr) == 0) failSdk(kOpenFailed);
 }
@@ -84,7 +84,7 @@ ArrayPtr handleStopPreview(const Args& args) {
 }
 
 ArrayPtr handleSetPreviewSize(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set preview size. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set preview size. Camera %d is not connected.");
     if (camera.previewing == 0) {
         failState(formatText("Could not set preview size. Camera %d is not previewing.", camera.cameraNumber));
     }
@@ -95,7 +95,7 @@ ArrayPtr handleSetPreviewSize(const Args& args) {
 }
 
 ArrayPtr handleAdjustDisplayWindow(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could adjust display window. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could adjust display window. Camera %d is not connected.");
     if (camera.previewing == 0) {
         failState(formatText("Could not adjust display window. Camera %d is not previewing.", camera.cameraNumber));
     }

@@ -1,4 +1,4 @@
-// session.cpp - connect, disconnect, is-connected and count: how CAMERA records come and go.
+// session.cpp - connect, disconnect, is-connected and count: how CameraRecord records come and go.
 #include "camera/session.h"
 
 #include <new>
@@ -37,14 +37,14 @@ void connectCamera(std::int32_t cameraNumber) {
     }
 
     // Everything that can fail for lack of memory happens before the camera is opened.
-    auto record = std::unique_ptr<CAMERA>(new (std::nothrow) CAMERA());
+    auto record = std::unique_ptr<CameraRecord>(new (std::nothrow) CameraRecord());
     if (record == nullptr) failMemory("Not enough memory to create the camera record.");
     if (freeSlot == -1) table.reserveSlot();
     record->handle = QorinCameraOpen(cameraNumber);
     if (record->handle == nullptr) failSdk("An error has occured while opening a connection to the camera.\n");
 
     record->cameraNumber = cameraNumber;
-    CAMERA& camera = *record;
+    CameraRecord& camera = *record;
     if (freeSlot == -1) {
         table.append(std::move(record));
     } else {
@@ -62,7 +62,7 @@ void connectCamera(std::int32_t cameraNumber) {
 }
 
 void disconnectCamera(std::int32_t cameraNumber) {
-    CAMERA& camera = connectedCamera(cameraNumber, "Camera %d already disconnected.");
+    CameraRecord& camera = connectedCamera(cameraNumber, "Camera %d already disconnected.");
     if (camera.previewing == 1) stopPreview(camera.cameraNumber);
     // Events are unregistered and closed while the handle is still open in the SDK.
     releaseCameraEvents(camera);

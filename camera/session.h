@@ -16,7 +16,7 @@ void stopPreview(std::int32_t cameraNumber);
 // Around a format change or a still capture of a previewing camera: stop the stream and
 // destroy the window before, restart the stream (without a window) after.  Both do nothing
 // for a camera that is not previewing, and neither changes the previewing flag.
-void suspendPreview(CAMERA& camera);
-void resumePreview(CAMERA& camera);
+void suspendPreview(CameraRecord& camera);
+void resumePreview(CameraRecord& camera);
 
 }  // namespace qorin

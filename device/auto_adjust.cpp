@@ -23,7 +23,7 @@ std::uint8_t targetByte(std::int32_t value) { return static_cast<std::uint8_t>(v
 }  // namespace
 
 ArrayPtr handleAutoExposure(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not perform one shot auto-exposure. Camera %d is not connected.");
     if (QorinOneShotAutoExposure(camera.handle, targetByte(args.integer(2)), args.integer(3), args.integer(4),
                                  args.integer(5), args.integer(6)) == 0) {
@@ -33,7 +33,7 @@ ArrayPtr handleAutoExposure(const Args& args) {
 }
 
 ArrayPtr handleAutoIris(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not perform one shot auto-iris. Camera %d is not connected.");
     if (QorinOneShotAutoIris(camera.handle, targetByte(args.integer(2)), args.integer(3), args.integer(4),
                              args.integer(5), args.integer(6)) == 0) {
@@ -43,7 +43,7 @@ ArrayPtr handleAutoIris(const Args& args) {
 }
 
 ArrayPtr handleAutoWhiteBalance(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), kAutoWhiteBalanceNotConnected);
+    CameraRecord& camera = connectedCamera(args.integer(1), kAutoWhiteBalanceNotConnected);
     if (QorinOneShotAutoWhiteBalance(camera.handle, args.integer(2), args.integer(3), args.integer(4),
                                      args.integer(5)) == 0) {
         failSdk(kAutoWhiteBalanceFailed);
@@ -52,7 +52,7 @@ ArrayPtr handleAutoWhiteBalance(const Args& args) {
 }
 
 ArrayPtr handleAutoWhiteBalanceEx(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), kAutoWhiteBalanceNotConnected);
+    CameraRecord& camera = connectedCamera(args.integer(1), kAutoWhiteBalanceNotConnected);
     if (QorinOneShotAutoWhiteBalanceEx(camera.handle, args.single(2), args.single(3), args.integer(4),
                                        args.integer(5), args.integer(6), args.integer(7)) == 0) {
         failSdk(kAutoWhiteBalanceFailed);
@@ -61,7 +61,7 @@ ArrayPtr handleAutoWhiteBalanceEx(const Args& args) {
 }
 
 ArrayPtr handleDigitalWhiteBalance(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), kDigitalWhiteBalanceNotConnected);
+    CameraRecord& camera = connectedCamera(args.integer(1), kDigitalWhiteBalanceNotConnected);
     if (QorinDigitalWhiteBalance(camera.handle, args.integer(2), args.integer(3), args.integer(4),
                                  args.integer(5)) == 0) {
         failSdk(kDigitalWhiteBalanceFailed);
@@ -70,7 +70,7 @@ ArrayPtr handleDigitalWhiteBalance(const Args& args) {
 }
 
 ArrayPtr handleDigitalWhiteBalanceEx(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), kDigitalWhiteBalanceNotConnected);
+    CameraRecord& camera = connectedCamera(args.integer(1), kDigitalWhiteBalanceNotConnected);
     if (QorinDigitalWhiteBalanceEx(camera.handle, args.single(2), args.single(3), args.integer(4), args.integer(5),
                                    args.integer(6), args.integer(7)) == 0) {
         failSdk(kDigitalWhiteBalanceFailed);
@@ -79,7 +79,7 @@ ArrayPtr handleDigitalWhiteBalanceEx(const Args& args) {
 }
 
 ArrayPtr handleWhiteBalanceFromSnapshot(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not adjust white balance. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not adjust white balance. Camera %d is not connected.");
     suspendPreview(camera);
     // The snapshot steps up to the raw frame; the SDK balances from that frame, so no
     // picture is built.
@@ -95,13 +95,13 @@ ArrayPtr handleWhiteBalanceFromSnapshot(const Args& args) {
 }
 
 ArrayPtr handleResetCamera(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not reset camera. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not reset camera. Camera %d is not connected.");
     if (QorinCameraReset(camera.handle) == 0) failSdk("Could not reset camera.");
     return nullptr;
 }
 
 ArrayPtr handleGetAutoRoi(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get roi. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get roi. Camera %d is not connected.");
     std::int32_t first = 0;
     std::int32_t second = 0;
     std::int32_t third = 0;
@@ -113,7 +113,7 @@ ArrayPtr handleGetAutoRoi(const Args& args) {
 }
 
 ArrayPtr handleSetAutoRoi(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set roi. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set roi. Camera %d is not connected.");
     if (QorinAutoRoiSet(camera.handle, args.integer(2), args.integer(3), args.integer(4), args.integer(5)) == 0) {
         failSdkWithLastError("An error occured while auto-setting the ROI. Error# %d");
     }

@@ -37,7 +37,7 @@ std::unique_ptr<std::uint8_t[]> lookUpTableBytes(const mxArray* table, std::int3
 }  // namespace
 
 ArrayPtr handleGetColourMatrix(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get matrix. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get matrix. Camera %d is not connected.");
     float matrix[kMatrixSide * kMatrixSide] = {};
     if (QorinGetCurrentMatrix(camera.handle, matrix) == 0) failSdk("Could not get current matrix.");
     ArrayPtr result = makeNumericArray({kMatrixSide, kMatrixSide}, mxDOUBLE_CLASS,
@@ -50,7 +50,7 @@ ArrayPtr handleGetColourMatrix(const Args& args) {
 }
 
 ArrayPtr handleSetupLut(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not set up 8 bit look up table. Camera %d is not connected.");
     const std::int32_t length = args.integer(3);
     const auto bytes = lookUpTableBytes(args.array(2), length);
@@ -61,7 +61,7 @@ ArrayPtr handleSetupLut(const Args& args) {
 }
 
 ArrayPtr handleSetupColourLut(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could set up 8 bit look up table. Camera %d is not connected.");
     const std::int32_t length = args.integer(3);
     const auto bytes = lookUpTableBytes(args.array(2), length);
@@ -74,7 +74,7 @@ ArrayPtr handleSetupColourLut(const Args& args) {
 }
 
 ArrayPtr handleSetupCustomMatrix(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could set up custom matrix. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could set up custom matrix. Camera %d is not connected.");
     const mxArray* source = args.array(2);
     // Compared at full width, so that no dimension can wrap to 3.
     if (mxGetM(source) != kMatrixSide || mxGetN(source) != kMatrixSide) failUsage("Matrix must be of size 3x3");

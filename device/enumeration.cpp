@@ -41,7 +41,7 @@ ArrayPtr handleEnumerateCameras(const Args&) {
 
     CameraTable& table = cameraTable();
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
-        const CAMERA& camera = table.at(slot);
+        const CameraRecord& camera = table.at(slot);
         if (camera.connected == 0) continue;
         // A camera connected before others were unplugged can sit beyond the n elements.
         if (static_cast<std::size_t>(slot) >= count) continue;
@@ -56,7 +56,7 @@ ArrayPtr handleEnumerateCameras(const Args&) {
 }
 
 ArrayPtr handleQueryVersion(const Args& args) {
-    CAMERA& camera = connectedCamera(
+    CameraRecord& camera = connectedCamera(
         args.integer(1), "Could not query software version information . Camera %d is not connected.");
     VersionInfo version{};
     if (QorinQueryVersion(camera.handle, &version) == 0) failSdk("Failed to query software version information.");

@@ -26,7 +26,7 @@ struct EventGuard {
 }  // namespace
 
 ArrayPtr handleRegisterEvent(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not register event notification. Camera %d is not connected.");
     // An auto-reset event, not signalled; without it the SDK would have nothing to signal.
     EventGuard guard{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
@@ -38,7 +38,7 @@ ArrayPtr handleRegisterEvent(const Args& args) {
 
     // Room for the record and its list entry, or the registration is undone: nothing could
     // ever unregister it or close its event otherwise.
-    std::unique_ptr<CAMERA_EVENT> record(new (std::nothrow) CAMERA_EVENT);
+    std::unique_ptr<CameraEvent> record(new (std::nothrow) CameraEvent);
     bool listReady = record != nullptr;
     if (listReady) {
         try {
@@ -62,7 +62,7 @@ ArrayPtr handleRegisterEvent(const Args& args) {
 }
 
 ArrayPtr handleUnregisterEvent(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not unregister event notification. Camera %d is not connected.");
     const std::int32_t id = args.integer(2);
     auto& events = camera.events;
@@ -79,7 +79,7 @@ ArrayPtr handleUnregisterEvent(const Args& args) {
 }
 
 ArrayPtr handleSetTimeout(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set timeout. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set timeout. Camera %d is not connected.");
     const bool snapshot = args.logical(2);
     const float timeout = args.single(3);
     // Stored before the SDK is asked, and kept even if it refuses.

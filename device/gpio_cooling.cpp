@@ -19,7 +19,7 @@ using ByteWrite = std::int32_t(QORIN_CALL*)(QorinHandle, std::uint8_t);
 // Values above 255 are refused; negative ones pass and keep their low 8 bits.
 ArrayPtr writeByte(const Args& args, ByteWrite write, const char* notConnected, const char* rangeMessage,
                    const char* failure) {
-    CAMERA& camera = connectedCamera(args.integer(1), notConnected);
+    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
     const std::int32_t value = args.integer(2);
     if (value > kLargestByte) failValue(rangeMessage);
     if (write(camera.handle, static_cast<std::uint8_t>(value & 0xFF)) == 0) failSdk(failure);
@@ -29,7 +29,7 @@ ArrayPtr writeByte(const Args& args, ByteWrite write, const char* notConnected, 
 }  // namespace
 
 ArrayPtr handleReadGpio(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not read GPIO. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not read GPIO. Camera %d is not connected.");
     std::uint8_t first = 0;
     std::uint8_t second = 0;
     if (QorinGpioRead(camera.handle, &first, &second) == 0) failSdk("Failed to read GPIO.");
@@ -54,7 +54,7 @@ ArrayPtr handleConfigureGpio(const Args& args) {
 }
 
 ArrayPtr handleSetCooling(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set cooling. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set cooling. Camera %d is not connected.");
     if (args.logical(2)) {
         if (QorinSetProperty(camera.handle, QORIN_PROP_COOLING, 1.0f, kCoolingOnFlags) == 0) {
             failSdk("Failed to set camera's cooling.");

@@ -14,7 +14,7 @@ using WordQuery = std::int32_t(QORIN_CALL*)(QorinHandle, std::uint32_t*);
 
 // The three unsigned 32-bit queries differ only in their call and texts.
 ArrayPtr queryWord(const Args& args, WordQuery query, const char* notConnected, const char* failure) {
-    CAMERA& camera = connectedCamera(args.integer(1), notConnected);
+    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
     std::uint32_t value = 0;
     if (query(camera.handle, &value) == 0) failSdk(failure);
     return makeDoubleScalar(static_cast<double>(value));
@@ -23,7 +23,7 @@ ArrayPtr queryWord(const Args& args, WordQuery query, const char* notConnected, 
 }  // namespace
 
 ArrayPtr handleQueryInterface(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not query USB interface. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not query USB interface. Camera %d is not connected.");
     std::uint32_t interfaceCode = 0;
     if (QorinQueryExternInterface(camera.handle, &interfaceCode) == 0) failSdk("Failed to query external interface.");
     return makeString(interfaceCode == kUsb2Interface ? "USB2" : "USB1");

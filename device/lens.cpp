@@ -9,7 +9,7 @@
 namespace qorin {
 
 ArrayPtr handleInitAutoLens(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not initialize the lens controller. Camera %d is not connected.");
     if (QorinInitAutoLens(camera.handle, args.logical(2) ? 1 : 0) == 0) {
         failSdk("An error occured while initializing the lens controller.");
@@ -18,7 +18,7 @@ ArrayPtr handleInitAutoLens(const Args& args) {
 }
 
 ArrayPtr handleAutoFocusStart(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not start an auto-focus operation. Camera %d is not connected.");
     // Three integers go over as floats and the last two fill pointer-width slots, sign-extended.
     if (QorinAutoFocusStart(camera.handle, args.integer(2), args.integer(3), args.integer(4), args.integer(5),
@@ -31,7 +31,7 @@ ArrayPtr handleAutoFocusStart(const Args& args) {
 }
 
 ArrayPtr handleAutoFocusWait(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set focus timeout value. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set focus timeout value. Camera %d is not connected.");
     if (QorinAutoFocusWait(camera.handle, timeLimitFromValue(args.real(2))) == 0) {
         failSdkWithLastError("An error occured while setting the focus wait timeout value. Error# %d");
     }
@@ -39,14 +39,14 @@ ArrayPtr handleAutoFocusWait(const Args& args) {
 }
 
 ArrayPtr handleAutoFocusStop(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not stop the auto-focus operation. Camera %d is not connected.");
     if (QorinAutoFocusStop(camera.handle) == 0) failSdk("An error occured while stopping the auto-focus operation.");
     return nullptr;
 }
 
 ArrayPtr handleAutoFocusProgress(const Args& args) {
-    CAMERA& camera = connectedCamera(
+    CameraRecord& camera = connectedCamera(
         args.integer(1), "Could notget auto-focus operation progress value . Camera %d is not connected.");
     float progress = 0.0f;
     if (QorinAutoFocusQueryProgress(camera.handle, &progress) == 0) {

@@ -26,7 +26,7 @@ std::unique_ptr<std::uint8_t[]> allocateBytes(std::size_t count) {
 }  // namespace
 
 ArrayPtr handleReadPermanentBuffer(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not read from permanent buffer. Camera %d is not connected.");
     const std::int32_t offset = args.integer(2);
     const std::int32_t count = args.integer(3);
@@ -44,7 +44,7 @@ ArrayPtr handleReadPermanentBuffer(const Args& args) {
 }
 
 ArrayPtr handleWritePermanentBuffer(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not write to permanent buffer. Camera %d is not connected.");
     const std::int32_t offset = args.integer(2);
     const mxArray* data = args.array(3);

@@ -20,13 +20,13 @@ constexpr std::array<const char*, 10> kFormatFields = {"width",   "height",  "xO
 constexpr const char* kGet16BitNotConnected = "Could not get 16-bit status. Camera %d is not connected.";
 
 // Reads the current video format of a connected camera into `format` and `frameRate`.
-void readFormat(const CAMERA& camera, FrameFormat& format, float& frameRate, const char* failMessage) {
+void readFormat(const CameraRecord& camera, FrameFormat& format, float& frameRate, const char* failMessage) {
     if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) failSdk(failMessage);
 }
 
 // The code-11 procedure: refreshes the camera's cached 16-bit video flag from the SDK.
 bool refresh16BitVideo(std::int32_t cameraNumber) {
-    CAMERA& camera = connectedCamera(cameraNumber, kGet16BitNotConnected);
+    CameraRecord& camera = connectedCamera(cameraNumber, kGet16BitNotConnected);
     FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Unable to get current frame format.");
@@ -58,7 +58,7 @@ std::array<double, kFormatFields.size()> formatStructValues(const mxArray* struc
 }  // namespace
 
 ArrayPtr handleSetFrameSize(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set frame size. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set frame size. Camera %d is not connected.");
     float maxWidth = 0.0f;
     float maxHeight = 0.0f;
     std::uint32_t flags = 0;
@@ -97,7 +97,7 @@ ArrayPtr handleSetFrameSize(const Args& args) {
 }
 
 ArrayPtr handleGetFrameSize(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get frame size. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get frame size. Camera %d is not connected.");
     FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Failed to get the frame format.");
@@ -105,7 +105,7 @@ ArrayPtr handleGetFrameSize(const Args& args) {
 }
 
 ArrayPtr handleGetOffset(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get offset. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get offset. Camera %d is not connected.");
     FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Failed to get the frame format.");
@@ -113,7 +113,7 @@ ArrayPtr handleGetOffset(const Args& args) {
 }
 
 ArrayPtr handleSetOffset(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set the offset. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set the offset. Camera %d is not connected.");
     const std::int32_t xOffset = args.integer(2);
     const std::int32_t yOffset = args.integer(3);
     if (xOffset < 0 || yOffset < 0) failValue("Offsets need to be positive.");
@@ -138,7 +138,7 @@ ArrayPtr handleGet16BitVideo(const Args& args) {
 }
 
 ArrayPtr handleSet16BitVideo(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set 16-bit. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set 16-bit. Camera %d is not connected.");
     const bool enable = args.logical(2);
     // Asking for the depth the camera already has must not interrupt its preview.
     if (refresh16BitVideo(args.integer(1)) == enable) return nullptr;
@@ -156,7 +156,7 @@ ArrayPtr handleSet16BitVideo(const Args& args) {
 }
 
 ArrayPtr handleGetFrameFormat(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not get current frame format. Camera %d is not connected.");
     FrameFormat format{};
     float frameRate = 0.0f;
@@ -179,7 +179,7 @@ ArrayPtr handleGetFrameFormat(const Args& args) {
 // Writes every field as given: no preview interruption, no read of the current format, and
 // neither the snapshot format nor the 16-bit flag follows.
 ArrayPtr handleSetFrameFormat(const Args& args) {
-    CAMERA& camera =
+    CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not set new frame format. Camera %d is not connected.");
     const std::array<double, kFormatFields.size()> values = formatStructValues(args.array(2));
     FrameFormat format{};

@@ -15,7 +15,7 @@ constexpr const char* kRateMatrixFailed = "An error occured while creating frame
 
 // The SDK keeps the rate beside the format, so the format is written back unchanged with it.
 ArrayPtr handleSetFrameRate(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set frame rate. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set frame rate. Camera %d is not connected.");
     const auto rate = static_cast<float>(args.real(2));
     suspendPreview(camera);
     float currentRate = 0.0f;
@@ -28,7 +28,7 @@ ArrayPtr handleSetFrameRate(const Args& args) {
 }
 
 ArrayPtr handleListFrameRates(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not list frame rates. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not list frame rates. Camera %d is not connected.");
     const std::int32_t count = QorinEnumAvailableFrameRates(camera.handle, 0, nullptr);
     // A negative count is as unusable as none, and must not become a huge allocation.
     if (count <= 0) failSdk("An error occured while obtaining number of available frame rates.\n");
@@ -43,7 +43,7 @@ ArrayPtr handleListFrameRates(const Args& args) {
 }
 
 ArrayPtr handleGetFrameRate(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get frame rate. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get frame rate. Camera %d is not connected.");
     FrameFormat format{};
     float rate = 0.0f;
     if (QorinGetFormat(camera.handle, &format, &rate) == 0) {

@@ -14,7 +14,7 @@ using ImageFormatCall = std::int32_t(QORIN_CALL*)(QorinHandle, ImageFormat*);
 
 // The page is parented to whatever window has the foreground; without one nothing is shown.
 ArrayPtr showPage(const Args& args, PageCall page, const char* notConnected, const char* failMessage) {
-    const CAMERA& camera = connectedCamera(args.integer(1), notConnected);
+    const CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
     HWND parent = GetForegroundWindow();
     if (parent == nullptr) failState("Foreground Window NULL");
     if (page(camera.handle, parent) == 0) failSdk(failMessage);
@@ -22,7 +22,7 @@ ArrayPtr showPage(const Args& args, PageCall page, const char* notConnected, con
 }
 
 ArrayPtr imageFormat(const Args& args, ImageFormatCall query) {
-    const CAMERA& camera =
+    const CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not get image format. Camera %d is not connected.");
     // The SDK checks Size; the outputs need no preset, the reserved words must be zero.
     ImageFormat format{};

@@ -8,7 +8,7 @@
 
 namespace qorin {
 
-ArrayPtr propertyRange(const CAMERA& camera, std::uint32_t property, const char* failMessage) {
+ArrayPtr propertyRange(const CameraRecord& camera, std::uint32_t property, const char* failMessage) {
     float minimum = 0.0f;
     float maximum = 0.0f;
     std::uint32_t steps = 0;
@@ -79,12 +79,12 @@ constexpr PropertyCommand kSaturationRange{QORIN_PROP_SATURATION,
                                            "Could not get saturation range. Camera %d is not connected.",
                                            "Failed to get the saturation range.", nullptr};
 
-void setProperty(const CAMERA& camera, std::uint32_t property, float value, std::uint32_t flags,
+void setProperty(const CameraRecord& camera, std::uint32_t property, float value, std::uint32_t flags,
                  const char* failMessage) {
     if (QorinSetProperty(camera.handle, property, value, flags) == 0) failSdk(failMessage);
 }
 
-float getProperty(const CAMERA& camera, std::uint32_t property, std::uint32_t& flags, const char* failMessage) {
+float getProperty(const CameraRecord& camera, std::uint32_t property, std::uint32_t& flags, const char* failMessage) {
     float value = 0.0f;
     if (QorinGetProperty(camera.handle, property, &value, &flags) == 0) failSdk(failMessage);
     return value;
@@ -92,7 +92,7 @@ float getProperty(const CAMERA& camera, std::uint32_t property, std::uint32_t& f
 
 
 ArrayPtr setNamed(const Args& args, const PropertyCommand& command) {
-    const CAMERA& camera = connectedCamera(args.integer(1), command.notConnected);
+    const CameraRecord& camera = connectedCamera(args.integer(1), command.notConnected);
     const double value = args.real(2);
     // NaN is not below zero and goes to the SDK like any other value.
     if (command.negativeValue != nullptr && value < 0.0) failValue(command.negativeValue);
@@ -101,13 +101,13 @@ ArrayPtr setNamed(const Args& args, const PropertyCommand& command) {
 }
 
 ArrayPtr getNamed(const Args& args, const PropertyCommand& command) {
-    const CAMERA& camera = connectedCamera(args.integer(1), command.notConnected);
+    const CameraRecord& camera = connectedCamera(args.integer(1), command.notConnected);
     std::uint32_t flags = 0;
     return makeDoubleScalar(static_cast<double>(getProperty(camera, command.property, flags, command.sdkFailure)));
 }
 
 ArrayPtr rangeNamed(const Args& args, const PropertyCommand& command) {
-    const CAMERA& camera = connectedCamera(args.integer(1), command.notConnected);
+    const CameraRecord& camera = connectedCamera(args.integer(1), command.notConnected);
     return propertyRange(camera, command.property, command.sdkFailure);
 }
 
@@ -137,7 +137,7 @@ ArrayPtr handleGetSaturationRange(const Args& args) { return rangeNamed(args, kS
 
 // A 1-by-2 row: the value, then the flags word read as a signed 32-bit number.
 ArrayPtr handleGetProperty(const Args& args) {
-    const CAMERA& camera = connectedCamera(args.integer(1), "Could not get exposure. Camera %d is not connected.");
+    const CameraRecord& camera = connectedCamera(args.integer(1), "Could not get exposure. Camera %d is not connected.");
     std::uint32_t flags = 0;
     const float value = getProperty(camera, static_cast<std::uint32_t>(args.integer(2)), flags,
                                     "An error occured while getting the exposure.");
@@ -147,14 +147,14 @@ ArrayPtr handleGetProperty(const Args& args) {
 // Parameter 3 arrives by value whatever its numeric class; parameter 4 was not class-checked
 // and arrives as its truncated scalar value.
 ArrayPtr handleSetProperty(const Args& args) {
-    const CAMERA& camera = connectedCamera(args.integer(1), "Could not set property. Camera %d is not connected.");
+    const CameraRecord& camera = connectedCamera(args.integer(1), "Could not set property. Camera %d is not connected.");
     setProperty(camera, static_cast<std::uint32_t>(args.integer(2)), static_cast<float>(args.real(3)),
                 static_cast<std::uint32_t>(args.integer(4)), "An error occured while setting the property.");
     return nullptr;
 }
 
 ArrayPtr handleGetPropertyRange(const Args& args) {
-    const CAMERA& camera =
+    const CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not get exposure range. Camera %d is not connected.");
     return propertyRange(camera, static_cast<std::uint32_t>(args.integer(2)), "Failed to get the property range.");
 }

@@ -10,6 +10,6 @@ namespace qorin {
 
 // Minimum and maximum of a camera property as a 2-by-1 double column, widened from float;
 // raises `failMessage` when the SDK cannot tell.
-ArrayPtr propertyRange(const CAMERA& camera, std::uint32_t property, const char* failMessage);
+ArrayPtr propertyRange(const CameraRecord& camera, std::uint32_t property, const char* failMessage);
 
 }  // namespace qorin

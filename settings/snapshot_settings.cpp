@@ -16,40 +16,40 @@ void storeNonNegative(float& field, double value, const char* rejectMessage) {
 }  // namespace
 
 ArrayPtr handleGetSnapshotExposureRange(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get exposure range. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get exposure range. Camera %d is not connected.");
     return propertyRange(camera, QORIN_PROP_EXPOSURE, "Failed to get the exposure range.");
 }
 
 ArrayPtr handleSetSnapshotExposure(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set exposure. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set exposure. Camera %d is not connected.");
     storeNonNegative(camera.snapshot.exposure, args.real(2), "Exposure must be a non-negative number.");
     return nullptr;
 }
 
 ArrayPtr handleGetSnapshotGainRange(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get gain range. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get gain range. Camera %d is not connected.");
     return propertyRange(camera, QORIN_PROP_GAIN, "Failed to get the gain range.");
 }
 
 ArrayPtr handleSetSnapshotGain(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set gain. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set gain. Camera %d is not connected.");
     storeNonNegative(camera.snapshot.gain, args.real(2), "Gain must be a non-negative number.");
     return nullptr;
 }
 
 ArrayPtr handleSetSnapshot16Bit(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set 16-bit mode. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set 16-bit mode. Camera %d is not connected.");
     camera.snapshot.format.pixelFormat = args.logical(2) ? QORIN_PIXEL_16BIT : QORIN_PIXEL_8BIT;
     return nullptr;
 }
 
 ArrayPtr handleGetSnapshot16Bit(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not check 16-bit mode. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not check 16-bit mode. Camera %d is not connected.");
     return makeLogicalScalar(camera.snapshot.format.pixelFormat == QORIN_PIXEL_16BIT);
 }
 
 ArrayPtr handleSetSnapshotColourGains(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set colour gain. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set colour gain. Camera %d is not connected.");
     const double red = args.real(2);
     const double green1 = args.real(3);
     const double green2 = args.real(4);
@@ -67,7 +67,7 @@ ArrayPtr handleSetSnapshotColourGains(const Args& args) {
 }
 
 ArrayPtr handleGetSnapshotColourGains(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get colour gain. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get colour gain. Camera %d is not connected.");
     const SnapshotSettings& s = camera.snapshot;
     // In the order MATLAB passes them to code 20, not the record's order.
     return makeDoubleMatrix(4, 1, {static_cast<double>(s.redGain), static_cast<double>(s.green1Gain),
@@ -75,40 +75,40 @@ ArrayPtr handleGetSnapshotColourGains(const Args& args) {
 }
 
 ArrayPtr handleSetStrobe(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set strobe. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set strobe. Camera %d is not connected.");
     camera.snapshot.strobe = args.logical(2) ? 1 : 0;
     return nullptr;
 }
 
 ArrayPtr handleGetStrobe(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get strobe status. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get strobe status. Camera %d is not connected.");
     return makeLogicalScalar(camera.snapshot.strobe != 0);
 }
 
 ArrayPtr handleSetStrobeDelay(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set strobe delay. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set strobe delay. Camera %d is not connected.");
     storeNonNegative(camera.snapshot.strobeDelay, args.real(2), "Delay must be a non-negative value.");
     return nullptr;
 }
 
 ArrayPtr handleGetStrobeDelay(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get strobe delay. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get strobe delay. Camera %d is not connected.");
     return makeDoubleScalar(static_cast<double>(camera.snapshot.strobeDelay));
 }
 
 ArrayPtr handleSetHwTrigger(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set hw trigger use. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set hw trigger use. Camera %d is not connected.");
     camera.snapshot.trigger = args.logical(2) ? 1 : 0;
     return nullptr;
 }
 
 ArrayPtr handleGetHwTrigger(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not get hw trigger use. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get hw trigger use. Camera %d is not connected.");
     return makeLogicalScalar(camera.snapshot.trigger != 0);
 }
 
 ArrayPtr handleSetShutterType(const Args& args) {
-    CAMERA& camera = connectedCamera(args.integer(1), "Could not set shutter type. Camera %d is not connected.");
+    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set shutter type. Camera %d is not connected.");
     const std::int32_t shutterType = args.integer(2);
     if (shutterType != 0 && shutterType != 1) failValue("Invalid entry for shutter type.");
     camera.snapshot.shutterType = static_cast<std::uint32_t>(shutterType);

@@ -104,7 +104,7 @@ std::string compareTables(const Model& model) {
     if (static_cast<std::size_t>(table.count()) != model.slots.size())
         return "table has " + std::to_string(table.count()) + " slots, model " + std::to_string(model.slots.size());
     for (std::size_t k = 0; k < model.slots.size(); ++k) {
-        const qorin::CAMERA& camera = table.at(static_cast<std::int32_t>(k));
+        const qorin::CameraRecord& camera = table.at(static_cast<std::int32_t>(k));
         const Record& record = model.slots[k];
         if (camera.cameraNumber != record.number || (camera.connected != 0) != record.connected ||
             (camera.previewing != 0) != record.previewing) {

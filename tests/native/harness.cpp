@@ -53,7 +53,7 @@ std::string sanity() {
     int events = 0;
     std::size_t registrations = 0;
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
-        qorin::CAMERA& camera = table.at(slot);
+        qorin::CameraRecord& camera = table.at(slot);
         for (const auto& entry : camera.events) {
             if (entry->event != nullptr) ++events;
             if (entry->registration != nullptr) ++registrations;
@@ -73,7 +73,7 @@ std::string sanity() {
         bool owned = false;
         bool previewing = false;
         for (std::int32_t slot = 0; slot < table.count(); ++slot) {
-            const qorin::CAMERA& camera = table.at(slot);
+            const qorin::CameraRecord& camera = table.at(slot);
             if (camera.connected != 0 && reinterpret_cast<std::uintptr_t>(camera.handle) == sim->handle_) {
                 owned = true;
                 previewing = camera.previewing != 0;

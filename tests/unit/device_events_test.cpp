@@ -33,7 +33,7 @@ protected:
         }
         return "(no error)";
     }
-    CAMERA& camera() { return cameraTable().at(cameraTable().findCameraSlot(1)); }
+    CameraRecord& camera() { return cameraTable().at(cameraTable().findCameraSlot(1)); }
 
     Args args_;
     int openBefore_ = 0;
