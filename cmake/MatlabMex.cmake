@@ -42,4 +42,4 @@ endif()
 
 # qorincam.m (help) and the +qorin package beside qorincam.mexw64.
 include(${CMAKE_SOURCE_DIR}/cmake/UserFiles.cmake)
-qorin_add_user_files(qorincam "${Matlab_INCLUDE_DIRS}")
+qorin_add_user_files(qorincam)

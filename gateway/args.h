@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "gateway/command_registry.h"
 #include "mex.h"
 
 namespace qorin {
@@ -22,8 +23,6 @@ std::int32_t integerConversion(const mxArray* array);
 double doubleConversion(const mxArray* array);
 // The first element of a logical array, 0 or 1.
 std::uint8_t logicalConversion(const mxArray* array);
-
-constexpr int kMaxParameters = 10;
 
 // The converted parameters of one call, numbered as MATLAB sees them (parameter 1 first).
 class Args {

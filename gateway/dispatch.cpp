@@ -1,4 +1,4 @@
-// dispatch.cpp - running a dispatch-table row: count check, class checks, conversions, handler.
+// dispatch.cpp - running a registry row: count check, class checks, conversions, handler.
 #include "gateway/dispatch.h"
 
 #include "gateway/errors.h"
@@ -61,7 +61,7 @@ ArrayPtr runCommandRow(const CommandRow& row, int inputCount, const mxArray* con
             convert(row.conversions[static_cast<size_t>(k - 1)], inputs[k], args.at(k));
         }
     }
-    return row.handler(args);
+    return handlerOf(row)(args);
 }
 
 }  // namespace qorin

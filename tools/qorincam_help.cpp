@@ -1,19 +1,18 @@
-// qorincam_help.cpp - writes qorincam.m, the help text of the MEX module, from its dispatch table.
+// qorincam_help.cpp - writes qorincam.m, the help text of the MEX module, and qorin.cmd from the command registry.
 //
 // Usage: qorincam_help <qorincam.m> <+qorin/cmd.m>
-// Also writes qorin.cmd, the command codes by name.  Runs at build time on the build machine; it links the dispatch table and the help table
-// with inert handlers, so it needs neither MATLAB nor Octave to run.
+// Runs at build time on the build machine.  It needs nothing but the registry's rows, so it is
+// built from this file and gateway/command_registry.cpp alone, with any C++17 compiler:
+//   c++ -std=c++17 -I<source root> tools/qorincam_help.cpp gateway/command_registry.cpp
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "gateway/command_help.h"
-#include "gateway/dispatch.h"
+#include "gateway/command_registry.h"
 
 namespace {
 
-using qorin::CommandHelp;
 using qorin::CommandRow;
 using qorin::Conv;
 
@@ -47,13 +46,13 @@ std::vector<std::string> splitNames(const char* names) {
 }
 
 // "r = qorincam(13, cam)" with the kind marks of the row's conversions.
-std::string callForm(const CommandRow& row, const CommandHelp& help) {
+std::string callForm(const CommandRow& row) {
     std::string call = row.hasResult ? "r = qorincam(" : "qorincam(";
     call += std::to_string(row.code);
-    const std::vector<std::string> names = splitNames(help.parameters);
+    const std::vector<std::string> names = splitNames(row.parameterNames);
     for (std::size_t k = 0; k < names.size(); ++k) {
         call += ", " + names[k];
-        if (k < row.conversions.size()) call += kindMark(row.conversions[k]);
+        call += kindMark(row.conversions[k]);
     }
     return call + ")";
 }
@@ -64,7 +63,7 @@ const char* const kIntroduction[] = {
     "  qorincam(CODE, P1, P2, ...) runs command CODE with its parameters;",
     "  R = qorincam(CODE, ...) also returns the command's result.  P1, \"cam\"",
     "  below, is the 1-based camera number of every command that has",
-    "  parameters, except code 100.  Codes outside -2..100 do nothing.",
+    "  parameters, except code 100.  Codes outside @RANGE@ do nothing.",
     "",
     "  Parameters are real numeric scalars of any class unless marked:",
     "    :number   a real double scalar",
@@ -146,34 +145,30 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: qorincam_help <qorincam.m> <+qorin/cmd.m>\n");
         return 2;
     }
+    const std::string range =
+        std::to_string(qorin::commandRowsBegin()->code) + ".." + std::to_string((qorin::commandRowsEnd() - 1)->code);
     std::string text;
     for (const char* line : kIntroduction) {
-        text += *line == '\0' ? "%" : "% ";
-        text += line;
+        std::string out = line;
+        const std::size_t mark = out.find("@RANGE@");
+        if (mark != std::string::npos) out.replace(mark, 7, range);
+        text += out.empty() ? "%" : "% ";
+        text += out;
         text += "\n";
     }
-    bool complete = true;
     for (const CommandRow* row = qorin::commandRowsBegin(); row != qorin::commandRowsEnd(); ++row) {
-        const CommandHelp* help = qorin::findCommandHelp(row->code);
-        if (help == nullptr ||
-            qorin::countParameterNames(help->parameters) != static_cast<std::size_t>(row->parameterCount)) {
-            std::fprintf(stderr, "qorincam_help: no matching help for code %d (%s)\n", row->code, row->name);
-            complete = false;
-            continue;
-        }
-        char head[160];
-        std::snprintf(head, sizeof head, "%%   %4d  %-34s %s", row->code, row->name, callForm(*row, *help).c_str());
-        text += head;
+        char head[64];
+        std::snprintf(head, sizeof head, "%%   %4d  %-34s ", row->code, row->name);
+        text += head + callForm(*row);
         text += "\n%         ";
-        text += help->summary;
-        if (row->hasResult && *help->result != '\0') {
+        text += row->summary;
+        if (row->hasResult) {
             text += "  Returns ";
-            text += help->result;
+            text += row->result;
             text += ".";
         }
         text += "\n";
     }
     text += "%\n%   Without a camera: the simulated SDK and its control qorinsim, see README.md.\n";
-    if (!complete) return 1;
     return writeFile(argv[1], text) && writeFile(argv[2], commandConstants()) ? 0 : 1;
 }
