@@ -6,21 +6,21 @@ function list = cameras ()
   %     version    its version structure (API, Driver, Firmware, FPGA, SN, Reserved),
   %                or [] when it could not be read
   %   A camera that is not connected is connected for the query and closed again.
-  n = qorincam (37);
+  n = qorincam (qorin.cmd.COUNT_CAMERAS);
   list = struct ('camera', cell (n, 1), 'connected', false, 'version', []);
   for k = 1:n
     list(k).camera = k;
-    list(k).connected = qorincam (6, k);
+    list(k).connected = qorincam (qorin.cmd.IS_CONNECTED, k);
     try
       if (list(k).connected)
-        list(k).version = qorincam (57, k);
+        list(k).version = qorincam (qorin.cmd.QUERY_VERSION, k);
       else
-        qorincam (-1, k);
+        qorincam (qorin.cmd.CONNECT, k);
         try
-          list(k).version = qorincam (57, k);
+          list(k).version = qorincam (qorin.cmd.QUERY_VERSION, k);
         catch
         end
-        qorincam (-2, k);
+        qorincam (qorin.cmd.DISCONNECT, k);
       end
     catch
     end
