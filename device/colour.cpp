@@ -77,7 +77,7 @@ ArrayPtr handleSetupCustomMatrix(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could set up custom matrix. Camera %d is not connected.");
     const mxArray* source = args.array(2);
     // Compared at full width, so that no dimension can wrap to 3.
-    if (mxGetM(source) != kMatrixSide || mxGetN(source) != kMatrixSide) failUsage("Matrix must be of size 3x3");
+    if (mxGetM(source) != kMatrixSide || mxGetN(source) != kMatrixSide) failValue("Matrix must be of size 3x3");
     // Every numeric class is read by value; text, logical, cell and structure data hold no
     // floats to read.
     if (!mxIsNumeric(source) || mxGetData(source) == nullptr) failUsage("Matrix data must be of type float.");

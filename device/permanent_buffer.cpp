@@ -50,7 +50,7 @@ ArrayPtr handleWritePermanentBuffer(const Args& args) {
     const mxArray* data = args.array(3);
     const std::size_t rows = mxGetM(data);
     const std::size_t columns = mxGetN(data);
-    if (rows != 1 && columns != 1) failUsage("Input buffer must be a one-dimensional array.");
+    if (rows != 1 && columns != 1) failValue("Input buffer must be a one-dimensional array.");
     // A 1-by-0 or 0-by-1 array holds nothing: its write is zero bytes long.
     const std::size_t extent = mxGetNumberOfElements(data) == 0 ? 0 : std::max(rows, columns);
     if (extent > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {

@@ -37,10 +37,10 @@ bool refresh16BitVideo(std::int32_t cameraNumber) {
 // The ten fields of a frame-format structure, each checked to be there and to be a real
 // numeric scalar before any is read, so a malformed structure never reaches the SDK.
 std::array<double, kFormatFields.size()> formatStructValues(const mxArray* structure) {
-    if (structure == nullptr || !mxIsStruct(structure) || host::rowsTimesColumns(structure) != 1 ||
-        mxGetNumberOfDimensions(structure) != 2) {
-        failUsage("Frame format must be a 1-by-1 structure.");
-    }
+    // One message for both refusals; a structure array of another size is a wrong size.
+    constexpr const char* kNotOneStructure = "Frame format must be a 1-by-1 structure.";
+    if (structure == nullptr || !mxIsStruct(structure)) failUsage(kNotOneStructure);
+    if (host::rowsTimesColumns(structure) != 1 || mxGetNumberOfDimensions(structure) != 2) failValue(kNotOneStructure);
     std::array<double, kFormatFields.size()> values{};
     for (std::size_t k = 0; k < kFormatFields.size(); ++k) {
         const mxArray* field = host::structField(structure, 0, kFormatFields[k]);

@@ -212,24 +212,20 @@
 %! assert (qorincam (6, int64 (2)), true);
 
 %!test
-%! ## Arguments a handler checks itself (arrays, structures, names) report qorincam:usage, like
-%! ## the table's checks; values the camera refuses report qorincam:value.
+%! ## Arguments a handler checks itself (arrays, structures, names) report qorincam:usage for a
+%! ## wrong class, like the table's checks, and qorincam:value for a wrong size, as values the
+%! ## camera refuses do.
 %! qorin_reset ();
 %! qorincam (-1, 1);
-%! calls = {@() qorincam (63, 1, "not a structure"), @() qorincam (63, 1, struct ("width", 1)), ...
-%!          @() qorincam (90, 1, ones (2, 3)), @() qorincam (90, 1, true (3)), @() qorincam (88, 1, "abc", 3), ...
-%!          @() qorincam (97, 1, 0, ones (2, 2)), @() qorincam (97, 1, 0, {1, 2}), @() qorincam (77, 1, 7, true), ...
-%!          @() qorincam (1, "x")};
-%! for k = 1:numel (calls)
-%!   try
-%!     calls{k} ();
-%!     error ("call %d succeeded", k);
-%!   catch err
-%!     assert (err.identifier, "qorincam:usage", sprintf ("call %d: %s", k, err.message));
-%!   end_try_catch
+%! format = qorincam (62, 1);
+%! usage = {@() qorincam(63, 1, "not a structure"), @() qorincam(63, 1, struct ("width", 1)), ...
+%!          @() qorincam(90, 1, true (3)), @() qorincam(88, 1, "abc", 3), @() qorincam(97, 1, 0, {1, 2}), ...
+%!          @() qorincam(77, 1, 7, true), @() qorincam(1, "x")};
+%! value = {@() qorincam(90, 1, ones (2, 3)), @() qorincam(97, 1, 0, ones (2, 2)), ...
+%!          @() qorincam(63, 1, [format format]), @() qorincam(15, 1, -1)};
+%! for k = 1:numel (usage)
+%!   assert (qorin_error_id (usage{k}), "qorincam:usage", sprintf ("usage call %d", k));
 %! endfor
-%! try
-%!   qorincam (15, 1, -1);
-%! catch err
-%!   assert (err.identifier, "qorincam:value");
-%! end_try_catch
+%! for k = 1:numel (value)
+%!   assert (qorin_error_id (value{k}), "qorincam:value", sprintf ("value call %d", k));
+%! endfor

@@ -43,13 +43,15 @@
 %!endfunction
 
 %!test
-%! ## Every code once, in order, under its command name, and the identifiers documented.
+%! ## Both generated files list every code once, in order: the help under its command name,
+%! ## qorin.cmd under the same name without CMD_; and the identifiers are documented.
 %! entries = help_entries ();
 %! assert ([entries.code], -2:100);
-%! names = {entries.name};
-%! assert (numel (unique (names)), numel (names));
-%! assert (names([1 2 16 35 102]), {"CMD_DISCONNECT", "CMD_CONNECT", "CMD_TAKE_SNAPSHOT", "CMD_SYNC_SNAPSHOTS", ...
-%!                                  "CMD_GET_VIDEO_IMAGE_FORMAT"});
+%! for entry = entries
+%!   assert (qorin.cmd.(entry.name(5:end)), entry.code);
+%! endfor
+%! assert (numel (properties ("qorin.cmd")), numel (entries));
+%! assert ({entries([1 16 35]).name}, {"CMD_DISCONNECT", "CMD_TAKE_SNAPSHOT", "CMD_SYNC_SNAPSHOTS"});
 %! text = get_help_text ("qorincam");
 %! for id = {"usage", "notConnected", "state", "sdk", "memory", "value", "internal"}
 %!   assert (! isempty (strfind (text, ["qorincam:" id{1}])), "identifier qorincam:%s not documented", id{1});

@@ -1,15 +1,4 @@
-## The +qorin package: command names, the camera object's life cycle, properties, captures and errors.
-
-%!test
-%! ## qorin.cmd names every code of the help under its command name without CMD_.
-%! text = get_help_text ("qorincam");
-%! t = regexp (text, '(-?\d+)\s+CMD_(\w+)\s', "tokens");
-%! assert (numel (t), 103);
-%! for k = 1:numel (t)
-%!   assert (eval (["qorin.cmd." t{k}{2}]), str2double (t{k}{1}));
-%! endfor
-%! assert (qorin.cmd.TAKE_SNAPSHOT, 13);
-%! assert (qorin.cmd.DISCONNECT, -2);
+## The +qorin package: the camera object's life cycle, properties, captures and errors (qorin.cmd: test_help).
 
 %!test
 %! ## The object connects on construction and disconnects when the last reference goes.
