@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "gateway/command_registry.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
 #include "tests/sweep/sweep.h"
@@ -46,11 +47,22 @@ std::vector<Rule> join(std::initializer_list<std::vector<Rule>> parts) {
     return all;
 }
 
-std::function<std::vector<mxArray*>()> cam(std::initializer_list<double> more = {}) {
+// Camera 1 alone.
+std::function<std::vector<mxArray*>()> cam() {
+    return [] { return std::vector<mxArray*>{num(1)}; };
+}
+
+// Camera 1, then `more` for parameters 2, 3, ..., each of the class the registry says the
+// command takes: a logical for a logical parameter, a double for any other.
+std::function<std::vector<mxArray*>()> cam(int code, std::initializer_list<double> more) {
+    const qorin::CommandRow* row = qorin::findCommandRow(code);
     std::vector<double> values(more);
-    return [values] {
+    return [row, values] {
         std::vector<mxArray*> params{num(1)};
-        for (double v : values) params.push_back(num(v));
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            const bool logical = row->conversions[k + 1] == qorin::Conv::Logical;
+            params.push_back(logical ? flag(values[k] != 0.0) : num(values[k]));
+        }
         return params;
     };
 }
@@ -63,10 +75,10 @@ void sixteenBitSnapshots() { harness::run(18, {num(1), flag(true)}); }
 Case single(int code, const char* function, const char* message, std::initializer_list<double> more = {},
             int selector = -1) {
     Case c;
-    c.label = "code " + std::to_string(code);
+    c.label = qorin::findCommandRow(code)->name;
     c.code = code;
     c.connect = {1};
-    c.params = cam(more);
+    c.params = cam(code, more);
     c.rules = {{function, selector, message}};
     return c;
 }
@@ -144,7 +156,7 @@ std::vector<Case> cases() {
         c.code = 79;
         c.connect = {1};
         c.preview = {1};
-        c.params = cam({320, 240});
+        c.params = cam(c.code, {320, 240});
         c.rules = {{"QorinStreamVideoControl", 0, kStop, -1, 77, "streaming without"},
                    {"QorinDestroyDisplayWindow", -1, kClose, -1, 77, "display window without"},
                    {"QorinGetFormat", -1, kFormat},
@@ -248,7 +260,7 @@ std::vector<Case> cases() {
             c.connect = {1};
             if (previewing) c.preview = {1};
             c.prepare = prepare;
-            c.params = cam({3});
+            c.params = cam(c.code, {3});
             c.rules = join({suspendResume(), pipeline(),
                             {{"QorinGetFormat", -1, kFormat},
                              {"QorinEnableFastFrames", -1, "Error enabling fast frames."},
@@ -264,7 +276,7 @@ std::vector<Case> cases() {
             c.connect = {1};
             if (previewing) c.preview = {1};
             c.prepare = prepare;
-            c.params = cam({1, 1, 0, 0, 10, 10});
+            c.params = cam(c.code, {1, 1, 0, 0, 10, 10});
             c.rules = join({suspendResume(),
                             {{"QorinGetProperty", 80, kColour},
                              {"QorinGetFormat", -1, kFormat},
@@ -299,7 +311,7 @@ std::vector<Case> cases() {
         c.code = 2;
         c.connect = {1};
         c.preview = {1};
-        c.params = cam({320, 240});
+        c.params = cam(c.code, {320, 240});
         c.rules = join({suspendResume(),
                         {{"QorinGetProperty", 81, "An error occured wile obtaining the maximum resolution.\n"},
                          {"QorinGetProperty", 82, "An error occured wile obtaining the maximum resolution.\n"},
@@ -315,7 +327,7 @@ std::vector<Case> cases() {
         c.code = 9;
         c.connect = {1};
         c.preview = {1};
-        c.params = cam({4, 4});
+        c.params = cam(c.code, {4, 4});
         c.rules = join({suspendResume(),
                         {{"QorinGetFormat", -1, "Failed to get the frame format."},
                          {"QorinSetFormat", -1, "Failed to set the new offset. Offset may be invalid."}}});
@@ -327,7 +339,7 @@ std::vector<Case> cases() {
         c.code = 10;
         c.connect = {1};
         c.preview = {1};
-        c.params = [] { return std::vector<mxArray*>{num(1), flag(true)}; };
+        c.params = cam(c.code, {1});
         c.rules = join({suspendResume(),
                         {{"QorinGetFormat", -1, "Unable to get current frame format.", 0},
                          {"QorinGetFormat", -1, "Failed to get the frame format.", 1},
@@ -357,7 +369,7 @@ std::vector<Case> cases() {
         c.code = 3;
         c.connect = {1};
         c.preview = {1};
-        c.params = cam({15});
+        c.params = cam(c.code, {15});
         c.rules = join({suspendResume(),
                         {{"QorinGetFormat", -1, kFormat}, {"QorinSetFormat", -1, "Failed to set frame rate."}}});
         add(c);
@@ -384,11 +396,7 @@ std::vector<Case> cases() {
     for (int code : {19, 21, 23, 25, 27}) add(single(code, "QorinNumCameras", "Not enough cameras connected."));
     add(single(20, "QorinNumCameras", "Not enough cameras connected.", {1, 1, 1, 1}));
     add(single(78, "QorinNumCameras", "Not enough cameras connected.", {1}));
-    for (int code : {18, 22, 26}) {
-        Case c = single(code, "QorinNumCameras", "Not enough cameras connected.");
-        c.params = [] { return std::vector<mxArray*>{num(1), flag(true)}; };
-        add(c);
-    }
+    for (int code : {18, 22, 26}) add(single(code, "QorinNumCameras", "Not enough cameras connected.", {1}));
     add(single(14, "QorinPropertyRange", "Failed to get the exposure range."));
     add(single(16, "QorinPropertyRange", "Failed to get the gain range."));
 
@@ -454,11 +462,7 @@ std::vector<Case> cases() {
     add(single(83, "QorinCameraReset", "Could not reset camera."));
     add(single(84, "QorinAutoRoiGet", "Could not get auto region of interest."));
     add(single(85, "QorinAutoRoiSet", "An error occured while auto-setting the ROI. Error# {err}", {0, 0, 10, 10}));
-    {
-        Case c = single(69, "QorinInitAutoLens", "An error occured while initializing the lens controller.");
-        c.params = [] { return std::vector<mxArray*>{num(1), flag(true)}; };
-        add(c);
-    }
+    add(single(69, "QorinInitAutoLens", "An error occured while initializing the lens controller.", {1}));
     add(single(71, "QorinAutoFocusStart", "An error occured while starting an auto-focus operation.",
                {0, 0, 10, 10, 1, 2, 3, 0, 0}));
     add(single(72, "QorinAutoFocusWait", "An error occured while setting the focus wait timeout value. Error# {err}", {100}));
@@ -507,18 +511,14 @@ std::vector<Case> cases() {
         c.label = std::string("cooling ") + (on ? "on" : "off");
         c.code = 81;
         c.connect = {1};
-        c.params = [on] { return std::vector<mxArray*>{num(1), flag(on), num(-10)}; };
+        c.params = cam(c.code, {on ? 1.0 : 0.0, -10});
         c.rules = {{"QorinSetProperty", 118, on ? "Failed to set camera's cooling." : "Failed to turn off camera's cooling."},
                    {"QorinSetProperty", 108, "Failed to set camera's temperature."}};
         add(c);
     }
 
     // Events and time-outs.
-    {
-        Case c = single(91, "QorinSetTimeout", "Error setting timout value.");
-        c.params = [] { return std::vector<mxArray*>{num(1), flag(true), num(1000)}; };
-        add(c);
-    }
+    add(single(91, "QorinSetTimeout", "Error setting timout value.", {1, 1000}));
     add(single(92, "QorinRegisterEventNotification", "Could not register event.", {1}));
     {
         Case c = single(93, "QorinUnregisterEventNotification", "Error while unregistering event notification.", {1});
