@@ -126,7 +126,7 @@ std::string commandConstants() {
     std::string text =
         "classdef cmd\n"
         "  % CMD  qorincam command codes by name, e.g. qorincam(qorin.cmd.TAKE_SNAPSHOT, 1).\n"
-        "  %   Written from the module's dispatch table when it is built; help qorincam\n"
+        "  %   Written from the module's command registry when it is built; help qorincam\n"
         "  %   describes every command.\n"
         "  properties (Constant)\n";
     for (const CommandRow* row = qorin::commandRowsBegin(); row != qorin::commandRowsEnd(); ++row) {
