@@ -46,7 +46,7 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     // The flags of this read govern the 16-bit picture rule: no conversion property is read.
     std::uint32_t flags = 0;
     const float colourFormat = readColourFormat(camera.handle, flags);
-    if (camera.connected == 1 && camera.previewing == 1) suspendPreview(camera);
+    suspendPreview(camera);
     refreshSnapshotFormat(camera);
     const FrameGeometry g = captureGeometry(camera.snapshot.format);
     const std::uint32_t pixelFormat = camera.snapshot.format.pixelFormat;

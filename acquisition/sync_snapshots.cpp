@@ -37,7 +37,7 @@ std::array<Participant, kMaxCameraRecords> connectedParticipants(std::size_t& co
     count = 0;
     CameraTable& table = cameraTable();
     for (std::int32_t slot = 0; slot < table.count() && count < participants.size(); ++slot) {
-        if (table.at(slot).connected == 1) participants[count++].camera = &table.at(slot);
+        if (table.at(slot).connected()) participants[count++].camera = &table.at(slot);
     }
     return participants;
 }

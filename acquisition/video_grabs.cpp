@@ -9,7 +9,7 @@ VideoFrame grabVideoFrame(std::int32_t cameraNumber) {
     VideoFrame frame;
     CameraRecord& camera = connectedCamera(cameraNumber, "Could not capture a frame. Camera %d is not connected.");
     frame.camera = &camera;
-    if (camera.previewing == 0) failState("Could not capture a frame, not previewing.");
+    requireState(camera, CameraState::Previewing, "Could not capture a frame, not previewing.");
     readVideoFormat(camera);
     frame.colourFormat = readColourFormat(camera.handle, frame.flags);
     frame.pixelFormat = scratchFormat().pixelFormat;

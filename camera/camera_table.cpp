@@ -1,9 +1,5 @@
-// camera_table.cpp - slot lookups, the connection check and the orderly shutdown of all cameras.
+// camera_table.cpp - slot lookups, closing a camera and the orderly shutdown of all cameras.
 #include "camera/camera_table.h"
-
-#include <string>
-
-#include "gateway/errors.h"
 
 namespace qorin {
 
@@ -16,7 +12,7 @@ std::int32_t CameraTable::findCameraSlot(std::int32_t cameraNumber) const {
 
 std::int32_t CameraTable::findFreeSlot() const {
     for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
-        if (slots_[slot]->connected == 0) return static_cast<std::int32_t>(slot);
+        if (!slots_[slot]->connected()) return static_cast<std::int32_t>(slot);
     }
     return -1;
 }
@@ -45,23 +41,6 @@ float& scratchFrameRate() {
     return rate;
 }
 
-bool checkConnected(std::int32_t cameraNumber, const char* message) {
-    if (cameraNumber < 1) fail(ErrorKind::NotConnected, "Invalid camera number.");
-    if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
-    const std::int32_t slot = cameraTable().findCameraSlot(cameraNumber);
-    if (slot == -1) fail(ErrorKind::NotConnected, "Camera ID not found.");
-    if (cameraTable().at(slot).connected == 0) fail(ErrorKind::NotConnected, message);
-    return true;
-}
-
-CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat) {
-QORIN_FIXED_FORMAT_BEGIN
-    const std::string message = formatText(notConnectedFormat, cameraNumber);
-QORIN_FIXED_FORMAT_END
-    checkConnected(cameraNumber, message.c_str());
-    return cameraTable().at(cameraTable().findCameraSlot(cameraNumber));
-}
-
 void releaseCameraEvents(CameraRecord& camera) noexcept {
     for (const auto& entry : camera.events) {
         if (camera.handle != nullptr && entry->registration != nullptr) {
@@ -72,20 +51,23 @@ void releaseCameraEvents(CameraRecord& camera) noexcept {
     camera.events.clear();
 }
 
+void closeCamera(CameraRecord& camera) noexcept {
+    // Events are unregistered and closed while the handle is still open in the SDK.
+    releaseCameraEvents(camera);
+    camera.handle.reset();
+    camera.state = CameraState::Disconnected;
+}
+
 void shutdownCameras() noexcept {
     CameraTable& table = cameraTable();
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         CameraRecord& camera = table.at(slot);
-        if (camera.connected == 0 || camera.handle == nullptr) continue;
-        if (camera.previewing != 0) {
+        if (!camera.connected()) continue;
+        if (camera.previewing()) {
             QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr);
             QorinDestroyDisplayWindow(camera.handle);
-            camera.previewing = 0;
         }
-        releaseCameraEvents(camera);
-        QorinCameraClose(camera.handle);
-        camera.handle = nullptr;
-        camera.connected = 0;
+        closeCamera(camera);
     }
     table.clear();
 }

@@ -1,10 +1,12 @@
-// camera_table.h - the cameras the module has opened, their CameraRecord records and the connection check.
+// camera_table.h - the cameras the module has opened and their CameraRecord records.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "camera/camera_handle.h"
+#include "camera/camera_state.h"
 #include "sdk/qorinapi.h"
 #include "platform/win32.h"
 
@@ -19,14 +21,16 @@ struct CameraEvent {
 
 // Everything the module remembers about one opened camera.
 struct CameraRecord {
-    std::uint8_t connected = 0;
-    std::uint8_t previewing = 0;
-    std::uint8_t video16Bit = 0;
+    // Changed by connect, disconnect, start and stop preview only; open exactly while `handle` is.
+    CameraState state = CameraState::Disconnected;
     SnapshotSettings snapshot{};
-    QorinHandle handle = nullptr;
+    CameraHandle handle;
     std::int32_t cameraNumber = 0;
     std::int32_t eventCounter = 0;
     std::vector<std::unique_ptr<CameraEvent>> events;
+
+    bool connected() const { return stateAllows(state, CameraState::Idle, CameraState::Previewing); }
+    bool previewing() const { return state == CameraState::Previewing; }
 };
 
 constexpr int kMaxCameraRecords = 25;
@@ -62,17 +66,12 @@ CameraTable& cameraTable();
 FrameFormat& scratchFormat();
 float& scratchFrameRate();
 
-// True when camera n is connected; otherwise throws "Invalid camera number.", "Not enough
-// cameras connected.", "Camera ID not found." or `message`, in that order of tests.
-bool checkConnected(std::int32_t cameraNumber, const char* message);
-
-// The common opening of a command: formats `notConnectedFormat` (one %d) with the camera
-// number, runs checkConnected with it and returns the camera's record.
-CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat);
-
 // Unregisters a camera's events with the SDK, closes their event objects and empties its
 // list.  SDK failures are ignored: the records are released whatever the SDK says.
 void releaseCameraEvents(CameraRecord& camera) noexcept;
+
+// Releases an open camera's events, closes it and marks its record disconnected; never throws.
+void closeCamera(CameraRecord& camera) noexcept;
 
 // Stops every preview, closes every camera and releases every record; never throws.
 void shutdownCameras() noexcept;

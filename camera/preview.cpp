@@ -16,14 +16,13 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
     if (cameraNumber < 1) fail(ErrorKind::NotConnected, "Invalid camera number.");
     if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
     std::int32_t slot = cameraTable().findCameraSlot(cameraNumber);
-    if (slot == -1 || cameraTable().at(slot).connected == 0) {
+    if (slot == -1 || !cameraTable().at(slot).connected()) {
         connectCamera(cameraNumber);
         slot = cameraTable().findCameraSlot(cameraNumber);
     }
     CameraRecord& camera = cameraTable().at(slot);
-    if (camera.previewing == 1) {
-        failState("Camera may already be previewing. Stop the preview before calling this function.\n");
-    }
+    requireState(camera, CameraState::Idle,
+                 "Camera may already be previewing. Stop the preview before calling this function.\n");
     float frameRate = 0.0f;
     if (QorinGetFormat(camera.handle, &scratchFormat(), &frameRate) == 0) {
         failSdk("An error occured while obtaining the frame format.\n");
@@ -36,40 +35,32 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
         failSdk("A display window could not be created.");
     }
     if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_START, nullptr) == 0) {
-        // Without the previewing flag no stop would ever destroy this window: it would stay
+        // Without the Previewing state no stop would ever destroy this window: it would stay
         // open, orphaned, until the camera is closed, and the next start would make another.
         QorinDestroyDisplayWindow(camera.handle);
         failSdk(kOpenFailed);
     }
-    camera.previewing = 1;
+    camera.state = CameraState::Previewing;
 }
 
 void stopPreview(std::int32_t cameraNumber) {
     CameraRecord& camera = connectedCamera(cameraNumber, "Camera %d already disconnected.");
-    if (camera.previewing == 0) {
-        failState(formatText("Preview for camera %d is already closed.", camera.cameraNumber));
-    }
-    // The flag is cleared whatever the SDK answers: a preview that failed to stop cleanly
-    // can still be started again.
-    if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr) == 0) {
-        camera.previewing = 0;
-        failSdk(kStopFailed);
-    }
-    if (QorinDestroyDisplayWindow(camera.handle) == 0) {
-        camera.previewing = 0;
-        failSdk(kCloseFailed);
-    }
-    camera.previewing = 0;
+    requireState(camera, CameraState::Previewing, "Preview for camera %d is already closed.");
+    // The preview ends whatever the SDK answers: one that failed to stop cleanly can still be
+    // started again.
+    camera.state = CameraState::Idle;
+    if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr) == 0) failSdk(kStopFailed);
+    if (QorinDestroyDisplayWindow(camera.handle) == 0) failSdk(kCloseFailed);
 }
 
 void suspendPreview(CameraRecord& camera) {
-    if (camera.previewing != 1) return;
+    if (!camera.previewing()) return;
     if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr) == 0) failSdk(kStopFailed);
     if (QorinDestroyDisplayWindow(camera.handle) == 0) failSdk(kCloseFailed);
 }
 
 void resumePreview(CameraRecord& camera) {
-    if (camera.previewing != 1) return;
+    if (!camera.previewing()) return;
     if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_START, nullptr) == 0) failSdk(kOpenFailed);
 }
 
@@ -85,9 +76,7 @@ ArrayPtr handleStopPreview(const Args& args) {
 
 ArrayPtr handleSetPreviewSize(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not set preview size. Camera %d is not connected.");
-    if (camera.previewing == 0) {
-        failState(formatText("Could not set preview size. Camera %d is not previewing.", camera.cameraNumber));
-    }
+    requireState(camera, CameraState::Previewing, "Could not set preview size. Camera %d is not previewing.");
     const std::int32_t cameraNumber = camera.cameraNumber;
     stopPreview(cameraNumber);
     startPreview(cameraNumber, args.integer(2), args.integer(3));
@@ -96,9 +85,7 @@ ArrayPtr handleSetPreviewSize(const Args& args) {
 
 ArrayPtr handleAdjustDisplayWindow(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could adjust display window. Camera %d is not connected.");
-    if (camera.previewing == 0) {
-        failState(formatText("Could not adjust display window. Camera %d is not previewing.", camera.cameraNumber));
-    }
+    requireState(camera, CameraState::Previewing, "Could not adjust display window. Camera %d is not previewing.");
     if (QorinAdjustDisplayWindow(camera.handle, nullptr, args.integer(2), args.integer(3), args.integer(4),
                                  args.integer(5)) == 0) {
         failSdk("Error encountered while adjusting display window.");

@@ -28,9 +28,7 @@ void connectCamera(std::int32_t cameraNumber) {
     if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
     CameraTable& table = cameraTable();
     const std::int32_t existing = table.findCameraSlot(cameraNumber);
-    if (existing != -1 && table.at(existing).connected == 1) {
-        failState(formatText("Camera %d is already connected.", cameraNumber));
-    }
+    if (existing != -1) requireState(table.at(existing), CameraState::Disconnected, "Camera %d is already connected.");
     const std::int32_t freeSlot = table.findFreeSlot();
     if (table.count() >= kMaxCameraRecords && freeSlot == -1) {
         failState("The maximum number of cameras has been connected.");
@@ -40,8 +38,8 @@ void connectCamera(std::int32_t cameraNumber) {
     auto record = std::unique_ptr<CameraRecord>(new (std::nothrow) CameraRecord());
     if (record == nullptr) failMemory("Not enough memory to create the camera record.");
     if (freeSlot == -1) table.reserveSlot();
-    record->handle = QorinCameraOpen(cameraNumber);
-    if (record->handle == nullptr) failSdk("An error has occured while opening a connection to the camera.\n");
+    CameraHandle handle(QorinCameraOpen(cameraNumber));
+    if (handle == nullptr) failSdk("An error has occured while opening a connection to the camera.\n");
 
     record->cameraNumber = cameraNumber;
     CameraRecord& camera = *record;
@@ -51,24 +49,20 @@ void connectCamera(std::int32_t cameraNumber) {
         table.replace(freeSlot, std::move(record));
     }
 
-    if (QorinGetFormat(camera.handle, &scratchFormat(), &scratchFrameRate()) == 0) {
-        // The record stays, disconnected; the camera is closed so that it can be opened again.
-        QorinCameraClose(camera.handle);
-        camera.handle = nullptr;
+    // Should the read fail, the record stays, disconnected, and the camera is closed on the way
+    // out, so that it can be opened again.
+    if (QorinGetFormat(handle, &scratchFormat(), &scratchFrameRate()) == 0) {
         failSdk("Failed to get the initial frame format.\n");
     }
     setSnapshotDefaults(camera.snapshot, scratchFormat());
-    camera.connected = 1;
+    camera.handle = std::move(handle);
+    camera.state = CameraState::Idle;
 }
 
 void disconnectCamera(std::int32_t cameraNumber) {
     CameraRecord& camera = connectedCamera(cameraNumber, "Camera %d already disconnected.");
-    if (camera.previewing == 1) stopPreview(camera.cameraNumber);
-    // Events are unregistered and closed while the handle is still open in the SDK.
-    releaseCameraEvents(camera);
-    QorinCameraClose(camera.handle);
-    camera.handle = nullptr;
-    camera.connected = 0;
+    if (camera.previewing()) stopPreview(camera.cameraNumber);
+    closeCamera(camera);
 }
 
 ArrayPtr handleConnect(const Args& args) {
@@ -85,7 +79,7 @@ ArrayPtr handleIsConnected(const Args& args) {
     const std::int32_t cameraNumber = args.integer(1);
     if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
     const std::int32_t slot = cameraTable().findCameraSlot(cameraNumber);
-    return makeLogicalScalar(slot != -1 && cameraTable().at(slot).connected == 1);
+    return makeLogicalScalar(slot != -1 && cameraTable().at(slot).connected());
 }
 
 ArrayPtr handleCountCameras(const Args&) { return makeDoubleScalar(QorinNumCameras()); }

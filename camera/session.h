@@ -15,7 +15,8 @@ void stopPreview(std::int32_t cameraNumber);
 
 // Around a format change or a still capture of a previewing camera: stop the stream and
 // destroy the window before, restart the stream (without a window) after.  Both do nothing
-// for a camera that is not previewing, and neither changes the previewing flag.
+// for a camera that is not previewing, and neither changes the camera's state: a failure in
+// between leaves the stream stopped and the camera Previewing.
 void suspendPreview(CameraRecord& camera);
 void resumePreview(CameraRecord& camera);
 

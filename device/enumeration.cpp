@@ -42,7 +42,7 @@ ArrayPtr handleEnumerateCameras(const Args&) {
     CameraTable& table = cameraTable();
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         const CameraRecord& camera = table.at(slot);
-        if (camera.connected == 0) continue;
+        if (!camera.connected()) continue;
         // A camera connected before others were unplugged can sit beyond the n elements.
         if (static_cast<std::size_t>(slot) >= count) continue;
         if (QorinQueryVersion(camera.handle, &versions[static_cast<std::size_t>(slot)]) == 0) {

@@ -24,14 +24,13 @@ void readFormat(const CameraRecord& camera, FrameFormat& format, float& frameRat
     if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) failSdk(failMessage);
 }
 
-// The code-11 procedure: refreshes the camera's cached 16-bit video flag from the SDK.
-bool refresh16BitVideo(std::int32_t cameraNumber) {
+// The code-11 procedure: whether the camera's video format has 16-bit samples, as the SDK says.
+bool read16BitVideo(std::int32_t cameraNumber) {
     CameraRecord& camera = connectedCamera(cameraNumber, kGet16BitNotConnected);
     FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Unable to get current frame format.");
-    camera.video16Bit = format.pixelFormat != 0 ? 1 : 0;
-    return camera.video16Bit != 0;
+    return format.pixelFormat != 0;
 }
 
 // The ten fields of a frame-format structure, each checked to be there and to be a real
@@ -134,14 +133,14 @@ ArrayPtr handleSetOffset(const Args& args) {
 }
 
 ArrayPtr handleGet16BitVideo(const Args& args) {
-    return makeLogicalScalar(refresh16BitVideo(args.integer(1)));
+    return makeLogicalScalar(read16BitVideo(args.integer(1)));
 }
 
 ArrayPtr handleSet16BitVideo(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not set 16-bit. Camera %d is not connected.");
     const bool enable = args.logical(2);
     // Asking for the depth the camera already has must not interrupt its preview.
-    if (refresh16BitVideo(args.integer(1)) == enable) return nullptr;
+    if (read16BitVideo(args.integer(1)) == enable) return nullptr;
     FrameFormat& format = scratchFormat();
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Failed to get the frame format.");
@@ -151,7 +150,6 @@ ArrayPtr handleSet16BitVideo(const Args& args) {
         failSdk("Failed to enable 16-bit mode. Mode may not be supported.");
     }
     resumePreview(camera);
-    camera.video16Bit = enable ? 1 : 0;
     return nullptr;
 }
 

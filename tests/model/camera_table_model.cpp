@@ -106,10 +106,10 @@ std::string compareTables(const Model& model) {
     for (std::size_t k = 0; k < model.slots.size(); ++k) {
         const qorin::CameraRecord& camera = table.at(static_cast<std::int32_t>(k));
         const Record& record = model.slots[k];
-        if (camera.cameraNumber != record.number || (camera.connected != 0) != record.connected ||
-            (camera.previewing != 0) != record.previewing) {
+        if (camera.cameraNumber != record.number || camera.connected() != record.connected ||
+            camera.previewing() != record.previewing) {
             return "slot " + std::to_string(k) + ": module {" + std::to_string(camera.cameraNumber) + ", connected " +
-                   std::to_string(camera.connected) + ", previewing " + std::to_string(camera.previewing) +
+                   std::to_string(camera.connected()) + ", previewing " + std::to_string(camera.previewing()) +
                    "}, model {" + std::to_string(record.number) + ", connected " + std::to_string(record.connected) +
                    ", previewing " + std::to_string(record.previewing) + "}";
         }

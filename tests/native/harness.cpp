@@ -58,9 +58,9 @@ std::string sanity() {
             if (entry->event != nullptr) ++events;
             if (entry->registration != nullptr) ++registrations;
         }
-        if (camera.connected == 0) continue;
+        if (!camera.connected()) continue;
         const qorinsim::CameraState* sim = qorinsim::camera(camera.cameraNumber);
-        if (sim == nullptr || !sim->open_ || sim->handle_ != reinterpret_cast<std::uintptr_t>(camera.handle))
+        if (sim == nullptr || !sim->open_ || sim->handle_ != reinterpret_cast<std::uintptr_t>(camera.handle.get()))
             note("camera " + std::to_string(camera.cameraNumber) + " connected but not open in the SDK");
     }
     std::size_t simRegistrations = 0;
@@ -74,9 +74,9 @@ std::string sanity() {
         bool previewing = false;
         for (std::int32_t slot = 0; slot < table.count(); ++slot) {
             const qorin::CameraRecord& camera = table.at(slot);
-            if (camera.connected != 0 && reinterpret_cast<std::uintptr_t>(camera.handle) == sim->handle_) {
+            if (camera.connected() && reinterpret_cast<std::uintptr_t>(camera.handle.get()) == sim->handle_) {
                 owned = true;
-                previewing = camera.previewing != 0;
+                previewing = camera.previewing();
             }
         }
         if (!owned) note("camera " + std::to_string(n) + " open in the SDK without a connected record");

@@ -1,0 +1,37 @@
+// camera_state.h - a camera's state and the one gate that decides what each state allows.
+#pragma once
+
+#include <cstdint>
+
+namespace qorin {
+
+struct CameraRecord;
+
+// The states of a camera record, in the order a camera goes through them.
+enum class CameraState : std::uint8_t {
+    Disconnected,  // closed; the record keeps its slot until a newer record takes it
+    Idle,          // open, no preview
+    // A preview was started and not yet stopped.  Its stream may be stopped meanwhile: for a
+    // format change or a capture, and for good when that capture failed (only a stop and a
+    // new start bring the stream back).
+    Previewing,
+};
+
+// True when `state` lies in low..high: a command names the range of states it can run in.
+constexpr bool stateAllows(CameraState state, CameraState low, CameraState high) {
+    return state >= low && state <= high;
+}
+
+// The camera of a command: the record of camera n when that camera is open.  Otherwise throws,
+// as a not-connected error, "Invalid camera number.", "Not enough cameras connected.", "Camera
+// ID not found." or `notConnectedFormat` (one %d: the camera number), in that order of tests.
+CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat);
+
+// Throws a state error with `messageFormat` (at most one %d: the camera number) unless the
+// camera's state lies in low..high, or is `state`.
+void requireState(const CameraRecord& camera, CameraState low, CameraState high, const char* messageFormat);
+inline void requireState(const CameraRecord& camera, CameraState state, const char* messageFormat) {
+    requireState(camera, state, state, messageFormat);
+}
+
+}  // namespace qorin
