@@ -3,6 +3,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "acquisition/pipeline.h"
 #include "camera/session.h"
@@ -36,6 +37,27 @@ bool fitsMemory(std::size_t count, std::uint64_t bytes) {
     return memory == 0 || bytes == 0 || count <= memory / 4 / bytes;
 }
 
+// A camera's fast-frame mode, left again on every way out of the burst: left on, it would
+// hold the camera for every later command.  A preview stopped for the burst is not the
+// mode's to restart.
+class FastFrameMode {
+public:
+    FastFrameMode(QorinHandle handle, SnapshotSettings& settings) {
+        if (QorinEnableFastFrames(handle, &settings) == 0) failSdk(kEnableFailed);
+        handle_ = handle;
+    }
+    FastFrameMode(const FastFrameMode&) = delete;
+    FastFrameMode& operator=(const FastFrameMode&) = delete;
+    ~FastFrameMode() {
+        if (handle_ != nullptr) QorinDisableFastFrames(handle_);
+    }
+    // Leaves the mode; false when the SDK refuses, which is then not asked again.
+    bool disable() { return QorinDisableFastFrames(std::exchange(handle_, nullptr)) != 0; }
+
+private:
+    QorinHandle handle_ = nullptr;
+};
+
 }  // namespace
 
 ArrayPtr handleTakeFastFrames(const Args& args) {
@@ -61,15 +83,11 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
         if (!raws[f].allocate(g.rawBytes)) failMemory(kBufferFailed);
     }
 
-    if (QorinEnableFastFrames(camera.handle, &camera.snapshot) == 0) failSdk(kEnableFailed);
+    FastFrameMode mode(camera.handle, camera.snapshot);
     for (std::size_t f = 0; f < n; ++f) {
-        if (QorinTakeFastFrame(camera.handle, raws[f].data()) == 0) {
-            // Leaving the mode on would hold the camera in it for every later command.
-            QorinDisableFastFrames(camera.handle);
-            failSdk("Error taking fast frames.");
-        }
+        if (QorinTakeFastFrame(camera.handle, raws[f].data()) == 0) failSdk("Error taking fast frames.");
     }
-    if (QorinDisableFastFrames(camera.handle) == 0) failSdk(kEnableFailed);
+    if (!mode.disable()) failSdk(kEnableFailed);
 
     if (!fitsAddressSpace(n, g.pictureBytes)) failMemory(kPictureFailed);
     std::unique_ptr<FrameBuffer[]> pictures = bufferTable(n);

@@ -1,6 +1,7 @@
 // sync_snapshots.cpp - code 32: one synchronised snapshot of every connected camera, one slab each.
 #include <array>
 #include <cstddef>
+#include <utility>
 
 #include "acquisition/pipeline.h"
 #include "camera/session.h"
@@ -20,6 +21,28 @@ struct Participant {
     FrameBuffer picture;  // built for a colour sensor
     float colourFormat = 0.0f;
     std::uint32_t flags = 0;  // left by its demosaic-method read
+};
+
+// A synchronous session, disabled again on every way out of the command: it must not outlive
+// the command that enabled it.  Previews stopped for the capture are not the session's to
+// restart.
+class SyncSession {
+public:
+    SyncSession(std::size_t count, QorinHandle* handles, SnapshotSettings** settings)
+        : sync_(QorinEnableSynchronousSnapshots(static_cast<std::uint32_t>(count), handles, settings)) {
+        if (sync_ == nullptr) failSdk("Failed to enable synchronous snapshots.");
+    }
+    SyncSession(const SyncSession&) = delete;
+    SyncSession& operator=(const SyncSession&) = delete;
+    ~SyncSession() {
+        if (sync_ != nullptr) QorinDisableSynchronousSnapshots(sync_);
+    }
+    QorinSyncHandle get() const { return sync_; }
+    // Ends the session; false when the SDK refuses, which is then not asked again.
+    bool disable() { return QorinDisableSynchronousSnapshots(std::exchange(sync_, nullptr)) != 0; }
+
+private:
+    QorinSyncHandle sync_;
 };
 
 // 8-bit samples widened into a new buffer of 16-bit ones ("Not enough memory to create
@@ -71,23 +94,18 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     }
     const std::size_t columns = participants[0].geometry.columns;
 
-    QorinSyncHandle sync =
-        QorinEnableSynchronousSnapshots(static_cast<std::uint32_t>(n), handles.data(), settings.data());
-    if (sync == nullptr) failSdk("Failed to enable synchronous snapshots.");
+    SyncSession session(n, handles.data(), settings.data());
     std::array<void*, kMaxCameraRecords> rawTable{};
     for (std::size_t k = 0; k < n; ++k) {
         if (!participants[k].raw.allocate(participants[k].geometry.rawBytes)) {
-            // The session would otherwise outlive the command that enabled it.
-            QorinDisableSynchronousSnapshots(sync);
             failMemory("Not enough memory to create raw buffer.");
         }
         rawTable[k] = participants[k].raw.data();
     }
-    if (QorinTakeSynchronousSnapshots(sync, rawTable.data()) == 0) {
-        QorinDisableSynchronousSnapshots(sync);
+    if (QorinTakeSynchronousSnapshots(session.get(), rawTable.data()) == 0) {
         failSdk("Error taking synchronous snapshots.");
     }
-    if (QorinDisableSynchronousSnapshots(sync) == 0) failSdk("Error disabling synchronous snapshots.");
+    if (!session.disable()) failSdk("Error disabling synchronous snapshots.");
 
     for (std::size_t k = 0; k < n; ++k) {
         if (!participants[k].picture.allocate(participants[k].geometry.pictureBytes)) {
