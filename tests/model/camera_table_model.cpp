@@ -1,11 +1,14 @@
-// camera_table_model.cpp - random connect/disconnect/preview sequences checked against a reference table.
+// camera_table_model.cpp - the camera state rules as a state x command table, then random
+// connect/disconnect/preview sequences checked against a reference table.
 //
 // The reference model below is written from the rules of the camera table, independently of
 // camera/: slot reuse, the 25-record limit, which record a camera number finds and the
 // previewing flag.  After every step the module's table, its answer (exact message) and the
 // simulator's open cameras and streams must agree with it.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,6 +18,141 @@
 #include "tests/native/harness.h"
 
 namespace {
+
+// ---- The state table ----------------------------------------------------------------------
+//
+// Camera 1 is brought into each state it can be in, then given one command; the table says
+// what must follow: the state it is left in, or the error it raises (which leaves the state
+// as it was, unless the cell names another).  The last column starts from a preview and
+// makes the row's main SDK call fail: a stream stopped for a capture stays stopped, and no
+// SDK mode outlives the command (harness::sanity).
+
+enum Seen { kAbsent, kClosed, kIdle, kPreviewing, kStopped, kSeenCount };
+// kClosed: a disconnected record; kStopped: previewing, its stream stopped by a failed capture.
+constexpr std::array<const char*, kSeenCount> kSeenNames = {"absent", "closed", "idle", "previewing", "stopped"};
+
+Seen seen(int n) {
+    qorin::CameraTable& table = qorin::cameraTable();
+    const std::int32_t slot = table.findCameraSlot(n);
+    if (slot == -1) return kAbsent;
+    const qorin::CameraRecord& camera = table.at(slot);
+    if (!camera.connected()) return kClosed;
+    if (!camera.previewing()) return kIdle;
+    return qorinsim::camera(n)->streaming_ ? kPreviewing : kStopped;
+}
+
+void enter(Seen state) {
+    harness::resetAll(2);
+    // A second camera, idle throughout, so that synchronous snapshots have a partner.
+    harness::run(-1, {harness::num(2)});
+    if (state == kAbsent) return;
+    harness::run(-1, {harness::num(1)});
+    if (state == kClosed) harness::run(-2, {harness::num(1)});
+    if (state < kPreviewing) return;
+    harness::run(0, {harness::num(1)});
+    if (state == kStopped) {
+        qorinsim::failCalls("QorinTakeSnapshot", 9, 1, 0);
+        harness::run(13, {harness::num(1)});
+        qorinsim::failCalls("", 0, 0, 0);
+    }
+}
+
+using Params = std::function<std::vector<mxArray*>()>;
+Params cam(std::vector<double> more = {}) {
+    return [more] {
+        std::vector<mxArray*> params{harness::num(1)};
+        for (double value : more) params.push_back(harness::num(value));
+        return params;
+    };
+}
+
+struct StateRow {
+    const char* command;
+    int code;
+    Params params;
+    const char* failing;  // SDK call that fails in the last column, or null: no such column
+    // Per start state, then previewing with `failing` failing: a state name (success), "!id"
+    // (raises qorincam:id, state unchanged) or "!id>state".
+    std::array<const char*, kSeenCount + 1> cells;
+};
+
+std::vector<StateRow> stateRows() {
+    const char* nc = "!notConnected";
+    const Params none = [] { return std::vector<mxArray*>{}; };
+    const Params on16Bit = [] { return std::vector<mxArray*>{harness::num(1), harness::flag(true)}; };
+    // A capture or format change: runs in any open state, restarts a stopped stream.
+    const std::array<const char*, kSeenCount + 1> change = {nc, nc, "idle", "previewing", "previewing", "!sdk>stopped"};
+    //                              absent        closed  idle          previewing    stopped       previewing, failing
+    return {
+        {"connect", -1, cam(), nullptr, {"idle", "idle", "!state", "!state", "!state", nullptr}},
+        {"disconnect", -2, cam(), nullptr, {nc, nc, "closed", "closed", "closed", nullptr}},
+        {"start preview", 0, cam(), nullptr, {"previewing", "previewing", "previewing", "!state", "!state", nullptr}},
+        {"stop preview", 1, cam(), nullptr, {nc, nc, "!state", "idle", "idle", nullptr}},
+        {"is connected", 6, cam(), nullptr, {"absent", "closed", "idle", "previewing", "stopped", nullptr}},
+        {"set preview size", 79, cam({320, 240}), "QorinCreateDisplayWindow",
+         {nc, nc, "!state", "previewing", "previewing", "!sdk>idle"}},
+        {"adjust display window", 80, cam({1, 2, 3, 4}), "QorinAdjustDisplayWindow",
+         {nc, nc, "!state", "previewing", "stopped", "!sdk"}},
+        {"grab raw frame", 76, cam(), "QorinTakeVideo", {nc, nc, "!state", "previewing", "stopped", "!sdk"}},
+        {"get frame format", 62, cam(), nullptr, {nc, nc, "idle", "previewing", "stopped", nullptr}},
+        {"snapshot", 13, cam(), "QorinTakeSnapshot", change},
+        {"fast frames", 87, cam({2}), "QorinTakeFastFrame", change},
+        {"white balance from snapshot", 82, cam({1, 1, 0, 0, 10, 10}), "QorinAdjustWhiteBalanceFromSnapshot", change},
+        {"set frame size", 2, cam({320, 240}), "QorinSetFormat", change},
+        {"set offset", 9, cam({4, 4}), "QorinSetFormat", change},
+        {"set frame rate", 3, cam({15}), "QorinSetFormat", change},
+        {"set 16-bit video", 10, on16Bit, "QorinSetFormat", change},
+        {"synchronous snapshots", 32, none, "QorinTakeSynchronousSnapshots",
+         {"!state", "!state", "idle", "previewing", "previewing", "!sdk>stopped"}},
+    };
+}
+
+// Failures of the state table, one line each; 0 when every cell holds.
+int checkStateTable() {
+    int failures = 0;
+    int cells = 0;
+    for (const StateRow& row : stateRows()) {
+        for (int column = 0; column <= kSeenCount; ++column) {
+            const char* cell = row.cells[static_cast<std::size_t>(column)];
+            if (cell == nullptr) continue;
+            const Seen start = column == kSeenCount ? kPreviewing : static_cast<Seen>(column);
+            const std::string from =
+                column == kSeenCount ? std::string("previewing, ") + row.failing + " failing" : kSeenNames[start];
+            enter(start);
+            std::string problem;
+            if (seen(1) != start) problem = std::string("set-up reached ") + kSeenNames[seen(1)];
+            if (column == kSeenCount) qorinsim::failCalls(row.failing, 9, 1, 0);
+            const harness::Outcome outcome = harness::run(row.code, row.params());
+            qorinsim::failCalls("", 0, 0, 0);
+
+            std::string expected = cell;
+            std::string error;
+            std::string after = kSeenNames[start];
+            if (expected[0] == '!') {
+                const std::size_t arrow = expected.find('>');
+                error = "qorincam:" + expected.substr(1, arrow == std::string::npos ? std::string::npos : arrow - 1);
+                if (arrow != std::string::npos) after = expected.substr(arrow + 1);
+            } else {
+                after = expected;
+            }
+            const std::string got = outcome.ok ? "success" : outcome.identifier + " " + harness::show(outcome.message);
+            if (problem.empty() && (outcome.ok ? !error.empty() : outcome.identifier != error))
+                problem = "answered " + got + ", table " + (error.empty() ? "success" : error);
+            if (problem.empty() && kSeenNames[seen(1)] != after)
+                problem = std::string("left ") + kSeenNames[seen(1)] + " after " + got + ", table " + after;
+            if (problem.empty()) problem = harness::sanity();
+            if (!problem.empty()) {
+                std::printf("FAIL state table: %s from %s: %s\n", row.command, from.c_str(), problem.c_str());
+                ++failures;
+            }
+            ++cells;
+        }
+    }
+    if (failures == 0) std::printf("camera state table: %d cells: OK\n", cells);
+    return failures;
+}
+
+// ---- The random sequences ------------------------------------------------------------------
 
 struct Record {
     int number;
@@ -136,6 +274,7 @@ std::string compareTables(const Model& model) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (checkStateTable() != 0) return 1;
     const unsigned seed = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 20240611u;
     const int sequences = argc > 2 ? std::atoi(argv[2]) : 150;
     const int steps = argc > 3 ? std::atoi(argv[3]) : 250;
