@@ -11,9 +11,9 @@ struct CameraRecord;
 enum class CameraState : std::uint8_t {
     Disconnected,  // closed; the record keeps its slot until a newer record takes it
     Idle,          // open, no preview
-    // A preview was started and not yet stopped.  Its stream may be stopped meanwhile: for a
-    // format change or a capture, and for good when that capture failed (only a stop and a
-    // new start bring the stream back).
+    // A preview was started and not yet stopped.  Its stream is stopped during a format
+    // change or a capture, and stays stopped after one that failed, until a later one
+    // succeeds or the preview is stopped and started again.
     Previewing,
 };
 

@@ -21,7 +21,8 @@ struct CameraEvent {
 
 // Everything the module remembers about one opened camera.
 struct CameraRecord {
-    // Changed by connect, disconnect, start and stop preview only; open exactly while `handle` is.
+    // Set by connect, start and stop preview and closeCamera only; `handle` is open exactly
+    // while the state is not Disconnected.
     CameraState state = CameraState::Disconnected;
     SnapshotSettings snapshot{};
     CameraHandle handle;
