@@ -22,8 +22,8 @@ QORIN_FIXED_FORMAT_END
     return camera;
 }
 
-void requireState(const CameraRecord& camera, CameraState low, CameraState high, const char* messageFormat) {
-    if (stateAllows(camera.state, low, high)) return;
+void requireState(const CameraRecord& camera, CameraState state, const char* messageFormat) {
+    if (camera.state == state) return;
 QORIN_FIXED_FORMAT_BEGIN
     failState(formatText(messageFormat, camera.cameraNumber));
 QORIN_FIXED_FORMAT_END

@@ -7,7 +7,7 @@ namespace qorin {
 
 struct CameraRecord;
 
-// The states of a camera record, in the order a camera goes through them.
+// The states of a camera record.
 enum class CameraState : std::uint8_t {
     Disconnected,  // closed; the record keeps its slot until a newer record takes it
     Idle,          // open, no preview
@@ -17,21 +17,13 @@ enum class CameraState : std::uint8_t {
     Previewing,
 };
 
-// True when `state` lies in low..high: a command names the range of states it can run in.
-constexpr bool stateAllows(CameraState state, CameraState low, CameraState high) {
-    return state >= low && state <= high;
-}
-
 // The camera of a command: the record of camera n when that camera is open.  Otherwise throws,
 // as a not-connected error, "Invalid camera number.", "Not enough cameras connected.", "Camera
 // ID not found." or `notConnectedFormat` (one %d: the camera number), in that order of tests.
 CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat);
 
 // Throws a state error with `messageFormat` (at most one %d: the camera number) unless the
-// camera's state lies in low..high, or is `state`.
-void requireState(const CameraRecord& camera, CameraState low, CameraState high, const char* messageFormat);
-inline void requireState(const CameraRecord& camera, CameraState state, const char* messageFormat) {
-    requireState(camera, state, state, messageFormat);
-}
+// camera is in `state`.
+void requireState(const CameraRecord& camera, CameraState state, const char* messageFormat);
 
 }  // namespace qorin

@@ -30,7 +30,7 @@ struct CameraRecord {
     std::int32_t eventCounter = 0;
     std::vector<std::unique_ptr<CameraEvent>> events;
 
-    bool connected() const { return stateAllows(state, CameraState::Idle, CameraState::Previewing); }
+    bool connected() const { return state != CameraState::Disconnected; }
     bool previewing() const { return state == CameraState::Previewing; }
 };
 
