@@ -121,17 +121,19 @@ end
 function tc = findCompiler(opts)
   % The host's MEX driver and what its compiler needs: a struct describing the toolchain.
   tc = struct('octave', exist('OCTAVE_VERSION', 'builtin') > 0, 'windows', ispc(), 'msvc', false, ...
-              'x86', false, 'objext', '.o', 'cxx', '', 'cxxflags', '', 'libdir', '', 'config', []);
+              'x86', false, 'objext', '.o', 'cxx', '', 'cxxflags', '', 'libdir', '', 'config', [], ...
+              'mkoctfile', '');
   if tc.octave
-    [cxx, status] = mkoctfile('-p', 'CXX');
+    tc.mkoctfile = fullfile(__octave_config_info__('bindir'), 'mkoctfile');
+    [cxx, status] = runMkoctfile(tc, {'-p', 'CXX'});
     tc.cxx = strtrim(cxx);
     [found, version] = system([tc.cxx ' --version']);
     if status ~= 0 || found ~= 0 || isempty(tc.cxx)
       error('qorin:build:compiler', ['No C++ compiler found for mkoctfile (CXX is "%s"). Install one and ' ...
             'Octave''s development files (on Debian: apt-get install g++ liboctave-dev).'], tc.cxx);
     end
-    tc.cxxflags = strtrim(mkoctfile('-p', 'CXXFLAGS'));
-    tc.libdir = strtrim(mkoctfile('-p', 'OCTLIBDIR'));
+    tc.cxxflags = strtrim(runMkoctfile(tc, {'-p', 'CXXFLAGS'}));
+    tc.libdir = strtrim(runMkoctfile(tc, {'-p', 'OCTLIBDIR'}));
     if opts.verbose
       fprintf('%s', version);
     end
@@ -218,12 +220,12 @@ function objects = compileAll(tc, root, work, product, files, defines, verbose)
     if verbose
       fprintf('  %s\n', files(k).path);
     end
-    compileOne(tc, root, source, objects{k}, defines, flags, verbose);
+    objects{k} = compileOne(tc, root, source, objects{k}, defines, flags, verbose);
   end
 end
 
-function compileOne(tc, root, source, object, defines, flags, verbose)
-  % One source file into one object file, with the host's MEX driver.
+function object = compileOne(tc, root, source, object, defines, flags, verbose)
+  % One source file into one object file, with the host's MEX driver; the object's path.
   common = [{['-I' root], '-DNDEBUG'}, defines];
   if tc.octave
     % mkoctfile takes the compiler's flags from the environment.
@@ -235,7 +237,7 @@ function compileOne(tc, root, source, object, defines, flags, verbose)
     if verbose
       args = ['-v', args];
     end
-    [output, status] = mkoctfile(args{:});
+    [output, status] = runMkoctfile(tc, args);
     clear('restore');
     report(tc, source, status, output, verbose);
   else
@@ -246,6 +248,11 @@ function compileOne(tc, root, source, object, defines, flags, verbose)
     end
     args = [{'-c', '-R2017b', '-outdir', fileparts(object)}, common, {extra, source}];
     runMex(tc, source, args, verbose);
+    % mex names objects .obj with some GCC set-ups too.
+    [folder, name] = fileparts(object);
+    if ~exist(object, 'file') && exist(fullfile(folder, [name '.obj']), 'file')
+      object = fullfile(folder, [name '.obj']);
+    end
   end
 end
 
@@ -277,6 +284,13 @@ function report(tc, what, status, output, verbose) %#ok<INUSL>
   end
 end
 
+function [output, status] = runMkoctfile(tc, args)
+  % Octave's mkoctfile, run as its own mkoctfile function runs it, with the compiler's
+  % messages captured too, so that a failure can show them.
+  command = ['"' tc.mkoctfile '"', sprintf(' "%s"', args{:}), ' 2>&1'];
+  [status, output] = system(command);
+end
+
 function restoreVariable(name, value)
   % Puts an environment variable back as it was.
   if isempty(value)
@@ -288,6 +302,9 @@ end
 
 function linkMex(tc, opts, objects, target, libraries)
   % A MEX file from objects: it exports only mexFunction and finds the libraries beside it.
+  if tc.windows
+    libraries = [libraries, {'-luser32', '-lkernel32'}];
+  end
   if tc.octave
     args = [{'--mex', '-o', [target '.' mexext()]}, objects, libraries, ...
             {['-L' tc.libdir], '-loctinterp', '-loctave', '-Wl,--no-undefined'}];
@@ -298,13 +315,11 @@ function linkMex(tc, opts, objects, target, libraries)
     if opts.verbose
       args = ['-v', args];
     end
-    [output, status] = mkoctfile(args{:});
+    [output, status] = runMkoctfile(tc, args);
     report(tc, target, status, output, opts.verbose);
   else
     args = [{'-R2017b', '-output', target}, objects, libraries];
-    if tc.windows
-      args = [args, {'-luser32', '-lkernel32'}];
-    else
+    if ~tc.windows
       args = [args, {'LDFLAGS=$LDFLAGS -Wl,-rpath,\$ORIGIN'}];
     end
     runMex(tc, target, args, opts.verbose);
@@ -355,14 +370,13 @@ function writeUserFiles(tc, opts, root, work, products)
     if ~isempty(extra{1})
       [~, name] = fileparts(extra{1});
       object = fullfile(work, 'generator', [name tc.objext]);
-      compileOne(tc, root, extra{1}, object, {}, {}, opts.verbose);
-      objects{end + 1} = object; %#ok<AGROW>
+      objects{end + 1} = compileOne(tc, root, extra{1}, object, {}, {}, opts.verbose); %#ok<AGROW>
     end
   end
   program = fullfile(work, 'generator', 'qorin_generator');
   if tc.octave
     args = [{'--mex', '-o', [program '.' mexext()]}, objects];
-    [output, status] = mkoctfile(args{:});
+    [output, status] = runMkoctfile(tc, args);
     report(tc, program, status, output, opts.verbose);
   else
     runMex(tc, program, [{'-R2017b', '-output', program}, objects], opts.verbose);
