@@ -32,7 +32,9 @@ function build_qorincam(varargin)
   clear('qorincam', 'qorinsim');
 
   % The SDK the module links: the simulator built here or the maker's import library.
-  sdkLink = {};
+  if strcmp(opts.sdk, 'vendor')
+    removeSimulator(opts.output);
+  end
   if ~tc.windows
     platform = sourcesOf(products, 'platform', root);
     objects = compileAll(tc, root, work, 'platform', platform, {}, opts.verbose);
@@ -44,6 +46,16 @@ function build_qorincam(varargin)
     sdkLink = linkLibrary(tc, opts, objects, 'qorinapi', {});
   else
     sdkLink = {opts.sdkLibrary};
+    if tc.octave || ~tc.windows
+      % mkoctfile takes no library files, only -L and -l: qorinapi.lib, libqorinapi.so
+      % and libqorinapi.dll.a are all -lqorinapi.
+      [folder, name] = fileparts(opts.sdkLibrary);
+      sdkLink = {['-L' folder], ['-l' regexprep(name, '^lib|\.(dll|so)$', '')]};
+    end
+    if ~tc.windows
+      % Found where it is installed as well as beside the module.
+      sdkLink = [sdkLink, {['-Wl,-rpath,' fileparts(opts.sdkLibrary)]}];
+    end
   end
   if ~tc.windows
     sdkLink = [sdkLink, {['-L' opts.output], '-lqorinplatform'}];
@@ -58,7 +70,7 @@ function build_qorincam(varargin)
     linkMex(tc, opts, objects, fullfile(opts.output, 'qorinsim'), sdkLink);
   end
 
-  % The +qorin package as it stands, then qorincam.m and +qorin/cmd.m from the dispatch table.
+  % The +qorin package as it stands, then qorincam.m and +qorin/cmd.m from the generator.
   copyfile(fullfile(root, 'matlab', '+qorin', '*'), fullfile(opts.output, '+qorin'));
   writeUserFiles(tc, opts, root, work, products);
 
@@ -419,6 +431,27 @@ function file = writeStubs(root, work, headers)
   handle = fopen(file, 'w');
   fwrite(handle, text);
   fclose(handle);
+end
+
+function removeSimulator(output)
+  % A simulator left from an earlier build would be loaded in place of the maker's library,
+  % since the module finds its SDK beside itself first.
+  control = fullfile(output, ['qorinsim.' mexext()]);
+  if exist(control, 'file')
+    clear('qorinsim');
+    names = {control, 'qorinapi.dll', 'qorinapi.lib', 'qorinapi.exp', 'libqorinapi.dll.a', 'libqorinapi.so'};
+    for k = 1:numel(names)
+      [folder, ~, ~] = fileparts(names{k});
+      file = names{k};
+      if isempty(folder)
+        file = fullfile(output, names{k});
+      end
+      if exist(file, 'file')
+        delete(file);
+      end
+    end
+    fprintf('Removed the simulated SDK of an earlier build from %s\n', output);
+  end
 end
 
 function removeFolder(folder)
