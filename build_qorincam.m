@@ -251,7 +251,7 @@ function object = compileOne(tc, root, source, object, defines, flags, verbose)
     end
     [output, status] = runMkoctfile(tc, args);
     clear('restore');
-    report(tc, source, status, output, verbose);
+    report(source, status, output, verbose);
   else
     if tc.msvc
       extra = 'COMPFLAGS=$COMPFLAGS /std:c++17';
@@ -259,7 +259,7 @@ function object = compileOne(tc, root, source, object, defines, flags, verbose)
       extra = strjoin([{'CXXFLAGS=$CXXFLAGS -std=c++17 -fvisibility=hidden'}, flags], ' ');
     end
     args = [{'-c', '-R2017b', '-outdir', fileparts(object)}, common, {extra, source}];
-    runMex(tc, source, args, verbose);
+    runMex(source, args, verbose);
     % mex names objects .obj with some GCC set-ups too.
     [folder, name] = fileparts(object);
     if ~exist(object, 'file') && exist(fullfile(folder, [name '.obj']), 'file')
@@ -268,7 +268,7 @@ function object = compileOne(tc, root, source, object, defines, flags, verbose)
   end
 end
 
-function runMex(tc, what, args, verbose)
+function runMex(what, args, verbose)
   % MATLAB's mex, its output shown on failure (always, when verbose).
   if verbose
     args = ['-v', args];
@@ -283,10 +283,10 @@ function runMex(tc, what, args, verbose)
     output = [output, failure.message];
     status = 1;
   end
-  report(tc, what, status, output, verbose);
+  report(what, status, output, verbose);
 end
 
-function report(tc, what, status, output, verbose) %#ok<INUSL>
+function report(what, status, output, verbose)
   % Shows the compiler's output when asked or when it failed, and stops on failure.
   if verbose && ~isempty(output)
     fprintf('%s\n', output);
@@ -328,13 +328,13 @@ function linkMex(tc, opts, objects, target, libraries)
       args = ['-v', args];
     end
     [output, status] = runMkoctfile(tc, args);
-    report(tc, target, status, output, opts.verbose);
+    report(target, status, output, opts.verbose);
   else
     args = [{'-R2017b', '-output', target}, objects, libraries];
     if ~tc.windows
       args = [args, {'LDFLAGS=$LDFLAGS -Wl,-rpath,\$ORIGIN'}];
     end
-    runMex(tc, target, args, opts.verbose);
+    runMex(target, args, opts.verbose);
   end
 end
 
@@ -368,7 +368,7 @@ function link = linkLibrary(tc, opts, objects, name, libraries)
   if opts.verbose
     fprintf('%s', output);
   end
-  report(tc, name, status, output, opts.verbose);
+  report(name, status, output, opts.verbose);
 end
 
 function writeUserFiles(tc, opts, root, work, products)
@@ -389,9 +389,9 @@ function writeUserFiles(tc, opts, root, work, products)
   if tc.octave
     args = [{'--mex', '-o', [program '.' mexext()]}, objects];
     [output, status] = runMkoctfile(tc, args);
-    report(tc, program, status, output, opts.verbose);
+    report(program, status, output, opts.verbose);
   else
-    runMex(tc, program, [{'-R2017b', '-output', program}, objects], opts.verbose);
+    runMex(program, [{'-R2017b', '-output', program}, objects], opts.verbose);
   end
   fprintf('Writing qorincam.m and +qorin/cmd.m\n');
   folder = fileparts(program);
