@@ -376,15 +376,9 @@ function writeUserFiles(tc, opts, root, work, products)
   % to write qorincam.m and +qorin/cmd.m into the output folder.
   generator = sourcesOf(products, 'generator', root);
   objects = compileAll(tc, root, work, 'generator', generator, {'-Dmain=qorin_program_main'}, opts.verbose);
-  stubs = writeStubs(root, work, sourcesOf(products, 'stubs', root));
   runner = fullfile(root, 'tools', 'run_main_mex.cpp');
-  for extra = {runner, stubs}
-    if ~isempty(extra{1})
-      [~, name] = fileparts(extra{1});
-      object = fullfile(work, 'generator', [name tc.objext]);
-      objects{end + 1} = compileOne(tc, root, extra{1}, object, {}, {}, opts.verbose); %#ok<AGROW>
-    end
-  end
+  objects{end + 1} = compileOne(tc, root, runner, fullfile(work, 'generator', ['run_main_mex' tc.objext]), ...
+                                {}, {}, opts.verbose);
   program = fullfile(work, 'generator', 'qorin_generator');
   if tc.octave
     args = [{'--mex', '-o', [program '.' mexext()]}, objects];
@@ -405,32 +399,6 @@ function writeUserFiles(tc, opts, root, work, products)
   end
   clear('qorin_generator');
   rmpath(folder);
-end
-
-function file = writeStubs(root, work, headers)
-  % Inert definitions of the handlers the headers declare, so the generator links without the module.
-  file = '';
-  if isempty(headers)
-    return;
-  end
-  text = sprintf('// Inert handlers for the help generator.\n#include <stdexcept>\n');
-  names = {};
-  for k = 1:numel(headers)
-    text = [text, sprintf('#include "%s"\n', headers(k).path)]; %#ok<AGROW>
-    found = regexp(fileread(fullfile(root, headers(k).path)), '^QORIN_HANDLER\((\w+)\)', 'tokens', 'lineanchors');
-    for j = 1:numel(found)
-      names{end + 1} = found{j}{1}; %#ok<AGROW>
-    end
-  end
-  text = [text, sprintf('namespace qorin {\n')];
-  for k = 1:numel(names)
-    text = [text, sprintf('ArrayPtr %s(const Args&) { throw std::logic_error("help generator"); }\n', names{k})]; %#ok<AGROW>
-  end
-  text = [text, sprintf('}  // namespace qorin\n')];
-  file = fullfile(work, 'generator', 'handler_stubs.cpp');
-  handle = fopen(file, 'w');
-  fwrite(handle, text);
-  fclose(handle);
 end
 
 function removeSimulator(output)
