@@ -348,7 +348,7 @@ function link = linkLibrary(tc, opts, objects, name, libraries)
     script = [tempname() '.bat'];
     handle = fopen(script, 'w');
     fprintf(handle, '@echo off\r\n%s\r\n', strrep(tc.config.Details.SetEnv, sprintf('\n'), sprintf('\r\n')));
-    fprintf(handle, 'link /nologo /DLL /OUT:"%s" /IMPLIB:"%s"%s%s\r\n', dll, implib, quoted, extra);
+    fprintf(handle, 'link /nologo /DLL /OUT:"%s" /IMPLIB:"%s"%s%s kernel32.lib user32.lib\r\n', dll, implib, quoted, extra);
     fclose(handle);
     [status, output] = system(['"' script '"']);
     delete(script);
