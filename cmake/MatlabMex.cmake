@@ -20,14 +20,6 @@ else()
   set(QORIN_SDK_TARGET "${QORIN_SDK_LIBRARY}")
 endif()
 
-# The copy kernels for wider instruction sets need their flags with GCC and Clang (MSVC
-# compiles the intrinsics without them).
-if(NOT MSVC AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i.86)$")
-  set_source_files_properties(acquisition/copy_kernels_sse2.cpp PROPERTIES COMPILE_OPTIONS "-msse2")
-  set_source_files_properties(acquisition/copy_kernels_avx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2")
-  set_source_files_properties(acquisition/copy_kernels_avx512.cpp PROPERTIES COMPILE_OPTIONS "-mavx512f;-mavx512bw")
-endif()
-
 # The separate-complex, large-array-dimension API (the _730 entry points).
 matlab_add_mex(NAME qorincam SRC ${QORIN_MODULE_SOURCES} R2017b LINK_TO ${QORIN_SDK_TARGET})
 target_include_directories(qorincam PRIVATE ${CMAKE_SOURCE_DIR})

@@ -1,15 +1,14 @@
 # UserFiles.cmake - what a user finds beside the MEX file: qorincam.m (help) and the +qorin package.
 #
 # qorincam.m and +qorin/cmd.m are written from the command registry by tools/qorincam_help,
-# which is built from its own file and gateway/command_registry.cpp alone; the rest of the
+# which is built from the generator sources of cmake/sources.txt alone; the rest of the
 # package (matlab/+qorin) is copied.
 #
 # qorin_add_user_files(<mex target>)
 
 function(qorin_add_user_files mex_target)
-  add_executable(qorincam_help
-    "${CMAKE_SOURCE_DIR}/tools/qorincam_help.cpp"
-    "${CMAKE_SOURCE_DIR}/gateway/command_registry.cpp")
+  qorin_sources(generator generator_sources)
+  add_executable(qorincam_help ${generator_sources})
   target_include_directories(qorincam_help PRIVATE "${CMAKE_SOURCE_DIR}")
 
   set(help_file "${QORIN_MEX_DIR}/qorincam.m")

@@ -1,26 +1,35 @@
-## demo_first_snapshot - connects the simulated camera, previews it, takes a snapshot and saves it as a PNG.
-##
-## Runs headless against the simulator shipped with the module:
-##   addpath build/mex; addpath examples; demo_first_snapshot
 function demo_first_snapshot (png_file)
-  if (nargin < 1)
-    png_file = fullfile (pwd (), "qorincam_snapshot.png");
-  endif
-  CONNECT = -1; DISCONNECT = -2; START_PREVIEW = 0; STOP_PREVIEW = 1;
-  IS_CONNECTED = 6; COUNT = 37; TAKE_SNAPSHOT = 13; GET_FRAME_SIZE = 12;
+  % DEMO_FIRST_SNAPSHOT  connect camera 1, preview it, take a snapshot and save it as a PNG.
+  %   demo_first_snapshot (png_file) writes the snapshot to png_file (default:
+  %   qorincam_snapshot.png in the current folder).  It calls the module directly, with
+  %   the command codes by name from qorin.cmd; qorin.Camera does the same in fewer lines.
+  %   Runs against a real camera or, headless, against the simulator (what scripts/demo.sh
+  %   runs).
+  if nargin < 1
+    png_file = fullfile (pwd (), 'qorincam_snapshot.png');
+  end
+  simulator = exist ('qorinsim') == 3;   % the simulator's control sits beside the module
 
-  printf ("cameras attached: %d\n", qorincam (COUNT));
-  qorincam (CONNECT, 1);
-  printf ("camera 1 connected: %d\n", qorincam (IS_CONNECTED, 1));
-  qorincam (START_PREVIEW, 1);
-  printf ("camera 1 previewing (stream running: %d)\n", qorinsim ("get", 1, "streaming"));
-  size_wh = qorincam (GET_FRAME_SIZE, 1);
-  printf ("frame size: %d x %d\n", size_wh(1), size_wh(2));
-  picture = qorincam (TAKE_SNAPSHOT, 1);
-  printf ("snapshot: %s array of %s\n", class (picture), mat2str (size (picture)));
-  qorincam (STOP_PREVIEW, 1);
-  printf ("preview stopped (stream running: %d)\n", qorinsim ("get", 1, "streaming"));
-  qorincam (DISCONNECT, 1);
+  fprintf ('cameras attached: %d\n', qorincam (qorin.cmd.COUNT_CAMERAS));
+  qorincam (qorin.cmd.CONNECT, 1);
+  fprintf ('camera 1 connected: %d\n', qorincam (qorin.cmd.IS_CONNECTED, 1));
+  qorincam (qorin.cmd.START_PREVIEW, 1);
+  if simulator
+    fprintf ('camera 1 previewing (stream running: %d)\n', qorinsim ('get', 1, 'streaming'));
+  else
+    fprintf ('camera 1 previewing\n');
+  end
+  size_wh = qorincam (qorin.cmd.GET_FRAME_SIZE, 1);
+  fprintf ('frame size: %d x %d\n', size_wh(1), size_wh(2));
+  picture = qorincam (qorin.cmd.TAKE_SNAPSHOT, 1);
+  fprintf ('snapshot: %s array of %s\n', class (picture), mat2str (size (picture)));
+  qorincam (qorin.cmd.STOP_PREVIEW, 1);
+  if simulator
+    fprintf ('preview stopped (stream running: %d)\n', qorinsim ('get', 1, 'streaming'));
+  else
+    fprintf ('preview stopped\n');
+  end
+  qorincam (qorin.cmd.DISCONNECT, 1);
   imwrite (picture, png_file);
-  printf ("snapshot written to %s\n", png_file);
-endfunction
+  fprintf ('snapshot written to %s\n', png_file);
+end
