@@ -28,6 +28,9 @@
 
 namespace {
 
+// Reads stand in statements of their own, never two in one argument list: the order in which
+// a call's arguments are evaluated is left to the compiler, and an input must decode into the
+// same calls whichever compiler built the fuzzer.
 class Reader {
 public:
     Reader(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
@@ -85,6 +88,7 @@ const mxClassID kNumericClasses[10] = {mxDOUBLE_CLASS, mxSINGLE_CLASS, mxINT8_CL
                                        mxINT16_CLASS,  mxUINT16_CLASS, mxINT32_CLASS,  mxUINT32_CLASS,
                                        mxINT64_CLASS,  mxUINT64_CLASS};
 
+
 const char* const kSdkFunctions[] = {
     "QorinNumCameras", "QorinCameraOpen", "QorinCameraClose", "QorinCameraReset", "QorinGetFormat",
     "QorinSetFormat", "QorinEnumAvailableFrameRates", "QorinStreamVideoControl", "QorinCreateDisplayWindow",
@@ -128,7 +132,11 @@ std::vector<std::size_t> readDims(Reader& in) {
         case 2: return {1, 0};
         case 3: return {1, 1u + in.byte() % 8};
         case 4: return {1u + in.byte() % 8, 1};
-        case 5: return {1u + in.byte() % 4, 1u + in.byte() % 4};
+        case 5: {
+            const std::size_t rows = 1u + in.byte() % 4;
+            const std::size_t columns = 1u + in.byte() % 4;
+            return {rows, columns};
+        }
         case 6: return {1, 1u + in.byte() % 4, 2};
         default: return {1, 1};
     }
@@ -187,7 +195,10 @@ mxArray* readArray(Reader& in, int depth) {
                 values[k] = fill % 3 == 0 ? base : (fill % 3 == 1 ? base + static_cast<double>(k) : kValues[k % 32]);
             return hostdouble::makeNumeric(classId, dims, values, (fill & 0x80) != 0);
         }
-        case 12: return hostdouble::makeNumeric(kNumericClasses[in.byte() % 10], {1, 1}, {readValue(in)}, true);
+        case 12: {
+            const mxClassID classId = kNumericClasses[in.byte() % 10];
+            return hostdouble::makeNumeric(classId, {1, 1}, {readValue(in)}, true);
+        }
         case 13: {
             mxArray* cell = hostdouble::makeCell(1, 1);
             if (depth < 2 && in.byte() % 2 == 0) mxSetCell(cell, 0, readArray(in, depth + 1));
@@ -323,7 +334,9 @@ void simulatorAction(Reader& in, unsigned action) {
         }
         case 3: {
             static const uint32_t kProperties[8] = {80, 66, 64, 65, 81, 82, 20, 40};
-            camera->properties_[kProperties[in.byte() % 8]].value_ = static_cast<float>(readValue(in));
+            // The value comes first, as C++17 orders the two sides of an assignment.
+            const auto value = static_cast<float>(readValue(in));
+            camera->properties_[kProperties[in.byte() % 8]].value_ = value;
             break;
         }
         case 4: {
@@ -404,7 +417,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         } else if (op < 0xDC) {
             const char* name = kSdkFunctions[in.byte() % kSdkFunctionCount];
             const uint8_t error = in.byte();
-            qorinsim::failCalls(name, error % 3 == 0 ? 19u : error, 1u + in.byte() % 3u, in.byte() % 4u);
+            const uint32_t count = 1u + in.byte() % 3u;
+            const uint32_t skip = in.byte() % 4u;
+            qorinsim::failCalls(name, error % 3 == 0 ? 19u : error, count, skip);
             faultsInjected = true;
         } else if (op < 0xE6) {
             hostdouble::failCreations(in.byte() % 4, 1);
