@@ -32,6 +32,8 @@ constexpr double kAmbientTemperature = 25.0;
 // Fraction of the distance to its goal the sensor temperature covers per delivered frame.
 constexpr double kTemperatureStep = 0.2;
 constexpr std::size_t kCallLogLimit = 100000;
+// Bytes of logged buffers the call log keeps at most: it drops its oldest calls beyond that.
+constexpr std::size_t kCallLogByteLimit = std::size_t{64} << 20;
 
 // Last-error numbers of the refusals the simulator makes by itself (injected faults use
 // whatever number the test chose).

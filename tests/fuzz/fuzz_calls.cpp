@@ -23,6 +23,7 @@
 
 #include "gateway/dispatch.h"
 #include "platform/win32.h"
+#include "sim/sdk_functions.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
 
@@ -88,26 +89,6 @@ const mxClassID kNumericClasses[10] = {mxDOUBLE_CLASS, mxSINGLE_CLASS, mxINT8_CL
                                        mxINT16_CLASS,  mxUINT16_CLASS, mxINT32_CLASS,  mxUINT32_CLASS,
                                        mxINT64_CLASS,  mxUINT64_CLASS};
 
-
-const char* const kSdkFunctions[] = {
-    "QorinNumCameras", "QorinCameraOpen", "QorinCameraClose", "QorinCameraReset", "QorinGetFormat",
-    "QorinSetFormat", "QorinEnumAvailableFrameRates", "QorinStreamVideoControl", "QorinCreateDisplayWindow",
-    "QorinDestroyDisplayWindow", "QorinAdjustDisplayWindow", "QorinDisplayPropertyPage",
-    "QorinDisplayVideoFormatPage", "QorinGetStillImageFormat", "QorinGetVideoImageFormat", "QorinTakeVideo",
-    "QorinTakeSnapshot", "QorinEnableFastFrames", "QorinTakeFastFrame", "QorinDisableFastFrames",
-    "QorinEnableSynchronousSnapshots", "QorinTakeSynchronousSnapshots", "QorinDisableSynchronousSnapshots",
-    "QorinSaveImageEx", "QorinConvertFrameToRgb24", "QorinConvertFrameToRgb48", "QorinConvertFrameToGreyscale8",
-    "QorinConvertFrameToGreyscale16", "QorinGetProperty", "QorinSetProperty", "QorinPropertyRange",
-    "QorinOneShotAutoExposure", "QorinOneShotAutoIris", "QorinOneShotAutoWhiteBalance",
-    "QorinOneShotAutoWhiteBalanceEx", "QorinDigitalWhiteBalance", "QorinDigitalWhiteBalanceEx",
-    "QorinAdjustWhiteBalanceFromSnapshot", "QorinAutoRoiGet", "QorinAutoRoiSet", "QorinInitAutoLens",
-    "QorinAutoFocusStart", "QorinAutoFocusWait", "QorinAutoFocusStop", "QorinAutoFocusQueryProgress",
-    "QorinSetup8bitsLUT", "QorinSetup8bitsColorLUT", "QorinSetupCustomMatrix", "QorinGetCurrentMatrix",
-    "QorinGpioRead", "QorinGpioWrite", "QorinGpoSelect", "QorinGpioConfigure", "QorinSetTimeout",
-    "QorinRegisterEventNotification", "QorinUnregisterEventNotification", "QorinPermanentBufferRead",
-    "QorinPermanentBufferWrite", "QorinQueryVersion", "QorinQueryExternInterface", "QorinSelectExternInterface",
-    "QorinGetCameraId", "QorinGetTruePixelDepth", "QorinGetHardwareRevision"};
-constexpr std::size_t kSdkFunctionCount = sizeof(kSdkFunctions) / sizeof(kSdkFunctions[0]);
 
 const char* const kFormatFields[11] = {"width",   "height",  "xOffset", "yOffset",     "xBinSub",  "yBinSub",
                                        "xFlags",  "yFlags",  "pixelFormat", "frameRate", "unknown"};
@@ -415,7 +396,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         } else if (op < 0xC8) {
             simulatorAction(in, op - 0xA0u);
         } else if (op < 0xDC) {
-            const char* name = kSdkFunctions[in.byte() % kSdkFunctionCount];
+            const char* name = qorinsim::kSdkFunctions[in.byte() % qorinsim::kFailableSdkFunctionCount];
             const uint8_t error = in.byte();
             const uint32_t count = 1u + in.byte() % 3u;
             const uint32_t skip = in.byte() % 4u;
