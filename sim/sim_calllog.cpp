@@ -216,17 +216,4 @@ void clearCalls() {
     callLog().bytes_ = 0;
 }
 
-const std::vector<std::string>& frameFormatFields() {
-    static const std::vector<std::string> names = {"xOffset", "yOffset", "width",   "height", "pixelFormat",
-                                                   "xBinSub", "xFlags",  "yBinSub", "yFlags"};
-    return names;
-}
-
-const std::vector<std::string>& settingsFields() {
-    static const std::vector<std::string> names = {"exposure", "gain",        "redGain", "blueGain",
-                                                   "green1Gain", "green2Gain", "strobe",  "strobeDelay",
-                                                   "trigger",  "timeout",     "format",  "shutterType"};
-    return names;
-}
-
 }  // namespace qorinsim

@@ -145,8 +145,4 @@ QORINSIM_API bool failCalls(const std::string& name, uint32_t error, uint32_t co
 QORINSIM_API const std::deque<CallRecord>& calls();
 QORINSIM_API void clearCalls();
 
-// Field names of the records as the log presents them.
-QORINSIM_API const std::vector<std::string>& frameFormatFields();
-QORINSIM_API const std::vector<std::string>& settingsFields();
-
 }  // namespace qorinsim

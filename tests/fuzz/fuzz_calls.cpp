@@ -23,6 +23,7 @@
 
 #include "gateway/dispatch.h"
 #include "platform/win32.h"
+#include "sim/frame_format_fields.h"
 #include "sim/sdk_functions.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
@@ -89,9 +90,18 @@ const mxClassID kNumericClasses[10] = {mxDOUBLE_CLASS, mxSINGLE_CLASS, mxINT8_CL
                                        mxINT16_CLASS,  mxUINT16_CLASS, mxINT32_CLASS,  mxUINT32_CLASS,
                                        mxINT64_CLASS,  mxUINT64_CLASS};
 
-
-const char* const kFormatFields[11] = {"width",   "height",  "xOffset", "yOffset",     "xBinSub",  "yBinSub",
-                                       "xFlags",  "yFlags",  "pixelFormat", "frameRate", "unknown"};
+// Fields of a frame-format structure: the FrameFormat's, the frame rate, and one that no
+// command knows.
+const std::vector<std::string>& formatFieldNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const auto& field : qorinsim::kFrameFormatFields) all.push_back(field.name_);
+        all.push_back("frameRate");
+        all.push_back("unknown");
+        return all;
+    }();
+    return names;
+}
 
 // Frame sizes the simulator accepts, with odd and degenerate ones; kept small for speed.
 const uint32_t kSizes[16] = {0, 1, 2, 3, 5, 7, 8, 15, 16, 17, 31, 32, 33, 64, 640, 1280};
@@ -190,8 +200,8 @@ mxArray* readArray(Reader& in, int depth) {
             const uint16_t mask = in.raw<uint16_t>();
             const uint8_t shape = in.byte();
             std::vector<std::string> names;
-            for (int f = 0; f < 11; ++f)
-                if ((mask >> f) & 1) names.push_back(kFormatFields[f]);
+            for (std::size_t f = 0; f < formatFieldNames().size(); ++f)
+                if ((mask >> f) & 1) names.push_back(formatFieldNames()[f]);
             const std::size_t columns = shape % 5 == 0 ? 0 : (shape % 5 == 1 ? 2 : 1);
             mxArray* structure = hostdouble::makeStruct(1, columns, names);
             for (std::size_t e = 0; e < columns; ++e) {
