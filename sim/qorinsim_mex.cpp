@@ -140,7 +140,8 @@ mxArray* frameFormatStruct(const FrameFormat& f) {
     std::vector<std::string> names;
     for (const auto& field : fields) names.push_back(field.name_);
     mxArray* s = structOf(names, 1);
-    for (std::size_t k = 0; k < fields.size(); ++k) mxSetFieldByNumber(s, 0, static_cast<int>(k), number(fields[k].get(f)));
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        mxSetFieldByNumber(s, 0, static_cast<int>(k), number(fields[k].get(f)));
     return s;
 }
 
@@ -239,7 +240,8 @@ mxArray* formatStruct(const CameraState& camera) {
     names.push_back(kFrameRateField);
     mxArray* s = structOf(names, 1);
     int k = 0;
-    for (const auto& field : qorinsim::kFrameFormatFields) mxSetFieldByNumber(s, 0, k++, number(field.get(camera.format_)));
+    for (const auto& field : qorinsim::kFrameFormatFields)
+        mxSetFieldByNumber(s, 0, k++, number(field.get(camera.format_)));
     mxSetFieldByNumber(s, 0, k, number(camera.frameRate_));
     return s;
 }
@@ -321,7 +323,8 @@ const Entry kEntries[] = {
     {"streaming", nullptr, getFlag<&CameraState::streaming_>},
     {"window", nullptr,
      [](const Query& q) {
-         return q.camera_.window_ ? doubleRow({double(q.camera_.windowWidth_), double(q.camera_.windowHeight_)}) : empty();
+         const CameraState& camera = q.camera_;
+         return camera.window_ ? doubleRow({double(camera.windowWidth_), double(camera.windowHeight_)}) : empty();
      }},
     {"fastFrames", nullptr, getFlag<&CameraState::fastFrames_>},
     {"colour",
@@ -430,7 +433,8 @@ const Entry kEntries[] = {
      },
      [](const Query& q) { return byteRow(q.camera_.permanentBuffer_); }},
     {"events", nullptr, [](const Query& q) { return number(static_cast<double>(q.camera_.registrations_.size())); }},
-    {"timeout", nullptr, [](const Query& q) { return doubleRow({q.camera_.videoTimeout_, q.camera_.snapshotTimeout_}); }},
+    {"timeout", nullptr,
+     [](const Query& q) { return doubleRow({q.camera_.videoTimeout_, q.camera_.snapshotTimeout_}); }},
     {"progress",
      [](CameraState& camera, const mxArray* value, const std::string& what) {
          camera.progress_ = static_cast<float>(scalarArg(value, what));

@@ -99,16 +99,11 @@ QorinHandle QorinCameraOpen(int32_t cameraNumber) {
 }
 
 int32_t QorinCameraClose(QorinHandle handle) {
-    Call call(__func__, handle, {});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    endSession(*camera);
-    return call.ok();
+    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { endSession(camera); });
 }
 
 int32_t QorinCameraReset(QorinHandle handle) {
-    Call call(__func__, handle, {});
-    return call.begin() == nullptr ? 0 : call.ok();
+    return acknowledge(__func__, handle, {});
 }
 
 uint32_t QorinGetLastError(void) {
@@ -157,57 +152,49 @@ int32_t QorinEnumAvailableFrameRates(QorinHandle handle, uint32_t count, float* 
 }
 
 int32_t QorinStreamVideoControl(QorinHandle handle, uint32_t mode, QorinWindow window) {
-    Call call(__func__, handle, {logNumber(mode), logPointer(window)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->streaming_ = mode != QORIN_STREAM_STOP;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(mode), logPointer(window)},
+                         [&](CameraState& camera) { camera.streaming_ = mode != QORIN_STREAM_STOP; });
 }
 
 int32_t QorinCreateDisplayWindow(QorinHandle handle, const char* title, uint32_t style, int32_t x, int32_t y,
                                  int32_t width, int32_t height, QorinWindow parent, void* menu) {
-    Call call(__func__, handle,
-              {logText(title), logNumber(style), logNumber(x), logNumber(y), logNumber(width), logNumber(height),
-               logPointer(parent), logPointer(menu)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->window_ = true;
-    camera->windowWidth_ = width;
-    camera->windowHeight_ = height;
-    return call.ok();
+    return applyToCamera(__func__, handle,
+                         {logText(title), logNumber(style), logNumber(x), logNumber(y), logNumber(width),
+                          logNumber(height), logPointer(parent), logPointer(menu)},
+                         [&](CameraState& camera) {
+                             camera.window_ = true;
+                             camera.windowWidth_ = width;
+                             camera.windowHeight_ = height;
+                         });
 }
 
 int32_t QorinDestroyDisplayWindow(QorinHandle handle) {
-    Call call(__func__, handle, {});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->window_ = false;
-    camera->windowWidth_ = 0;
-    camera->windowHeight_ = 0;
-    return call.ok();
+    return applyToCamera(__func__, handle, {},
+                         [&](CameraState& camera) {
+                             camera.window_ = false;
+                             camera.windowWidth_ = 0;
+                             camera.windowHeight_ = 0;
+                         });
 }
 
 int32_t QorinAdjustDisplayWindow(QorinHandle handle, const char* title, int32_t x, int32_t y, int32_t width,
                                  int32_t height) {
-    Call call(__func__, handle,
-              {logText(title), logNumber(x), logNumber(y), logNumber(width), logNumber(height)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    if (camera->window_) {
-        camera->windowWidth_ = width;
-        camera->windowHeight_ = height;
-    }
-    return call.ok();
+    return applyToCamera(__func__, handle,
+                         {logText(title), logNumber(x), logNumber(y), logNumber(width), logNumber(height)},
+                         [&](CameraState& camera) {
+                             if (camera.window_) {
+                                 camera.windowWidth_ = width;
+                                 camera.windowHeight_ = height;
+                             }
+                         });
 }
 
 int32_t QorinDisplayPropertyPage(QorinHandle handle, QorinWindow parent) {
-    Call call(__func__, handle, {logPointer(parent)});
-    return call.begin() == nullptr ? 0 : call.ok();
+    return acknowledge(__func__, handle, {logPointer(parent)});
 }
 
 int32_t QorinDisplayVideoFormatPage(QorinHandle handle, QorinWindow parent) {
-    Call call(__func__, handle, {logPointer(parent)});
-    return call.begin() == nullptr ? 0 : call.ok();
+    return acknowledge(__func__, handle, {logPointer(parent)});
 }
 
 int32_t QorinGetStillImageFormat(QorinHandle handle, ImageFormat* format) {
@@ -272,11 +259,7 @@ int32_t QorinTakeFastFrame(QorinHandle handle, void* buffer) {
 }
 
 int32_t QorinDisableFastFrames(QorinHandle handle) {
-    Call call(__func__, handle, {});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->fastFrames_ = false;
-    return call.ok();
+    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { camera.fastFrames_ = false; });
 }
 
 QorinSyncHandle QorinEnableSynchronousSnapshots(uint32_t count, QorinHandle* cameras, SnapshotSettings** settings) {

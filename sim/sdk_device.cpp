@@ -7,12 +7,6 @@ using namespace qorinsim;
 
 namespace {
 
-// Calls that only need an open camera: the simulated camera has nothing to adjust.
-int32_t acknowledge(const char* name, QorinHandle handle, std::vector<LogValue> args) {
-    Call call(name, handle, std::move(args));
-    return call.begin() == nullptr ? 0 : call.ok();
-}
-
 template <typename T>
 int32_t report(const char* name, QorinHandle handle, T* out, T CameraState::*field) {
     Call call(name, handle, {logEmpty()});
@@ -90,48 +84,32 @@ int32_t QorinAutoRoiGet(QorinHandle handle, int32_t* a, int32_t* b, int32_t* c, 
 }
 
 int32_t QorinAutoRoiSet(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d) {
-    Call call(__func__, handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->roi_ = {a, b, c, d};
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)},
+                         [&](CameraState& camera) { camera.roi_ = {a, b, c, d}; });
 }
 
 // Lens
 
 int32_t QorinInitAutoLens(QorinHandle handle, int32_t flag) {
-    Call call(__func__, handle, {logNumber(flag)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->lensInitialised_ = flag != 0;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(flag)},
+                         [&](CameraState& camera) { camera.lensInitialised_ = flag != 0; });
 }
 
 int32_t QorinAutoFocusStart(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d, float e, float f, float g,
                             intptr_t h, intptr_t i) {
-    Call call(__func__, handle,
-              {logNumber(a), logNumber(b), logNumber(c), logNumber(d), logNumber(e), logNumber(f), logNumber(g),
-               logNumber(static_cast<double>(h)), logNumber(static_cast<double>(i))});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->focusing_ = true;
-    return call.ok();
+    return applyToCamera(__func__, handle,
+                         {logNumber(a), logNumber(b), logNumber(c), logNumber(d), logNumber(e), logNumber(f),
+                          logNumber(g), logNumber(static_cast<double>(h)), logNumber(static_cast<double>(i))},
+                         [&](CameraState& camera) { camera.focusing_ = true; });
 }
 
 int32_t QorinAutoFocusWait(QorinHandle handle, uint32_t timeLimit) {
-    Call call(__func__, handle, {logNumber(timeLimit)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->focusing_ = false;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(timeLimit)},
+                         [&](CameraState& camera) { camera.focusing_ = false; });
 }
 
 int32_t QorinAutoFocusStop(QorinHandle handle) {
-    Call call(__func__, handle, {});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->focusing_ = false;
-    return call.ok();
+    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { camera.focusing_ = false; });
 }
 
 int32_t QorinAutoFocusQueryProgress(QorinHandle handle, float* progress) {
@@ -196,35 +174,24 @@ int32_t QorinGpioRead(QorinHandle handle, uint8_t* first, uint8_t* second) {
 }
 
 int32_t QorinGpioWrite(QorinHandle handle, uint8_t value) {
-    Call call(__func__, handle, {logNumber(value)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->gpo_ = value;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(value)}, [&](CameraState& camera) { camera.gpo_ = value; });
 }
 
 int32_t QorinGpoSelect(QorinHandle handle, uint8_t value) {
-    Call call(__func__, handle, {logNumber(value)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->gpoSelect_ = value;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(value)},
+                         [&](CameraState& camera) { camera.gpoSelect_ = value; });
 }
 
 int32_t QorinGpioConfigure(QorinHandle handle, uint8_t value) {
-    Call call(__func__, handle, {logNumber(value)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->gpioConfig_ = value;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(value)},
+                         [&](CameraState& camera) { camera.gpioConfig_ = value; });
 }
 
 int32_t QorinSetTimeout(QorinHandle handle, int32_t snapshotFlag, float timeout) {
-    Call call(__func__, handle, {logNumber(snapshotFlag), logNumber(timeout)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    (snapshotFlag != 0 ? camera->snapshotTimeout_ : camera->videoTimeout_) = timeout;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(snapshotFlag), logNumber(timeout)},
+                         [&](CameraState& camera) {
+                             (snapshotFlag != 0 ? camera.snapshotTimeout_ : camera.videoTimeout_) = timeout;
+                         });
 }
 
 QorinEventRegistration QorinRegisterEventNotification(QorinHandle handle, int32_t kind, QorinEvent event) {

@@ -75,6 +75,22 @@ private:
     const void* handle_;
 };
 
+// A call that needs an open camera and cannot fail otherwise: logged, checked for faults and
+// the handle, then `change` is applied to the camera.
+template <typename Change>
+int32_t applyToCamera(const char* name, const void* handle, std::vector<LogValue> args, Change change) {
+    Call call(name, handle, std::move(args));
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    change(*camera);
+    return call.ok();
+}
+
+// A call that only needs an open camera: the simulated camera has nothing to do.
+inline int32_t acknowledge(const char* name, const void* handle, std::vector<LogValue> args) {
+    return applyToCamera(name, handle, std::move(args), [](CameraState&) {});
+}
+
 // Frames and conversions.
 struct Geometry {
     uint64_t columns_ = 0;
