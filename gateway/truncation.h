@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 namespace qorin {
 
@@ -13,15 +12,13 @@ namespace qorin {
 //   truncateToInt64            0: bytes, time limits and the property words of a conversion;
 //   truncateToInt64Saturating  0 for NaN, else the nearest end of the range: frame-format fields.
 // The narrow results keep the low bits of the 64-bit integer, so -1 becomes all ones and every
-// value an unsigned field can hold comes back unchanged.
+// value an unsigned field can hold comes back unchanged.  The limits are <cstdint>'s macros, not
+// numeric_limits' min() and max(), which <windows.h> would take for its macros.
 
 inline std::int32_t truncateToInt32(double value) {
     const double whole = std::trunc(value);
     // NaN fails both comparisons and lands on the same value as an out-of-range one.
-    if (!(whole >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
-          whole <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
+    if (!(whole >= static_cast<double>(INT32_MIN) && whole <= static_cast<double>(INT32_MAX))) return INT32_MIN;
     return static_cast<std::int32_t>(whole);
 }
 
@@ -35,8 +32,8 @@ inline std::int64_t truncateToInt64(double value) {
 
 inline std::int64_t truncateToInt64Saturating(double value) {
     if (std::isnan(value)) return 0;
-    if (value >= kInt64Limit) return std::numeric_limits<std::int64_t>::max();
-    if (value <= -kInt64Limit) return std::numeric_limits<std::int64_t>::min();
+    if (value >= kInt64Limit) return INT64_MAX;
+    if (value <= -kInt64Limit) return INT64_MIN;
     return static_cast<std::int64_t>(std::trunc(value));
 }
 
