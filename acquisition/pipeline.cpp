@@ -6,6 +6,7 @@
 #include <new>
 
 #include "gateway/errors.h"
+#include "gateway/truncation.h"
 
 namespace qorin {
 
@@ -20,17 +21,6 @@ bool FrameBuffer::allocate(std::uint64_t bytes) noexcept {
     size_ = bytes;
     return true;
 }
-
-namespace {
-
-// A property value truncated toward zero into a 32-bit word; NaN and values beyond 64 bits
-// (whose conversion the language leaves undefined) give 0.
-std::uint32_t propertyWord(float value) {
-    if (!(value > -9.2e18f && value < 9.2e18f)) return 0;
-    return static_cast<std::uint32_t>(static_cast<std::int64_t>(value));
-}
-
-}  // namespace
 
 FrameBuffer allocateFrameBuffer(std::uint64_t bytes, const char* failMessage) {
     FrameBuffer buffer;
@@ -94,8 +84,8 @@ ConversionParams readConversionParams(QorinHandle handle, std::uint32_t& flags) 
         readProperty(handle, QORIN_PROP_CORRECTION_MATRIX, flags, "Error acquiring the correction matrix.");
     const float method =
         readProperty(handle, QORIN_PROP_DEMOSAIC_METHOD, flags, "Error acquiring the demosaic method.");
-    params.correctionMatrix = propertyWord(matrix);
-    params.demosaicMethod = propertyWord(method);
+    params.correctionMatrix = lowWord(matrix);
+    params.demosaicMethod = lowWord(method);
     return params;
 }
 

@@ -4,7 +4,8 @@
 ##   capture_bench (repeats, sizes, depths)
 ##
 ## Each capture (codes 76, 75, 7, 13 and 87 with N = 8, monochrome sensor, explicit frame,
-## so the simulator's own work is one memcpy) is set beside
+## so the simulator's own work is one memcpy, and for code 75 a second one: its conversion
+## logs the frame it is handed) is set beside
 ##   memcpy - a MEX call that only creates an array of the same size and memcpy's into it
 ##            (qorin_bench_memcpy, built with the benchmarks), and
 ##   octave - Octave's own conversion of the same raw row-major buffer (permute of the

@@ -1,30 +1,14 @@
-// device_values.cpp - value rules shared by the device commands: bytes, time limits, version texts.
+// device_values.cpp - value rules shared by the device commands: bytes from arrays, version texts.
 #include "device/device_values.h"
 
-#include <cmath>
-
 #include "gateway/errors.h"
+#include "gateway/truncation.h"
 #include "platform/mex_host.h"
 
 namespace qorin {
 
-std::int64_t truncateToInt64(double value) {
-    // 2^63 is exact as a double; anything at or beyond it (and NaN) has no 64-bit value.
-    constexpr double kLimit = 9223372036854775808.0;
-    if (!(value >= -kLimit && value < kLimit)) return 0;
-    return static_cast<std::int64_t>(std::trunc(value));
-}
-
-std::uint8_t byteFromValue(double value) {
-    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(truncateToInt64(value)) & 0xFFu);
-}
-
-std::uint32_t timeLimitFromValue(double value) {
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(truncateToInt64(value)) & 0xFFFFFFFFu);
-}
-
 void fillBytesFromArray(const mxArray* array, std::uint8_t* buffer, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) buffer[i] = byteFromValue(host::elementValue(array, i));
+    for (std::size_t i = 0; i < count; ++i) buffer[i] = lowByte(host::elementValue(array, i));
 }
 
 std::string dottedVersionText(std::uint32_t word) {

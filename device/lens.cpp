@@ -5,6 +5,7 @@
 #include "device/device_values.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "gateway/truncation.h"
 
 namespace qorin {
 
@@ -32,7 +33,7 @@ ArrayPtr handleAutoFocusStart(const Args& args) {
 
 ArrayPtr handleAutoFocusWait(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not set focus timeout value. Camera %d is not connected.");
-    if (QorinAutoFocusWait(camera.handle, timeLimitFromValue(args.real(2))) == 0) {
+    if (QorinAutoFocusWait(camera.handle, lowWord(args.real(2))) == 0) {
         failSdkWithLastError("An error occured while setting the focus wait timeout value. Error# %d");
     }
     return nullptr;

@@ -1,9 +1,7 @@
 // args.cpp - argument predicates and value conversions shared by every command.
 #include "gateway/args.h"
 
-#include <cmath>
-#include <limits>
-
+#include "gateway/truncation.h"
 #include "platform/mex_host.h"
 
 namespace qorin {
@@ -20,15 +18,7 @@ bool isLogicalScalar(const mxArray* array) {
     return !mxIsEmpty(array) && mxIsLogical(array) && mxGetNumberOfElements(array) != 0;
 }
 
-std::int32_t integerConversion(const mxArray* array) {
-    const double value = std::trunc(host::scalarValue(array));
-    // NaN fails both comparisons and lands on the same value as an out-of-range one.
-    if (!(value >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
-          value <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(value);
-}
+std::int32_t integerConversion(const mxArray* array) { return truncateToInt32(host::scalarValue(array)); }
 
 double doubleConversion(const mxArray* array) { return host::elementValue(array, 0); }
 

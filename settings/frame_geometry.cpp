@@ -6,8 +6,8 @@
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "gateway/truncation.h"
 #include "platform/mex_host.h"
-#include "settings/format_conversions.h"
 
 namespace qorin {
 namespace {
@@ -68,7 +68,7 @@ ArrayPtr handleSetFrameSize(const Args& args) {
     // Unsigned on purpose: a negative size reads as a huge one and is refused here.
     const auto width = static_cast<std::uint32_t>(args.integer(2));
     const auto height = static_cast<std::uint32_t>(args.integer(3));
-    if (width > truncatedWord(maxWidth) || height > truncatedWord(maxHeight)) {
+    if (width > lowWordSaturated(maxWidth) || height > lowWordSaturated(maxHeight)) {
         failValue("Invalid resolution selected.");
     }
     suspendPreview(camera);
@@ -181,15 +181,15 @@ ArrayPtr handleSetFrameFormat(const Args& args) {
         connectedCamera(args.integer(1), "Could not set new frame format. Camera %d is not connected.");
     const std::array<double, kFormatFields.size()> values = formatStructValues(args.array(2));
     FrameFormat format{};
-    format.width = truncatedWord(values[0]);
-    format.height = truncatedWord(values[1]);
-    format.xOffset = truncatedWord(values[2]);
-    format.yOffset = truncatedWord(values[3]);
-    format.xBinSub = truncatedHalfWord(values[4]);
-    format.yBinSub = truncatedHalfWord(values[5]);
-    format.xFlags = truncatedHalfWord(values[6]);
-    format.yFlags = truncatedHalfWord(values[7]);
-    format.pixelFormat = truncatedWord(values[8]);
+    format.width = lowWordSaturated(values[0]);
+    format.height = lowWordSaturated(values[1]);
+    format.xOffset = lowWordSaturated(values[2]);
+    format.yOffset = lowWordSaturated(values[3]);
+    format.xBinSub = lowHalfWordSaturated(values[4]);
+    format.yBinSub = lowHalfWordSaturated(values[5]);
+    format.xFlags = lowHalfWordSaturated(values[6]);
+    format.yFlags = lowHalfWordSaturated(values[7]);
+    format.pixelFormat = lowWordSaturated(values[8]);
     const auto frameRate = static_cast<float>(values[9]);
     if (QorinSetFormat(camera.handle, &format, frameRate) == 0) failSdk("Failed to set new frame format.");
     return nullptr;

@@ -2,13 +2,15 @@
 #include "mex.h"
 
 #include "platform/win32.h"
+#include "sim/frame_format_fields.h"
 #include "sim/sim_control.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -85,9 +87,11 @@ std::vector<double> numbersArg(const mxArray* a, const std::string& what, std::s
     return values;
 }
 
-CameraState& cameraArg(const mxArray* a) {
-    return *qorinsim::camera(static_cast<int>(integerArg(a, "camera number", 1, qorinsim::kMaxCameras)));
+int cameraNumberArg(const mxArray* a) {
+    return static_cast<int>(integerArg(a, "camera number", 1, qorinsim::kMaxCameras));
 }
+
+CameraState& cameraArg(const mxArray* a) { return *qorinsim::camera(cameraNumberArg(a)); }
 
 template <typename T>
 T checkedInteger(double v, const std::string& what, double low, double high) {
@@ -121,30 +125,56 @@ mxArray* structOf(const std::vector<std::string>& names, std::size_t count, bool
     return mxCreateStructMatrix(row ? 1 : count, row ? count : 1, static_cast<int>(fields.size()), fields.data());
 }
 
-const std::vector<std::string> kSetupFormatFields = {"width",   "height",  "xOffset", "yOffset",     "xBinSub",
-                                                     "yBinSub", "xFlags",  "yFlags",  "pixelFormat", "frameRate"};
+const char* const kFrameRateField = "frameRate";  // follows the FrameFormat fields in 'format'
+
+// The FrameFormat fields in the record's own order, as the call log shows them.
+std::vector<qorinsim::FrameFormatField> recordOrder() {
+    std::vector<qorinsim::FrameFormatField> fields(std::begin(qorinsim::kFrameFormatFields),
+                                                   std::end(qorinsim::kFrameFormatFields));
+    std::sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) { return a.offset_ < b.offset_; });
+    return fields;
+}
 
 mxArray* frameFormatStruct(const FrameFormat& f) {
-    const auto& names = qorinsim::frameFormatFields();
+    static const std::vector<qorinsim::FrameFormatField> fields = recordOrder();
+    std::vector<std::string> names;
+    for (const auto& field : fields) names.push_back(field.name_);
     mxArray* s = structOf(names, 1);
-    const double values[] = {double(f.xOffset), double(f.yOffset),     double(f.width),
-                             double(f.height),  double(f.pixelFormat), double(f.xBinSub),
-                             double(f.xFlags),  double(f.yBinSub),     double(f.yFlags)};
-    for (std::size_t k = 0; k < names.size(); ++k) mxSetFieldByNumber(s, 0, static_cast<int>(k), number(values[k]));
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        mxSetFieldByNumber(s, 0, static_cast<int>(k), number(fields[k].get(f)));
     return s;
 }
 
+// SnapshotSettings fields as the call log shows them, in record order.
+struct SettingsField {
+    const char* name_;
+    mxArray* (*value_)(const SnapshotSettings&);
+};
+
+const SettingsField kSettingsFields[] = {
+    {"exposure", [](const SnapshotSettings& r) { return number(r.exposure); }},
+    {"gain", [](const SnapshotSettings& r) { return number(r.gain); }},
+    {"redGain", [](const SnapshotSettings& r) { return number(r.redGain); }},
+    {"blueGain", [](const SnapshotSettings& r) { return number(r.blueGain); }},
+    {"green1Gain", [](const SnapshotSettings& r) { return number(r.green1Gain); }},
+    {"green2Gain", [](const SnapshotSettings& r) { return number(r.green2Gain); }},
+    {"strobe", [](const SnapshotSettings& r) { return number(r.strobe); }},
+    {"strobeDelay", [](const SnapshotSettings& r) { return number(r.strobeDelay); }},
+    {"trigger", [](const SnapshotSettings& r) { return number(r.trigger); }},
+    {"timeout", [](const SnapshotSettings& r) { return number(r.timeout); }},
+    {"format", [](const SnapshotSettings& r) { return frameFormatStruct(r.format); }},
+    {"shutterType", [](const SnapshotSettings& r) { return number(r.shutterType); }}};
+
 mxArray* settingsStruct(const std::vector<uint8_t>& bytes) {
     std::size_t count = bytes.size() / sizeof(SnapshotSettings);
-    mxArray* s = structOf(qorinsim::settingsFields(), count);
+    std::vector<std::string> names;
+    for (const auto& field : kSettingsFields) names.push_back(field.name_);
+    mxArray* s = structOf(names, count);
     for (std::size_t k = 0; k < count; ++k) {
         SnapshotSettings r;
         std::memcpy(&r, bytes.data() + k * sizeof(SnapshotSettings), sizeof r);
-        mxArray* fields[] = {number(r.exposure),   number(r.gain),        number(r.redGain),
-                             number(r.blueGain),   number(r.green1Gain),  number(r.green2Gain),
-                             number(r.strobe),     number(r.strobeDelay), number(r.trigger),
-                             number(r.timeout),    frameFormatStruct(r.format), number(r.shutterType)};
-        for (int f = 0; f < 12; ++f) mxSetFieldByNumber(s, k, f, fields[f]);
+        for (std::size_t f = 0; f < std::size(kSettingsFields); ++f)
+            mxSetFieldByNumber(s, k, static_cast<int>(f), kSettingsFields[f].value_(r));
     }
     return s;
 }
@@ -193,28 +223,27 @@ mxArray* callLog() {
 
 void setFormat(CameraState& camera, const mxArray* value) {
     if (!mxIsStruct(value) || mxGetNumberOfElements(value) != 1) fail("'format' must be a scalar structure");
-    FrameFormat& f = camera.format_;
     // Fields left out keep their value, so a test can change just the one it is about.
-    for (const auto& name : kSetupFormatFields) {
-        const mxArray* field = mxGetField(value, 0, name.c_str());
+    for (const qorinsim::FrameFormatField& entry : qorinsim::kFrameFormatFields) {
+        const mxArray* field = mxGetField(value, 0, entry.name_);
         if (field == nullptr) continue;
-        const std::string what = "format field '" + name + "'";
-        if (name == "frameRate") {
-            camera.frameRate_ = static_cast<float>(scalarArg(field, what));
-            continue;
-        }
-        bool half = name == "xBinSub" || name == "yBinSub" || name == "xFlags" || name == "yFlags";
-        double v = integerArg(field, what, 0, half ? 65535.0 : 4294967295.0);
-        if (name == "width") f.width = static_cast<uint32_t>(v);
-        else if (name == "height") f.height = static_cast<uint32_t>(v);
-        else if (name == "xOffset") f.xOffset = static_cast<uint32_t>(v);
-        else if (name == "yOffset") f.yOffset = static_cast<uint32_t>(v);
-        else if (name == "pixelFormat") f.pixelFormat = static_cast<uint32_t>(v);
-        else if (name == "xBinSub") f.xBinSub = static_cast<uint16_t>(v);
-        else if (name == "yBinSub") f.yBinSub = static_cast<uint16_t>(v);
-        else if (name == "xFlags") f.xFlags = static_cast<uint16_t>(v);
-        else f.yFlags = static_cast<uint16_t>(v);
+        const std::string what = std::string("format field '") + entry.name_ + "'";
+        entry.set(camera.format_, static_cast<uint32_t>(integerArg(field, what, 0, entry.maximum())));
     }
+    if (const mxArray* field = mxGetField(value, 0, kFrameRateField))
+        camera.frameRate_ = static_cast<float>(scalarArg(field, std::string("format field '") + kFrameRateField + "'"));
+}
+
+mxArray* formatStruct(const CameraState& camera) {
+    std::vector<std::string> names;
+    for (const auto& field : qorinsim::kFrameFormatFields) names.push_back(field.name_);
+    names.push_back(kFrameRateField);
+    mxArray* s = structOf(names, 1);
+    int k = 0;
+    for (const auto& field : qorinsim::kFrameFormatFields)
+        mxSetFieldByNumber(s, 0, k++, number(field.get(camera.format_)));
+    mxSetFieldByNumber(s, 0, k, number(camera.frameRate_));
+    return s;
 }
 
 // Pages of a rows-by-columns(-by-K) uint8 or uint16 array, each turned row by row into samples.
@@ -246,134 +275,205 @@ void setFrames(CameraState& camera, const mxArray* value, bool single) {
     }
 }
 
-void setOne(CameraState& camera, const std::string& name, const mxArray* value) {
-    const std::string what = "'" + name + "'";
-    if (name == "colour") {
-        camera.properties_[QORIN_PROP_COLOUR_FORMAT].value_ = scalarArg(value, what) != 0 ? 1.0f : 0.0f;
-    } else if (name == "format") {
-        setFormat(camera, value);
-    } else if (name == "maxSize") {
-        auto v = numbersArg(value, what, 2);
-        camera.properties_[QORIN_PROP_MAX_WIDTH].value_ = static_cast<float>(v[0]);
-        camera.properties_[QORIN_PROP_MAX_HEIGHT].value_ = static_cast<float>(v[1]);
-    } else if (name == "frameRates") {
-        auto v = numbersArg(value, what);
-        camera.frameRates_.assign(v.begin(), v.end());
-    } else if (name == "frame" || name == "frames") {
-        setFrames(camera, value, name == "frame");
-    } else if (name == "version") {
-        auto v = numbersArg(value, what, 6);
-        uint32_t w[6];
-        for (int k = 0; k < 6; ++k) w[k] = checkedInteger<uint32_t>(v[k], what, 0, 4294967295.0);
-        camera.version_ = VersionInfo{w[0], w[1], w[2], w[3], w[4], w[5]};
-    } else if (name == "interface") {
-        camera.interfaceCode_ = wordArg(value, what);
-    } else if (name == "cameraId") {
-        camera.cameraId_ = wordArg(value, what);
-    } else if (name == "pixelDepth") {
-        camera.pixelDepth_ = wordArg(value, what);
-    } else if (name == "hwRevision") {
-        camera.hwRevision_ = wordArg(value, what);
-    } else if (name == "gpio") {
-        auto v = numbersArg(value, what, 2);
-        camera.gpio_ = {checkedInteger<uint8_t>(v[0], what, 0, 255), checkedInteger<uint8_t>(v[1], what, 0, 255)};
-    } else if (name == "matrix") {
-        if (mxGetM(value) != 3 || mxGetN(value) != 3) fail("'matrix' must be 3-by-3");
-        auto v = numbersArg(value, what, 9);
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) camera.matrix_[r * 3 + c] = static_cast<float>(v[c * 3 + r]);
-    } else if (name == "roi") {
-        auto v = numbersArg(value, what, 4);
-        for (int k = 0; k < 4; ++k) camera.roi_[k] = checkedInteger<int32_t>(v[k], what, -2147483648.0, 2147483647.0);
-    } else if (name == "progress") {
-        camera.progress_ = static_cast<float>(scalarArg(value, what));
-    } else if (name == "noise") {
-        const double sigma = scalarArg(value, what);
-        if (!(sigma >= 0.0 && sigma <= 255.0)) fail("'noise' must be from 0 to 255");
-        camera.noise_ = sigma;
-    } else if (name == "temperature") {
-        const double celsius = scalarArg(value, what);
-        if (!std::isfinite(celsius)) fail("'temperature' must be finite");
-        camera.temperature_ = celsius;
-    } else if (name == "permanentBuffer") {
-        if (!mxIsUint8(value)) fail("'permanentBuffer' must be a uint8 array");
-        const auto* data = static_cast<const uint8_t*>(mxGetData(value));
-        camera.permanentBuffer_.assign(data, data + mxGetNumberOfElements(value));
-    } else {
-        fail("unknown setting '" + name + "'");
-    }
+// set and get
+
+// What a getter may need besides the camera: its number and the optional fourth argument.
+struct Query {
+    const CameraState& camera_;
+    int number_;
+    const std::string& name_;
+    const mxArray* extra_;  // null when not given
+};
+
+using Setter = void (*)(CameraState& camera, const mxArray* value, const std::string& what);
+using Getter = mxArray* (*)(const Query& query);
+
+// One name of qorinsim's set and get; a null setter or getter: not settable or not readable.
+struct Entry {
+    const char* name_;
+    Setter set_;
+    Getter get_;
+};
+
+template <uint32_t CameraState::*kField>
+void setWord(CameraState& camera, const mxArray* value, const std::string& what) {
+    camera.*kField = wordArg(value, what);
 }
 
-// get
+template <typename T, T CameraState::*kField>
+mxArray* getNumber(const Query& query) {
+    return number(static_cast<double>(query.camera_.*kField));
+}
 
-mxArray* getOne(const CameraState& camera, const std::string& name, int nrhs, const mxArray* prhs[]) {
-    if (name == "open") return logical(camera.open_);
-    if (name == "streaming") return logical(camera.streaming_);
-    if (name == "window")
-        return camera.window_ ? doubleRow({double(camera.windowWidth_), double(camera.windowHeight_)}) : empty();
-    if (name == "fastFrames") return logical(camera.fastFrames_);
-    if (name == "colour") {
-        auto it = camera.properties_.find(QORIN_PROP_COLOUR_FORMAT);
-        return logical(it == camera.properties_.end() || !(it->second.value_ == 0.0f));
-    }
-    if (name == "format") {
-        const FrameFormat& f = camera.format_;
-        mxArray* s = structOf(kSetupFormatFields, 1);
-        const double values[] = {double(f.width),   double(f.height),  double(f.xOffset), double(f.yOffset),
-                                 double(f.xBinSub), double(f.yBinSub), double(f.xFlags),  double(f.yFlags),
-                                 double(f.pixelFormat), double(camera.frameRate_)};
-        for (int k = 0; k < 10; ++k) mxSetFieldByNumber(s, 0, k, number(values[k]));
-        return s;
-    }
-    if (name == "property" || name == "range") {
-        if (nrhs < 4) fail("'get' of '" + name + "' needs the property number");
-        uint32_t property = wordArg(prhs[3], "property number");
-        qorinsim::Property entry;
-        auto it = camera.properties_.find(property);
-        if (it != camera.properties_.end()) entry = it->second;
-        if (name == "property") return doubleRow({entry.value_, double(entry.flags_)});
-        return entry.hasRange_ ? doubleRow({entry.minimum_, entry.maximum_}) : empty();
-    }
-    if (name == "frameRates") return doubleRow(std::vector<double>(camera.frameRates_.begin(), camera.frameRates_.end()));
-    if (name == "gpio") return doubleRow({double(camera.gpio_[0]), double(camera.gpio_[1])});
-    if (name == "gpo") return number(camera.gpo_);
-    if (name == "gpoSelect") return number(camera.gpoSelect_);
-    if (name == "gpioConfig") return number(camera.gpioConfig_);
-    if (name == "lut") {
-        mxArray* s = structOf({"table", "colour", "flags"}, 1);
-        mxSetFieldByNumber(s, 0, 0, byteRow(camera.lut_));
-        mxSetFieldByNumber(s, 0, 1, logical(camera.lutColour_));
-        mxSetFieldByNumber(s, 0, 2,
-                           doubleRow({double(camera.lutFlags_[0]), double(camera.lutFlags_[1]),
-                                      double(camera.lutFlags_[2]), double(camera.lutFlags_[3])}));
-        return s;
-    }
-    if (name == "matrix") {
-        mxArray* m = mxCreateDoubleMatrix(3, 3, mxREAL);
-        double* d = mxGetPr(m);
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) d[c * 3 + r] = camera.matrix_[r * 3 + c];
-        return m;
-    }
-    if (name == "roi")
-        return doubleRow({double(camera.roi_[0]), double(camera.roi_[1]), double(camera.roi_[2]), double(camera.roi_[3])});
-    if (name == "permanentBuffer") return byteRow(camera.permanentBuffer_);
-    if (name == "events") return number(static_cast<double>(camera.registrations_.size()));
-    if (name == "timeout") return doubleRow({camera.videoTimeout_, camera.snapshotTimeout_});
-    if (name == "progress") return number(camera.progress_);
-    if (name == "noise") return number(camera.noise_);
-    if (name == "temperature") return number(camera.temperature_);
-    if (name == "version") {
-        const VersionInfo& v = camera.version_;
-        return doubleRow({double(v.Firmware), double(v.FPGA), double(v.API), double(v.Driver), double(v.SN),
-                          double(v.Reserved)});
-    }
-    if (name == "syncSnapshots") {
-        int number = static_cast<int>(&camera - qorinsim::camera(1)) + 1;
-        return logical(qorinsim::inSyncSession(number));
-    }
-    if (name == "interfaceSelector") return number(qorinsim::interfaceSelector());
-    fail("unknown state '" + name + "'");
+template <bool CameraState::*kField>
+mxArray* getFlag(const Query& query) {
+    return logical(query.camera_.*kField);
+}
+
+// property and range: the entry of the property the fourth argument names.
+qorinsim::Property propertyOf(const Query& query) {
+    if (query.extra_ == nullptr) fail("'get' of '" + query.name_ + "' needs the property number");
+    uint32_t property = wordArg(query.extra_, "property number");
+    auto it = query.camera_.properties_.find(property);
+    return it == query.camera_.properties_.end() ? qorinsim::Property{} : it->second;
+}
+
+const Entry kEntries[] = {
+    {"open", nullptr, getFlag<&CameraState::open_>},
+    {"streaming", nullptr, getFlag<&CameraState::streaming_>},
+    {"window", nullptr,
+     [](const Query& q) {
+         const CameraState& camera = q.camera_;
+         return camera.window_ ? doubleRow({double(camera.windowWidth_), double(camera.windowHeight_)}) : empty();
+     }},
+    {"fastFrames", nullptr, getFlag<&CameraState::fastFrames_>},
+    {"colour",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         camera.properties_[QORIN_PROP_COLOUR_FORMAT].value_ = scalarArg(value, what) != 0 ? 1.0f : 0.0f;
+     },
+     [](const Query& q) {
+         auto it = q.camera_.properties_.find(QORIN_PROP_COLOUR_FORMAT);
+         return logical(it == q.camera_.properties_.end() || !(it->second.value_ == 0.0f));
+     }},
+    {"format", [](CameraState& camera, const mxArray* value, const std::string&) { setFormat(camera, value); },
+     [](const Query& q) { return formatStruct(q.camera_); }},
+    {"maxSize",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         auto v = numbersArg(value, what, 2);
+         camera.properties_[QORIN_PROP_MAX_WIDTH].value_ = static_cast<float>(v[0]);
+         camera.properties_[QORIN_PROP_MAX_HEIGHT].value_ = static_cast<float>(v[1]);
+     },
+     nullptr},
+    {"property", nullptr,
+     [](const Query& q) {
+         const qorinsim::Property entry = propertyOf(q);
+         return doubleRow({entry.value_, double(entry.flags_)});
+     }},
+    {"range", nullptr,
+     [](const Query& q) {
+         const qorinsim::Property entry = propertyOf(q);
+         return entry.hasRange_ ? doubleRow({entry.minimum_, entry.maximum_}) : empty();
+     }},
+    {"frameRates",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         auto v = numbersArg(value, what);
+         camera.frameRates_.assign(v.begin(), v.end());
+     },
+     [](const Query& q) {
+         return doubleRow(std::vector<double>(q.camera_.frameRates_.begin(), q.camera_.frameRates_.end()));
+     }},
+    {"frame", [](CameraState& camera, const mxArray* value, const std::string&) { setFrames(camera, value, true); },
+     nullptr},
+    {"frames", [](CameraState& camera, const mxArray* value, const std::string&) { setFrames(camera, value, false); },
+     nullptr},
+    {"version",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         auto v = numbersArg(value, what, 6);
+         uint32_t w[6];
+         for (int k = 0; k < 6; ++k) w[k] = checkedInteger<uint32_t>(v[k], what, 0, 4294967295.0);
+         camera.version_ = VersionInfo{w[0], w[1], w[2], w[3], w[4], w[5]};
+     },
+     [](const Query& q) {
+         const VersionInfo& v = q.camera_.version_;
+         return doubleRow({double(v.Firmware), double(v.FPGA), double(v.API), double(v.Driver), double(v.SN),
+                           double(v.Reserved)});
+     }},
+    {"interface", setWord<&CameraState::interfaceCode_>, nullptr},
+    {"cameraId", setWord<&CameraState::cameraId_>, nullptr},
+    {"pixelDepth", setWord<&CameraState::pixelDepth_>, nullptr},
+    {"hwRevision", setWord<&CameraState::hwRevision_>, nullptr},
+    {"gpio",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         auto v = numbersArg(value, what, 2);
+         camera.gpio_ = {checkedInteger<uint8_t>(v[0], what, 0, 255), checkedInteger<uint8_t>(v[1], what, 0, 255)};
+     },
+     [](const Query& q) { return doubleRow({double(q.camera_.gpio_[0]), double(q.camera_.gpio_[1])}); }},
+    {"gpo", nullptr, getNumber<uint8_t, &CameraState::gpo_>},
+    {"gpoSelect", nullptr, getNumber<uint8_t, &CameraState::gpoSelect_>},
+    {"gpioConfig", nullptr, getNumber<uint8_t, &CameraState::gpioConfig_>},
+    {"lut", nullptr,
+     [](const Query& q) {
+         const CameraState& camera = q.camera_;
+         mxArray* s = structOf({"table", "colour", "flags"}, 1);
+         mxSetFieldByNumber(s, 0, 0, byteRow(camera.lut_));
+         mxSetFieldByNumber(s, 0, 1, logical(camera.lutColour_));
+         mxSetFieldByNumber(s, 0, 2,
+                            doubleRow({double(camera.lutFlags_[0]), double(camera.lutFlags_[1]),
+                                       double(camera.lutFlags_[2]), double(camera.lutFlags_[3])}));
+         return s;
+     }},
+    {"matrix",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         if (mxGetM(value) != 3 || mxGetN(value) != 3) fail("'matrix' must be 3-by-3");
+         auto v = numbersArg(value, what, 9);
+         for (int r = 0; r < 3; ++r)
+             for (int c = 0; c < 3; ++c) camera.matrix_[r * 3 + c] = static_cast<float>(v[c * 3 + r]);
+     },
+     [](const Query& q) {
+         mxArray* m = mxCreateDoubleMatrix(3, 3, mxREAL);
+         double* d = mxGetPr(m);
+         for (int r = 0; r < 3; ++r)
+             for (int c = 0; c < 3; ++c) d[c * 3 + r] = q.camera_.matrix_[r * 3 + c];
+         return m;
+     }},
+    {"roi",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         auto v = numbersArg(value, what, 4);
+         for (int k = 0; k < 4; ++k) camera.roi_[k] = checkedInteger<int32_t>(v[k], what, -2147483648.0, 2147483647.0);
+     },
+     [](const Query& q) {
+         const auto& roi = q.camera_.roi_;
+         return doubleRow({double(roi[0]), double(roi[1]), double(roi[2]), double(roi[3])});
+     }},
+    {"permanentBuffer",
+     [](CameraState& camera, const mxArray* value, const std::string&) {
+         if (!mxIsUint8(value)) fail("'permanentBuffer' must be a uint8 array");
+         const auto* data = static_cast<const uint8_t*>(mxGetData(value));
+         camera.permanentBuffer_.assign(data, data + mxGetNumberOfElements(value));
+     },
+     [](const Query& q) { return byteRow(q.camera_.permanentBuffer_); }},
+    {"events", nullptr, [](const Query& q) { return number(static_cast<double>(q.camera_.registrations_.size())); }},
+    {"timeout", nullptr,
+     [](const Query& q) { return doubleRow({q.camera_.videoTimeout_, q.camera_.snapshotTimeout_}); }},
+    {"progress",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         camera.progress_ = static_cast<float>(scalarArg(value, what));
+     },
+     getNumber<float, &CameraState::progress_>},
+    {"noise",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         const double sigma = scalarArg(value, what);
+         if (!(sigma >= 0.0 && sigma <= 255.0)) fail("'noise' must be from 0 to 255");
+         camera.noise_ = sigma;
+     },
+     getNumber<double, &CameraState::noise_>},
+    {"temperature",
+     [](CameraState& camera, const mxArray* value, const std::string& what) {
+         const double celsius = scalarArg(value, what);
+         if (!std::isfinite(celsius)) fail("'temperature' must be finite");
+         camera.temperature_ = celsius;
+     },
+     getNumber<double, &CameraState::temperature_>},
+    {"syncSnapshots", nullptr, [](const Query& q) { return logical(qorinsim::inSyncSession(q.number_)); }},
+    {"interfaceSelector", nullptr, [](const Query&) { return number(qorinsim::interfaceSelector()); }},
+};
+
+const Entry* findEntry(const std::string& name) {
+    for (const Entry& entry : kEntries)
+        if (name == entry.name_) return &entry;
+    return nullptr;
+}
+
+void setOne(CameraState& camera, const std::string& name, const mxArray* value) {
+    const Entry* entry = findEntry(name);
+    if (entry == nullptr || entry->set_ == nullptr) fail("unknown setting '" + name + "'");
+    entry->set_(camera, value, "'" + name + "'");
+}
+
+mxArray* getOne(const CameraState& camera, int number, const std::string& name, const mxArray* extra) {
+    const Entry* entry = findEntry(name);
+    if (entry == nullptr || entry->get_ == nullptr) fail("unknown state '" + name + "'");
+    return entry->get_(Query{camera, number, name, extra});
 }
 
 void needArgs(int nrhs, int low, int high, const std::string& usage) {
@@ -428,8 +528,9 @@ mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
     }
     if (command == "get") {
         needArgs(nrhs, 3, 4, "qorinsim('get', n, name[, number])");
-        const CameraState& camera = cameraArg(prhs[1]);
-        return getOne(camera, textArg(prhs[2], "the state name"), nrhs, prhs);
+        const int number = cameraNumberArg(prhs[1]);
+        const std::string name = textArg(prhs[2], "the state name");
+        return getOne(*qorinsim::camera(number), number, name, nrhs > 3 ? prhs[3] : nullptr);
     }
     if (command == "fail") {
         needArgs(nrhs, 3, 5, "qorinsim('fail', name, errno[, count[, skip]])");
@@ -467,20 +568,28 @@ mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
     fail("unknown command '" + command + "'");
 }
 
+// The message of a failed call; static so that no C++ object is alive when the host's error
+// routine leaves mexFunction.
+std::string gFailureMessage;
+
+bool runAndCatch(int nrhs, const mxArray* prhs[], mxArray* plhs[]) {
+    try {
+        mxArray* result = dispatch(nrhs, prhs);
+        if (result != nullptr) plhs[0] = result;
+        return true;
+    } catch (const std::exception& e) {
+        gFailureMessage = e.what();
+    } catch (...) {
+        gFailureMessage = "unexpected failure";
+    }
+    return false;
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                                                     const mxArray* prhs[]) {
     (void)nlhs;
-    std::string error;
-    try {
-        mxArray* result = dispatch(nrhs, prhs);
-        if (result != nullptr) plhs[0] = result;
-    } catch (const std::exception& e) {
-        error = e.what();
-    } catch (...) {
-        error = "unexpected failure";
-    }
-    // Raised outside the handlers: the host's error unwinds with its own exception.
-    if (!error.empty()) mexErrMsgIdAndTxt("qorinsim:error", "%s", error.c_str());
+    if (runAndCatch(nrhs, prhs, plhs)) return;
+    mexErrMsgIdAndTxt("qorinsim:error", "%s", gFailureMessage.c_str());
 }

@@ -55,9 +55,9 @@ int32_t capture(Call& call, CameraState& camera, const FrameFormat& format, cons
 
 int32_t convert(const char* name, Conversion conversion, QorinHandle handle, void* destination, const void* source,
                 uint32_t columns, uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
-    // The source frame is not logged: its size is implied and a long run would fill the log.
     Call call(name, handle,
-              {logEmpty(), logEmpty(), logNumber(columns), logNumber(rows), logNumber(pixelFormat), logParams(params)});
+              {logEmpty(), logFrame(source, columns, rows, pixelFormat), logNumber(columns), logNumber(rows),
+               logNumber(pixelFormat), logParams(params)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (params == nullptr ||
@@ -71,7 +71,7 @@ int32_t convert(const char* name, Conversion conversion, QorinHandle handle, voi
 // Cameras
 
 int32_t QorinNumCameras(void) {
-    Call call("QorinNumCameras", {});
+    Call call(__func__, {});
     if (call.injected()) return -1;
     if (state().attached_ < 0) {
         call.fail(kErrorNotAttached);
@@ -81,7 +81,7 @@ int32_t QorinNumCameras(void) {
 }
 
 QorinHandle QorinCameraOpen(int32_t cameraNumber) {
-    Call call("QorinCameraOpen", {logNumber(cameraNumber)});
+    Call call(__func__, {logNumber(cameraNumber)});
     if (call.injected()) return nullptr;
     if (cameraNumber < 1 || cameraNumber > state().attached_) {
         call.fail(kErrorNotAttached);
@@ -99,27 +99,22 @@ QorinHandle QorinCameraOpen(int32_t cameraNumber) {
 }
 
 int32_t QorinCameraClose(QorinHandle handle) {
-    Call call("QorinCameraClose", handle, {});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    endSession(*camera);
-    return call.ok();
+    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { endSession(camera); });
 }
 
 int32_t QorinCameraReset(QorinHandle handle) {
-    Call call("QorinCameraReset", handle, {});
-    return call.begin() == nullptr ? 0 : call.ok();
+    return acknowledge(__func__, handle, {});
 }
 
 uint32_t QorinGetLastError(void) {
-    Call call("QorinGetLastError", {});
+    Call call(__func__, {});
     return state().lastError_;
 }
 
 // Format and display
 
 int32_t QorinGetFormat(QorinHandle handle, FrameFormat* format, float* frameRate) {
-    Call call("QorinGetFormat", handle, {logEmpty(), logEmpty()});
+    Call call(__func__, handle, {logEmpty(), logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (format == nullptr || frameRate == nullptr) return call.fail(kErrorInvalidArgument);
@@ -129,7 +124,7 @@ int32_t QorinGetFormat(QorinHandle handle, FrameFormat* format, float* frameRate
 }
 
 int32_t QorinSetFormat(QorinHandle handle, const FrameFormat* format, float frameRate) {
-    Call call("QorinSetFormat", handle, {logFormat(format), logNumber(frameRate)});
+    Call call(__func__, handle, {logFormat(format), logNumber(frameRate)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (format == nullptr || format->xBinSub == 0 || format->yBinSub == 0 || !(frameRate > 0.0f))
@@ -146,7 +141,7 @@ int32_t QorinSetFormat(QorinHandle handle, const FrameFormat* format, float fram
 }
 
 int32_t QorinEnumAvailableFrameRates(QorinHandle handle, uint32_t count, float* rates) {
-    Call call("QorinEnumAvailableFrameRates", handle, {logNumber(count), logEmpty()});
+    Call call(__func__, handle, {logNumber(count), logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     const auto available = static_cast<int32_t>(camera->frameRates_.size());
@@ -157,68 +152,60 @@ int32_t QorinEnumAvailableFrameRates(QorinHandle handle, uint32_t count, float* 
 }
 
 int32_t QorinStreamVideoControl(QorinHandle handle, uint32_t mode, QorinWindow window) {
-    Call call("QorinStreamVideoControl", handle, {logNumber(mode), logPointer(window)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->streaming_ = mode != QORIN_STREAM_STOP;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(mode), logPointer(window)},
+                         [&](CameraState& camera) { camera.streaming_ = mode != QORIN_STREAM_STOP; });
 }
 
 int32_t QorinCreateDisplayWindow(QorinHandle handle, const char* title, uint32_t style, int32_t x, int32_t y,
                                  int32_t width, int32_t height, QorinWindow parent, void* menu) {
-    Call call("QorinCreateDisplayWindow", handle,
-              {logText(title), logNumber(style), logNumber(x), logNumber(y), logNumber(width), logNumber(height),
-               logPointer(parent), logPointer(menu)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->window_ = true;
-    camera->windowWidth_ = width;
-    camera->windowHeight_ = height;
-    return call.ok();
+    return applyToCamera(__func__, handle,
+                         {logText(title), logNumber(style), logNumber(x), logNumber(y), logNumber(width),
+                          logNumber(height), logPointer(parent), logPointer(menu)},
+                         [&](CameraState& camera) {
+                             camera.window_ = true;
+                             camera.windowWidth_ = width;
+                             camera.windowHeight_ = height;
+                         });
 }
 
 int32_t QorinDestroyDisplayWindow(QorinHandle handle) {
-    Call call("QorinDestroyDisplayWindow", handle, {});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->window_ = false;
-    camera->windowWidth_ = 0;
-    camera->windowHeight_ = 0;
-    return call.ok();
+    return applyToCamera(__func__, handle, {},
+                         [&](CameraState& camera) {
+                             camera.window_ = false;
+                             camera.windowWidth_ = 0;
+                             camera.windowHeight_ = 0;
+                         });
 }
 
 int32_t QorinAdjustDisplayWindow(QorinHandle handle, const char* title, int32_t x, int32_t y, int32_t width,
                                  int32_t height) {
-    Call call("QorinAdjustDisplayWindow", handle,
-              {logText(title), logNumber(x), logNumber(y), logNumber(width), logNumber(height)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    if (camera->window_) {
-        camera->windowWidth_ = width;
-        camera->windowHeight_ = height;
-    }
-    return call.ok();
+    return applyToCamera(__func__, handle,
+                         {logText(title), logNumber(x), logNumber(y), logNumber(width), logNumber(height)},
+                         [&](CameraState& camera) {
+                             if (camera.window_) {
+                                 camera.windowWidth_ = width;
+                                 camera.windowHeight_ = height;
+                             }
+                         });
 }
 
 int32_t QorinDisplayPropertyPage(QorinHandle handle, QorinWindow parent) {
-    Call call("QorinDisplayPropertyPage", handle, {logPointer(parent)});
-    return call.begin() == nullptr ? 0 : call.ok();
+    return acknowledge(__func__, handle, {logPointer(parent)});
 }
 
 int32_t QorinDisplayVideoFormatPage(QorinHandle handle, QorinWindow parent) {
-    Call call("QorinDisplayVideoFormatPage", handle, {logPointer(parent)});
-    return call.begin() == nullptr ? 0 : call.ok();
+    return acknowledge(__func__, handle, {logPointer(parent)});
 }
 
 int32_t QorinGetStillImageFormat(QorinHandle handle, ImageFormat* format) {
-    Call call("QorinGetStillImageFormat", handle, {logEmpty()});
+    Call call(__func__, handle, {logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     return fillImageFormat(call, knownSnapshotFormat(*camera), format);
 }
 
 int32_t QorinGetVideoImageFormat(QorinHandle handle, ImageFormat* format) {
-    Call call("QorinGetVideoImageFormat", handle, {logEmpty()});
+    Call call(__func__, handle, {logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     return fillImageFormat(call, camera->format_, format);
@@ -227,7 +214,7 @@ int32_t QorinGetVideoImageFormat(QorinHandle handle, ImageFormat* format) {
 // Capture
 
 int32_t QorinTakeVideo(QorinHandle handle, uint32_t frames, void* buffer) {
-    Call call("QorinTakeVideo", handle, {logNumber(frames), logEmpty()});
+    Call call(__func__, handle, {logNumber(frames), logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     Geometry geometry;
@@ -243,7 +230,7 @@ int32_t QorinTakeVideo(QorinHandle handle, uint32_t frames, void* buffer) {
 
 int32_t QorinTakeSnapshot(QorinHandle handle, SnapshotSettings* settings, void* buffer) {
     const SnapshotSettings* table[] = {settings};
-    Call call("QorinTakeSnapshot", handle, {logSettings(table, 1), logEmpty()});
+    Call call(__func__, handle, {logSettings(table, 1), logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
@@ -253,7 +240,7 @@ int32_t QorinTakeSnapshot(QorinHandle handle, SnapshotSettings* settings, void* 
 
 int32_t QorinEnableFastFrames(QorinHandle handle, SnapshotSettings* settings) {
     const SnapshotSettings* table[] = {settings};
-    Call call("QorinEnableFastFrames", handle, {logSettings(table, 1)});
+    Call call(__func__, handle, {logSettings(table, 1)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
@@ -264,7 +251,7 @@ int32_t QorinEnableFastFrames(QorinHandle handle, SnapshotSettings* settings) {
 }
 
 int32_t QorinTakeFastFrame(QorinHandle handle, void* buffer) {
-    Call call("QorinTakeFastFrame", handle, {logEmpty()});
+    Call call(__func__, handle, {logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     const Exposure exposure = camera->fastFrames_ ? snapshotExposure(camera->fastSettings_) : videoExposure(*camera);
@@ -272,11 +259,7 @@ int32_t QorinTakeFastFrame(QorinHandle handle, void* buffer) {
 }
 
 int32_t QorinDisableFastFrames(QorinHandle handle) {
-    Call call("QorinDisableFastFrames", handle, {});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->fastFrames_ = false;
-    return call.ok();
+    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { camera.fastFrames_ = false; });
 }
 
 QorinSyncHandle QorinEnableSynchronousSnapshots(uint32_t count, QorinHandle* cameras, SnapshotSettings** settings) {
@@ -286,7 +269,7 @@ QorinSyncHandle QorinEnableSynchronousSnapshots(uint32_t count, QorinHandle* cam
         for (uint32_t k = 0; k < count; ++k) numbers[k] = cameraOfHandle(cameras[k]);
         handles = logDoubles(std::move(numbers));
     }
-    Call call("QorinEnableSynchronousSnapshots",
+    Call call(__func__,
               {logNumber(count), std::move(handles), logSettings(settings, settings == nullptr ? 0 : count)});
     if (call.injected()) return nullptr;
     if (count == 0 || cameras == nullptr || settings == nullptr) {
@@ -315,7 +298,7 @@ QorinSyncHandle QorinEnableSynchronousSnapshots(uint32_t count, QorinHandle* cam
 }
 
 int32_t QorinTakeSynchronousSnapshots(QorinSyncHandle sync, void** buffers) {
-    Call call("QorinTakeSynchronousSnapshots", {logEmpty()});
+    Call call(__func__, {logEmpty()});
     if (call.injected()) return 0;
     auto it = state().syncSessions_.find(reinterpret_cast<uintptr_t>(sync));
     if (it == state().syncSessions_.end()) return call.fail(kErrorInvalidHandle);
@@ -333,7 +316,7 @@ int32_t QorinTakeSynchronousSnapshots(QorinSyncHandle sync, void** buffers) {
 }
 
 int32_t QorinDisableSynchronousSnapshots(QorinSyncHandle sync) {
-    Call call("QorinDisableSynchronousSnapshots", {});
+    Call call(__func__, {});
     if (call.injected()) return 0;
     if (state().syncSessions_.erase(reinterpret_cast<uintptr_t>(sync)) == 0) return call.fail(kErrorInvalidHandle);
     return call.ok();
@@ -341,8 +324,9 @@ int32_t QorinDisableSynchronousSnapshots(QorinSyncHandle sync) {
 
 int32_t QorinSaveImageEx(QorinHandle handle, uint32_t columns, uint32_t rows, uint32_t pixelFormat,
                          const void* data, const char* fileName) {
-    Call call("QorinSaveImageEx", handle,
-              {logNumber(columns), logNumber(rows), logNumber(pixelFormat), logEmpty(), logText(fileName)});
+    Call call(__func__, handle,
+              {logNumber(columns), logNumber(rows), logNumber(pixelFormat), logImage(data, columns, rows, pixelFormat),
+               logText(fileName)});
     if (call.begin() == nullptr) return 0;
     uint32_t error = 0;
     if (!writePnm(fileName, columns, rows, pixelFormat, data, error)) return call.fail(error);
@@ -353,32 +337,28 @@ int32_t QorinSaveImageEx(QorinHandle handle, uint32_t columns, uint32_t rows, ui
 
 int32_t QorinConvertFrameToRgb24(QorinHandle handle, void* destination, const void* source, uint32_t columns,
                                  uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
-    return convert("QorinConvertFrameToRgb24", Conversion::kRgb24, handle, destination, source, columns, rows,
-                   pixelFormat, params);
+    return convert(__func__, Conversion::kRgb24, handle, destination, source, columns, rows, pixelFormat, params);
 }
 
 int32_t QorinConvertFrameToRgb48(QorinHandle handle, void* destination, const void* source, uint32_t columns,
                                  uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
-    return convert("QorinConvertFrameToRgb48", Conversion::kRgb48, handle, destination, source, columns, rows,
-                   pixelFormat, params);
+    return convert(__func__, Conversion::kRgb48, handle, destination, source, columns, rows, pixelFormat, params);
 }
 
 int32_t QorinConvertFrameToGreyscale8(QorinHandle handle, void* destination, const void* source, uint32_t columns,
                                       uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
-    return convert("QorinConvertFrameToGreyscale8", Conversion::kGrey8, handle, destination, source, columns, rows,
-                   pixelFormat, params);
+    return convert(__func__, Conversion::kGrey8, handle, destination, source, columns, rows, pixelFormat, params);
 }
 
 int32_t QorinConvertFrameToGreyscale16(QorinHandle handle, void* destination, const void* source, uint32_t columns,
                                        uint32_t rows, uint32_t pixelFormat, ConversionParams* params) {
-    return convert("QorinConvertFrameToGreyscale16", Conversion::kGrey16, handle, destination, source, columns, rows,
-                   pixelFormat, params);
+    return convert(__func__, Conversion::kGrey16, handle, destination, source, columns, rows, pixelFormat, params);
 }
 
 // Properties
 
 int32_t QorinGetProperty(QorinHandle handle, uint32_t property, float* value, uint32_t* flags) {
-    Call call("QorinGetProperty", handle, {logNumber(property), logEmpty(), logEmpty()});
+    Call call(__func__, handle, {logNumber(property), logEmpty(), logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (value == nullptr || flags == nullptr) return call.fail(kErrorInvalidArgument);
@@ -390,7 +370,7 @@ int32_t QorinGetProperty(QorinHandle handle, uint32_t property, float* value, ui
 }
 
 int32_t QorinSetProperty(QorinHandle handle, uint32_t property, float value, uint32_t flags) {
-    Call call("QorinSetProperty", handle, {logNumber(property), logNumber(value), logNumber(flags)});
+    Call call(__func__, handle, {logNumber(property), logNumber(value), logNumber(flags)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     Property& entry = camera->properties_[property];
@@ -403,7 +383,7 @@ int32_t QorinSetProperty(QorinHandle handle, uint32_t property, float value, uin
 
 int32_t QorinPropertyRange(QorinHandle handle, uint32_t property, float* minimum, float* maximum, uint32_t* steps,
                            uint32_t* flags) {
-    Call call("QorinPropertyRange", handle, {logNumber(property), logEmpty(), logEmpty(), logEmpty(), logEmpty()});
+    Call call(__func__, handle, {logNumber(property), logEmpty(), logEmpty(), logEmpty(), logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (minimum == nullptr || maximum == nullptr || steps == nullptr || flags == nullptr)

@@ -7,12 +7,6 @@ using namespace qorinsim;
 
 namespace {
 
-// Calls that only need an open camera: the simulated camera has nothing to adjust.
-int32_t acknowledge(const char* name, QorinHandle handle, std::vector<LogValue> args) {
-    Call call(name, handle, std::move(args));
-    return call.begin() == nullptr ? 0 : call.ok();
-}
-
 template <typename T>
 int32_t report(const char* name, QorinHandle handle, T* out, T CameraState::*field) {
     Call call(name, handle, {logEmpty()});
@@ -28,41 +22,43 @@ int32_t report(const char* name, QorinHandle handle, T* out, T CameraState::*fie
 // Automatic adjustment
 
 int32_t QorinOneShotAutoExposure(QorinHandle handle, uint8_t target, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return acknowledge("QorinOneShotAutoExposure", handle,
+    return acknowledge(__func__, handle,
                        {logNumber(target), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
 }
 
 int32_t QorinOneShotAutoIris(QorinHandle handle, uint8_t target, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return acknowledge("QorinOneShotAutoIris", handle,
+    return acknowledge(__func__, handle,
                        {logNumber(target), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
 }
 
 int32_t QorinOneShotAutoWhiteBalance(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return acknowledge("QorinOneShotAutoWhiteBalance", handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+    return acknowledge(__func__, handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
 }
 
 int32_t QorinOneShotAutoWhiteBalanceEx(QorinHandle handle, float first, float second, int32_t a, int32_t b, int32_t c,
                                        int32_t d) {
-    return acknowledge("QorinOneShotAutoWhiteBalanceEx", handle,
+    return acknowledge(__func__, handle,
                        {logNumber(first), logNumber(second), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
 }
 
 int32_t QorinDigitalWhiteBalance(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return acknowledge("QorinDigitalWhiteBalance", handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+    return acknowledge(__func__, handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
 }
 
 int32_t QorinDigitalWhiteBalanceEx(QorinHandle handle, float first, float second, int32_t a, int32_t b, int32_t c,
                                    int32_t d) {
-    return acknowledge("QorinDigitalWhiteBalanceEx", handle,
+    return acknowledge(__func__, handle,
                        {logNumber(first), logNumber(second), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
 }
 
 int32_t QorinAdjustWhiteBalanceFromSnapshot(QorinHandle handle, SnapshotSettings* settings, void* rawFrame,
                                             float first, float second, int32_t a, int32_t b, int32_t c, int32_t d) {
     const SnapshotSettings* table[] = {settings};
-    Call call("QorinAdjustWhiteBalanceFromSnapshot", handle,
-              {logSettings(table, 1), logEmpty(), logNumber(first), logNumber(second), logNumber(a), logNumber(b),
-               logNumber(c), logNumber(d)});
+    // The raw frame is logged as handed over, holding the caller's snapshot, before the SDK
+    // takes its own into it below.
+    Call call(__func__, handle,
+              {logSettings(table, 1), settings == nullptr ? logEmpty() : logFrame(rawFrame, settings->format),
+               logNumber(first), logNumber(second), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
@@ -76,7 +72,7 @@ int32_t QorinAdjustWhiteBalanceFromSnapshot(QorinHandle handle, SnapshotSettings
 }
 
 int32_t QorinAutoRoiGet(QorinHandle handle, int32_t* a, int32_t* b, int32_t* c, int32_t* d) {
-    Call call("QorinAutoRoiGet", handle, {logEmpty(), logEmpty(), logEmpty(), logEmpty()});
+    Call call(__func__, handle, {logEmpty(), logEmpty(), logEmpty(), logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (a == nullptr || b == nullptr || c == nullptr || d == nullptr) return call.fail(kErrorInvalidArgument);
@@ -88,58 +84,42 @@ int32_t QorinAutoRoiGet(QorinHandle handle, int32_t* a, int32_t* b, int32_t* c, 
 }
 
 int32_t QorinAutoRoiSet(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d) {
-    Call call("QorinAutoRoiSet", handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->roi_ = {a, b, c, d};
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)},
+                         [&](CameraState& camera) { camera.roi_ = {a, b, c, d}; });
 }
 
 // Lens
 
 int32_t QorinInitAutoLens(QorinHandle handle, int32_t flag) {
-    Call call("QorinInitAutoLens", handle, {logNumber(flag)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->lensInitialised_ = flag != 0;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(flag)},
+                         [&](CameraState& camera) { camera.lensInitialised_ = flag != 0; });
 }
 
 int32_t QorinAutoFocusStart(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d, float e, float f, float g,
                             intptr_t h, intptr_t i) {
-    Call call("QorinAutoFocusStart", handle,
-              {logNumber(a), logNumber(b), logNumber(c), logNumber(d), logNumber(e), logNumber(f), logNumber(g),
-               logNumber(static_cast<double>(h)), logNumber(static_cast<double>(i))});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->focusing_ = true;
-    return call.ok();
+    return applyToCamera(__func__, handle,
+                         {logNumber(a), logNumber(b), logNumber(c), logNumber(d), logNumber(e), logNumber(f),
+                          logNumber(g), logNumber(static_cast<double>(h)), logNumber(static_cast<double>(i))},
+                         [&](CameraState& camera) { camera.focusing_ = true; });
 }
 
 int32_t QorinAutoFocusWait(QorinHandle handle, uint32_t timeLimit) {
-    Call call("QorinAutoFocusWait", handle, {logNumber(timeLimit)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->focusing_ = false;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(timeLimit)},
+                         [&](CameraState& camera) { camera.focusing_ = false; });
 }
 
 int32_t QorinAutoFocusStop(QorinHandle handle) {
-    Call call("QorinAutoFocusStop", handle, {});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->focusing_ = false;
-    return call.ok();
+    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { camera.focusing_ = false; });
 }
 
 int32_t QorinAutoFocusQueryProgress(QorinHandle handle, float* progress) {
-    return report("QorinAutoFocusQueryProgress", handle, progress, &CameraState::progress_);
+    return report(__func__, handle, progress, &CameraState::progress_);
 }
 
 // Colour processing
 
 int32_t QorinSetup8bitsLUT(QorinHandle handle, const uint8_t* table, uint32_t length) {
-    Call call("QorinSetup8bitsLUT", handle, {logBytes(table, length), logNumber(length)});
+    Call call(__func__, handle, {logBytes(table, length), logNumber(length)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (table == nullptr && length > 0) return call.fail(kErrorInvalidArgument);
@@ -151,7 +131,7 @@ int32_t QorinSetup8bitsLUT(QorinHandle handle, const uint8_t* table, uint32_t le
 
 int32_t QorinSetup8bitsColorLUT(QorinHandle handle, const uint8_t* table, uint32_t length, int32_t flag1,
                                 int32_t flag2, int32_t flag3, int32_t flag4) {
-    Call call("QorinSetup8bitsColorLUT", handle,
+    Call call(__func__, handle,
               {logBytes(table, length), logNumber(length), logNumber(flag1), logNumber(flag2), logNumber(flag3),
                logNumber(flag4)});
     CameraState* camera = call.begin();
@@ -164,7 +144,7 @@ int32_t QorinSetup8bitsColorLUT(QorinHandle handle, const uint8_t* table, uint32
 }
 
 int32_t QorinSetupCustomMatrix(QorinHandle handle, const float* matrix) {
-    Call call("QorinSetupCustomMatrix", handle, {logFloats(matrix, 9)});
+    Call call(__func__, handle, {logFloats(matrix, 9)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (matrix == nullptr) return call.fail(kErrorInvalidArgument);
@@ -173,7 +153,7 @@ int32_t QorinSetupCustomMatrix(QorinHandle handle, const float* matrix) {
 }
 
 int32_t QorinGetCurrentMatrix(QorinHandle handle, float* matrix) {
-    Call call("QorinGetCurrentMatrix", handle, {logEmpty()});
+    Call call(__func__, handle, {logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (matrix == nullptr) return call.fail(kErrorInvalidArgument);
@@ -184,7 +164,7 @@ int32_t QorinGetCurrentMatrix(QorinHandle handle, float* matrix) {
 // Device
 
 int32_t QorinGpioRead(QorinHandle handle, uint8_t* first, uint8_t* second) {
-    Call call("QorinGpioRead", handle, {logEmpty(), logEmpty()});
+    Call call(__func__, handle, {logEmpty(), logEmpty()});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (first == nullptr || second == nullptr) return call.fail(kErrorInvalidArgument);
@@ -194,39 +174,28 @@ int32_t QorinGpioRead(QorinHandle handle, uint8_t* first, uint8_t* second) {
 }
 
 int32_t QorinGpioWrite(QorinHandle handle, uint8_t value) {
-    Call call("QorinGpioWrite", handle, {logNumber(value)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->gpo_ = value;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(value)}, [&](CameraState& camera) { camera.gpo_ = value; });
 }
 
 int32_t QorinGpoSelect(QorinHandle handle, uint8_t value) {
-    Call call("QorinGpoSelect", handle, {logNumber(value)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->gpoSelect_ = value;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(value)},
+                         [&](CameraState& camera) { camera.gpoSelect_ = value; });
 }
 
 int32_t QorinGpioConfigure(QorinHandle handle, uint8_t value) {
-    Call call("QorinGpioConfigure", handle, {logNumber(value)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    camera->gpioConfig_ = value;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(value)},
+                         [&](CameraState& camera) { camera.gpioConfig_ = value; });
 }
 
 int32_t QorinSetTimeout(QorinHandle handle, int32_t snapshotFlag, float timeout) {
-    Call call("QorinSetTimeout", handle, {logNumber(snapshotFlag), logNumber(timeout)});
-    CameraState* camera = call.begin();
-    if (camera == nullptr) return 0;
-    (snapshotFlag != 0 ? camera->snapshotTimeout_ : camera->videoTimeout_) = timeout;
-    return call.ok();
+    return applyToCamera(__func__, handle, {logNumber(snapshotFlag), logNumber(timeout)},
+                         [&](CameraState& camera) {
+                             (snapshotFlag != 0 ? camera.snapshotTimeout_ : camera.videoTimeout_) = timeout;
+                         });
 }
 
 QorinEventRegistration QorinRegisterEventNotification(QorinHandle handle, int32_t kind, QorinEvent event) {
-    Call call("QorinRegisterEventNotification", handle, {logNumber(kind), logPointer(event)});
+    Call call(__func__, handle, {logNumber(kind), logPointer(event)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return nullptr;
     // Nothing could ever be signalled through a missing event object.
@@ -240,7 +209,7 @@ QorinEventRegistration QorinRegisterEventNotification(QorinHandle handle, int32_
 }
 
 int32_t QorinUnregisterEventNotification(QorinHandle handle, QorinEventRegistration registration) {
-    Call call("QorinUnregisterEventNotification", handle, {logPointer(registration)});
+    Call call(__func__, handle, {logPointer(registration)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     auto& list = camera->registrations_;
@@ -251,7 +220,7 @@ int32_t QorinUnregisterEventNotification(QorinHandle handle, QorinEventRegistrat
 }
 
 int32_t QorinPermanentBufferRead(QorinHandle handle, uint8_t* buffer, uint32_t offset, uint32_t count) {
-    Call call("QorinPermanentBufferRead", handle, {logEmpty(), logNumber(offset), logNumber(count)});
+    Call call(__func__, handle, {logEmpty(), logNumber(offset), logNumber(count)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (buffer == nullptr) return call.fail(kErrorInvalidArgument);
@@ -261,7 +230,7 @@ int32_t QorinPermanentBufferRead(QorinHandle handle, uint8_t* buffer, uint32_t o
 }
 
 int32_t QorinPermanentBufferWrite(QorinHandle handle, const uint8_t* buffer, uint32_t offset, uint32_t length) {
-    Call call("QorinPermanentBufferWrite", handle, {logBytes(buffer, length), logNumber(offset), logNumber(length)});
+    Call call(__func__, handle, {logBytes(buffer, length), logNumber(offset), logNumber(length)});
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (buffer == nullptr) return call.fail(kErrorInvalidArgument);
@@ -271,28 +240,28 @@ int32_t QorinPermanentBufferWrite(QorinHandle handle, const uint8_t* buffer, uin
 }
 
 int32_t QorinQueryVersion(QorinHandle handle, VersionInfo* version) {
-    return report("QorinQueryVersion", handle, version, &CameraState::version_);
+    return report(__func__, handle, version, &CameraState::version_);
 }
 
 int32_t QorinQueryExternInterface(QorinHandle handle, uint32_t* interfaceCode) {
-    return report("QorinQueryExternInterface", handle, interfaceCode, &CameraState::interfaceCode_);
+    return report(__func__, handle, interfaceCode, &CameraState::interfaceCode_);
 }
 
 int32_t QorinSelectExternInterface(int32_t selector) {
-    Call call("QorinSelectExternInterface", {logNumber(selector)});
+    Call call(__func__, {logNumber(selector)});
     if (call.injected()) return 0;
     state().interfaceSelector_ = selector;
     return call.ok();
 }
 
 int32_t QorinGetCameraId(QorinHandle handle, uint32_t* id) {
-    return report("QorinGetCameraId", handle, id, &CameraState::cameraId_);
+    return report(__func__, handle, id, &CameraState::cameraId_);
 }
 
 int32_t QorinGetTruePixelDepth(QorinHandle handle, uint32_t* depth) {
-    return report("QorinGetTruePixelDepth", handle, depth, &CameraState::pixelDepth_);
+    return report(__func__, handle, depth, &CameraState::pixelDepth_);
 }
 
 int32_t QorinGetHardwareRevision(QorinHandle handle, uint32_t* revision) {
-    return report("QorinGetHardwareRevision", handle, revision, &CameraState::hwRevision_);
+    return report(__func__, handle, revision, &CameraState::hwRevision_);
 }

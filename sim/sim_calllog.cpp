@@ -1,8 +1,12 @@
 // sim_calllog.cpp - the call log and the fault queue every simulated SDK call goes through.
 #include "sim/sim_internal.h"
 
+#include <algorithm>
 #include <cstring>
-#include <set>
+#include <iterator>
+#include <type_traits>
+
+#include "sim/sdk_functions.h"
 
 namespace qorinsim {
 namespace {
@@ -13,11 +17,22 @@ struct Fault {
     uint32_t skip_ = 0;
 };
 
+struct CallLog {
+    std::deque<CallRecord> records_;
+    std::size_t bytes_ = 0;  // of the buffers the records hold
+};
+
 // Never destroyed: a host may still call the SDK from its own exit hooks after this
 // library's static destructors would have run.
-std::deque<CallRecord>& callLog() {
-    static auto* log = new std::deque<CallRecord>;
+CallLog& callLog() {
+    static auto* log = new CallLog;
     return *log;
+}
+
+std::size_t bufferBytes(const CallRecord& call) {
+    std::size_t bytes = 0;
+    for (const LogValue& value : call.args_) bytes += value.bytes_.size() + value.doubles_.size() * sizeof(double);
+    return bytes;
 }
 
 std::map<std::string, Fault>& faults() {
@@ -25,34 +40,27 @@ std::map<std::string, Fault>& faults() {
     return *table;
 }
 
-const std::set<std::string>& sdkFunctions() {
-    static const std::set<std::string> names = {
-        "QorinNumCameras", "QorinCameraOpen", "QorinCameraClose", "QorinCameraReset",
-        "QorinGetFormat", "QorinSetFormat", "QorinEnumAvailableFrameRates", "QorinStreamVideoControl",
-        "QorinCreateDisplayWindow", "QorinDestroyDisplayWindow", "QorinAdjustDisplayWindow",
-        "QorinDisplayPropertyPage", "QorinDisplayVideoFormatPage", "QorinGetStillImageFormat",
-        "QorinGetVideoImageFormat", "QorinTakeVideo", "QorinTakeSnapshot", "QorinEnableFastFrames",
-        "QorinTakeFastFrame", "QorinDisableFastFrames", "QorinEnableSynchronousSnapshots",
-        "QorinTakeSynchronousSnapshots", "QorinDisableSynchronousSnapshots", "QorinSaveImageEx",
-        "QorinConvertFrameToRgb24", "QorinConvertFrameToRgb48", "QorinConvertFrameToGreyscale8",
-        "QorinConvertFrameToGreyscale16", "QorinGetProperty", "QorinSetProperty", "QorinPropertyRange",
-        "QorinOneShotAutoExposure", "QorinOneShotAutoIris", "QorinOneShotAutoWhiteBalance",
-        "QorinOneShotAutoWhiteBalanceEx", "QorinDigitalWhiteBalance", "QorinDigitalWhiteBalanceEx",
-        "QorinAdjustWhiteBalanceFromSnapshot", "QorinAutoRoiGet", "QorinAutoRoiSet", "QorinInitAutoLens",
-        "QorinAutoFocusStart", "QorinAutoFocusWait", "QorinAutoFocusStop", "QorinAutoFocusQueryProgress",
-        "QorinSetup8bitsLUT", "QorinSetup8bitsColorLUT", "QorinSetupCustomMatrix", "QorinGetCurrentMatrix",
-        "QorinGpioRead", "QorinGpioWrite", "QorinGpoSelect", "QorinGpioConfigure", "QorinSetTimeout",
-        "QorinRegisterEventNotification", "QorinUnregisterEventNotification", "QorinPermanentBufferRead",
-        "QorinPermanentBufferWrite", "QorinQueryVersion", "QorinQueryExternInterface",
-        "QorinSelectExternInterface", "QorinGetCameraId", "QorinGetTruePixelDepth",
-        "QorinGetHardwareRevision", "QorinGetLastError"};
-    return names;
+// Each name of the list is a function the binding declares.
+#define QORINSIM_DECLARED(function) \
+    static_assert(std::is_function_v<decltype(::function)>, #function " is not an SDK function");
+QORINSIM_SDK_FUNCTIONS(QORINSIM_DECLARED)
+#undef QORINSIM_DECLARED
+
+// Position of an SDK function in kSdkFunctions; kSdkFunctionCount for any other name.
+std::size_t sdkFunctionIndex(const std::string& name) {
+    return static_cast<std::size_t>(std::find(std::begin(kSdkFunctions), std::end(kSdkFunctions), name) -
+                                    std::begin(kSdkFunctions));
 }
 
 void record(const char* name, int camera, std::vector<LogValue> args) {
-    auto& log = callLog();
-    if (log.size() >= kCallLogLimit) log.pop_front();
-    log.push_back(CallRecord{name, camera, std::move(args)});
+    CallLog& log = callLog();
+    log.records_.push_back(CallRecord{name, camera, std::move(args)});
+    log.bytes_ += bufferBytes(log.records_.back());
+    // The newest call stays, however large its buffers.
+    while (log.records_.size() > kCallLogLimit || (log.bytes_ > kCallLogByteLimit && log.records_.size() > 1)) {
+        log.bytes_ -= bufferBytes(log.records_.front());
+        log.records_.pop_front();
+    }
 }
 
 }  // namespace
@@ -127,6 +135,27 @@ LogValue logParams(const ConversionParams* params) {
     return v;
 }
 
+LogValue logFrame(const void* frame, const FrameFormat& format) {
+    Geometry geometry;
+    if (!captureGeometry(format, geometry)) return logEmpty();
+    return logBytes(frame, geometry.bytes());
+}
+
+LogValue logFrame(const void* frame, uint32_t columns, uint32_t rows, uint32_t pixelFormat) {
+    FrameFormat format{};
+    format.width = columns;
+    format.height = rows;
+    format.pixelFormat = pixelFormat;
+    format.xBinSub = 1;
+    format.yBinSub = 1;
+    return logFrame(frame, format);
+}
+
+LogValue logImage(const void* image, uint32_t columns, uint32_t rows, uint32_t pixelFormat) {
+    uint64_t bytes = 0;
+    return imageBytes(columns, rows, pixelFormat, bytes) ? logBytes(image, bytes) : logEmpty();
+}
+
 // Calls
 
 Call::Call(const char* name, const void* handle, std::vector<LogValue> args) : name_(name), handle_(handle) {
@@ -164,15 +193,14 @@ void Call::countSuccess() {
 
 // Control API
 
-bool isSdkFunction(const std::string& name) { return sdkFunctions().count(name) != 0; }
+bool isSdkFunction(const std::string& name) { return sdkFunctionIndex(name) < kSdkFunctionCount; }
 
 bool failCalls(const std::string& name, uint32_t error, uint32_t count, uint32_t skip) {
     if (name.empty()) {
         faults().clear();
         return true;
     }
-    // Failing the error query itself would leave nothing to report the failure with.
-    if (!isSdkFunction(name) || name == "QorinGetLastError") return false;
+    if (sdkFunctionIndex(name) >= kFailableSdkFunctionCount) return false;  // QorinGetLastError, or no SDK function
     if (count == 0) {
         faults().erase(name);
         return true;
@@ -181,21 +209,11 @@ bool failCalls(const std::string& name, uint32_t error, uint32_t count, uint32_t
     return true;
 }
 
-const std::deque<CallRecord>& calls() { return callLog(); }
+const std::deque<CallRecord>& calls() { return callLog().records_; }
 
-void clearCalls() { callLog().clear(); }
-
-const std::vector<std::string>& frameFormatFields() {
-    static const std::vector<std::string> names = {"xOffset", "yOffset", "width",   "height", "pixelFormat",
-                                                   "xBinSub", "xFlags",  "yBinSub", "yFlags"};
-    return names;
-}
-
-const std::vector<std::string>& settingsFields() {
-    static const std::vector<std::string> names = {"exposure", "gain",        "redGain", "blueGain",
-                                                   "green1Gain", "green2Gain", "strobe",  "strobeDelay",
-                                                   "trigger",  "timeout",     "format",  "shutterType"};
-    return names;
+void clearCalls() {
+    callLog().records_.clear();
+    callLog().bytes_ = 0;
 }
 
 }  // namespace qorinsim

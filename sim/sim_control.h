@@ -32,6 +32,8 @@ constexpr double kAmbientTemperature = 25.0;
 // Fraction of the distance to its goal the sensor temperature covers per delivered frame.
 constexpr double kTemperatureStep = 0.2;
 constexpr std::size_t kCallLogLimit = 100000;
+// Bytes of logged buffers the call log keeps at most: it drops its oldest calls beyond that.
+constexpr std::size_t kCallLogByteLimit = std::size_t{64} << 20;
 
 // Last-error numbers of the refusals the simulator makes by itself (injected faults use
 // whatever number the test chose).
@@ -142,9 +144,5 @@ QORINSIM_API bool isSdkFunction(const std::string& name);
 QORINSIM_API bool failCalls(const std::string& name, uint32_t error, uint32_t count, uint32_t skip);
 QORINSIM_API const std::deque<CallRecord>& calls();
 QORINSIM_API void clearCalls();
-
-// Field names of the records as the log presents them.
-QORINSIM_API const std::vector<std::string>& frameFormatFields();
-QORINSIM_API const std::vector<std::string>& settingsFields();
 
 }  // namespace qorinsim

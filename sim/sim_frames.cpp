@@ -288,16 +288,37 @@ bool convertFrame(Conversion conversion, bool colour, void* destination, const v
     return true;
 }
 
+namespace {
+
+// The images QorinSaveImageEx takes: three samples a pixel for the RGB formats, two bytes a
+// sample for the 16-bit ones; false for a pixel format it does not save.
+bool imageLayout(uint32_t pixelFormat, bool& rgb, bool& wide) {
+    switch (pixelFormat) {
+        case QORIN_PIXEL_8BIT: rgb = false; wide = false; return true;
+        case QORIN_PIXEL_16BIT: rgb = false; wide = true; return true;
+        case QORIN_PIXEL_RGB24: rgb = true; wide = false; return true;
+        case QORIN_PIXEL_RGB48: rgb = true; wide = true; return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+bool imageBytes(uint32_t columns, uint32_t rows, uint32_t pixelFormat, uint64_t& bytes) {
+    bool rgb = false;
+    bool wide = false;
+    if (!imageLayout(pixelFormat, rgb, wide)) return false;
+    bytes = uint64_t{columns} * rows * (rgb ? 3 : 1) * (wide ? 2 : 1);
+    return true;
+}
+
 bool writePnm(const char* fileName, uint32_t columns, uint32_t rows, uint32_t pixelFormat, const void* data,
               uint32_t& error) {
-    bool rgb;
-    bool wide;
-    switch (pixelFormat) {
-        case QORIN_PIXEL_8BIT: rgb = false; wide = false; break;
-        case QORIN_PIXEL_16BIT: rgb = false; wide = true; break;
-        case QORIN_PIXEL_RGB24: rgb = true; wide = false; break;
-        case QORIN_PIXEL_RGB48: rgb = true; wide = true; break;
-        default: error = kErrorInvalidArgument; return false;
+    bool rgb = false;
+    bool wide = false;
+    if (!imageLayout(pixelFormat, rgb, wide)) {
+        error = kErrorInvalidArgument;
+        return false;
     }
     if (fileName == nullptr || data == nullptr) {
         error = kErrorInvalidArgument;

@@ -43,6 +43,11 @@ LogValue logText(const char* text);
 LogValue logFormat(const FrameFormat* format);
 LogValue logSettings(const SnapshotSettings* const* settings, std::size_t count);
 LogValue logParams(const ConversionParams* params);
+// Frames and images the caller hands in, as their bytes; [] for null or where the size cannot
+// be known (zero binning, a pixel format QorinSaveImageEx does not save).
+LogValue logFrame(const void* frame, const FrameFormat& format);
+LogValue logFrame(const void* frame, uint32_t columns, uint32_t rows, uint32_t pixelFormat);
+LogValue logImage(const void* image, uint32_t columns, uint32_t rows, uint32_t pixelFormat);
 
 // One SDK call: logs it on construction, then applies injected faults and handle checks.
 class Call {
@@ -69,6 +74,22 @@ private:
     const char* name_;
     const void* handle_;
 };
+
+// A call that needs an open camera and cannot fail otherwise: logged, checked for faults and
+// the handle, then `change` is applied to the camera.
+template <typename Change>
+int32_t applyToCamera(const char* name, const void* handle, std::vector<LogValue> args, Change change) {
+    Call call(name, handle, std::move(args));
+    CameraState* camera = call.begin();
+    if (camera == nullptr) return 0;
+    change(*camera);
+    return call.ok();
+}
+
+// A call that only needs an open camera: the simulated camera has nothing to do.
+inline int32_t acknowledge(const char* name, const void* handle, std::vector<LogValue> args) {
+    return applyToCamera(name, handle, std::move(args), [](CameraState&) {});
+}
 
 // Frames and conversions.
 struct Geometry {
@@ -109,6 +130,8 @@ void stepTemperature(CameraState& camera);
 enum class Conversion { kRgb24, kRgb48, kGrey8, kGrey16 };
 bool convertFrame(Conversion conversion, bool colour, void* destination, const void* source, uint32_t columns,
                   uint32_t rows, uint32_t pixelFormat);
+// Bytes of an image QorinSaveImageEx takes; false for a pixel format it does not save.
+bool imageBytes(uint32_t columns, uint32_t rows, uint32_t pixelFormat, uint64_t& bytes);
 // Binary PNM writer; error set on failure.
 bool writePnm(const char* fileName, uint32_t columns, uint32_t rows, uint32_t pixelFormat, const void* data,
               uint32_t& error);

@@ -23,11 +23,16 @@
 
 #include "gateway/dispatch.h"
 #include "platform/win32.h"
+#include "sim/frame_format_fields.h"
+#include "sim/sdk_functions.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
 
 namespace {
 
+// Reads stand in statements of their own, never two in one argument list: the order in which
+// a call's arguments are evaluated is left to the compiler, and an input must decode into the
+// same calls whichever compiler built the fuzzer.
 class Reader {
 public:
     Reader(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
@@ -85,28 +90,18 @@ const mxClassID kNumericClasses[10] = {mxDOUBLE_CLASS, mxSINGLE_CLASS, mxINT8_CL
                                        mxINT16_CLASS,  mxUINT16_CLASS, mxINT32_CLASS,  mxUINT32_CLASS,
                                        mxINT64_CLASS,  mxUINT64_CLASS};
 
-const char* const kSdkFunctions[] = {
-    "QorinNumCameras", "QorinCameraOpen", "QorinCameraClose", "QorinCameraReset", "QorinGetFormat",
-    "QorinSetFormat", "QorinEnumAvailableFrameRates", "QorinStreamVideoControl", "QorinCreateDisplayWindow",
-    "QorinDestroyDisplayWindow", "QorinAdjustDisplayWindow", "QorinDisplayPropertyPage",
-    "QorinDisplayVideoFormatPage", "QorinGetStillImageFormat", "QorinGetVideoImageFormat", "QorinTakeVideo",
-    "QorinTakeSnapshot", "QorinEnableFastFrames", "QorinTakeFastFrame", "QorinDisableFastFrames",
-    "QorinEnableSynchronousSnapshots", "QorinTakeSynchronousSnapshots", "QorinDisableSynchronousSnapshots",
-    "QorinSaveImageEx", "QorinConvertFrameToRgb24", "QorinConvertFrameToRgb48", "QorinConvertFrameToGreyscale8",
-    "QorinConvertFrameToGreyscale16", "QorinGetProperty", "QorinSetProperty", "QorinPropertyRange",
-    "QorinOneShotAutoExposure", "QorinOneShotAutoIris", "QorinOneShotAutoWhiteBalance",
-    "QorinOneShotAutoWhiteBalanceEx", "QorinDigitalWhiteBalance", "QorinDigitalWhiteBalanceEx",
-    "QorinAdjustWhiteBalanceFromSnapshot", "QorinAutoRoiGet", "QorinAutoRoiSet", "QorinInitAutoLens",
-    "QorinAutoFocusStart", "QorinAutoFocusWait", "QorinAutoFocusStop", "QorinAutoFocusQueryProgress",
-    "QorinSetup8bitsLUT", "QorinSetup8bitsColorLUT", "QorinSetupCustomMatrix", "QorinGetCurrentMatrix",
-    "QorinGpioRead", "QorinGpioWrite", "QorinGpoSelect", "QorinGpioConfigure", "QorinSetTimeout",
-    "QorinRegisterEventNotification", "QorinUnregisterEventNotification", "QorinPermanentBufferRead",
-    "QorinPermanentBufferWrite", "QorinQueryVersion", "QorinQueryExternInterface", "QorinSelectExternInterface",
-    "QorinGetCameraId", "QorinGetTruePixelDepth", "QorinGetHardwareRevision"};
-constexpr std::size_t kSdkFunctionCount = sizeof(kSdkFunctions) / sizeof(kSdkFunctions[0]);
-
-const char* const kFormatFields[11] = {"width",   "height",  "xOffset", "yOffset",     "xBinSub",  "yBinSub",
-                                       "xFlags",  "yFlags",  "pixelFormat", "frameRate", "unknown"};
+// Fields of a frame-format structure: the FrameFormat's, the frame rate, and one that no
+// command knows.
+const std::vector<std::string>& formatFieldNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const auto& field : qorinsim::kFrameFormatFields) all.push_back(field.name_);
+        all.push_back("frameRate");
+        all.push_back("unknown");
+        return all;
+    }();
+    return names;
+}
 
 // Frame sizes the simulator accepts, with odd and degenerate ones; kept small for speed.
 const uint32_t kSizes[16] = {0, 1, 2, 3, 5, 7, 8, 15, 16, 17, 31, 32, 33, 64, 640, 1280};
@@ -128,7 +123,11 @@ std::vector<std::size_t> readDims(Reader& in) {
         case 2: return {1, 0};
         case 3: return {1, 1u + in.byte() % 8};
         case 4: return {1u + in.byte() % 8, 1};
-        case 5: return {1u + in.byte() % 4, 1u + in.byte() % 4};
+        case 5: {
+            const std::size_t rows = 1u + in.byte() % 4;
+            const std::size_t columns = 1u + in.byte() % 4;
+            return {rows, columns};
+        }
         case 6: return {1, 1u + in.byte() % 4, 2};
         default: return {1, 1};
     }
@@ -187,7 +186,10 @@ mxArray* readArray(Reader& in, int depth) {
                 values[k] = fill % 3 == 0 ? base : (fill % 3 == 1 ? base + static_cast<double>(k) : kValues[k % 32]);
             return hostdouble::makeNumeric(classId, dims, values, (fill & 0x80) != 0);
         }
-        case 12: return hostdouble::makeNumeric(kNumericClasses[in.byte() % 10], {1, 1}, {readValue(in)}, true);
+        case 12: {
+            const mxClassID classId = kNumericClasses[in.byte() % 10];
+            return hostdouble::makeNumeric(classId, {1, 1}, {readValue(in)}, true);
+        }
         case 13: {
             mxArray* cell = hostdouble::makeCell(1, 1);
             if (depth < 2 && in.byte() % 2 == 0) mxSetCell(cell, 0, readArray(in, depth + 1));
@@ -198,8 +200,8 @@ mxArray* readArray(Reader& in, int depth) {
             const uint16_t mask = in.raw<uint16_t>();
             const uint8_t shape = in.byte();
             std::vector<std::string> names;
-            for (int f = 0; f < 11; ++f)
-                if ((mask >> f) & 1) names.push_back(kFormatFields[f]);
+            for (std::size_t f = 0; f < formatFieldNames().size(); ++f)
+                if ((mask >> f) & 1) names.push_back(formatFieldNames()[f]);
             const std::size_t columns = shape % 5 == 0 ? 0 : (shape % 5 == 1 ? 2 : 1);
             mxArray* structure = hostdouble::makeStruct(1, columns, names);
             for (std::size_t e = 0; e < columns; ++e) {
@@ -323,7 +325,9 @@ void simulatorAction(Reader& in, unsigned action) {
         }
         case 3: {
             static const uint32_t kProperties[8] = {80, 66, 64, 65, 81, 82, 20, 40};
-            camera->properties_[kProperties[in.byte() % 8]].value_ = static_cast<float>(readValue(in));
+            // The value comes first, as C++17 orders the two sides of an assignment.
+            const auto value = static_cast<float>(readValue(in));
+            camera->properties_[kProperties[in.byte() % 8]].value_ = value;
             break;
         }
         case 4: {
@@ -402,9 +406,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         } else if (op < 0xC8) {
             simulatorAction(in, op - 0xA0u);
         } else if (op < 0xDC) {
-            const char* name = kSdkFunctions[in.byte() % kSdkFunctionCount];
+            const char* name = qorinsim::kSdkFunctions[in.byte() % qorinsim::kFailableSdkFunctionCount];
             const uint8_t error = in.byte();
-            qorinsim::failCalls(name, error % 3 == 0 ? 19u : error, 1u + in.byte() % 3u, in.byte() % 4u);
+            const uint32_t count = 1u + in.byte() % 3u;
+            const uint32_t skip = in.byte() % 4u;
+            qorinsim::failCalls(name, error % 3 == 0 ? 19u : error, count, skip);
             faultsInjected = true;
         } else if (op < 0xE6) {
             hostdouble::failCreations(in.byte() % 4, 1);

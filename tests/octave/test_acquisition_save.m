@@ -41,13 +41,14 @@
 %! for file = {"frame.raw", "FRAME.RAW", "frame.raw.tif", "x.RAW.y"}
 %!   name = save_frame (file{1}, true);
 %!   assert (read_pnm (name), A);
-%!   assert (save_args ()(1:3), {5, 3, 0});
+%!   assert (save_args ()(1:4), {5, 3, 0, reshape(A.', 1, [])});   # the raw frame's bytes, row by row
 %!   delete (name);
 %! endfor
 %! name = save_frame ("frame.Raw", false);          # not a raw name: the RGB picture
 %! assert (read_pnm (name), qorin_sim_rgb (A, true));
 %! args = save_args ();
 %! assert (args([1:3 5]), {5, 3, 2, name});
+%! assert (qorin_last_args ("QorinConvertFrameToRgb24"){2}, reshape (A.', 1, []));
 %! assert (qorin_call_names ("QorinNumCameras"), {"QorinGetFormat", "QorinGetProperty", "QorinTakeVideo", ...
 %!   "QorinGetProperty", "QorinGetProperty", "QorinConvertFrameToRgb24", "QorinSaveImageEx"});
 %! delete (name);
@@ -76,16 +77,18 @@
 %! [img, maxval] = read_pnm (name);
 %! assert (img, A);
 %! assert (maxval, 65535);
-%! assert (save_args ()(3), {1});
+%! raw = typecast (reshape (A.', 1, []), "uint8");  # little-endian words, row by row
+%! assert (save_args ()(3:4), {1, raw});
 %! delete (name);
 %! name = save_frame ("b.pgm", true);
 %! assert (read_pnm (name), A);
 %! assert (save_args ()(3), {1});
+%! assert (qorin_last_args ("QorinConvertFrameToGreyscale16"){2}, raw);
 %! delete (name);
 %! name = save_frame ("b.ppm", false);
 %! S = bitand (bitor (bitshift (A, 8), bitshift (A, -8)), uint16 (65520));
 %! assert (read_pnm (name), cat (3, S, S, S));
-%! assert (save_args ()(3), {7});
+%! assert (save_args ()(3:4), {7, typecast(repelem (reshape (S.', 1, []), 3), "uint8")});
 %! delete (name);
 
 %!test

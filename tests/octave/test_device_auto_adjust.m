@@ -82,8 +82,11 @@
 %! qorincam (1, 1);
 
 %!test
-%! ## Without a preview: no stream or window call; 2 and 3 as floats, 4 to 7 truncated.
+%! ## Without a preview: no stream or window call; the snapshot taken is the frame handed
+%! ## over; 2 and 3 as floats, 4 to 7 truncated.
 %! qorin_reset ();
+%! F = uint8 (reshape (1:8, 2, 4));
+%! qorinsim ("set", 1, "format", struct ("width", 4, "height", 2), "frame", F);
 %! qorincam (-1, 1);
 %! qorinsim ("clearcalls");
 %! qorincam (82, 1, 1.25, single (0.3), 10.9, -2, int8 (3), 4);
@@ -93,7 +96,7 @@
 %! assert (! any (ismember (names, {"QorinStreamVideoControl", "QorinDestroyDisplayWindow", ...
 %!                                  "QorinConvertFrameToRgb24", "QorinConvertFrameToRgb48"})));
 %! args = qorin_last_args ("QorinAdjustWhiteBalanceFromSnapshot");
-%! assert (args(3:end), {1.25, double(single(0.3)), 10, -2, 3, 4});
+%! assert (args(2:end), {reshape(F.', 1, []), 1.25, double(single(0.3)), 10, -2, 3, 4});
 %! assert (args{1}.exposure, 60);
 
 %!test

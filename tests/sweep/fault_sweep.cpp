@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gateway/dispatch.h"
+#include "sim/sdk_functions.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
 #include "tests/sweep/sweep.h"
@@ -42,6 +43,7 @@ struct Tally {
     int failures = 0;
     int leaks = 0;
     std::set<std::string> pairKeys;  // distinct (command, SDK function)
+    std::set<std::string> failed;    // SDK functions made to fail in some case
 };
 
 bool setUp(const sweep::Case& c, std::string& problem) {
@@ -152,6 +154,13 @@ void runCase(const sweep::Case& c, Tally& tally) {
     }
     std::vector<sweep::Rule> rules = c.rules;
     if (c.checkNumCameras) rules.push_back({"QorinNumCameras", -1, "Not enough cameras connected."});
+    for (const sweep::Rule& rule : rules) {
+        // A misspelt name would match no call and leave its rule silently unused.
+        if (!qorinsim::isSdkFunction(rule.function)) {
+            ++tally.failures;
+            std::printf("FAIL %s: the table names %s, which is no SDK function\n", c.label.c_str(), rule.function);
+        }
+    }
 
     for (const LoggedCall& call : baseline) {
         if (call.name == "QorinGetLastError") continue;
@@ -175,6 +184,7 @@ void runCase(const sweep::Case& c, Tally& tally) {
             outcome.result.reset();
             ++tally.pairs;
             tally.pairKeys.insert(std::to_string(c.code) + " " + call.name);
+            tally.failed.insert(call.name);
         }
     }
 
@@ -224,6 +234,10 @@ int main(int argc, char** argv) {
                 std::printf("NOTE %s (%d) has no sweep case\n", row->name, row->code);
                 ++missing;
             }
+        }
+        for (std::size_t k = 0; k < qorinsim::kFailableSdkFunctionCount; ++k) {
+            if (tally.failed.count(qorinsim::kSdkFunctions[k]) == 0)
+                std::printf("NOTE %s fails in no case\n", qorinsim::kSdkFunctions[k]);
         }
     }
     std::printf("fault sweep: %d cases, %zu (command, SDK function) pairs, %d SDK fault runs, %d result-allocation "

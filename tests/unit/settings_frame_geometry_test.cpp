@@ -1,36 +1,16 @@
-// settings_frame_geometry_test.cpp - field conversions and which commands carry geometry into the snapshot format.
+// settings_frame_geometry_test.cpp - which commands carry geometry into the snapshot format.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "camera/camera_table.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
-#include "settings/format_conversions.h"
 #include "sim/sim_control.h"
 
 namespace qorin {
 namespace {
-
-TEST(FormatConversions, TruncatesTowardZeroAndKeepsTheLowBits) {
-    EXPECT_EQ(truncatedWord(2.9), 2u);
-    EXPECT_EQ(truncatedWord(-1.0), 0xFFFFFFFFu);
-    EXPECT_EQ(truncatedWord(-2.9), 0xFFFFFFFEu);
-    EXPECT_EQ(truncatedWord(4294967295.0), 0xFFFFFFFFu);
-    EXPECT_EQ(truncatedWord(4294967296.0 + 7.0), 7u);
-    EXPECT_EQ(truncatedHalfWord(65536.0 + 3.0), 3u);
-    EXPECT_EQ(truncatedHalfWord(-1.0), 0xFFFFu);
-}
-
-TEST(FormatConversions, NonFiniteAndHugeValuesAreDefined) {
-    EXPECT_EQ(truncatedWord(std::numeric_limits<double>::quiet_NaN()), 0u);
-    EXPECT_EQ(truncatedWord(1e300), 0xFFFFFFFFu);  // saturates at INT64_MAX
-    EXPECT_EQ(truncatedWord(-1e300), 0u);           // saturates at INT64_MIN
-    EXPECT_EQ(truncatedWord(std::numeric_limits<double>::infinity()), 0xFFFFFFFFu);
-}
 
 // Camera 1 connected, its video format with offsets, binning, depth and flags that the
 // commands must keep or reset, and a snapshot format with a recognisable depth and flags.

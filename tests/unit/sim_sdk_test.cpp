@@ -250,7 +250,8 @@ TEST_F(SimSdk, CallLogRecordsArgumentsInSdkOrder) {
     QorinSetFormat(h, &format, 0.1f);
     const uint8_t table[] = {9, 8, 7};
     QorinSetup8bitsColorLUT(h, table, 3, 1, 0, 1, 0);
-    QorinSaveImageEx(h, 2, 2, 0, table, "/nonexistent/dir/file.pgm");
+    const uint8_t image[] = {1, 2, 3, 4};
+    QorinSaveImageEx(h, 2, 2, 0, image, "/nonexistent/dir/file.pgm");
     QorinGetLastError();
 
     EXPECT_EQ(names(), (std::vector<std::string>{"QorinCameraOpen", "QorinSetFormat", "QorinSetup8bitsColorLUT",
@@ -266,7 +267,7 @@ TEST_F(SimSdk, CallLogRecordsArgumentsInSdkOrder) {
     EXPECT_EQ(log[1].args_[1].number_, 0.10000000149011612);  // the float, widened exactly
     EXPECT_EQ(log[2].args_[0].bytes_, (std::vector<uint8_t>{9, 8, 7}));
     EXPECT_EQ(log[2].args_.size(), 6u);
-    EXPECT_EQ(log[3].args_[3].kind_, qorinsim::LogValue::Kind::kEmpty);  // the image data is not kept
+    EXPECT_EQ(log[3].args_[3].bytes_, (std::vector<uint8_t>{1, 2, 3, 4}));  // the image as handed over
     EXPECT_EQ(std::string(log[3].args_[4].bytes_.begin(), log[3].args_[4].bytes_.end()), "/nonexistent/dir/file.pgm");
     EXPECT_TRUE(log[4].args_.empty());
 }
@@ -276,6 +277,13 @@ TEST_F(SimSdk, CallLogIsBounded) {
     EXPECT_EQ(qorinsim::calls().size(), qorinsim::kCallLogLimit);
     qorinsim::clearCalls();
     EXPECT_TRUE(qorinsim::calls().empty());
+    // Frames handed in are kept as their bytes, within a budget of bytes as well.
+    std::vector<uint8_t> frame(std::size_t{4096} * 1024 * 2, 0x5A);
+    frame.back() = 7;
+    for (std::size_t k = 0; k <= qorinsim::kCallLogByteLimit / frame.size(); ++k)
+        QorinConvertFrameToGreyscale16(nullptr, nullptr, frame.data(), 4096, 1024, 1, nullptr);
+    EXPECT_EQ(qorinsim::calls().size(), qorinsim::kCallLogByteLimit / frame.size());
+    EXPECT_EQ(qorinsim::calls().back().args_[1].bytes_, frame);
 }
 
 TEST_F(SimSdk, EventRegistrationsAreTracked) {
