@@ -58,7 +58,7 @@ awk '
         med[build] = count[build, key] ? median(values, count[build, key]) : 0
       }
       printf "%-34s %9.3f %9.3f %9.2f %9.2f %9.2f %10.3f %10.3f %7.2f\n", key, peak["a", key], peak["b", key],
-             beyond["a", key], beyond["b", key], bound[key], med["a"], med["b"], med["a"] > 0 ? med["b"] / med["a"] : 0
+             beyond["a", key], beyond["b", key], bound[key], med["a"], med["b"], (med["a"] > 0 ? med["b"] / med["a"] : 0)
     }
   }
 ' "$work"/a.* "$work"/b.*

@@ -28,6 +28,9 @@ const CallMemory& lastCallMemory();
 // at their requested size; large blocks, which are mapped pages of their own, at the
 // bytes of their resident pages, as the system counts them.  An array whose pages were
 // never written costs nothing, as in MATLAB, until the module writes (or populates) them.
+// Pages are written and given back (madvise) without an event: a peak reached only between
+// two events, while one block grows and another shrinks, is seen short by at most what changed
+// in between.
 std::size_t bytesAlive();
 
 // Data blocks from this size up get pages of their own (when residency is tracked).
