@@ -30,6 +30,7 @@ namespace {
 constexpr std::size_t kLargeOffset = 16;
 constexpr std::uint64_t kSmallMagic = 0x51534d414c4c4b42ull;
 constexpr std::uint64_t kLargeMagic = 0x514c415247454b42ull;
+constexpr std::uint64_t kUncountedMagic = 0x51554e434f554e54ull;  // a small block of an UncountedScope
 
 struct SmallHeader {
     std::size_t bytes;
@@ -46,6 +47,7 @@ struct LargeBlock {
     std::size_t bytes;
     std::size_t mapped;
     unsigned char* data;
+    bool counted;
 };
 
 std::mutex gMutex;
@@ -56,6 +58,7 @@ bool gTracking = false;         // residency tracking (set before any array exis
 std::size_t gArrayBlocks = 0;   // array data blocks alive
 bool gSampling = true;
 bool gMapLarge = true;
+int gUncounted = 0;  // UncountedScopes alive
 int gCallDepth = 0;
 std::size_t gPeak = 0;
 CallMemory gLast;
@@ -120,6 +123,7 @@ void* allocateLarge(std::size_t bytes, std::size_t alignment) {
     block->bytes = bytes;
     block->mapped = mapped;
     block->data = bytesBase + page + offset;
+    block->counted = gUncounted == 0;
     std::lock_guard<std::mutex> lock(gMutex);
     block->previous = nullptr;
     block->next = gLarge;
@@ -150,7 +154,7 @@ std::size_t aliveLocked() {
     std::size_t total = gSmallBytes;
 #if QORIN_HOST_RESIDENCY
     for (LargeBlock* block = gLarge; block != nullptr; block = block->next)
-        total += residentBytes(block->data, block->bytes);
+        if (block->counted) total += residentBytes(block->data, block->bytes);
 #endif
     return total;
 }
@@ -176,6 +180,9 @@ std::size_t nestedBytes(const mxArray* array) {
 }  // namespace
 
 const CallMemory& lastCallMemory() { return gLast; }
+
+UncountedScope::UncountedScope() { ++gUncounted; }
+UncountedScope::~UncountedScope() { --gUncounted; }
 
 std::size_t bytesAlive() {
     std::lock_guard<std::mutex> lock(gMutex);
@@ -222,8 +229,8 @@ void* allocateBlock(std::size_t bytes, std::size_t alignment, bool zeroed) {
     if (raw == nullptr) return nullptr;
     auto* header = static_cast<SmallHeader*>(raw);
     header->bytes = bytes;
-    header->magic = kSmallMagic;
-    {
+    header->magic = gUncounted == 0 ? kSmallMagic : kUncountedMagic;
+    if (gUncounted == 0) {
         std::lock_guard<std::mutex> lock(gMutex);
         gSmallBytes += bytes;
     }
@@ -245,15 +252,15 @@ void releaseBlock(void* data) noexcept {
     }
 #endif
     SmallHeader* header = static_cast<SmallHeader*>(data) - 1;
-    if (header->magic != kSmallMagic) {
+    if (header->magic != kSmallMagic && header->magic != kUncountedMagic) {
         std::fprintf(stderr, "host double: release of a block the accounting did not allocate\n");
         std::abort();
     }
-    header->magic = 0;
-    {
+    if (header->magic == kSmallMagic) {
         std::lock_guard<std::mutex> lock(gMutex);
         gSmallBytes -= header->bytes;
     }
+    header->magic = 0;
     std::free(header);
 }
 

@@ -50,6 +50,16 @@ void setPeakSampling(bool on);
 // they were allocated until released.
 void setLargeBlocksMapped(bool on);
 
+// While one is alive, new blocks belong to the simulated SDK (its call log keeps copies of the
+// frames handed to it, which a real SDK does not): they count neither now nor when released.
+class UncountedScope {
+public:
+    UncountedScope();
+    ~UncountedScope();
+    UncountedScope(const UncountedScope&) = delete;
+    UncountedScope& operator=(const UncountedScope&) = delete;
+};
+
 namespace accounting {
 
 // Used by the host double and by the counting allocator.
