@@ -19,9 +19,9 @@ constexpr const char* kBufferFailed = "Out of memory. Unable to create buffer.";
 constexpr const char* kEnableFailed = "Error enabling fast frames.";
 constexpr const char* kPictureFailed = "Error allocating picture buffer. Not enough memory.";
 
-// A table of `count` empty buffers, or null when it cannot be had.
-std::unique_ptr<FrameBuffer[]> bufferTable(std::size_t count) {
-    return std::unique_ptr<FrameBuffer[]>(new (std::nothrow) FrameBuffer[count]);
+// A table of `count` frames without buffers, or null when it cannot be had.
+std::unique_ptr<CapturedFrame[]> frameTable(std::size_t count) {
+    return std::unique_ptr<CapturedFrame[]>(new (std::nothrow) CapturedFrame[count]);
 }
 
 // True when `count` buffers of `bytes` each could exist together in one address space.
@@ -61,70 +61,63 @@ private:
 }  // namespace
 
 ArrayPtr handleTakeFastFrames(const Args& args) {
-    const std::int32_t frames = args.integer(2);
-    if (frames <= 0) failValue("Number of frames must be 1 or more.");
-    const auto n = static_cast<std::size_t>(frames);
+    const std::int32_t frameCount = args.integer(2);
+    if (frameCount <= 0) failValue("Number of frames must be 1 or more.");
+    const auto n = static_cast<std::size_t>(frameCount);
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not take fast frames. Camera %d is not connected.");
     // The flags of this read govern the 16-bit picture rule: no conversion property is read.
-    std::uint32_t flags = 0;
-    const float colourFormat = readColourFormat(camera.handle, flags);
+    const PropertyReading colourFormat = readColourFormat(camera.handle);
     suspendPreview(camera);
     refreshSnapshotFormat(camera);
-    const FrameGeometry g = captureGeometry(camera.snapshot.format);
-    const std::uint32_t pixelFormat = camera.snapshot.format.pixelFormat;
+    // Describes every frame of the burst; its own buffers stay empty.
+    const CapturedFrame burst = describeFrame(camera.snapshot.format, colourFormat);
+    const FrameGeometry& g = burst.geometry;
 
     // Every raw buffer exists before fast-frame mode is enabled, so the capture loop makes
     // nothing but SDK calls.
     // A burst that could never fit is refused before its table is built and touched.
     if (!fitsAddressSpace(n, g.rawBytes) || !fitsMemory(n, g.rawBytes)) failMemory(kBufferFailed);
-    std::unique_ptr<FrameBuffer[]> raws = bufferTable(n);
-    if (!raws) failMemory(kTableFailed);
+    std::unique_ptr<CapturedFrame[]> frames = frameTable(n);
+    if (!frames) failMemory(kTableFailed);
     for (std::size_t f = 0; f < n; ++f) {
-        if (!raws[f].allocate(g.rawBytes)) failMemory(kBufferFailed);
+        frames[f] = burst.sameKind();
+        if (!frames[f].raw.allocate(g.rawBytes)) failMemory(kBufferFailed);
     }
 
     FastFrameMode mode(camera.handle, camera.snapshot);
     for (std::size_t f = 0; f < n; ++f) {
-        if (QorinTakeFastFrame(camera.handle, raws[f].data()) == 0) failSdk("Error taking fast frames.");
+        if (QorinTakeFastFrame(camera.handle, frames[f].raw.data()) == 0) failSdk("Error taking fast frames.");
     }
     if (!mode.disable()) failSdk(kEnableFailed);
 
     if (!fitsAddressSpace(n, g.pictureBytes)) failMemory(kPictureFailed);
-    std::unique_ptr<FrameBuffer[]> pictures = bufferTable(n);
-    if (!pictures) failMemory(kPictureFailed);
     for (std::size_t f = 0; f < n; ++f) {
-        if (!pictures[f].allocate(g.pictureBytes)) failMemory(kPictureFailed);
+        if (!frames[f].picture.allocate(g.pictureBytes)) failMemory(kPictureFailed);
     }
-    if (monochromeSensor(colourFormat)) {
+    if (burst.monochrome()) {
         // The raw frames go straight into the array: the pictures were only an allocation
         // check, and their pages were never touched.
-        for (std::size_t f = 0; f < n; ++f) pictures[f].release();
+        for (std::size_t f = 0; f < n; ++f) frames[f].picture.release();
     } else {
         ConversionParams params{};
         params.demosaicMethod = 3;
         params.correctionMatrix = 1;
         for (std::size_t f = 0; f < n; ++f) {
-            buildRgbPicture(camera.handle, raws[f].data(), pictures[f].data(), g, pixelFormat, colourFormat, flags,
-                            params);
+            buildRgbPicture(camera.handle, frames[f], frames[f].picture.data(), params);
         }
-        raws.reset();
+        for (std::size_t f = 0; f < n; ++f) frames[f].raw.release();
     }
 
-    ArrayPtr array = makeNumericArray({g.rows, g.columns, 3, n}, imageClass(pixelFormat), kArrayFailed, true);
-    // The flipping read overwrites the word the 16-bit rule goes by.
-    const std::uint32_t pictureFlags = flags;
-    const Orientation orientation = readOrientation(camera.handle, flags, colourFormat);
+    ArrayPtr array = makeNumericArray({g.rows, g.columns, 3, n}, arrayClass(*burst.format), kArrayFailed, true);
+    const Orientation orientation = readOrientation(camera.handle, burst.colourFormat);
     void* data = mxGetData(array.get());
-    const FrameBuffer released;
     for (std::size_t f = 0; f < n; ++f) {
-        copyRgbSlab(pictures[f], raws ? raws[f] : released, colourFormat, pictureFlags, g, g.sampleBytes, orientation, data,
-                    g.rows, f);
+        copyRgbSlab(frames[f], ArraySlab{data, g.rows, g.sampleBytes, f}, orientation);
         // Each frame's memory goes as soon as it is in the array.
-        pictures[f].release();
-        if (raws) raws[f].release();
+        frames[f].picture.release();
+        frames[f].raw.release();
     }
-    pictures.reset();
-    raws.reset();
+    frames.reset();
     resumePreview(camera);
     return array;
 }

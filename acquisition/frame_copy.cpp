@@ -2,6 +2,7 @@
 #include "acquisition/frame_copy.h"
 
 #include "acquisition/copy_kernels.h"
+#include "acquisition/pixel_format.h"
 
 #include <limits>
 
@@ -19,7 +20,7 @@ std::uint64_t saturatingMultiply(std::uint64_t a, std::uint64_t b) {
 
 FrameGeometry frameGeometry(const FrameFormat& format) {
     FrameGeometry geometry;
-    geometry.sampleBytes = format.pixelFormat == QORIN_PIXEL_16BIT ? 2 : 1;
+    geometry.sampleBytes = sensorPixelFormat(format.pixelFormat).sampleBytes;
     if (format.xBinSub == 0 || format.yBinSub == 0) return geometry;
     geometry.valid = true;
     geometry.columns = format.width / format.xBinSub;

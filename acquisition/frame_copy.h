@@ -15,7 +15,7 @@ struct FrameGeometry {
     std::uint32_t columns = 0;       // width / xBinSub, truncated
     std::uint32_t rows = 0;          // height / yBinSub, truncated
     std::uint64_t samples = 0;       // columns * rows
-    unsigned sampleBytes = 1;        // 2 for pixel format 1, 1 for every other value
+    unsigned sampleBytes = 1;        // sensorPixelFormat's: 2 for pixel format 1, else 1
     std::uint64_t rawBytes = 0;      // samples * sampleBytes
     std::uint64_t pictureBytes = 0;  // 3 * rawBytes: three samples per pixel
 };

@@ -16,11 +16,9 @@ constexpr const char* kPictureTableFailed = "Not enough memory to create the rgb
 // One camera taking part, in slot order.
 struct Participant {
     CameraRecord* camera = nullptr;
-    FrameGeometry geometry;
-    FrameBuffer raw;      // kept to the copy for a monochrome sensor
-    FrameBuffer picture;  // built for a colour sensor
-    float colourFormat = 0.0f;
-    std::uint32_t flags = 0;  // left by its demosaic-method read
+    // Its raw frame kept to the copy for a monochrome sensor, its picture built for a colour
+    // one; the flags are its demosaic-method read's.
+    CapturedFrame frame;
 };
 
 // A synchronous session, disabled again on every way out of the command: it must not outlive
@@ -85,22 +83,23 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     bool wide = false;
     for (std::size_t k = 0; k < n; ++k) {
         Participant& p = participants[k];
-        p.geometry = captureGeometry(p.camera->snapshot.format);
-        if (p.geometry.columns != participants[0].geometry.columns) {
+        // The colour format is read after the capture.
+        p.frame = describeFrame(p.camera->snapshot.format, PropertyReading{});
+        if (p.frame.geometry.columns != participants[0].frame.geometry.columns) {
             failState("Camera sizes must all be the same to take synchronous snapshots.");
         }
-        if (p.geometry.rows > rows) rows = p.geometry.rows;
-        if (p.camera->snapshot.format.pixelFormat == QORIN_PIXEL_16BIT) wide = true;
+        if (p.frame.geometry.rows > rows) rows = p.frame.geometry.rows;
+        if (p.frame.format->wide()) wide = true;
     }
-    const std::size_t columns = participants[0].geometry.columns;
+    const std::size_t columns = participants[0].frame.geometry.columns;
 
     SyncSession session(n, handles.data(), settings.data());
     std::array<void*, kMaxCameraRecords> rawTable{};
     for (std::size_t k = 0; k < n; ++k) {
-        if (!participants[k].raw.allocate(participants[k].geometry.rawBytes)) {
+        if (!participants[k].frame.raw.allocate(participants[k].frame.geometry.rawBytes)) {
             failMemory("Not enough memory to create raw buffer.");
         }
-        rawTable[k] = participants[k].raw.data();
+        rawTable[k] = participants[k].frame.raw.data();
     }
     if (QorinTakeSynchronousSnapshots(session.get(), rawTable.data()) == 0) {
         failSdk("Error taking synchronous snapshots.");
@@ -108,46 +107,43 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     if (!session.disable()) failSdk("Error disabling synchronous snapshots.");
 
     for (std::size_t k = 0; k < n; ++k) {
-        if (!participants[k].picture.allocate(participants[k].geometry.pictureBytes)) {
-            failMemory(kPictureTableFailed);
-        }
+        CapturedFrame& frame = participants[k].frame;
+        if (!frame.picture.allocate(frame.geometry.pictureBytes)) failMemory(kPictureTableFailed);
     }
     for (std::size_t k = 0; k < n; ++k) {
-        Participant& p = participants[k];
-        QorinHandle handle = p.camera->handle;
-        std::uint32_t flags = 0;
-        p.colourFormat = readColourFormat(handle, flags);
-        ConversionParams params = readConversionParams(handle, flags);
-        p.flags = flags;
-        const std::uint32_t pixelFormat = p.camera->snapshot.format.pixelFormat;
+        CapturedFrame& frame = participants[k].frame;
+        QorinHandle handle = participants[k].camera->handle;
+        frame.colourFormat = readColourFormat(handle).value;
+        ConversionReading conversion = readConversionParams(handle);
+        frame.flags = conversion.flags;
         // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
-        const bool widen = wide && p.geometry.sampleBytes == 1;
-        if (monochromeSensor(p.colourFormat)) {
+        const bool widen = wide && !frame.format->wide();
+        if (frame.monochrome()) {
             // Its raw frame goes straight into the array; the picture was an allocation check.
-            p.picture.release();
-            if (widen) p.raw = widenedBuffer(p.raw, p.geometry.rawBytes);
+            frame.picture.release();
+            if (widen) frame.raw = widenedBuffer(frame.raw, frame.geometry.rawBytes);
         } else {
-            buildRgbPicture(handle, p.raw.data(), p.picture.data(), p.geometry, pixelFormat, p.colourFormat, flags,
-                            params);
-            p.raw.release();
-            if (widen) p.picture = widenedBuffer(p.picture, p.geometry.pictureBytes);
+            buildRgbPicture(handle, frame, frame.picture.data(), conversion.params);
+            frame.raw.release();
+            if (widen) frame.picture = widenedBuffer(frame.picture, frame.geometry.pictureBytes);
         }
     }
 
     // Shorter participants leave rows of their slab unwritten, which must then read as zero.
     bool filled = true;
-    for (std::size_t k = 0; k < n; ++k) filled = filled && participants[k].geometry.rows == rows;
-    ArrayPtr array = makeNumericArray({rows, columns, 3, n}, wide ? mxUINT16_CLASS : mxUINT8_CLASS, kArrayFailed,
+    for (std::size_t k = 0; k < n; ++k) filled = filled && participants[k].frame.geometry.rows == rows;
+    const PixelFormat& arrayFormat = wide ? kPixel16Bit : kPixel8Bit;
+    ArrayPtr array = makeNumericArray({rows, columns, 3, n}, arrayClass(arrayFormat), kArrayFailed,
                                       filled);
     // Fixed orientation here: the flipping property is not read.
     Orientation orientation;
     orientation.rowsReversed = true;
     void* data = mxGetData(array.get());
     for (std::size_t k = 0; k < n; ++k) {
-        Participant& p = participants[k];
-        copyRgbSlab(p.picture, p.raw, p.colourFormat, p.flags, p.geometry, wide ? 2 : 1, orientation, data, rows, k);
-        p.picture.release();
-        p.raw.release();
+        CapturedFrame& frame = participants[k].frame;
+        copyRgbSlab(frame, ArraySlab{data, rows, arrayFormat.sampleBytes, k}, orientation);
+        frame.picture.release();
+        frame.raw.release();
     }
     for (std::size_t k = 0; k < n; ++k) resumePreview(*participants[k].camera);
     return array;
