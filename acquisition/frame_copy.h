@@ -63,6 +63,16 @@ void copyPictureToArray(const void* picture, std::size_t rows, std::size_t colum
 void copyMonoToPictureArray(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
                             Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab);
 
+// As copyMonoToPictureArray, for a raw plane that lies in the slab's own blue plane: the
+// red plane is written from it, then copied whole into the green and the blue plane, so
+// every raw sample is read before the blue plane overwrites it.
+void copyMonoWithinSlab(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
+                        Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab);
+
+// Reverses, in place, the order of the columns of `planes` column-major planes of
+// rows x columns samples each, one after the other from `data`.
+void reverseColumns(void* data, std::size_t rows, std::size_t columns, unsigned sampleSize, std::size_t planes);
+
 // The picture of a monochrome sensor: every sample written to the three samples of its
 // pixel.  16-bit samples are byte-exchanged unless `flags` is exactly 0x80000000, then
 // their low four bits are cleared.

@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "gateway/errors.h"
 #include "gateway/truncation.h"
+#include "platform/mex_host.h"
 
 namespace qorin {
 
@@ -16,8 +18,9 @@ bool FrameBuffer::allocate(std::uint64_t bytes) noexcept {
     if (bytes > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max())) return false;
     // At least one byte, so that an empty frame still has a buffer the SDK can be given.
     const auto count = static_cast<std::size_t>(bytes == 0 ? 1 : bytes);
-    data_.reset(new (std::nothrow) std::uint8_t[count]);
-    if (!data_) return false;
+    data_ = new (std::nothrow) std::uint8_t[count];
+    if (data_ == nullptr) return false;
+    owned_ = true;
     size_ = bytes;
     return true;
 }
@@ -143,6 +146,11 @@ void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation 
         copyPictureToArray(frame.picture.data(), g.rows, g.columns, slab.sampleBytes, orientation, slab.data,
                            slab.rows, slab.index);
     }
+}
+
+ArrayPtr tryImageArray(std::initializer_list<std::size_t> dimensions, mxClassID classId) {
+    const std::vector<std::size_t> dims(dimensions);
+    return ArrayPtr(host::createUninitNumericArray(dims.size(), dims.data(), classId));
 }
 
 mxClassID arrayClass(const PixelFormat& format) {

@@ -3,11 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 #include "acquisition/frame_copy.h"
 #include "acquisition/pixel_format.h"
 #include "camera/camera_table.h"
+#include "gateway/results.h"
 #include "sdk/qorinapi.h"
 #include "mex.h"
 
@@ -17,23 +19,47 @@ inline constexpr const char* kFrameFormatFailed = "An error occured while obtain
 inline constexpr const char* kColourFormatFailed = "An error occured while obtaining the color format.\n";
 inline constexpr const char* kArrayFailed = "An error occured while creating the Matlab array.";
 
-// A temporary frame or picture buffer, released on every path out of the command.
+// A temporary frame or picture buffer, released on every path out of the command; or a
+// view of memory someone else owns (part of a result array), never released by the view.
 class FrameBuffer {
 public:
     FrameBuffer() = default;
+    FrameBuffer(FrameBuffer&& other) noexcept { *this = std::move(other); }
+    FrameBuffer& operator=(FrameBuffer&& other) noexcept {
+        if (this != &other) {
+            release();
+            data_ = other.data_;
+            size_ = other.size_;
+            owned_ = other.owned_;
+            other.data_ = nullptr;
+            other.size_ = 0;
+        }
+        return *this;
+    }
+    ~FrameBuffer() { release(); }
+
     // Allocates `bytes` bytes without throwing; false (and the buffer empty) when a size
     // cannot be represented or the memory is not there.
     bool allocate(std::uint64_t bytes) noexcept;
-    std::uint8_t* data() const { return data_.get(); }
+    // Refers to `bytes` bytes at `data` without owning them.
+    void view(std::uint8_t* data, std::uint64_t bytes) noexcept {
+        release();
+        data_ = data;
+        size_ = bytes;
+        owned_ = false;
+    }
+    std::uint8_t* data() const { return data_; }
     std::uint64_t size() const { return size_; }
     void release() noexcept {
-        data_.reset();
+        if (owned_) delete[] data_;
+        data_ = nullptr;
         size_ = 0;
     }
 
 private:
-    std::unique_ptr<std::uint8_t[]> data_;
+    std::uint8_t* data_ = nullptr;
     std::uint64_t size_ = 0;
+    bool owned_ = false;
 };
 
 // A buffer of `bytes` bytes, or the command's allocation message.
@@ -140,6 +166,10 @@ struct ArraySlab {
 // buildRgbPicture applies for the frame's own sample width and flags.  The buffer copied
 // holds samples of the slab's width.
 void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation orientation);
+
+// A result array created ahead of its step, its elements unwritten: null when it cannot
+// be had (the command then creates it, and reports the failure, at its usual step).
+ArrayPtr tryImageArray(std::initializer_list<std::size_t> dimensions, mxClassID classId);
 
 // The MATLAB class of an array of the format's samples.
 mxClassID arrayClass(const PixelFormat& format);
