@@ -63,6 +63,50 @@ std::array<Participant, kMaxCameraRecords> connectedParticipants(std::size_t& co
     return participants;
 }
 
+// The path of participants of differing sizes or depths, or of an array that could not be
+// had up front (`attempted`): every picture built, then the array created and filled.
+ArrayPtr copyIntoNewArray(std::array<Participant, kMaxCameraRecords>& participants, std::size_t n, std::size_t rows,
+                          std::size_t columns, const PixelFormat& arrayFormat, Orientation orientation,
+                          bool attempted) {
+    const bool wide = arrayFormat.wide();
+    bool filled = true;
+    for (std::size_t k = 0; k < n; ++k) filled = filled && participants[k].frame.geometry.rows == rows;
+    for (std::size_t k = 0; k < n; ++k) {
+        CapturedFrame& frame = participants[k].frame;
+        if (!frame.picture.allocate(frame.geometry.pictureBytes)) failMemory(kPictureTableFailed);
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        CapturedFrame& frame = participants[k].frame;
+        QorinHandle handle = participants[k].camera->handle;
+        frame.colourFormat = readColourFormat(handle).value;
+        ConversionReading conversion = readConversionParams(handle);
+        frame.flags = conversion.flags;
+        // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
+        const bool widen = wide && !frame.format->wide();
+        if (frame.monochrome()) {
+            // Its raw frame goes straight into the array; the picture was an allocation check.
+            frame.picture.release();
+            if (widen) frame.raw = widenedBuffer(frame.raw, frame.geometry.rawBytes);
+        } else {
+            buildRgbPicture(handle, frame, frame.picture.data(), conversion.params);
+            frame.raw.release();
+            if (widen) frame.picture = widenedBuffer(frame.picture, frame.geometry.pictureBytes);
+        }
+    }
+
+    // The attempt up front was the command's one creation; its failure is reported here.
+    if (attempted) failMemory(kArrayFailed);
+    ArrayPtr array = makeNumericArray({rows, columns, 3, n}, arrayClass(arrayFormat), kArrayFailed, filled);
+    void* data = mxGetData(array.get());
+    for (std::size_t k = 0; k < n; ++k) {
+        CapturedFrame& frame = participants[k].frame;
+        copyRgbSlab(frame, ArraySlab{data, rows, arrayFormat.sampleBytes, k}, orientation);
+        frame.picture.release();
+        frame.raw.release();
+    }
+    return array;
+}
+
 }  // namespace
 
 ArrayPtr handleSyncSnapshots(const Args&) {
@@ -93,57 +137,64 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     }
     const std::size_t columns = participants[0].frame.geometry.columns;
 
+    const PixelFormat& arrayFormat = wide ? kPixel16Bit : kPixel8Bit;
+    // Shorter participants leave rows of their slab unwritten, which must then read as zero.
+    bool filled = true;
+    bool sameDepth = true;
+    for (std::size_t k = 0; k < n; ++k) {
+        filled = filled && participants[k].frame.geometry.rows == rows;
+        sameDepth = sameDepth && participants[k].frame.format == &arrayFormat;
+    }
+    // Participants that fill their slabs exactly get the result array before the capture,
+    // untouched, and each raw frame lands in its own slab's blue plane: the command then
+    // holds little more than its result.  Without the array they get buffers of their own,
+    // and the failed creation is reported at its usual step, after the conversions.
+    ArrayPtr array;
+    const bool early = filled && sameDepth;
+    if (early) array = tryImageArray({rows, columns, 3, n}, arrayClass(arrayFormat));
+    auto* slabs = array ? static_cast<std::uint8_t*>(mxGetData(array.get())) : nullptr;
+    // Fixed orientation here: the flipping property is not read.
+    Orientation orientation;
+    orientation.rowsReversed = true;
+
     SyncSession session(n, handles.data(), settings.data());
     std::array<void*, kMaxCameraRecords> rawTable{};
     for (std::size_t k = 0; k < n; ++k) {
-        if (!participants[k].frame.raw.allocate(participants[k].frame.geometry.rawBytes)) {
+        CapturedFrame& frame = participants[k].frame;
+        const std::uint64_t rawBytes = frame.geometry.rawBytes;
+        if (slabs != nullptr) {
+            frame.raw.view(slabs + static_cast<std::size_t>((3 * k + 2) * rawBytes), rawBytes);
+        } else if (!frame.raw.allocate(rawBytes)) {
             failMemory("Not enough memory to create raw buffer.");
         }
-        rawTable[k] = participants[k].frame.raw.data();
+        rawTable[k] = frame.raw.data();
     }
     if (QorinTakeSynchronousSnapshots(session.get(), rawTable.data()) == 0) {
         failSdk("Error taking synchronous snapshots.");
     }
     if (!session.disable()) failSdk("Error disabling synchronous snapshots.");
 
-    for (std::size_t k = 0; k < n; ++k) {
-        CapturedFrame& frame = participants[k].frame;
-        if (!frame.picture.allocate(frame.geometry.pictureBytes)) failMemory(kPictureTableFailed);
-    }
-    for (std::size_t k = 0; k < n; ++k) {
-        CapturedFrame& frame = participants[k].frame;
-        QorinHandle handle = participants[k].camera->handle;
-        frame.colourFormat = readColourFormat(handle).value;
-        ConversionReading conversion = readConversionParams(handle);
-        frame.flags = conversion.flags;
-        // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
-        const bool widen = wide && !frame.format->wide();
-        if (frame.monochrome()) {
-            // Its raw frame goes straight into the array; the picture was an allocation check.
-            frame.picture.release();
-            if (widen) frame.raw = widenedBuffer(frame.raw, frame.geometry.rawBytes);
-        } else {
-            buildRgbPicture(handle, frame, frame.picture.data(), conversion.params);
-            frame.raw.release();
-            if (widen) frame.picture = widenedBuffer(frame.picture, frame.geometry.pictureBytes);
+    if (slabs != nullptr) {
+        // One picture at a time, each copied into its slab before the next camera's turn.
+        FrameBuffer picture;
+        if (!picture.allocate(participants[0].frame.geometry.pictureBytes)) failMemory(kPictureTableFailed);
+        for (std::size_t k = 0; k < n; ++k) {
+            CapturedFrame& frame = participants[k].frame;
+            QorinHandle handle = participants[k].camera->handle;
+            frame.colourFormat = readColourFormat(handle).value;
+            ConversionReading conversion = readConversionParams(handle);
+            frame.flags = conversion.flags;
+            const FrameGeometry& g = frame.geometry;
+            if (frame.monochrome()) {
+                copyMonoWithinSlab(frame.raw.data(), rows, columns, g.sampleBytes, monoWordRule(g.sampleBytes, frame.flags),
+                                   orientation, slabs, rows, k);
+            } else {
+                buildRgbPicture(handle, frame, picture.data(), conversion.params);
+                copyPictureToArray(picture.data(), rows, columns, g.sampleBytes, orientation, slabs, rows, k);
+            }
         }
-    }
-
-    // Shorter participants leave rows of their slab unwritten, which must then read as zero.
-    bool filled = true;
-    for (std::size_t k = 0; k < n; ++k) filled = filled && participants[k].frame.geometry.rows == rows;
-    const PixelFormat& arrayFormat = wide ? kPixel16Bit : kPixel8Bit;
-    ArrayPtr array = makeNumericArray({rows, columns, 3, n}, arrayClass(arrayFormat), kArrayFailed,
-                                      filled);
-    // Fixed orientation here: the flipping property is not read.
-    Orientation orientation;
-    orientation.rowsReversed = true;
-    void* data = mxGetData(array.get());
-    for (std::size_t k = 0; k < n; ++k) {
-        CapturedFrame& frame = participants[k].frame;
-        copyRgbSlab(frame, ArraySlab{data, rows, arrayFormat.sampleBytes, k}, orientation);
-        frame.picture.release();
-        frame.raw.release();
+    } else {
+        copyIntoNewArray(participants, n, rows, columns, arrayFormat, orientation, early).swap(array);
     }
     for (std::size_t k = 0; k < n; ++k) resumePreview(*participants[k].camera);
     return array;
