@@ -55,6 +55,7 @@ std::size_t gLargeCount = 0;
 bool gTracking = false;         // residency tracking (set before any array exists)
 std::size_t gArrayBlocks = 0;   // array data blocks alive
 bool gSampling = true;
+bool gMapLarge = true;
 int gCallDepth = 0;
 std::size_t gPeak = 0;
 CallMemory gLast;
@@ -185,6 +186,8 @@ bool moduleAllocationsCounted() { return gTracking; }
 
 void setPeakSampling(bool on) { gSampling = on; }
 
+void setLargeBlocksMapped(bool on) { gMapLarge = on; }
+
 namespace accounting {
 
 void enableResidencyTracking() {
@@ -206,7 +209,7 @@ void sample() noexcept {
 void* allocateBlock(std::size_t bytes, std::size_t alignment, bool zeroed) {
     void* data = nullptr;
 #if QORIN_HOST_RESIDENCY
-    if (bytes >= kMappedBlockBytes || alignment > kLargeOffset) {
+    if ((gMapLarge && bytes >= kMappedBlockBytes) || alignment > kLargeOffset) {
         data = allocateLarge(bytes, alignment);
         sample();
         return data;

@@ -42,6 +42,11 @@ bool moduleAllocationsCounted();
 // (for timing runs, where sampling every event would cost more than the command).
 void setPeakSampling(bool on);
 
+// Off: new blocks of any size come from malloc and count at their requested size, as in a
+// plain process whose allocator reuses freed memory (for timing runs).  Blocks keep the way
+// they were allocated until released.
+void setLargeBlocksMapped(bool on);
+
 namespace accounting {
 
 // Used by the host double and by the counting allocator.
