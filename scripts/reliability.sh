@@ -3,14 +3,14 @@
 # under AddressSanitizer and a short soak.  Prints one summary line per step; exits 1 if any failed.
 #
 # Environment: QORIN_FUZZ_SECONDS (default 75), QORIN_SOAK_N (default 500), QORIN_JOBS (default 2),
-# QORIN_RELIABILITY_STEPS (default "sweep model replay fuzz octave-asan soak").
+# QORIN_RELIABILITY_STEPS (default "sweep model replay peaks fuzz octave-asan soak").
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="${QORIN_JOBS:-2}"
 FUZZ_SECONDS="${QORIN_FUZZ_SECONDS:-75}"
 SOAK_N="${QORIN_SOAK_N:-500}"
-STEPS="${QORIN_RELIABILITY_STEPS:-sweep model replay fuzz octave-asan soak}"
+STEPS="${QORIN_RELIABILITY_STEPS:-sweep model replay peaks fuzz octave-asan soak}"
 NATIVE_DIR="$ROOT/build-native"
 FUZZ_DIR="$ROOT/build-fuzz"
 ASAN_DIR="$ROOT/build-asan"
@@ -59,8 +59,8 @@ build() {  # dir, log name, cmake arguments... ; the targets come from BUILD_TAR
 }
 
 # --- native harnesses under AddressSanitizer + UndefinedBehaviorSanitizer ------------------------
-if wants sweep || wants model || wants replay; then
-  BUILD_TARGETS=(fault_sweep camera_table_model fuzz_replay)
+if wants sweep || wants model || wants replay || wants peaks; then
+  BUILD_TARGETS=(fault_sweep camera_table_model fuzz_replay capture_peaks)
   if build "$NATIVE_DIR" native -S "$ROOT/tests/native" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORIN_SANITIZE=address,undefined; then
     if wants sweep; then
@@ -84,6 +84,13 @@ if wants sweep || wants model || wants replay; then
       rm -rf "$scratch"
       [[ $status -eq 0 ]] && record replay OK "$(tail -1 "$LOG_DIR/replay.log")" ||
         { tail -30 "$LOG_DIR/replay.log"; record replay FAIL "see $LOG_DIR/replay.log"; }
+    fi
+    if wants peaks; then
+      ASAN_OPTIONS="$NATIVE_ASAN" "$NATIVE_DIR/capture_peaks" >"$LOG_DIR/peaks.log" 2>&1
+      status=$?
+      line="$(grep '^capture peaks:' "$LOG_DIR/peaks.log" | tail -1)"
+      [[ $status -eq 0 ]] && record peaks OK "${line#capture peaks: }" ||
+        { grep -E 'FAIL|ERROR|runtime error' "$LOG_DIR/peaks.log" | head -30; record peaks FAIL "${line:-crashed, see $LOG_DIR/peaks.log}"; }
     fi
   else
     tail -30 "$LOG_DIR/native-build.log" 2>/dev/null

@@ -1,5 +1,6 @@
 // host_double.cpp - an in-process MEX host for native harnesses: arrays of every class, errors as exceptions.
 #include "host_double.h"
+#include "host_accounting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,9 +100,8 @@ mxArray* allocate(mxClassID classId, std::vector<mwSize> dims, bool complex, boo
     if (classId == mxCELL_CLASS) {
         array->children.assign(n, nullptr);
     } else if (n > 0 && size > 0) {
-        array->real = clear ? std::calloc(n, size) : std::malloc(n * size);
-        if (!clear) std::memset(array->real, 0xA5, n * size);  // garbage the caller must overwrite
-        if (complex) array->imag = std::calloc(n, size);
+        array->real = accounting::allocateArrayData(n * size, clear);  // garbage unless cleared
+        if (complex) array->imag = accounting::allocateArrayData(n * size, true);
     }
     ++gLive;
     return array;
@@ -131,8 +131,8 @@ mxArray* createSparse(mwSize m, mwSize n, mwSize nzmax, mxClassID classId, bool 
     array->sparse = true;
     array->complex = complex;
     array->nzmax = nzmax;
-    array->real = std::calloc(nzmax, elementSize(classId));
-    if (complex) array->imag = std::calloc(nzmax, elementSize(classId));
+    array->real = accounting::allocateArrayData(nzmax * elementSize(classId), true);
+    if (complex) array->imag = accounting::allocateArrayData(nzmax * elementSize(classId), true);
     array->ir.assign(nzmax, 0);
     array->jc.assign(n + 1, 0);
     ++gLive;
@@ -150,11 +150,14 @@ bool call(std::vector<mxArray*>& outputs, const std::vector<const mxArray*>& inp
           int outputCount) {
     // A host always provides at least one output slot.
     outputs.assign(static_cast<std::size_t>(outputCount < 1 ? 1 : outputCount), nullptr);
+    accounting::beginCall();
     try {
         mexFunction(outputCount, outputs.data(), static_cast<int>(inputs.size()),
                     const_cast<const mxArray**>(inputs.data()));
+        accounting::endCall(outputs[0]);
         return true;
     } catch (const RaisedError& raised) {
+        accounting::endCall(outputs[0]);
         if (error != nullptr) *error = raised;
         return false;
     }
@@ -379,8 +382,10 @@ mxArray* mxCreateSparseLogicalMatrix(mwSize m, mwSize n, mwSize nzmax) {
 void mxDestroyArray(mxArray* array) {
     if (array == nullptr) return;
     for (mxArray* child : array->children) mxDestroyArray(child);
-    std::free(array->real);
-    std::free(array->imag);
+    const std::size_t bytes = (array->sparse ? array->nzmax : hostdouble::countOf(array->dims)) *
+                              hostdouble::elementSize(array->classId);
+    hostdouble::accounting::releaseArrayData(array->real, bytes);
+    hostdouble::accounting::releaseArrayData(array->imag, bytes);
     delete array;
     --hostdouble::gLive;
 }
