@@ -19,10 +19,6 @@ constexpr const char* kBufferFailed = "Out of memory. Unable to create buffer.";
 constexpr const char* kEnableFailed = "Error enabling fast frames.";
 constexpr const char* kPictureFailed = "Error allocating picture buffer. Not enough memory.";
 
-// A table of `count` empty buffers, or null when it cannot be had.
-std::unique_ptr<FrameBuffer[]> bufferTable(std::size_t count) {
-    return std::unique_ptr<FrameBuffer[]>(new (std::nothrow) FrameBuffer[count]);
-}
 
 // True when `count` buffers of `bytes` each could exist together in one address space.
 bool fitsAddressSpace(std::size_t count, std::uint64_t bytes) {
@@ -58,73 +54,113 @@ private:
     QorinHandle handle_ = nullptr;
 };
 
+// Where the raw frames of a burst wait for their conversion: in the blue plane of their own
+// slab of the result array, or in buffers of their own when there is no array yet.
+class BurstFrames {
+public:
+    BurstFrames(const CapturedFrame& burst, std::size_t count, mxArray* array) : burst_(burst.sameKind()) {
+        if (array != nullptr) {
+            slabs_ = static_cast<std::uint8_t*>(mxGetData(array));
+            return;
+        }
+        frames_.reset(new (std::nothrow) CapturedFrame[count]);
+        if (!frames_) failMemory(kTableFailed);
+        for (std::size_t f = 0; f < count; ++f) {
+            frames_[f] = burst.sameKind();
+            if (!frames_[f].raw.allocate(burst.geometry.rawBytes)) failMemory(kBufferFailed);
+        }
+    }
+
+    void* raw(std::size_t f) const {
+        if (frames_) return frames_[f].raw.data();
+        const auto slabBytes = static_cast<std::size_t>(burst_.geometry.pictureBytes);
+        return slabs_ + f * slabBytes + 2 * static_cast<std::size_t>(burst_.geometry.rawBytes);
+    }
+
+    // Frame f's picture into `picture`; a frame of its own is released once converted.
+    void convert(QorinHandle handle, std::size_t f, void* picture, ConversionParams& params) {
+        if (frames_) {
+            buildRgbPicture(handle, frames_[f], picture, params);
+            frames_[f].raw.release();
+            return;
+        }
+        // The SDK reads the frame where it lies; only the buffer's view of it is borrowed.
+        burst_.raw.view(static_cast<std::uint8_t*>(raw(f)), burst_.geometry.rawBytes);
+        buildRgbPicture(handle, burst_, picture, params);
+    }
+
+private:
+    CapturedFrame burst_;
+    std::uint8_t* slabs_ = nullptr;
+    std::unique_ptr<CapturedFrame[]> frames_;
+};
+
 }  // namespace
 
 ArrayPtr handleTakeFastFrames(const Args& args) {
-    const std::int32_t frames = args.integer(2);
-    if (frames <= 0) failValue("Number of frames must be 1 or more.");
-    const auto n = static_cast<std::size_t>(frames);
+    const std::int32_t frameCount = args.integer(2);
+    if (frameCount <= 0) failValue("Number of frames must be 1 or more.");
+    const auto n = static_cast<std::size_t>(frameCount);
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not take fast frames. Camera %d is not connected.");
     // The flags of this read govern the 16-bit picture rule: no conversion property is read.
-    std::uint32_t flags = 0;
-    const float colourFormat = readColourFormat(camera.handle, flags);
+    const PropertyReading colourFormat = readColourFormat(camera.handle);
     suspendPreview(camera);
     refreshSnapshotFormat(camera);
-    const FrameGeometry g = captureGeometry(camera.snapshot.format);
-    const std::uint32_t pixelFormat = camera.snapshot.format.pixelFormat;
+    // Describes every frame of the burst; its own buffers stay empty.
+    const CapturedFrame burst = describeFrame(camera.snapshot.format, colourFormat);
+    const FrameGeometry& g = burst.geometry;
 
-    // Every raw buffer exists before fast-frame mode is enabled, so the capture loop makes
-    // nothing but SDK calls.
+    // The result array comes first, its pages untouched, and each raw frame waits for its
+    // conversion in its own slab: a burst then holds little more than its result.  Without
+    // the array the frames get buffers of their own, and the failed creation is reported at
+    // its usual step, after the conversions.
     // A burst that could never fit is refused before its table is built and touched.
     if (!fitsAddressSpace(n, g.rawBytes) || !fitsMemory(n, g.rawBytes)) failMemory(kBufferFailed);
-    std::unique_ptr<FrameBuffer[]> raws = bufferTable(n);
-    if (!raws) failMemory(kTableFailed);
-    for (std::size_t f = 0; f < n; ++f) {
-        if (!raws[f].allocate(g.rawBytes)) failMemory(kBufferFailed);
-    }
+    const mxClassID arrayClassId = arrayClass(*burst.format);
+    ArrayPtr array;
+    if (fitsAddressSpace(n, g.pictureBytes)) array = tryImageArray({g.rows, g.columns, 3, n}, arrayClassId);
+    BurstFrames frames(burst, n, array.get());
 
     FastFrameMode mode(camera.handle, camera.snapshot);
     for (std::size_t f = 0; f < n; ++f) {
-        if (QorinTakeFastFrame(camera.handle, raws[f].data()) == 0) failSdk("Error taking fast frames.");
+        if (QorinTakeFastFrame(camera.handle, frames.raw(f)) == 0) failSdk("Error taking fast frames.");
     }
     if (!mode.disable()) failSdk(kEnableFailed);
 
     if (!fitsAddressSpace(n, g.pictureBytes)) failMemory(kPictureFailed);
-    std::unique_ptr<FrameBuffer[]> pictures = bufferTable(n);
-    if (!pictures) failMemory(kPictureFailed);
-    for (std::size_t f = 0; f < n; ++f) {
-        if (!pictures[f].allocate(g.pictureBytes)) failMemory(kPictureFailed);
-    }
-    if (monochromeSensor(colourFormat)) {
-        // The raw frames go straight into the array: the pictures were only an allocation
-        // check, and their pages were never touched.
-        for (std::size_t f = 0; f < n; ++f) pictures[f].release();
-    } else {
+    // One picture at a time: each is in its slab before the next frame is converted.
+    CapturedFrame frame = burst.sameKind();
+    if (!frame.picture.allocate(g.pictureBytes)) failMemory(kPictureFailed);
+    if (burst.monochrome()) frame.picture.release();  // the raw frames go straight into the array
+
+    // A colour sensor's rows are reversed whatever the flipping; its columns are reversed,
+    // if at all, once the flipping has been read after the last conversion.
+    Orientation picturesOrientation;
+    picturesOrientation.rowsReversed = true;
+    if (!burst.monochrome()) {
         ConversionParams params{};
         params.demosaicMethod = 3;
         params.correctionMatrix = 1;
         for (std::size_t f = 0; f < n; ++f) {
-            buildRgbPicture(camera.handle, raws[f].data(), pictures[f].data(), g, pixelFormat, colourFormat, flags,
-                            params);
+            frames.convert(camera.handle, f, frame.picture.data(), params);
+            if (array) copyPictureToArray(frame.picture.data(), g.rows, g.columns, g.sampleBytes, picturesOrientation,
+                                          mxGetData(array.get()), g.rows, f);
         }
-        raws.reset();
+        frame.picture.release();
     }
 
-    ArrayPtr array = makeNumericArray({g.rows, g.columns, 3, n}, imageClass(pixelFormat), kArrayFailed, true);
-    // The flipping read overwrites the word the 16-bit rule goes by.
-    const std::uint32_t pictureFlags = flags;
-    const Orientation orientation = readOrientation(camera.handle, flags, colourFormat);
+    // The creation above was the command's one attempt; its failure is reported here.
+    if (!array) failMemory(kArrayFailed);
+    const Orientation orientation = readOrientation(camera.handle, burst.colourFormat);
     void* data = mxGetData(array.get());
-    const FrameBuffer released;
-    for (std::size_t f = 0; f < n; ++f) {
-        copyRgbSlab(pictures[f], raws ? raws[f] : released, colourFormat, pictureFlags, g, g.sampleBytes, orientation, data,
-                    g.rows, f);
-        // Each frame's memory goes as soon as it is in the array.
-        pictures[f].release();
-        if (raws) raws[f].release();
+    if (burst.monochrome()) {
+        for (std::size_t f = 0; f < n; ++f) {
+            copyMonoWithinSlab(frames.raw(f), g.rows, g.columns, g.sampleBytes, monoWordRule(g.sampleBytes, burst.flags),
+                               orientation, data, g.rows, f);
+        }
+    } else if (orientation.colsReversed) {
+        reverseColumns(data, g.rows, g.columns, g.sampleBytes, 3 * n);
     }
-    pictures.reset();
-    raws.reset();
     resumePreview(camera);
     return array;
 }

@@ -2,7 +2,10 @@
 #include "acquisition/frame_copy.h"
 
 #include "acquisition/copy_kernels.h"
+#include "acquisition/pixel_format.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace qorin {
@@ -19,7 +22,7 @@ std::uint64_t saturatingMultiply(std::uint64_t a, std::uint64_t b) {
 
 FrameGeometry frameGeometry(const FrameFormat& format) {
     FrameGeometry geometry;
-    geometry.sampleBytes = format.pixelFormat == QORIN_PIXEL_16BIT ? 2 : 1;
+    geometry.sampleBytes = sensorPixelFormat(format.pixelFormat).sampleBytes;
     if (format.xBinSub == 0 || format.yBinSub == 0) return geometry;
     geometry.valid = true;
     geometry.columns = format.width / format.xBinSub;
@@ -79,6 +82,26 @@ void copyPictureToArray(const void* picture, std::size_t rows, std::size_t colum
 void copyMonoToPictureArray(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
                             Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
     copyIntoSlab(raw, rows, columns, 1, sampleSize, orientation, destination, destinationRows, slab, rule, 3);
+}
+
+void copyMonoWithinSlab(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
+                        Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
+    copyIntoSlab(raw, rows, columns, 1, sampleSize, orientation, destination, destinationRows, slab * 3, rule);
+    const std::size_t planeBytes = destinationRows * columns * (sampleSize == 2 ? 2 : 1);
+    auto* red = static_cast<std::uint8_t*>(destination) + slab * 3 * planeBytes;
+    std::memcpy(red + planeBytes, red, planeBytes);
+    std::memcpy(red + 2 * planeBytes, red, planeBytes);
+}
+
+void reverseColumns(void* data, std::size_t rows, std::size_t columns, unsigned sampleSize, std::size_t planes) {
+    const std::size_t columnBytes = rows * (sampleSize == 2 ? 2 : 1);
+    auto* plane = static_cast<std::uint8_t*>(data);
+    for (std::size_t p = 0; p < planes; ++p, plane += columns * columnBytes) {
+        for (std::size_t left = 0, right = columns; left + 1 < right; ++left, --right) {
+            std::swap_ranges(plane + left * columnBytes, plane + (left + 1) * columnBytes,
+                             plane + (right - 1) * columnBytes);
+        }
+    }
 }
 
 void buildMonoPicture(const void* raw, std::size_t samples, unsigned sampleSize, std::uint32_t flags, void* picture) {

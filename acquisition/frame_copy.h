@@ -15,7 +15,7 @@ struct FrameGeometry {
     std::uint32_t columns = 0;       // width / xBinSub, truncated
     std::uint32_t rows = 0;          // height / yBinSub, truncated
     std::uint64_t samples = 0;       // columns * rows
-    unsigned sampleBytes = 1;        // 2 for pixel format 1, 1 for every other value
+    unsigned sampleBytes = 1;        // sensorPixelFormat's: 2 for pixel format 1, else 1
     std::uint64_t rawBytes = 0;      // samples * sampleBytes
     std::uint64_t pictureBytes = 0;  // 3 * rawBytes: three samples per pixel
 };
@@ -62,6 +62,16 @@ void copyPictureToArray(const void* picture, std::size_t rows, std::size_t colum
 // through `rule` and is written to the same place of the red, green and blue planes.
 void copyMonoToPictureArray(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
                             Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab);
+
+// As copyMonoToPictureArray, for a raw plane that lies in the slab's own blue plane: the
+// red plane is written from it, then copied whole into the green and the blue plane, so
+// every raw sample is read before the blue plane overwrites it.
+void copyMonoWithinSlab(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
+                        Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab);
+
+// Reverses, in place, the order of the columns of `planes` column-major planes of
+// rows x columns samples each, one after the other from `data`.
+void reverseColumns(void* data, std::size_t rows, std::size_t columns, unsigned sampleSize, std::size_t planes);
 
 // The picture of a monochrome sensor: every sample written to the three samples of its
 // pixel.  16-bit samples are byte-exchanged unless `flags` is exactly 0x80000000, then

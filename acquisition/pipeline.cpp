@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "gateway/errors.h"
 #include "gateway/truncation.h"
+#include "platform/mex_host.h"
 
 namespace qorin {
 
@@ -16,8 +18,9 @@ bool FrameBuffer::allocate(std::uint64_t bytes) noexcept {
     if (bytes > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max())) return false;
     // At least one byte, so that an empty frame still has a buffer the SDK can be given.
     const auto count = static_cast<std::size_t>(bytes == 0 ? 1 : bytes);
-    data_.reset(new (std::nothrow) std::uint8_t[count]);
-    if (!data_) return false;
+    data_ = new (std::nothrow) std::uint8_t[count];
+    if (data_ == nullptr) return false;
+    owned_ = true;
     size_ = bytes;
     return true;
 }
@@ -28,28 +31,29 @@ FrameBuffer allocateFrameBuffer(std::uint64_t bytes, const char* failMessage) {
     return buffer;
 }
 
-float readProperty(QorinHandle handle, std::uint32_t property, std::uint32_t& flags, const char* failMessage) {
-    float value = 0.0f;
-    if (QorinGetProperty(handle, property, &value, &flags) == 0) failSdk(failMessage);
-    return value;
+PropertyReading readProperty(QorinHandle handle, std::uint32_t property, const char* failMessage) {
+    PropertyReading reading;
+    if (QorinGetProperty(handle, property, &reading.value, &reading.flags) == 0) failSdk(failMessage);
+    return reading;
 }
 
-float readColourFormat(QorinHandle handle, std::uint32_t& flags) {
-    return readProperty(handle, QORIN_PROP_COLOUR_FORMAT, flags, kColourFormatFailed);
+PropertyReading readColourFormat(QorinHandle handle) {
+    return readProperty(handle, QORIN_PROP_COLOUR_FORMAT, kColourFormatFailed);
 }
 
-Orientation readOrientation(QorinHandle handle, std::uint32_t& flags, float colourFormat) {
-    const float flipping = readProperty(handle, QORIN_PROP_FLIPPING, flags, "Error getting flipping property.");
+Orientation readOrientation(QorinHandle handle, float colourFormat) {
+    const float flipping = readProperty(handle, QORIN_PROP_FLIPPING, "Error getting flipping property.").value;
     return frameOrientation(flipping, colourFormat);
 }
 
-void readVideoFormat(CameraRecord& camera) {
+FrameFormat readVideoFormat(const CameraRecord& camera) {
+    FrameFormat format{};
     float frameRate = 0.0f;
-    FrameFormat& format = scratchFormat();
     if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) failSdk(kFrameFormatFailed);
     // A zero factor would divide by zero in the geometry: such a format is as good as unread.
     if (format.xBinSub == 0 || format.yBinSub == 0) failSdk(kFrameFormatFailed);
     if (format.pixelFormat == QORIN_PIXEL_YUV422) failState("YUV422 mode is not supported.");
+    return format;
 }
 
 void refreshSnapshotFormat(CameraRecord& camera) {
@@ -71,75 +75,97 @@ void refreshSnapshotFormat(CameraRecord& camera) {
 FrameGeometry captureGeometry(const FrameFormat& format) {
     FrameGeometry geometry = frameGeometry(format);
     if (!geometry.valid) failSdk(kFrameFormatFailed);
-    // Other values would be sized as 8-bit samples but delivered into a uint16 array.
-    if (format.pixelFormat != QORIN_PIXEL_8BIT && format.pixelFormat != QORIN_PIXEL_16BIT) {
+    if (!capturablePixelFormat(format.pixelFormat)) {
         failState(formatText("Pixel format %u is not supported.", format.pixelFormat));
     }
     return geometry;
 }
 
-ConversionParams readConversionParams(QorinHandle handle, std::uint32_t& flags) {
-    ConversionParams params{};
+ConversionReading readConversionParams(QorinHandle handle) {
+    ConversionReading reading;
     const float matrix =
-        readProperty(handle, QORIN_PROP_CORRECTION_MATRIX, flags, "Error acquiring the correction matrix.");
-    const float method =
-        readProperty(handle, QORIN_PROP_DEMOSAIC_METHOD, flags, "Error acquiring the demosaic method.");
-    params.correctionMatrix = lowWord(matrix);
-    params.demosaicMethod = lowWord(method);
-    return params;
+        readProperty(handle, QORIN_PROP_CORRECTION_MATRIX, "Error acquiring the correction matrix.").value;
+    const PropertyReading method = readProperty(handle, QORIN_PROP_DEMOSAIC_METHOD, "Error acquiring the demosaic method.");
+    reading.params.correctionMatrix = lowWord(matrix);
+    reading.params.demosaicMethod = lowWord(method.value);
+    reading.flags = method.flags;
+    return reading;
 }
 
-void buildRgbPicture(QorinHandle handle, const void* raw, void* picture, const FrameGeometry& geometry,
-                     std::uint32_t pixelFormat, float colourFormat, std::uint32_t flags, ConversionParams& params) {
-    if (colourFormat == 0.0f) {
-        buildMonoPicture(raw, static_cast<std::size_t>(geometry.samples), geometry.sampleBytes, flags, picture);
+CapturedFrame describeFrame(const FrameFormat& format, const PropertyReading& colourFormat) {
+    CapturedFrame frame;
+    frame.geometry = captureGeometry(format);
+    frame.format = &sensorPixelFormat(format.pixelFormat);
+    frame.colourFormat = colourFormat.value;
+    frame.flags = colourFormat.flags;
+    return frame;
+}
+
+const SdkConversions& sdkConversions(const PixelFormat& format) {
+    static const SdkConversions k8Bit{QorinConvertFrameToRgb24, "Failed to convert frame to RGB24.",
+                                      QorinConvertFrameToGreyscale8, "Failed to convert to 8-bit monochrome",
+                                      "Could not convert to 8-bit grey scale. Image not saved."};
+    static const SdkConversions k16Bit{QorinConvertFrameToRgb48, "Failed to convert frame to RGB48.",
+                                       QorinConvertFrameToGreyscale16, "Failed to convert to 16-bit monochrome",
+                                       "Could not convert to 16-bit grey scale. Image not saved."};
+    return format.wide() ? k16Bit : k8Bit;
+}
+
+void convertFrame(QorinHandle handle, SdkConversions::Convert convert, const CapturedFrame& frame,
+                  void* destination, ConversionParams& params, const char* failMessage) {
+    const FrameGeometry& g = frame.geometry;
+    if (convert(handle, destination, frame.raw.data(), g.columns, g.rows, frame.format->code, &params) == 0) {
+        failSdk(failMessage);
+    }
+}
+
+void buildRgbPicture(QorinHandle handle, const CapturedFrame& frame, void* picture, ConversionParams& params) {
+    const FrameGeometry& g = frame.geometry;
+    if (frame.monochrome()) {
+        buildMonoPicture(frame.raw.data(), static_cast<std::size_t>(g.samples), g.sampleBytes, frame.flags, picture);
         return;
     }
-    if (pixelFormat == QORIN_PIXEL_8BIT) {
-        if (QorinConvertFrameToRgb24(handle, picture, raw, geometry.columns, geometry.rows, pixelFormat, &params) ==
-            0) {
-            failSdk("Failed to convert frame to RGB24.");
-        }
-    } else if (QorinConvertFrameToRgb48(handle, picture, raw, geometry.columns, geometry.rows, pixelFormat,
-                                        &params) == 0) {
-        failSdk("Failed to convert frame to RGB48.");
-    }
+    const SdkConversions& sdk = sdkConversions(*frame.format);
+    convertFrame(handle, sdk.rgb, frame, picture, params, sdk.rgbFailed);
 }
 
-FrameBuffer allocatePictureBuffer(std::uint64_t bytes, float colourFormat, const char* failMessage) {
-    FrameBuffer picture = allocateFrameBuffer(bytes, failMessage);
-    if (monochromeSensor(colourFormat)) picture.release();
+FrameBuffer allocatePictureBuffer(const CapturedFrame& frame, const char* failMessage) {
+    FrameBuffer picture = allocateFrameBuffer(frame.geometry.pictureBytes, failMessage);
+    if (frame.monochrome()) picture.release();
     return picture;
 }
 
-void copyRgbSlab(const FrameBuffer& picture, const FrameBuffer& raw, float colourFormat, std::uint32_t flags,
-                 const FrameGeometry& geometry, unsigned arraySampleBytes, Orientation orientation, void* destination,
-                 std::size_t destinationRows, std::size_t slab) {
-    if (monochromeSensor(colourFormat)) {
+void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation orientation) {
+    const FrameGeometry& g = frame.geometry;
+    if (frame.monochrome()) {
         // Widened 8-bit samples keep their values: the rule is the frame's, not the array's.
-        copyMonoToPictureArray(raw.data(), geometry.rows, geometry.columns, arraySampleBytes,
-                               monoWordRule(geometry.sampleBytes, flags), orientation, destination, destinationRows,
-                               slab);
+        copyMonoToPictureArray(frame.raw.data(), g.rows, g.columns, slab.sampleBytes,
+                               monoWordRule(g.sampleBytes, frame.flags), orientation, slab.data, slab.rows,
+                               slab.index);
     } else {
-        copyPictureToArray(picture.data(), geometry.rows, geometry.columns, arraySampleBytes, orientation, destination,
-                           destinationRows, slab);
+        copyPictureToArray(frame.picture.data(), g.rows, g.columns, slab.sampleBytes, orientation, slab.data,
+                           slab.rows, slab.index);
     }
 }
 
-mxClassID imageClass(std::uint32_t pixelFormat) {
-    return pixelFormat == QORIN_PIXEL_8BIT ? mxUINT8_CLASS : mxUINT16_CLASS;
+ArrayPtr tryImageArray(std::initializer_list<std::size_t> dimensions, mxClassID classId) {
+    const std::vector<std::size_t> dims(dimensions);
+    return ArrayPtr(host::createUninitNumericArray(dims.size(), dims.data(), classId));
 }
 
-SnapshotFrame prepareSnapshot(CameraRecord& camera) {
-    SnapshotFrame frame;
-    frame.colourFormat = readColourFormat(camera.handle, frame.flags);
+mxClassID arrayClass(const PixelFormat& format) {
+    return format.sampleClass == SampleClass::kUint8 ? mxUINT8_CLASS : mxUINT16_CLASS;
+}
+
+CapturedFrame prepareSnapshot(CameraRecord& camera) {
+    const PropertyReading colourFormat = readColourFormat(camera.handle);
     refreshSnapshotFormat(camera);
-    frame.geometry = captureGeometry(camera.snapshot.format);
+    CapturedFrame frame = describeFrame(camera.snapshot.format, colourFormat);
     frame.raw = allocateFrameBuffer(frame.geometry.rawBytes, "Not enough memory to make raw buffer.");
     return frame;
 }
 
-void captureSnapshot(CameraRecord& camera, SnapshotFrame& frame, const char* errorFormat) {
+void captureSnapshot(CameraRecord& camera, CapturedFrame& frame, const char* errorFormat) {
     if (QorinTakeSnapshot(camera.handle, &camera.snapshot, frame.raw.data()) != 0) return;
     const std::uint32_t error = QorinGetLastError();
     if (error == QORIN_ERROR_TIMEOUT) failSdk("Snapshot timed out.");

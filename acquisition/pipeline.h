@@ -3,10 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 #include "acquisition/frame_copy.h"
+#include "acquisition/pixel_format.h"
 #include "camera/camera_table.h"
+#include "gateway/results.h"
 #include "sdk/qorinapi.h"
 #include "mex.h"
 
@@ -16,38 +19,66 @@ inline constexpr const char* kFrameFormatFailed = "An error occured while obtain
 inline constexpr const char* kColourFormatFailed = "An error occured while obtaining the color format.\n";
 inline constexpr const char* kArrayFailed = "An error occured while creating the Matlab array.";
 
-// A temporary frame or picture buffer, released on every path out of the command.
+// A temporary frame or picture buffer, released on every path out of the command; or a
+// view of memory someone else owns (part of a result array), never released by the view.
 class FrameBuffer {
 public:
     FrameBuffer() = default;
+    FrameBuffer(FrameBuffer&& other) noexcept { *this = std::move(other); }
+    FrameBuffer& operator=(FrameBuffer&& other) noexcept {
+        if (this != &other) {
+            release();
+            data_ = other.data_;
+            size_ = other.size_;
+            owned_ = other.owned_;
+            other.data_ = nullptr;
+            other.size_ = 0;
+        }
+        return *this;
+    }
+    ~FrameBuffer() { release(); }
+
     // Allocates `bytes` bytes without throwing; false (and the buffer empty) when a size
     // cannot be represented or the memory is not there.
     bool allocate(std::uint64_t bytes) noexcept;
-    std::uint8_t* data() const { return data_.get(); }
+    // Refers to `bytes` bytes at `data` without owning them.
+    void view(std::uint8_t* data, std::uint64_t bytes) noexcept {
+        release();
+        data_ = data;
+        size_ = bytes;
+        owned_ = false;
+    }
+    std::uint8_t* data() const { return data_; }
     std::uint64_t size() const { return size_; }
     void release() noexcept {
-        data_.reset();
+        if (owned_) delete[] data_;
+        data_ = nullptr;
         size_ = 0;
     }
 
 private:
-    std::unique_ptr<std::uint8_t[]> data_;
+    std::uint8_t* data_ = nullptr;
     std::uint64_t size_ = 0;
+    bool owned_ = false;
 };
 
 // A buffer of `bytes` bytes, or the command's allocation message.
 FrameBuffer allocateFrameBuffer(std::uint64_t bytes, const char* failMessage);
 
-// QorinGetProperty into a float.  Every read of one command passes the same `flags`, so it
-// holds what the last read returned (the 16-bit picture rule depends on that).
-float readProperty(QorinHandle handle, std::uint32_t property, std::uint32_t& flags, const char* failMessage);
-float readColourFormat(QorinHandle handle, std::uint32_t& flags);  // property 80
-// Property 66, turned into the orientation of the copy.
-Orientation readOrientation(QorinHandle handle, std::uint32_t& flags, float colourFormat);
+// What one QorinGetProperty returned: the value and the flags word beside it.
+struct PropertyReading {
+    float value = 0.0f;
+    std::uint32_t flags = 0;
+};
 
-// The video format into the scratch FrameFormat.  A zero binning factor counts as a failed
-// read; YUV 4:2:2 gives "YUV422 mode is not supported.".
-void readVideoFormat(CameraRecord& camera);
+PropertyReading readProperty(QorinHandle handle, std::uint32_t property, const char* failMessage);
+PropertyReading readColourFormat(QorinHandle handle);  // property 80
+// Property 66, turned into the orientation of the copy.
+Orientation readOrientation(QorinHandle handle, float colourFormat);
+
+// The video format.  A zero binning factor counts as a failed read; YUV 4:2:2 gives "YUV422
+// mode is not supported.".
+FrameFormat readVideoFormat(const CameraRecord& camera);
 
 // Copies the video format's offsets, size, binning and flags into the snapshot format,
 // keeping its pixel format (the snapshot depth).  A failed read, or one with a zero binning
@@ -59,49 +90,97 @@ void refreshSnapshotFormat(CameraRecord& camera);
 // buffer size and sample width would not agree).
 FrameGeometry captureGeometry(const FrameFormat& format);
 
-// Properties 65, then 64.
-ConversionParams readConversionParams(QorinHandle handle, std::uint32_t& flags);
+// Properties 65, then 64, and the flags word of the last of the two reads.
+struct ConversionReading {
+    ConversionParams params{};
+    std::uint32_t flags = 0;
+};
+ConversionReading readConversionParams(QorinHandle handle);
 
-// Turns a raw frame into a blue-green-red picture of geometry.pictureBytes: replicated
-// samples for a monochrome sensor (colourFormat 0), the SDK's RGB24/RGB48 conversion
-// otherwise.  `flags` is the word left by the last property read.
-void buildRgbPicture(QorinHandle handle, const void* raw, void* picture, const FrameGeometry& geometry,
-                     std::uint32_t pixelFormat, float colourFormat, std::uint32_t flags, ConversionParams& params);
+// One frame on its way from the camera into an array: its samples and what they mean.
+struct CapturedFrame {
+    const PixelFormat* format = &kPixel8Bit;  // of the samples in `raw`
+    FrameGeometry geometry;
+    float colourFormat = 0.0f;  // property 80
+    // The word the 16-bit rule of a monochrome picture goes by: that of the last property
+    // read before the picture is made (the colour format, or the conversion parameters).
+    std::uint32_t flags = 0;
+    FrameBuffer raw;      // geometry.rawBytes
+    FrameBuffer picture;  // geometry.pictureBytes, where a picture is built or kept
 
-// A monochrome sensor (colour format exactly 0.0; NaN counts as colour) needs no picture:
-// its samples go from the raw frame straight into the three planes of the array.
-inline bool monochromeSensor(float colourFormat) { return colourFormat == 0.0f; }
+    // A monochrome sensor (colour format exactly 0.0; NaN counts as colour) needs no picture:
+    // its samples go from the raw frame straight into the three planes of the array.
+    bool monochrome() const { return colourFormat == 0.0f; }
+
+    // A frame of the same description, without buffers: the next frame of a burst.
+    CapturedFrame sameKind() const {
+        CapturedFrame frame;
+        frame.format = format;
+        frame.geometry = geometry;
+        frame.colourFormat = colourFormat;
+        frame.flags = flags;
+        return frame;
+    }
+};
+
+// A frame of the captured `format` with the colour-format reading taken for it: its sample
+// description and geometry (captureGeometry's checks), no buffers yet.
+CapturedFrame describeFrame(const FrameFormat& format, const PropertyReading& colourFormat);
+
+// The SDK's conversions of one sample width, and the messages of their failures.
+struct SdkConversions {
+    using Convert = std::int32_t(QORIN_CALL*)(QorinHandle, void*, const void*, std::uint32_t, std::uint32_t,
+                                              std::uint32_t, ConversionParams*);
+    Convert rgb;
+    const char* rgbFailed;
+    Convert grey;
+    const char* greyFailed;      // of a grabbed grey frame
+    const char* greySaveFailed;  // of a grey image about to be saved
+};
+const SdkConversions& sdkConversions(const PixelFormat& format);
+
+// Converts the frame's raw samples with one of the SDK's conversions into `destination`
+// ("columns, rows, pixel format" as the frame has them); `failMessage` when the SDK refuses.
+void convertFrame(QorinHandle handle, SdkConversions::Convert convert, const CapturedFrame& frame,
+                  void* destination, ConversionParams& params, const char* failMessage);
+
+// Turns the raw frame into a blue-green-red picture of geometry.pictureBytes at `picture`:
+// replicated samples for a monochrome sensor (through the 16-bit rule of the frame's
+// flags), the SDK's RGB24/RGB48 conversion otherwise.
+void buildRgbPicture(QorinHandle handle, const CapturedFrame& frame, void* picture, ConversionParams& params);
 
 // The picture buffer of a capture, or the command's allocation message.  For a monochrome
 // sensor the memory is only shown to be there: the buffer comes back empty, untouched.
-FrameBuffer allocatePictureBuffer(std::uint64_t bytes, float colourFormat, const char* failMessage);
+FrameBuffer allocatePictureBuffer(const CapturedFrame& frame, const char* failMessage);
 
-// One [rows, columns, 3] slab of an RGB array of `arraySampleBytes`-byte samples: a colour
-// sensor's built `picture`, or a monochrome sensor's `raw` frame, each sample into all
-// three planes, through the 16-bit rule that buildRgbPicture applies for the frame's own
-// sample width and `flags`.  Either buffer holds samples of the array's width.
-void copyRgbSlab(const FrameBuffer& picture, const FrameBuffer& raw, float colourFormat, std::uint32_t flags,
-                 const FrameGeometry& geometry, unsigned arraySampleBytes, Orientation orientation, void* destination,
-                 std::size_t destinationRows, std::size_t slab);
-
-// uint8 for pixel format 0, uint16 for any other value.
-mxClassID imageClass(std::uint32_t pixelFormat);
-
-// A snapshot up to its raw frame, shared by the snapshot and white balance from snapshot.
-struct SnapshotFrame {
-    float colourFormat = 0.0f;
-    std::uint32_t flags = 0;  // left by the colour-format read; the command's shared flags word
-    FrameGeometry geometry;   // of the refreshed snapshot format
-    FrameBuffer raw;          // geometry.rawBytes
+// Slab `index` of a [rows, columns, 3, ...] array of `sampleBytes`-byte samples.
+struct ArraySlab {
+    void* data = nullptr;  // first sample of the array
+    std::size_t rows = 0;
+    unsigned sampleBytes = 1;
+    std::size_t index = 0;
 };
+
+// Copies a frame into its slab: a colour sensor's built picture, or a monochrome sensor's
+// raw frame, each sample into all three planes, through the 16-bit rule that
+// buildRgbPicture applies for the frame's own sample width and flags.  The buffer copied
+// holds samples of the slab's width.
+void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation orientation);
+
+// A result array created ahead of its step, its elements unwritten: null when it cannot
+// be had (the command then creates it, and reports the failure, at its usual step).
+ArrayPtr tryImageArray(std::initializer_list<std::size_t> dimensions, mxClassID classId);
+
+// The MATLAB class of an array of the format's samples.
+mxClassID arrayClass(const PixelFormat& format);
 
 // After suspendPreview: colour format (property 80), refreshSnapshotFormat, geometry and
 // the raw frame buffer ("Not enough memory to make raw buffer.").
-SnapshotFrame prepareSnapshot(CameraRecord& camera);
+CapturedFrame prepareSnapshot(CameraRecord& camera);
 
 // QorinTakeSnapshot with the camera's SnapshotSettings into frame.raw.  Error 19 raises
 // "Snapshot timed out."; any other error raises `errorFormat` formatted with the error
 // number (%u) and the camera number (%d).
-void captureSnapshot(CameraRecord& camera, SnapshotFrame& frame, const char* errorFormat);
+void captureSnapshot(CameraRecord& camera, CapturedFrame& frame, const char* errorFormat);
 
 }  // namespace qorin

@@ -28,27 +28,19 @@ ArrayPtr handleSaveImage(const Args& args) {
     VideoFrame frame = grabVideoFrame(args.integer(1));
     ConversionParams params{};
     // Built on every save, also when the file receives the raw frame or a grey image.
-    FrameBuffer picture = buildVideoPicture(frame, params, true);
+    buildVideoPicture(frame, params, true);
 
     QorinHandle handle = frame.camera->handle;
     const FrameGeometry& g = frame.geometry;
-    const bool wide = frame.pixelFormat == QORIN_PIXEL_16BIT;
-    const void* data = picture.data();
-    std::uint32_t savedFormat = wide ? QORIN_PIXEL_RGB48 : QORIN_PIXEL_RGB24;
+    const void* data = frame.picture.data();
+    std::uint32_t savedFormat = frame.format->pictureCode;
     if (isRawName(fileName)) {
         data = frame.raw.data();
-        savedFormat = wide ? QORIN_PIXEL_16BIT : QORIN_PIXEL_8BIT;
+        savedFormat = frame.format->greyCode;
     } else if (monochrome) {
-        savedFormat = wide ? QORIN_PIXEL_16BIT : QORIN_PIXEL_8BIT;
-        if (wide) {
-            if (QorinConvertFrameToGreyscale16(handle, picture.data(), frame.raw.data(), g.columns, g.rows,
-                                               frame.pixelFormat, &params) == 0) {
-                failSdk("Could not convert to 16-bit grey scale. Image not saved.");
-            }
-        } else if (QorinConvertFrameToGreyscale8(handle, picture.data(), frame.raw.data(), g.columns, g.rows,
-                                                 frame.pixelFormat, &params) == 0) {
-            failSdk("Could not convert to 8-bit grey scale. Image not saved.");
-        }
+        savedFormat = frame.format->greyCode;
+        const SdkConversions& sdk = sdkConversions(*frame.format);
+        convertFrame(handle, sdk.grey, frame, frame.picture.data(), params, sdk.greySaveFailed);
     }
     if (QorinSaveImageEx(handle, g.columns, g.rows, savedFormat, data, fileName.c_str()) == 0) {
         failSdk("Image save not successful.");

@@ -16,11 +16,9 @@ constexpr const char* kPictureTableFailed = "Not enough memory to create the rgb
 // One camera taking part, in slot order.
 struct Participant {
     CameraRecord* camera = nullptr;
-    FrameGeometry geometry;
-    FrameBuffer raw;      // kept to the copy for a monochrome sensor
-    FrameBuffer picture;  // built for a colour sensor
-    float colourFormat = 0.0f;
-    std::uint32_t flags = 0;  // left by its demosaic-method read
+    // Its raw frame kept to the copy for a monochrome sensor, its picture built for a colour
+    // one; the flags are its demosaic-method read's.
+    CapturedFrame frame;
 };
 
 // A synchronous session, disabled again on every way out of the command: it must not outlive
@@ -65,6 +63,50 @@ std::array<Participant, kMaxCameraRecords> connectedParticipants(std::size_t& co
     return participants;
 }
 
+// The path of participants of differing sizes or depths, or of an array that could not be
+// had up front (`attempted`): every picture built, then the array created and filled.
+ArrayPtr copyIntoNewArray(std::array<Participant, kMaxCameraRecords>& participants, std::size_t n, std::size_t rows,
+                          std::size_t columns, const PixelFormat& arrayFormat, Orientation orientation,
+                          bool attempted) {
+    const bool wide = arrayFormat.wide();
+    bool filled = true;
+    for (std::size_t k = 0; k < n; ++k) filled = filled && participants[k].frame.geometry.rows == rows;
+    for (std::size_t k = 0; k < n; ++k) {
+        CapturedFrame& frame = participants[k].frame;
+        if (!frame.picture.allocate(frame.geometry.pictureBytes)) failMemory(kPictureTableFailed);
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        CapturedFrame& frame = participants[k].frame;
+        QorinHandle handle = participants[k].camera->handle;
+        frame.colourFormat = readColourFormat(handle).value;
+        ConversionReading conversion = readConversionParams(handle);
+        frame.flags = conversion.flags;
+        // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
+        const bool widen = wide && !frame.format->wide();
+        if (frame.monochrome()) {
+            // Its raw frame goes straight into the array; the picture was an allocation check.
+            frame.picture.release();
+            if (widen) frame.raw = widenedBuffer(frame.raw, frame.geometry.rawBytes);
+        } else {
+            buildRgbPicture(handle, frame, frame.picture.data(), conversion.params);
+            frame.raw.release();
+            if (widen) frame.picture = widenedBuffer(frame.picture, frame.geometry.pictureBytes);
+        }
+    }
+
+    // The attempt up front was the command's one creation; its failure is reported here.
+    if (attempted) failMemory(kArrayFailed);
+    ArrayPtr array = makeNumericArray({rows, columns, 3, n}, arrayClass(arrayFormat), kArrayFailed, filled);
+    void* data = mxGetData(array.get());
+    for (std::size_t k = 0; k < n; ++k) {
+        CapturedFrame& frame = participants[k].frame;
+        copyRgbSlab(frame, ArraySlab{data, rows, arrayFormat.sampleBytes, k}, orientation);
+        frame.picture.release();
+        frame.raw.release();
+    }
+    return array;
+}
+
 }  // namespace
 
 ArrayPtr handleSyncSnapshots(const Args&) {
@@ -85,69 +127,74 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     bool wide = false;
     for (std::size_t k = 0; k < n; ++k) {
         Participant& p = participants[k];
-        p.geometry = captureGeometry(p.camera->snapshot.format);
-        if (p.geometry.columns != participants[0].geometry.columns) {
+        // The colour format is read after the capture.
+        p.frame = describeFrame(p.camera->snapshot.format, PropertyReading{});
+        if (p.frame.geometry.columns != participants[0].frame.geometry.columns) {
             failState("Camera sizes must all be the same to take synchronous snapshots.");
         }
-        if (p.geometry.rows > rows) rows = p.geometry.rows;
-        if (p.camera->snapshot.format.pixelFormat == QORIN_PIXEL_16BIT) wide = true;
+        if (p.frame.geometry.rows > rows) rows = p.frame.geometry.rows;
+        if (p.frame.format->wide()) wide = true;
     }
-    const std::size_t columns = participants[0].geometry.columns;
+    const std::size_t columns = participants[0].frame.geometry.columns;
+
+    const PixelFormat& arrayFormat = wide ? kPixel16Bit : kPixel8Bit;
+    // Shorter participants leave rows of their slab unwritten, which must then read as zero.
+    bool filled = true;
+    bool sameDepth = true;
+    for (std::size_t k = 0; k < n; ++k) {
+        filled = filled && participants[k].frame.geometry.rows == rows;
+        sameDepth = sameDepth && participants[k].frame.format == &arrayFormat;
+    }
+    // Participants that fill their slabs exactly get the result array before the capture,
+    // untouched, and each raw frame lands in its own slab's blue plane: the command then
+    // holds little more than its result.  Without the array they get buffers of their own,
+    // and the failed creation is reported at its usual step, after the conversions.
+    ArrayPtr array;
+    const bool early = filled && sameDepth;
+    if (early) array = tryImageArray({rows, columns, 3, n}, arrayClass(arrayFormat));
+    auto* slabs = array ? static_cast<std::uint8_t*>(mxGetData(array.get())) : nullptr;
+    // Fixed orientation here: the flipping property is not read.
+    Orientation orientation;
+    orientation.rowsReversed = true;
 
     SyncSession session(n, handles.data(), settings.data());
     std::array<void*, kMaxCameraRecords> rawTable{};
     for (std::size_t k = 0; k < n; ++k) {
-        if (!participants[k].raw.allocate(participants[k].geometry.rawBytes)) {
+        CapturedFrame& frame = participants[k].frame;
+        const std::uint64_t rawBytes = frame.geometry.rawBytes;
+        if (slabs != nullptr) {
+            frame.raw.view(slabs + static_cast<std::size_t>((3 * k + 2) * rawBytes), rawBytes);
+        } else if (!frame.raw.allocate(rawBytes)) {
             failMemory("Not enough memory to create raw buffer.");
         }
-        rawTable[k] = participants[k].raw.data();
+        rawTable[k] = frame.raw.data();
     }
     if (QorinTakeSynchronousSnapshots(session.get(), rawTable.data()) == 0) {
         failSdk("Error taking synchronous snapshots.");
     }
     if (!session.disable()) failSdk("Error disabling synchronous snapshots.");
 
-    for (std::size_t k = 0; k < n; ++k) {
-        if (!participants[k].picture.allocate(participants[k].geometry.pictureBytes)) {
-            failMemory(kPictureTableFailed);
+    if (slabs != nullptr) {
+        // One picture at a time, each copied into its slab before the next camera's turn.
+        FrameBuffer picture;
+        if (!picture.allocate(participants[0].frame.geometry.pictureBytes)) failMemory(kPictureTableFailed);
+        for (std::size_t k = 0; k < n; ++k) {
+            CapturedFrame& frame = participants[k].frame;
+            QorinHandle handle = participants[k].camera->handle;
+            frame.colourFormat = readColourFormat(handle).value;
+            ConversionReading conversion = readConversionParams(handle);
+            frame.flags = conversion.flags;
+            const FrameGeometry& g = frame.geometry;
+            if (frame.monochrome()) {
+                copyMonoWithinSlab(frame.raw.data(), rows, columns, g.sampleBytes, monoWordRule(g.sampleBytes, frame.flags),
+                                   orientation, slabs, rows, k);
+            } else {
+                buildRgbPicture(handle, frame, picture.data(), conversion.params);
+                copyPictureToArray(picture.data(), rows, columns, g.sampleBytes, orientation, slabs, rows, k);
+            }
         }
-    }
-    for (std::size_t k = 0; k < n; ++k) {
-        Participant& p = participants[k];
-        QorinHandle handle = p.camera->handle;
-        std::uint32_t flags = 0;
-        p.colourFormat = readColourFormat(handle, flags);
-        ConversionParams params = readConversionParams(handle, flags);
-        p.flags = flags;
-        const std::uint32_t pixelFormat = p.camera->snapshot.format.pixelFormat;
-        // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
-        const bool widen = wide && p.geometry.sampleBytes == 1;
-        if (monochromeSensor(p.colourFormat)) {
-            // Its raw frame goes straight into the array; the picture was an allocation check.
-            p.picture.release();
-            if (widen) p.raw = widenedBuffer(p.raw, p.geometry.rawBytes);
-        } else {
-            buildRgbPicture(handle, p.raw.data(), p.picture.data(), p.geometry, pixelFormat, p.colourFormat, flags,
-                            params);
-            p.raw.release();
-            if (widen) p.picture = widenedBuffer(p.picture, p.geometry.pictureBytes);
-        }
-    }
-
-    // Shorter participants leave rows of their slab unwritten, which must then read as zero.
-    bool filled = true;
-    for (std::size_t k = 0; k < n; ++k) filled = filled && participants[k].geometry.rows == rows;
-    ArrayPtr array = makeNumericArray({rows, columns, 3, n}, wide ? mxUINT16_CLASS : mxUINT8_CLASS, kArrayFailed,
-                                      filled);
-    // Fixed orientation here: the flipping property is not read.
-    Orientation orientation;
-    orientation.rowsReversed = true;
-    void* data = mxGetData(array.get());
-    for (std::size_t k = 0; k < n; ++k) {
-        Participant& p = participants[k];
-        copyRgbSlab(p.picture, p.raw, p.colourFormat, p.flags, p.geometry, wide ? 2 : 1, orientation, data, rows, k);
-        p.picture.release();
-        p.raw.release();
+    } else {
+        copyIntoNewArray(participants, n, rows, columns, arrayFormat, orientation, early).swap(array);
     }
     for (std::size_t k = 0; k < n; ++k) resumePreview(*participants[k].camera);
     return array;

@@ -6,14 +6,12 @@
 namespace qorin {
 
 VideoFrame grabVideoFrame(std::int32_t cameraNumber) {
-    VideoFrame frame;
     CameraRecord& camera = connectedCamera(cameraNumber, "Could not capture a frame. Camera %d is not connected.");
-    frame.camera = &camera;
     requireState(camera, CameraState::Previewing, "Could not capture a frame, not previewing.");
-    readVideoFormat(camera);
-    frame.colourFormat = readColourFormat(camera.handle, frame.flags);
-    frame.pixelFormat = scratchFormat().pixelFormat;
-    frame.geometry = captureGeometry(scratchFormat());
+    const FrameFormat format = readVideoFormat(camera);
+    VideoFrame frame;
+    static_cast<CapturedFrame&>(frame) = describeFrame(format, readColourFormat(camera.handle));
+    frame.camera = &camera;
     frame.raw = allocateFrameBuffer(frame.geometry.rawBytes, "Not enough memory to make raw frame buffer.");
     if (QorinTakeVideo(camera.handle, 1, frame.raw.data()) == 0) {
         failSdk("An error occured while trying to take a video frame.");
@@ -21,26 +19,23 @@ VideoFrame grabVideoFrame(std::int32_t cameraNumber) {
     return frame;
 }
 
-FrameBuffer buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture) {
+void buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture) {
     constexpr const char* kPictureFailed = "Not enough memory to make rgb frame buffer.";
-    const bool build = monoPicture || !monochromeSensor(frame.colourFormat);
-    FrameBuffer picture = build
-                              ? allocateFrameBuffer(frame.geometry.pictureBytes, kPictureFailed)
-                              : allocatePictureBuffer(frame.geometry.pictureBytes, frame.colourFormat, kPictureFailed);
+    const bool build = monoPicture || !frame.monochrome();
+    frame.picture = build ? allocateFrameBuffer(frame.geometry.pictureBytes, kPictureFailed)
+                          : allocatePictureBuffer(frame, kPictureFailed);
     QorinHandle handle = frame.camera->handle;
-    params = readConversionParams(handle, frame.flags);
-    if (build) {
-        buildRgbPicture(handle, frame.raw.data(), picture.data(), frame.geometry, frame.pixelFormat, frame.colourFormat,
-                        frame.flags, params);
-    }
-    return picture;
+    ConversionReading conversion = readConversionParams(handle);
+    params = conversion.params;
+    frame.flags = conversion.flags;
+    if (build) buildRgbPicture(handle, frame, frame.picture.data(), params);
 }
 
 ArrayPtr handleGrabRawFrame(const Args& args) {
     VideoFrame frame = grabVideoFrame(args.integer(1));
     const FrameGeometry& g = frame.geometry;
-    const Orientation orientation = readOrientation(frame.camera->handle, frame.flags, frame.colourFormat);
-    ArrayPtr array = makeNumericArray({g.rows, g.columns}, imageClass(frame.pixelFormat), kArrayFailed, true);
+    const Orientation orientation = readOrientation(frame.camera->handle, frame.colourFormat);
+    ArrayPtr array = makeNumericArray({g.rows, g.columns}, arrayClass(*frame.format), kArrayFailed, true);
     copyPlaneToArray(frame.raw.data(), g.rows, g.columns, g.sampleBytes, orientation, mxGetData(array.get()), g.rows,
                      0);
     return array;
@@ -50,20 +45,13 @@ ArrayPtr handleGrabMonoFrame(const Args& args) {
     VideoFrame frame = grabVideoFrame(args.integer(1));
     const FrameGeometry& g = frame.geometry;
     QorinHandle handle = frame.camera->handle;
-    ConversionParams params = readConversionParams(handle, frame.flags);
+    ConversionReading conversion = readConversionParams(handle);
     FrameBuffer grey = allocateFrameBuffer(g.rawBytes, "Not enough memory to make grayscale frame buffer.");
-    if (frame.pixelFormat == QORIN_PIXEL_16BIT) {
-        if (QorinConvertFrameToGreyscale16(handle, grey.data(), frame.raw.data(), g.columns, g.rows,
-                                           frame.pixelFormat, &params) == 0) {
-            failSdk("Failed to convert to 16-bit monochrome");
-        }
-    } else if (QorinConvertFrameToGreyscale8(handle, grey.data(), frame.raw.data(), g.columns, g.rows,
-                                             frame.pixelFormat, &params) == 0) {
-        failSdk("Failed to convert to 8-bit monochrome");
-    }
+    const SdkConversions& sdk = sdkConversions(*frame.format);
+    convertFrame(handle, sdk.grey, frame, grey.data(), conversion.params, sdk.greyFailed);
     frame.raw.release();
-    ArrayPtr array = makeNumericArray({g.rows, g.columns}, imageClass(frame.pixelFormat), kArrayFailed, true);
-    const Orientation orientation = readOrientation(handle, frame.flags, frame.colourFormat);
+    ArrayPtr array = makeNumericArray({g.rows, g.columns}, arrayClass(*frame.format), kArrayFailed, true);
+    const Orientation orientation = readOrientation(handle, frame.colourFormat);
     copyPlaneToArray(grey.data(), g.rows, g.columns, g.sampleBytes, orientation, mxGetData(array.get()), g.rows, 0);
     return array;
 }
@@ -72,15 +60,12 @@ ArrayPtr handleGrabRgbFrame(const Args& args) {
     VideoFrame frame = grabVideoFrame(args.integer(1));
     const FrameGeometry& g = frame.geometry;
     ConversionParams params{};
-    FrameBuffer picture = buildVideoPicture(frame, params, false);
-    // The flipping read below overwrites the word the 16-bit rule goes by.
-    const std::uint32_t pictureFlags = frame.flags;
+    buildVideoPicture(frame, params, false);
     // A monochrome frame is still to be copied.
-    if (!monochromeSensor(frame.colourFormat)) frame.raw.release();
-    ArrayPtr array = makeNumericArray({g.rows, g.columns, 3}, imageClass(frame.pixelFormat), kArrayFailed, true);
-    const Orientation orientation = readOrientation(frame.camera->handle, frame.flags, frame.colourFormat);
-    copyRgbSlab(picture, frame.raw, frame.colourFormat, pictureFlags, g, g.sampleBytes, orientation,
-                mxGetData(array.get()), g.rows, 0);
+    if (!frame.monochrome()) frame.raw.release();
+    ArrayPtr array = makeNumericArray({g.rows, g.columns, 3}, arrayClass(*frame.format), kArrayFailed, true);
+    const Orientation orientation = readOrientation(frame.camera->handle, frame.colourFormat);
+    copyRgbSlab(frame, ArraySlab{mxGetData(array.get()), g.rows, g.sampleBytes, 0}, orientation);
     return array;
 }
 

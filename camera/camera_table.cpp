@@ -31,16 +31,6 @@ CameraTable& cameraTable() {
     return table;
 }
 
-FrameFormat& scratchFormat() {
-    static FrameFormat format{};
-    return format;
-}
-
-float& scratchFrameRate() {
-    static float rate = 0.0f;
-    return rate;
-}
-
 void releaseCameraEvents(CameraRecord& camera) noexcept {
     for (const auto& entry : camera.events) {
         if (camera.handle != nullptr && entry->registration != nullptr) {

@@ -63,10 +63,6 @@ private:
 
 CameraTable& cameraTable();
 
-// Module-wide destination of format reads, meaningful only within one command.
-FrameFormat& scratchFormat();
-float& scratchFrameRate();
-
 // Unregisters a camera's events with the SDK, closes their event objects and empties its
 // list.  SDK failures are ignored: the records are released whatever the SDK says.
 void releaseCameraEvents(CameraRecord& camera) noexcept;

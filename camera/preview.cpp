@@ -23,11 +23,12 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
     CameraRecord& camera = cameraTable().at(slot);
     requireState(camera, CameraState::Idle,
                  "Camera may already be previewing. Stop the preview before calling this function.\n");
+    FrameFormat format{};
     float frameRate = 0.0f;
-    if (QorinGetFormat(camera.handle, &scratchFormat(), &frameRate) == 0) {
+    if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) {
         failSdk("An error occured while obtaining the frame format.\n");
     }
-    if (QorinSetFormat(camera.handle, &scratchFormat(), frameRate) == 0) {
+    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
         failSdk("An error occured while setting the frame size.\n");
     }
     if (QorinCreateDisplayWindow(camera.handle, nullptr, static_cast<std::uint32_t>(kDisplayWindowStyle), 0, 0,

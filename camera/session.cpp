@@ -51,10 +51,12 @@ void connectCamera(std::int32_t cameraNumber) {
 
     // Should the read fail, the record stays, disconnected, and the camera is closed on the way
     // out, so that it can be opened again.
-    if (QorinGetFormat(handle, &scratchFormat(), &scratchFrameRate()) == 0) {
+    FrameFormat videoFormat{};
+    float frameRate = 0.0f;
+    if (QorinGetFormat(handle, &videoFormat, &frameRate) == 0) {
         failSdk("Failed to get the initial frame format.\n");
     }
-    setSnapshotDefaults(camera.snapshot, scratchFormat());
+    setSnapshotDefaults(camera.snapshot, videoFormat);
     camera.handle = std::move(handle);
     camera.state = CameraState::Idle;
 }

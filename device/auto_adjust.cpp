@@ -83,7 +83,7 @@ ArrayPtr handleWhiteBalanceFromSnapshot(const Args& args) {
     suspendPreview(camera);
     // The snapshot steps up to the raw frame; the SDK balances from that frame, so no
     // picture is built.
-    SnapshotFrame frame = prepareSnapshot(camera);
+    CapturedFrame frame = prepareSnapshot(camera);
     captureSnapshot(camera, frame, "Error %u occured while attempting to take a snapshot with camera %d.");
     if (QorinAdjustWhiteBalanceFromSnapshot(camera.handle, &camera.snapshot, frame.raw.data(), args.single(2),
                                             args.single(3), args.integer(4), args.integer(5), args.integer(6),

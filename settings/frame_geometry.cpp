@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "acquisition/pixel_format.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
@@ -30,7 +31,8 @@ bool read16BitVideo(std::int32_t cameraNumber) {
     FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Unable to get current frame format.");
-    return format.pixelFormat != 0;
+    // Every format but 8-bit counts, YUV 4:2:2 included.
+    return format.pixelFormat != kPixel8Bit.code;
 }
 
 // The ten fields of a frame-format structure, each checked to be there and to be a real
@@ -72,7 +74,7 @@ ArrayPtr handleSetFrameSize(const Args& args) {
         failValue("Invalid resolution selected.");
     }
     suspendPreview(camera);
-    FrameFormat& format = scratchFormat();
+    FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "An error occured while obtaining the frame format.\n");
     format.width = width;
@@ -117,7 +119,7 @@ ArrayPtr handleSetOffset(const Args& args) {
     const std::int32_t yOffset = args.integer(3);
     if (xOffset < 0 || yOffset < 0) failValue("Offsets need to be positive.");
     // Read while the preview still runs: a failed read leaves the preview untouched.
-    FrameFormat& format = scratchFormat();
+    FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Failed to get the frame format.");
     suspendPreview(camera);
@@ -141,11 +143,11 @@ ArrayPtr handleSet16BitVideo(const Args& args) {
     const bool enable = args.logical(2);
     // Asking for the depth the camera already has must not interrupt its preview.
     if (read16BitVideo(args.integer(1)) == enable) return nullptr;
-    FrameFormat& format = scratchFormat();
+    FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Failed to get the frame format.");
     suspendPreview(camera);
-    format.pixelFormat = enable ? QORIN_PIXEL_16BIT : QORIN_PIXEL_8BIT;
+    format.pixelFormat = (enable ? kPixel16Bit : kPixel8Bit).code;
     if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
         failSdk("Failed to enable 16-bit mode. Mode may not be supported.");
     }

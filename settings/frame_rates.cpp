@@ -18,11 +18,12 @@ ArrayPtr handleSetFrameRate(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not set frame rate. Camera %d is not connected.");
     const auto rate = static_cast<float>(args.real(2));
     suspendPreview(camera);
+    FrameFormat format{};
     float currentRate = 0.0f;
-    if (QorinGetFormat(camera.handle, &scratchFormat(), &currentRate) == 0) {
+    if (QorinGetFormat(camera.handle, &format, &currentRate) == 0) {
         failSdk("An error occured while obtaining the frame format.\n");
     }
-    if (QorinSetFormat(camera.handle, &scratchFormat(), rate) == 0) failSdk("Failed to set frame rate.");
+    if (QorinSetFormat(camera.handle, &format, rate) == 0) failSdk("Failed to set frame rate.");
     resumePreview(camera);
     return nullptr;
 }

@@ -1,4 +1,5 @@
 // snapshot_settings.cpp - codes 14-27 and 78: the per-camera snapshot settings and the exposure and gain ranges.
+#include "acquisition/pixel_format.h"
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
@@ -39,13 +40,13 @@ ArrayPtr handleSetSnapshotGain(const Args& args) {
 
 ArrayPtr handleSetSnapshot16Bit(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not set 16-bit mode. Camera %d is not connected.");
-    camera.snapshot.format.pixelFormat = args.logical(2) ? QORIN_PIXEL_16BIT : QORIN_PIXEL_8BIT;
+    camera.snapshot.format.pixelFormat = (args.logical(2) ? kPixel16Bit : kPixel8Bit).code;
     return nullptr;
 }
 
 ArrayPtr handleGetSnapshot16Bit(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not check 16-bit mode. Camera %d is not connected.");
-    return makeLogicalScalar(camera.snapshot.format.pixelFormat == QORIN_PIXEL_16BIT);
+    return makeLogicalScalar(sensorPixelFormat(camera.snapshot.format.pixelFormat).wide());
 }
 
 ArrayPtr handleSetSnapshotColourGains(const Args& args) {

@@ -1,6 +1,8 @@
 // sim_frames.cpp - frames the simulated cameras deliver (test chart, exposure, noise, cooling), conversions and the PNM writer.
 #include "sim/sim_internal.h"
 
+#include "acquisition/pixel_format.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -48,8 +50,7 @@ bool captureGeometry(const FrameFormat& format, Geometry& geometry) {
     if (format.xBinSub == 0 || format.yBinSub == 0) return false;
     geometry.columns_ = format.width / format.xBinSub;
     geometry.rows_ = format.height / format.yBinSub;
-    // Only pixel format 1 has 2-byte samples; every other value is delivered as bytes.
-    geometry.sampleBytes_ = format.pixelFormat == QORIN_PIXEL_16BIT ? 2 : 1;
+    geometry.sampleBytes_ = qorin::sensorPixelFormat(format.pixelFormat).sampleBytes;
     return true;
 }
 
@@ -246,7 +247,7 @@ bool deliverFrame(CameraState& camera, const FrameFormat& format, const Exposure
 bool convertFrame(Conversion conversion, bool colour, void* destination, const void* source, uint32_t columns,
                   uint32_t rows, uint32_t pixelFormat) {
     if (destination == nullptr || source == nullptr) return false;
-    const bool wideIn = pixelFormat == QORIN_PIXEL_16BIT;
+    const bool wideIn = qorin::sensorPixelFormat(pixelFormat).wide();
     const bool wideOut = conversion == Conversion::kRgb48 || conversion == Conversion::kGrey16;
     // A 16-bit result needs 16-bit input: the caller sized its buffer from 1-byte samples.
     if (wideOut && !wideIn) return false;
@@ -293,13 +294,11 @@ namespace {
 // The images QorinSaveImageEx takes: three samples a pixel for the RGB formats, two bytes a
 // sample for the 16-bit ones; false for a pixel format it does not save.
 bool imageLayout(uint32_t pixelFormat, bool& rgb, bool& wide) {
-    switch (pixelFormat) {
-        case QORIN_PIXEL_8BIT: rgb = false; wide = false; return true;
-        case QORIN_PIXEL_16BIT: rgb = false; wide = true; return true;
-        case QORIN_PIXEL_RGB24: rgb = true; wide = false; return true;
-        case QORIN_PIXEL_RGB48: rgb = true; wide = true; return true;
-        default: return false;
-    }
+    const qorin::PixelFormat* saved = qorin::savedPixelFormat(pixelFormat);
+    if (saved == nullptr) return false;
+    rgb = saved->channels == 3;
+    wide = saved->wide();
+    return true;
 }
 
 }  // namespace

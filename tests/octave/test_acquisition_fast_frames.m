@@ -3,16 +3,17 @@
 %!test
 %! ## N = 3 on a previewing camera: one stop, one enable, three captures, one disable, one restart;
 %! ## slab f is frame f; conversion parameters 3 and 1 whatever the camera's properties.
+%! ## Odd sizes, so that no frame lines up with the array's pages or planes.
 %! qorin_reset ();
-%! F = uint8 (reshape (randperm (250, 3 * 4 * 6), 4, 6, 3));
-%! qorinsim ("set", 1, "format", struct ("width", 6, "height", 4), "frames", F);
+%! F = uint8 (reshape (mod (0:3 * 5 * 7 - 1, 251), 5, 7, 3));
+%! qorinsim ("set", 1, "format", struct ("width", 7, "height", 5), "frames", F);
 %! qorinsim ("property", 1, 64, 1);
 %! qorinsim ("property", 1, 65, 0);
 %! qorincam (0, 1);
 %! qorinsim ("clearcalls");
 %! P = qorincam (87, 1, 3);
 %! assert (class (P), "uint8");
-%! assert (size (P), [4 6 3 3]);
+%! assert (size (P), [5 7 3 3]);
 %! for f = 1:3
 %!   assert (P(:, :, :, f), qorin_orient (qorin_sim_rgb (F(:, :, f), true), true, false));
 %! endfor
@@ -26,6 +27,12 @@
 %! assert (calls(end).args, {2, []});
 %! assert (qorinsim ("get", 1, "streaming"), true);
 %! assert (qorinsim ("get", 1, "fastFrames"), false);
+%! ## Mirrored columns (flipping 1) are turned round after the last conversion.
+%! qorinsim ("property", 1, 66, 1);
+%! P = qorincam (87, 1, 3);
+%! for f = 1:3
+%!   assert (P(:, :, :, f), qorin_orient (qorin_sim_rgb (F(:, :, f), true), true, true));
+%! endfor
 
 %!test
 %! ## N = 1 drops the trailing dimension; N is truncated; N <= 0 is refused before anything.
