@@ -1,6 +1,9 @@
 // win32.cpp - the module's event and window calls on Windows: the system's own, checked in test builds.
 #include "platform/win32.h"
 
+// Part of the module's sources everywhere; elsewhere the POSIX stand-ins (libqorinplatform) do this.
+#if defined(_WIN32)
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -69,3 +72,5 @@ WindowHandle foregroundWindow() noexcept {
 }
 
 }  // namespace qorin::platform
+
+#endif  // _WIN32
