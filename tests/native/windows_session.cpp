@@ -1,4 +1,4 @@
-// crash_handler.cpp - Windows test programs: a crash exits non-zero, naming the faulting module and offset.
+// windows_session.cpp - Windows test programs: a crash exits non-zero naming module and offset; a window has the foreground.
 #include <cstdio>
 #include <cstring>
 
@@ -34,11 +34,20 @@ LONG WINAPI reportCrash(EXCEPTION_POINTERS* info) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-struct CrashHandler {
-    CrashHandler() {
+// MATLAB's desktop is the foreground window the SDK's pages are parented to; a headless Wine
+// session has none unless the program shows one.
+struct Session {
+    HWND window = nullptr;
+    Session() {
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
         SetUnhandledExceptionFilter(reportCrash);
+        window = CreateWindowExA(0, "STATIC", "qorin tests", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        if (window != nullptr) SetForegroundWindow(window);
     }
-} gCrashHandler;
+    ~Session() {
+        if (window != nullptr) DestroyWindow(window);
+    }
+} gSession;
 
 }  // namespace
