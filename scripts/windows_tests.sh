@@ -108,7 +108,7 @@ run_step() {
     say "PASS $name ($((SECONDS - t0)) s): $line"
     return 0
   fi
-  say "FAIL $name (exit $rc$([[ -z "$line" ]] && echo ", no summary line"); last lines of its output:)" >&2
+  say "FAIL $name (exit $rc$([[ -z "$line" ]] && echo ", no passing summary line"); last lines of its output:)" >&2
   tr -d '\r' <"$log" | grep -v '^DBG' | tail -15 >&2
   status=1
   return 1
