@@ -42,7 +42,8 @@ function build_qorincam(varargin)
   end
   if strcmp(opts.sdk, 'simulator')
     sdk = sourcesOf(products, 'qorinapi', root);
-    objects = compileAll(tc, root, work, 'qorinapi', sdk, {'-DQORIN_BUILDING_SDK'}, opts.verbose);
+    % On Windows qorinsim reaches the simulator's controls through qorinapi.dll's exports.
+    objects = compileAll(tc, root, work, 'qorinapi', sdk, {'-DQORIN_BUILDING_SDK', '-DQORINSIM_EXPORT_CONTROLS'}, opts.verbose);
     sdkLink = linkLibrary(tc, opts, objects, 'qorinapi', {});
   else
     sdkLink = {opts.sdkLibrary};
@@ -66,7 +67,7 @@ function build_qorincam(varargin)
   linkMex(tc, opts, objects, fullfile(opts.output, 'qorincam'), sdkLink);
   if strcmp(opts.sdk, 'simulator')
     control = sourcesOf(products, 'qorinsim', root);
-    objects = compileAll(tc, root, work, 'qorinsim', control, {}, opts.verbose);
+    objects = compileAll(tc, root, work, 'qorinsim', control, {'-DQORINSIM_EXPORT_CONTROLS'}, opts.verbose);
     linkMex(tc, opts, objects, fullfile(opts.output, 'qorinsim'), sdkLink);
   end
 

@@ -36,7 +36,7 @@ void releaseCameraEvents(CameraRecord& camera) noexcept {
         if (camera.handle != nullptr && entry->registration != nullptr) {
             QorinUnregisterEventNotification(camera.handle, entry->registration);
         }
-        if (entry->event != nullptr) CloseHandle(entry->event);
+        platform::closeEvent(entry->event);
     }
     camera.events.clear();
 }

@@ -14,7 +14,7 @@ namespace qorin {
 
 // One registered event notification, owned by its camera's event list.
 struct CameraEvent {
-    HANDLE event = nullptr;
+    platform::EventHandle event = nullptr;
     QorinEventRegistration registration = nullptr;
     std::int32_t id = 0;
 };

@@ -31,7 +31,7 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
     if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
         failSdk("An error occured while setting the frame size.\n");
     }
-    if (QorinCreateDisplayWindow(camera.handle, nullptr, static_cast<std::uint32_t>(kDisplayWindowStyle), 0, 0,
+    if (QorinCreateDisplayWindow(camera.handle, nullptr, static_cast<std::uint32_t>(platform::kDisplayWindowStyle), 0, 0,
                                  width, height, nullptr, nullptr) == 0) {
         failSdk("A display window could not be created.");
     }

@@ -5,7 +5,7 @@
 #   cmake --build build-matlab --config Release
 #
 # QORIN_SDK=simulator builds the simulated SDK as qorinapi.dll instead, for MATLAB users
-# without a camera; copy it beside qorincam.mexw64.
+# without a camera, with its control MEX qorinsim.mexw64 beside qorincam.mexw64.
 
 find_package(Matlab REQUIRED COMPONENTS MX_LIBRARY)
 
@@ -15,6 +15,16 @@ set_property(CACHE QORIN_SDK PROPERTY STRINGS vendor simulator)
 if(QORIN_SDK STREQUAL "simulator")
   add_subdirectory(sim)
   set(QORIN_SDK_TARGET qorinapi)
+  # qorinsim steers the simulator in qorinapi.dll through its exported controls.
+  target_compile_definitions(qorinapi PRIVATE QORINSIM_EXPORT_CONTROLS)
+  matlab_add_mex(NAME qorinsim SRC sim/qorinsim_mex.cpp R2017b LINK_TO qorinapi)
+  target_include_directories(qorinsim PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(qorinsim PRIVATE QORINSIM_EXPORT_CONTROLS)
+  set_target_properties(qorinsim PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY "${QORIN_MEX_DIR}$<0:>" LIBRARY_OUTPUT_DIRECTORY "${QORIN_MEX_DIR}$<0:>")
+  if(NOT WIN32)
+    target_link_libraries(qorinsim qorinplatform)
+  endif()
 else()
   find_library(QORIN_SDK_LIBRARY NAMES qorinapi REQUIRED DOC "The maker's qorinapi import library")
   set(QORIN_SDK_TARGET "${QORIN_SDK_LIBRARY}")

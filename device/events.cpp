@@ -17,10 +17,8 @@ constexpr const char* kRecordMemory = "Could not allocate sufficient memory to r
 
 // Closes an event object on every way out of the registration until the list owns it.
 struct EventGuard {
-    HANDLE event;
-    ~EventGuard() {
-        if (event != nullptr) CloseHandle(event);
-    }
+    platform::EventHandle event;
+    ~EventGuard() { platform::closeEvent(event); }
 };
 
 }  // namespace
@@ -29,7 +27,7 @@ ArrayPtr handleRegisterEvent(const Args& args) {
     CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not register event notification. Camera %d is not connected.");
     // An auto-reset event, not signalled; without it the SDK would have nothing to signal.
-    EventGuard guard{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    EventGuard guard{platform::createEvent()};
     if (guard.event == nullptr) failSdk(kRegisterFailed);
 
     const QorinEventRegistration registration =
@@ -73,7 +71,7 @@ ArrayPtr handleUnregisterEvent(const Args& args) {
     if (QorinUnregisterEventNotification(camera.handle, (*entry)->registration) == 0) {
         failSdk("Error while unregistering event notification.");
     }
-    CloseHandle((*entry)->event);
+    platform::closeEvent((*entry)->event);
     events.erase(entry);
     return nullptr;
 }

@@ -10,6 +10,10 @@
 #include <sys/mman.h>
 #endif
 #if defined(_WIN32)
+// After every standard header, so that its macros can touch nothing else.
+#  ifndef NOMINMAX
+#    define NOMINMAX
+#  endif
 #  ifndef WIN32_LEAN_AND_MEAN
 #    define WIN32_LEAN_AND_MEAN
 #  endif

@@ -20,21 +20,26 @@ int gForegroundWindowObject = 0;
 
 }  // namespace
 
-HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR) {
+namespace qorin::platform {
+
+EventHandle createEvent() noexcept {
     if (gFailNextEvent.exchange(false)) return nullptr;
-    auto* event = new (std::nothrow) StandInEvent{manualReset != FALSE, initialState != FALSE};
+    auto* event = new (std::nothrow) StandInEvent{false, false};
     if (event != nullptr) ++gOpenEvents;
-    return event;
+    return reinterpret_cast<EventHandle>(event);
 }
 
-BOOL CloseHandle(HANDLE object) {
-    if (object == nullptr) return FALSE;
-    delete static_cast<StandInEvent*>(object);
+void closeEvent(EventHandle event) noexcept {
+    if (event == nullptr) return;
+    delete reinterpret_cast<StandInEvent*>(event);
     --gOpenEvents;
-    return TRUE;
 }
 
-HWND GetForegroundWindow(void) { return gForegroundPresent ? &gForegroundWindowObject : nullptr; }
+WindowHandle foregroundWindow() noexcept {
+    return gForegroundPresent ? reinterpret_cast<WindowHandle>(&gForegroundWindowObject) : nullptr;
+}
+
+}  // namespace qorin::platform
 
 void QorinPlatformSetForeground(int present) { gForegroundPresent = present != 0; }
 

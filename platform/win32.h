@@ -1,40 +1,39 @@
-// win32.h - the Windows calls the module makes: the real ones on Windows, POSIX stand-ins elsewhere.
+// win32.h - the Windows calls the module makes, behind names and types free of <windows.h>.
 #pragma once
 
+// <windows.h> stays in the platform layer's own .cpp files: its min/max macros and its flood of
+// names never reach a handler.  Here the Windows objects are opaque pointers.
 #if defined(_WIN32)
-#  ifndef WIN32_LEAN_AND_MEAN
-#    define WIN32_LEAN_AND_MEAN
-#  endif
-#  include <windows.h>
+#  define QORIN_PLATFORM_API
 #else
-#  include <cstdint>
+#  define QORIN_PLATFORM_API __attribute__((visibility("default")))
+#endif
 
-// Just enough of the Windows types for the calls below; the stand-ins live in
-// libqorinplatform so that the simulator's control MEX can steer and observe them.
-using HANDLE = void*;
-using HWND = void*;
-using BOOL = int;
-using LPCSTR = const char*;
-using LPSECURITY_ATTRIBUTES = void*;
-constexpr BOOL FALSE = 0;
-constexpr BOOL TRUE = 1;
-constexpr std::uint32_t WS_VISIBLE = 0x10000000u;
-constexpr std::uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000u;
+namespace qorin::platform {
 
-#  define QORIN_PLATFORM_API extern "C" __attribute__((visibility("default")))
+struct EventObject;
+struct WindowObject;
+using EventHandle = EventObject*;    // a HANDLE on Windows
+using WindowHandle = WindowObject*;  // an HWND on Windows
 
-QORIN_PLATFORM_API HANDLE CreateEventA(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState,
-                                       LPCSTR name);
-QORIN_PLATFORM_API BOOL CloseHandle(HANDLE object);
-QORIN_PLATFORM_API HWND GetForegroundWindow(void);
+// An auto-reset event object, not signalled, without a name; null when the system refuses one.
+QORIN_PLATFORM_API EventHandle createEvent() noexcept;
+// Closes an event object from createEvent; null is ignored.
+QORIN_PLATFORM_API void closeEvent(EventHandle event) noexcept;
+// The window that has the foreground, or null when there is none.
+QORIN_PLATFORM_API WindowHandle foregroundWindow() noexcept;
 
-// Controls of the stand-ins, for the simulator and the tests only.
+// Style of the SDK's display window: WS_VISIBLE | WS_OVERLAPPEDWINDOW (visible, captioned,
+// resizable, with system menu); win32.cpp checks it against the Windows headers.
+constexpr unsigned long kDisplayWindowStyle = 0x10CF0000ul;
+
+}  // namespace qorin::platform
+
+// Controls of the event and window calls, for the simulator and the tests: the POSIX stand-ins
+// always have them, a Windows build only when built with QORIN_PLATFORM_TEST_CONTROLS.
+extern "C" {
 QORIN_PLATFORM_API void QorinPlatformSetForeground(int present);
 QORIN_PLATFORM_API int QorinPlatformOpenEvents(void);
 QORIN_PLATFORM_API void QorinPlatformFailNextEvent(void);
 QORIN_PLATFORM_API void QorinPlatformReset(void);
-#endif
-
-// Style of the SDK's display window: visible, captioned, resizable, with system menu.
-constexpr unsigned long kDisplayWindowStyle = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
-static_assert(kDisplayWindowStyle == 0x10CF0000ul, "display window style");
+}

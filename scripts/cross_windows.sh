@@ -2,11 +2,15 @@
 # cross_windows.sh - compiles the module, the platform layer and the simulated SDK for 64-bit Windows with mingw-w64.
 #
 # The product runs inside MATLAB on Windows; this check makes the Windows code paths
-# (windows.h, CreateEventA, CloseHandle, GetForegroundWindow, the WS_* styles, __declspec,
-# __stdcall) compile with the real Windows headers, warning-free, on a Linux CI machine.
-# The module is compiled against Octave's MEX headers (MATLAB's are not available here)
-# and not linked, since that needs MATLAB's import libraries; the simulated SDK is linked
-# into qorinapi.dll, which also checks its exports.
+# (CreateEventA, CloseHandle, GetForegroundWindow, the WS_* styles, __declspec, __stdcall)
+# compile with the real Windows headers, warning-free, on a Linux CI machine.  The module is
+# compiled against Octave's MEX headers; the simulated SDK is linked into qorinapi.dll, which
+# also checks its exports.  scripts/windows_tests.sh links and runs the whole Windows build.
+#
+# Every source sees <windows.h> through a wrapper that defines min and max as function-like
+# macros, as MSVC's headers do unless NOMINMAX is set (mingw-w64 defines them only for C, so
+# without the wrapper this class of fault passes here and breaks the MSVC build).  Only the
+# platform layer's .cpp files may include <windows.h>, after their standard headers.
 #
 #   bash scripts/cross_windows.sh            # as root when the toolchain is missing
 #   QORIN_CROSS_DIR=/tmp/win bash scripts/cross_windows.sh
@@ -37,13 +41,22 @@ if ((${#MEX_INCLUDES[@]} == 0)); then
   exit 1
 fi
 
-FLAGS=(-std=c++17 -O2 -Wall -Wextra -Werror -I"$ROOT" "${MEX_INCLUDES[@]}")
+# The <windows.h> of an MSVC build without NOMINMAX.
+mkdir -p "$OUT/msvc-like-include"
+cat > "$OUT/msvc-like-include/windows.h" <<'EOF_WINDOWS_H'
+#include_next <windows.h>
+#undef min
+#undef max
+#define min(a, b) (((a) < (b)) ? (a) : (b))
+#define max(a, b) (((a) > (b)) ? (a) : (b))
+EOF_WINDOWS_H
+
+FLAGS=(-std=c++17 -O2 -Wall -Wextra -Werror -I"$OUT/msvc-like-include" -I"$ROOT" "${MEX_INCLUDES[@]}")
 
 shopt -s nullglob
 MODULE=("$ROOT"/gateway/*.cpp "$ROOT"/camera/*.cpp "$ROOT"/acquisition/*.cpp "$ROOT"/settings/*.cpp
-        "$ROOT"/device/*.cpp "$ROOT"/platform/mex_host.cpp)
-# The simulated SDK library; its control MEX (qorinsim) steers the POSIX stand-ins and is
-# not part of the Windows build.
+        "$ROOT"/device/*.cpp "$ROOT"/platform/mex_host.cpp "$ROOT"/platform/win32.cpp)
+# The simulated SDK library (its control MEX is built by scripts/windows_tests.sh).
 SIMULATOR=("$ROOT"/sim/sim_model.cpp "$ROOT"/sim/sim_calllog.cpp "$ROOT"/sim/sim_frames.cpp
            "$ROOT"/sim/sdk_camera.cpp "$ROOT"/sim/sdk_device.cpp)
 
@@ -62,12 +75,21 @@ compile() {  # compile <object dir> <source> [extra flags...]
   local object="$dir/$(basename "${source%.cpp}").o"
   if ! "$CXX" "${FLAGS[@]}" "${extra[@]}" -c "$source" -o "$object"; then
     echo "cross_windows: FAILED ${source#"$ROOT"/}" >&2
-    failed=1
+    return 1
   fi
 }
 
-for source in "${MODULE[@]}"; do compile "$OUT/module" "$source"; done
-for source in "${SIMULATOR[@]}"; do compile "$OUT/sim" "$source" -DQORIN_BUILDING_SDK; done
+# Two compilers at a time: each waits for its own result.
+pids=()
+for source in "${MODULE[@]}"; do
+  compile "$OUT/module" "$source" & pids+=($!)
+  if ((${#pids[@]} >= 2)); then wait "${pids[0]}" || failed=1; pids=("${pids[@]:1}"); fi
+done
+for source in "${SIMULATOR[@]}"; do
+  compile "$OUT/sim" "$source" -DQORIN_BUILDING_SDK & pids+=($!)
+  if ((${#pids[@]} >= 2)); then wait "${pids[0]}" || failed=1; pids=("${pids[@]:1}"); fi
+done
+for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
 
 if ((failed == 0)); then
   "$CXX" -shared -static-libgcc -static-libstdc++ -o "$OUT/qorinapi.dll" "$OUT"/sim/*.o \
@@ -77,4 +99,4 @@ if ((failed != 0)); then
   echo "cross_windows: the Windows build has errors or warnings" >&2
   exit 1
 fi
-echo "cross_windows: ${#MODULE[@]} module and ${#SIMULATOR[@]} simulator sources compile for x86_64-w64-mingw32; $OUT/qorinapi.dll linked"
+echo "cross_windows: ${#MODULE[@]} module and ${#SIMULATOR[@]} simulator sources compile for x86_64-w64-mingw32 with MSVC's min/max macros; $OUT/qorinapi.dll linked"

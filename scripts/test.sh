@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # test.sh - sets up the machine, builds everything and runs every test: the Windows cross-compile,
-# the reliability harnesses (sanitizers, fault sweep, model test, fuzzing, soak) and, last, the
-# unit and Octave integration tests through ctest.
+# the Windows build under Wine, the reliability harnesses (sanitizers, fault sweep, model test,
+# fuzzing, soak) and, last, the unit and Octave integration tests through ctest.
 #
 #   QORIN_QUICK=1 bash scripts/test.sh   # only the ctest suite
 set -euo pipefail
@@ -14,6 +14,7 @@ bash "$ROOT/scripts/setup.sh"
 status=0
 if [[ -z "${QORIN_QUICK:-}" ]]; then
   bash "$ROOT/scripts/cross_windows.sh" || status=1
+  bash "$ROOT/scripts/windows_tests.sh" || status=1
   bash "$ROOT/scripts/reliability.sh" || status=1
 fi
 

@@ -15,7 +15,7 @@ using ImageFormatCall = std::int32_t(QORIN_CALL*)(QorinHandle, ImageFormat*);
 // The page is parented to whatever window has the foreground; without one nothing is shown.
 ArrayPtr showPage(const Args& args, PageCall page, const char* notConnected, const char* failMessage) {
     const CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
-    HWND parent = GetForegroundWindow();
+    const platform::WindowHandle parent = platform::foregroundWindow();
     if (parent == nullptr) failState("Foreground Window NULL");
     if (page(camera.handle, parent) == 0) failSdk(failMessage);
     return nullptr;

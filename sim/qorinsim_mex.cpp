@@ -486,7 +486,9 @@ mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
     if (command == "reset") {
         needArgs(nrhs, 1, 1, "qorinsim('reset')");
         qorinsim::reset();
+#if !defined(_WIN32)
         QorinPlatformReset();
+#endif
         return nullptr;
     }
     if (command == "attach") {
@@ -551,6 +553,11 @@ mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
         qorinsim::clearCalls();
         return nullptr;
     }
+#if defined(_WIN32)
+    // The real event and window calls of a Windows build cannot be steered soundly from here.
+    if (command == "foreground" || command == "failEvent" || command == "openEvents")
+        fail("'" + command + "' steers the POSIX stand-ins and is not available on Windows");
+#else
     if (command == "foreground") {
         needArgs(nrhs, 2, 2, "qorinsim('foreground', tf)");
         QorinPlatformSetForeground(scalarArg(prhs[1], "tf") != 0 ? 1 : 0);
@@ -565,6 +572,7 @@ mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
         needArgs(nrhs, 1, 1, "qorinsim('openEvents')");
         return number(QorinPlatformOpenEvents());
     }
+#endif
     fail("unknown command '" + command + "'");
 }
 
@@ -587,7 +595,13 @@ bool runAndCatch(int nrhs, const mxArray* prhs[], mxArray* plhs[]) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
+#if defined(_WIN32)
+#  define QORINSIM_MEX_EXPORT __declspec(dllexport)
+#else
+#  define QORINSIM_MEX_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" QORINSIM_MEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                                                     const mxArray* prhs[]) {
     (void)nlhs;
     if (runAndCatch(nrhs, prhs, plhs)) return;

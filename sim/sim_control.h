@@ -11,9 +11,14 @@
 #include <string>
 #include <vector>
 
-// The control API is for the qorinsim MEX and the tests, which are built where the POSIX
-// stand-ins are; a Windows build of the library (qorinapi.dll) exports only the SDK.
-#if defined(_WIN32)
+// The control API is for the qorinsim MEX and the tests.  A Windows build of the library
+// (qorinapi.dll) exports only the SDK unless built with QORINSIM_EXPORT_CONTROLS, as the
+// simulator for qorinsim.mexw64 is; the controls are C++ and need the same compiler on both sides.
+#if defined(_WIN32) && defined(QORINSIM_EXPORT_CONTROLS) && defined(QORIN_BUILDING_SDK)
+#  define QORINSIM_API __declspec(dllexport)
+#elif defined(_WIN32) && defined(QORINSIM_EXPORT_CONTROLS)
+#  define QORINSIM_API __declspec(dllimport)
+#elif defined(_WIN32)
 #  define QORINSIM_API
 #else
 #  define QORINSIM_API __attribute__((visibility("default")))

@@ -146,13 +146,28 @@ const mxArray* must(const mxArray* array, const char* what) {
 
 }  // namespace
 
+namespace {
+// Built as a DLL (standing where the host's libraries are) the host double has no module linked in.
+#if defined(QORIN_HOST_DOUBLE_DLL)
+MexEntry gEntry = nullptr;
+#else
+MexEntry gEntry = &mexFunction;
+#endif
+}  // namespace
+
+void setEntry(MexEntry entry) { gEntry = entry; }
+
 bool call(std::vector<mxArray*>& outputs, const std::vector<const mxArray*>& inputs, RaisedError* error,
           int outputCount) {
     // A host always provides at least one output slot.
     outputs.assign(static_cast<std::size_t>(outputCount < 1 ? 1 : outputCount), nullptr);
     accounting::beginCall();
     try {
-        mexFunction(outputCount, outputs.data(), static_cast<int>(inputs.size()),
+        if (gEntry == nullptr) {
+            std::fprintf(stderr, "host double: no mexFunction to call\n");
+            std::abort();
+        }
+        gEntry(outputCount, outputs.data(), static_cast<int>(inputs.size()),
                     const_cast<const mxArray**>(inputs.data()));
         accounting::endCall(outputs[0]);
         return true;
@@ -326,7 +341,7 @@ mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId
     return hostdouble::createNumeric(hostdouble::normalised(ndim, dims), classId, complexity, true);
 }
 
-mxArray* mxCreateUninitNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity complexity) {
+mxArray* mxCreateUninitNumericArray(size_t ndim, size_t* dims, mxClassID classId, mxComplexity complexity) {
     return hostdouble::createNumeric(hostdouble::normalised(ndim, dims), classId, complexity, false);
 }
 

@@ -16,6 +16,11 @@ struct RaisedError {
     std::string message;
 };
 
+// The module's entry point.  A harness linked with the module calls its mexFunction; a host
+// that loads the module as a DLL sets the one it found there.
+using MexEntry = void (*)(int, mxArray**, int, const mxArray**);
+void setEntry(MexEntry entry);
+
 // Calls mexFunction the way a host does; returns the raised error, if any, in `error`.
 // Outputs are left in `outputs` (the caller owns them).
 bool call(std::vector<mxArray*>& outputs, const std::vector<const mxArray*>& inputs, RaisedError* error,

@@ -1,4 +1,4 @@
-/* matrix.h - the mx array API of the native test host: the subset the module uses, MATLAB's types. */
+/* matrix.h - the mx array API of the native test host: the subset the module uses, MATLAB's types and signatures. */
 #ifndef QORIN_HOST_DOUBLE_MATRIX_H
 #define QORIN_HOST_DOUBLE_MATRIX_H
 
@@ -47,7 +47,8 @@ mxArray* mxCreateLogicalScalar(mxLogical value);
 mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity complexity);
 mxArray* mxCreateNumericMatrix(mwSize m, mwSize n, mxClassID classId, mxComplexity complexity);
 mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity complexity);
-mxArray* mxCreateUninitNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity complexity);
+/* MATLAB takes size_t and a non-const dims here, unlike mxCreateNumericArray. */
+mxArray* mxCreateUninitNumericArray(size_t ndim, size_t* dims, mxClassID classId, mxComplexity complexity);
 mxArray* mxCreateLogicalMatrix(mwSize m, mwSize n);
 mxArray* mxCreateString(const char* text);
 mxArray* mxCreateCharMatrixFromStrings(mwSize m, const char** strings);

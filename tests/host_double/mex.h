@@ -10,9 +10,10 @@ extern "C" {
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]);
 
-/* Both throw hostdouble::RaisedError carrying the formatted text exactly as given. */
-void mexErrMsgTxt(const char* message) __attribute__((noreturn));
-void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...) __attribute__((noreturn));
+/* Both throw hostdouble::RaisedError carrying the formatted text exactly as given.  Declared as
+ * MATLAB declares them, without a no-return promise, so code after them must stay sound. */
+void mexErrMsgTxt(const char* message);
+void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...);
 void mexWarnMsgTxt(const char* message);
 int mexPrintf(const char* format, ...);
 int mexAtExit(void (*hook)(void));

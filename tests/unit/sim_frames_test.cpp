@@ -6,8 +6,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -266,27 +268,28 @@ TEST_F(SimFrames, ConversionsRefuseNullBuffersAndNarrowInputTo16Bit) {
 
 class SimPnm : public SimFrames {
 protected:
+    // A fresh folder under the system's temporary folder, on Linux and Windows alike.
     void SetUp() override {
         SimFrames::SetUp();
-        char pattern[] = "/tmp/qorinsim_pnmXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory_ = pattern;
+        const auto base = std::filesystem::temp_directory_path();
+        std::random_device seed;
+        for (int attempt = 0; attempt < 100 && directory_.empty(); ++attempt) {
+            auto candidate = base / ("qorinsim_pnm_" + std::to_string(seed()));
+            if (std::filesystem::create_directory(candidate)) directory_ = candidate;
+        }
+        ASSERT_FALSE(directory_.empty());
     }
     void TearDown() override {
-        for (const auto& file : files_) std::remove(file.c_str());
-        std::remove(directory_.c_str());
+        std::error_code ignored;
+        if (!directory_.empty()) std::filesystem::remove_all(directory_, ignored);
     }
-    std::string path(const std::string& name) {
-        files_.push_back(directory_ + "/" + name);
-        return files_.back();
-    }
+    std::string path(const std::string& name) { return (directory_ / name).string(); }
     static std::string read(const std::string& file) {
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    std::string directory_;
-    std::vector<std::string> files_;
+    std::filesystem::path directory_;
 };
 
 TEST_F(SimPnm, WritesEachPixelFormat) {
@@ -317,7 +320,7 @@ TEST_F(SimPnm, RefusesOtherPixelFormatsAndUnwritablePaths) {
     EXPECT_EQ(QorinSaveImageEx(handle_, 1, 1, 3, data, file.c_str()), 0);
     EXPECT_EQ(QorinGetLastError(), 1u);
     EXPECT_EQ(std::fopen(file.c_str(), "rb"), nullptr);
-    EXPECT_EQ(QorinSaveImageEx(handle_, 1, 1, 0, data, (directory_ + "/missing/x.pgm").c_str()), 0);
+    EXPECT_EQ(QorinSaveImageEx(handle_, 1, 1, 0, data, (directory_ / "missing" / "x.pgm").string().c_str()), 0);
     EXPECT_EQ(QorinGetLastError(), 6u);
     EXPECT_EQ(QorinSaveImageEx(handle_, 1, 1, 0, data, nullptr), 0);
     EXPECT_EQ(QorinSaveImageEx(handle_, 1, 1, 0, nullptr, file.c_str()), 0);
