@@ -53,25 +53,34 @@ EOF_WINDOWS_H
 
 FLAGS=(-std=c++17 -O2 -Wall -Wextra -Werror -I"$OUT/msvc-like-include" -I"$ROOT" "${MEX_INCLUDES[@]}")
 
-shopt -s nullglob
-MODULE=("$ROOT"/gateway/*.cpp "$ROOT"/camera/*.cpp "$ROOT"/acquisition/*.cpp "$ROOT"/settings/*.cpp
-        "$ROOT"/device/*.cpp "$ROOT"/platform/mex_host.cpp "$ROOT"/platform/win32.cpp)
+# A product's files from cmake/sources.txt, the list CMake and build_qorincam.m read: one line
+# per file, the file followed by its own flags.
+product_sources() {
+  local name pattern flags file
+  local -A seen=()
+  local order=()
+  while read -r name pattern flags; do
+    [[ $name == "$1" ]] || continue
+    for file in "$ROOT"/$pattern; do
+      [[ -e $file ]] || { echo "cross_windows: cmake/sources.txt: no file matches $pattern" >&2; return 1; }
+      [[ -v "seen[$file]" ]] || order+=("$file")
+      seen[$file]="${seen[$file]:-} $flags"
+    done
+  done < <(sed 's/#.*//' "$ROOT/cmake/sources.txt")
+  for file in "${order[@]}"; do echo "$file${seen[$file]}"; done
+}
+mapfile -t MODULE < <(product_sources qorincam)
 # The simulated SDK library (its control MEX is built by scripts/windows_tests.sh).
-SIMULATOR=("$ROOT"/sim/sim_model.cpp "$ROOT"/sim/sim_calllog.cpp "$ROOT"/sim/sim_frames.cpp
-           "$ROOT"/sim/sdk_camera.cpp "$ROOT"/sim/sdk_device.cpp)
+mapfile -t SIMULATOR < <(product_sources qorinapi)
 
 mkdir -p "$OUT/module" "$OUT/sim"
 failed=0
 
-compile() {  # compile <object dir> <source> [extra flags...]
-  local dir=$1 source=$2
+compile() {  # compile <object dir> "<source> [its flags...]" [extra flags...]
+  local dir=$1 entry
+  read -r -a entry <<<"$2"
   shift 2
-  local extra=("$@")
-  case "$source" in
-    *_sse2.cpp) extra+=(-msse2) ;;
-    *_avx2.cpp) extra+=(-mavx2) ;;
-    *_avx512.cpp) extra+=(-mavx512f -mavx512bw) ;;
-  esac
+  local source=${entry[0]} extra=("${entry[@]:1}" "$@")
   local object="$dir/$(basename "${source%.cpp}").o"
   if ! "$CXX" "${FLAGS[@]}" "${extra[@]}" -c "$source" -o "$object"; then
     echo "cross_windows: FAILED ${source#"$ROOT"/}" >&2
