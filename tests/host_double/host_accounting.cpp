@@ -52,8 +52,6 @@ struct LargeBlock {
 
 std::mutex gMutex;
 std::size_t gSmallBytes = 0;  // under gMutex
-LargeBlock* gLarge = nullptr;
-std::size_t gLargeCount = 0;
 bool gTracking = false;         // residency tracking (set before any array exists)
 std::size_t gArrayBlocks = 0;   // array data blocks alive
 bool gSampling = true;
@@ -64,6 +62,9 @@ std::size_t gPeak = 0;
 CallMemory gLast;
 
 #if QORIN_HOST_RESIDENCY
+LargeBlock* gLarge = nullptr;  // under gMutex
+std::size_t gLargeCount = 0;
+
 std::size_t pageBytes() {
     static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     return page;
