@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,8 +37,12 @@ struct Seed {
     }
     static std::vector<uint8_t> flag(bool v) { return {8, 7, static_cast<uint8_t>(v ? 1 : 0)}; }
     static std::vector<uint8_t> text(const std::string& t) {
-        std::vector<uint8_t> out{9, static_cast<uint8_t>(t.size())};
-        out.insert(out.end(), t.begin(), t.end());
+        // Built whole rather than appended to a two-byte vector, which GCC 12 misreads as an
+        // out-of-bounds copy.
+        std::vector<uint8_t> out(2 + t.size());
+        out[0] = 9;
+        out[1] = static_cast<uint8_t>(t.size());
+        std::copy(t.begin(), t.end(), out.begin() + 2);
         return out;
     }
     static std::vector<uint8_t> lut() { return {11, 3, 200, 1, 0}; }     // uint8 ramp of 256
