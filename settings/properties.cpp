@@ -37,8 +37,8 @@ constexpr NamedProperty kHue{QORIN_PROP_HUE, "hue", nullptr};
 constexpr NamedProperty kSaturation{QORIN_PROP_SATURATION, "saturation", nullptr};
 
 // "<before><name><after>", e.g. "Could not set " gain ". Camera %d is not connected."
-std::string worded(const char* before, const NamedProperty& named, const char* after) {
-    return std::string(before) + named.name + after;
+std::string worded(const char* before, const char* name, const char* after) {
+    return std::string(before) + name + after;
 }
 
 void setProperty(const CameraRecord& camera, std::uint32_t property, float value, std::uint32_t flags,
@@ -54,35 +54,39 @@ float getProperty(const CameraRecord& camera, std::uint32_t property, std::uint3
 
 
 ArrayPtr setNamed(const Args& args, const NamedProperty& named) {
-    const CameraRecord& camera =
-        connectedCamera(args.integer(1), worded("Could not set ", named, ". Camera %d is not connected.").c_str());
+    const CameraRecord& camera = connectedCamera(
+        args.integer(1), worded("Could not set ", named.name, ". Camera %d is not connected.").c_str());
     const double value = args.real(2);
     // NaN is not below zero and goes to the SDK like any other value.
     if (named.negativeValue != nullptr && value < 0.0) failValue(named.negativeValue);
     // Flags 0, value narrowed to float.
     setProperty(camera, named.property, static_cast<float>(value), 0,
-                worded("An error occured while setting the ", named, ".").c_str());
+                worded("An error occured while setting the ", named.name, ".").c_str());
     return nullptr;
 }
 
 // The value widened to double; the flags word is dropped.
 ArrayPtr getNamed(const Args& args, const NamedProperty& named) {
-    const CameraRecord& camera =
-        connectedCamera(args.integer(1), worded("Could not get ", named, ". Camera %d is not connected.").c_str());
+    const CameraRecord& camera = connectedCamera(
+        args.integer(1), worded("Could not get ", named.name, ". Camera %d is not connected.").c_str());
     std::uint32_t flags = 0;
-    const float value =
-        getProperty(camera, named.property, flags, worded("An error occured while getting the ", named, ".").c_str());
+    const float value = getProperty(camera, named.property, flags,
+                                    worded("An error occured while getting the ", named.name, ".").c_str());
     return makeDoubleScalar(static_cast<double>(value));
 }
 
-// 2-by-1: minimum; maximum.
 ArrayPtr rangeNamed(const Args& args, const NamedProperty& named) {
-    const CameraRecord& camera = connectedCamera(
-        args.integer(1), worded("Could not get ", named, " range. Camera %d is not connected.").c_str());
-    return propertyRange(camera, named.property, worded("Failed to get the ", named, " range.").c_str());
+    return namedPropertyRange(args, named.property, named.name);
 }
 
 }  // namespace
+
+// 2-by-1: minimum; maximum.
+ArrayPtr namedPropertyRange(const Args& args, std::uint32_t property, const char* name) {
+    const CameraRecord& camera = connectedCamera(
+        args.integer(1), worded("Could not get ", name, " range. Camera %d is not connected.").c_str());
+    return propertyRange(camera, property, worded("Failed to get the ", name, " range.").c_str());
+}
 
 ArrayPtr handleSetGain(const Args& args) { return setNamed(args, kGain); }
 ArrayPtr handleSetExposure(const Args& args) { return setNamed(args, kExposure); }

@@ -8,8 +8,7 @@
 namespace qorin {
 namespace {
 
-// The settings below live in the camera's record until a capture hands them to the SDK; each
-// command is one of these shapes with its own field and messages.
+// The settings below live in the camera's record until a capture hands them to the SDK.
 
 // Stores a value that must not be negative; NaN is not less than zero and is stored.
 ArrayPtr storeNonNegative(const Args& args, float SnapshotSettings::*field, const char* notConnected,
@@ -32,16 +31,10 @@ ArrayPtr readSwitch(const Args& args, std::uint32_t SnapshotSettings::*field, co
     return makeLogicalScalar(camera.snapshot.*field != 0);
 }
 
-ArrayPtr readRange(const Args& args, std::uint32_t property, const char* notConnected, const char* failMessage) {
-    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
-    return propertyRange(camera, property, failMessage);
-}
-
 }  // namespace
 
 ArrayPtr handleGetSnapshotExposureRange(const Args& args) {
-    return readRange(args, QORIN_PROP_EXPOSURE, "Could not get exposure range. Camera %d is not connected.",
-                     "Failed to get the exposure range.");
+    return namedPropertyRange(args, QORIN_PROP_EXPOSURE, "exposure");
 }
 
 ArrayPtr handleSetSnapshotExposure(const Args& args) {
@@ -50,8 +43,7 @@ ArrayPtr handleSetSnapshotExposure(const Args& args) {
 }
 
 ArrayPtr handleGetSnapshotGainRange(const Args& args) {
-    return readRange(args, QORIN_PROP_GAIN, "Could not get gain range. Camera %d is not connected.",
-                     "Failed to get the gain range.");
+    return namedPropertyRange(args, QORIN_PROP_GAIN, "gain");
 }
 
 ArrayPtr handleSetSnapshotGain(const Args& args) {
@@ -105,7 +97,8 @@ ArrayPtr handleGetStrobe(const Args& args) {
 }
 
 ArrayPtr handleSetStrobeDelay(const Args& args) {
-    return storeNonNegative(args, &SnapshotSettings::strobeDelay, "Could not set strobe delay. Camera %d is not connected.",
+    return storeNonNegative(args, &SnapshotSettings::strobeDelay,
+                            "Could not set strobe delay. Camera %d is not connected.",
                             "Delay must be a non-negative value.");
 }
 
