@@ -356,65 +356,139 @@ classdef Camera < handle
 
     % Dependent properties: each reads or writes its command.
 
-    function v = get.exposure (obj), v = obj.call (qorin.cmd.GET_EXPOSURE); end
-    function set.exposure (obj, v), obj.call (qorin.cmd.SET_EXPOSURE, double (v)); end
+    function v = get.exposure (obj)
+      v = obj.call (qorin.cmd.GET_EXPOSURE);
+    end
+    function set.exposure (obj, v)
+      obj.call (qorin.cmd.SET_EXPOSURE, double (v));
+    end
 
-    function v = get.gain (obj), v = obj.call (qorin.cmd.GET_GAIN); end
-    function set.gain (obj, v), obj.call (qorin.cmd.SET_GAIN, double (v)); end
+    function v = get.gain (obj)
+      v = obj.call (qorin.cmd.GET_GAIN);
+    end
+    function set.gain (obj, v)
+      obj.call (qorin.cmd.SET_GAIN, double (v));
+    end
 
-    function v = get.gamma (obj), v = obj.call (qorin.cmd.GET_GAMMA); end
-    function set.gamma (obj, v), obj.call (qorin.cmd.SET_GAMMA, double (v)); end
+    function v = get.gamma (obj)
+      v = obj.call (qorin.cmd.GET_GAMMA);
+    end
+    function set.gamma (obj, v)
+      obj.call (qorin.cmd.SET_GAMMA, double (v));
+    end
 
-    function v = get.contrast (obj), v = obj.call (qorin.cmd.GET_CONTRAST); end
-    function set.contrast (obj, v), obj.call (qorin.cmd.SET_CONTRAST, double (v)); end
+    function v = get.contrast (obj)
+      v = obj.call (qorin.cmd.GET_CONTRAST);
+    end
+    function set.contrast (obj, v)
+      obj.call (qorin.cmd.SET_CONTRAST, double (v));
+    end
 
-    function v = get.brightness (obj), v = obj.call (qorin.cmd.GET_BRIGHTNESS); end
-    function set.brightness (obj, v), obj.call (qorin.cmd.SET_BRIGHTNESS, double (v)); end
+    function v = get.brightness (obj)
+      v = obj.call (qorin.cmd.GET_BRIGHTNESS);
+    end
+    function set.brightness (obj, v)
+      obj.call (qorin.cmd.SET_BRIGHTNESS, double (v));
+    end
 
-    function v = get.hue (obj), v = obj.call (qorin.cmd.GET_HUE); end
-    function set.hue (obj, v), obj.call (qorin.cmd.SET_HUE, double (v)); end
+    function v = get.hue (obj)
+      v = obj.call (qorin.cmd.GET_HUE);
+    end
+    function set.hue (obj, v)
+      obj.call (qorin.cmd.SET_HUE, double (v));
+    end
 
-    function v = get.saturation (obj), v = obj.call (qorin.cmd.GET_SATURATION); end
-    function set.saturation (obj, v), obj.call (qorin.cmd.SET_SATURATION, double (v)); end
+    function v = get.saturation (obj)
+      v = obj.call (qorin.cmd.GET_SATURATION);
+    end
+    function set.saturation (obj, v)
+      obj.call (qorin.cmd.SET_SATURATION, double (v));
+    end
 
-    function v = get.frameSize (obj), v = obj.call (qorin.cmd.GET_FRAME_SIZE); end
-    function set.frameSize (obj, v), obj.call (qorin.cmd.SET_FRAME_SIZE, v(1), v(2)); end
+    function v = get.frameSize (obj)
+      v = obj.call (qorin.cmd.GET_FRAME_SIZE);
+    end
+    function set.frameSize (obj, v)
+      obj.call (qorin.cmd.SET_FRAME_SIZE, v(1), v(2));
+    end
 
-    function v = get.offset (obj), v = obj.call (qorin.cmd.GET_OFFSET); end
-    function set.offset (obj, v), obj.call (qorin.cmd.SET_OFFSET, v(1), v(2)); end
+    function v = get.offset (obj)
+      v = obj.call (qorin.cmd.GET_OFFSET);
+    end
+    function set.offset (obj, v)
+      obj.call (qorin.cmd.SET_OFFSET, v(1), v(2));
+    end
 
-    function v = get.frameRate (obj), v = obj.call (qorin.cmd.GET_FRAME_RATE); end
-    function set.frameRate (obj, v), obj.call (qorin.cmd.SET_FRAME_RATE, double (v)); end
+    function v = get.frameRate (obj)
+      v = obj.call (qorin.cmd.GET_FRAME_RATE);
+    end
+    function set.frameRate (obj, v)
+      obj.call (qorin.cmd.SET_FRAME_RATE, double (v));
+    end
 
-    function v = get.video16Bit (obj), v = obj.call (qorin.cmd.GET_16BIT_VIDEO); end
-    function set.video16Bit (obj, v), obj.call (qorin.cmd.SET_16BIT_VIDEO, logical (v)); end
+    function v = get.video16Bit (obj)
+      v = obj.call (qorin.cmd.GET_16BIT_VIDEO);
+    end
+    function set.video16Bit (obj, v)
+      obj.call (qorin.cmd.SET_16BIT_VIDEO, logical (v));
+    end
 
-    function v = get.frameFormat (obj), v = obj.call (qorin.cmd.GET_FRAME_FORMAT); end
-    function set.frameFormat (obj, v), obj.call (qorin.cmd.SET_FRAME_FORMAT, v); end
+    function v = get.frameFormat (obj)
+      v = obj.call (qorin.cmd.GET_FRAME_FORMAT);
+    end
+    function set.frameFormat (obj, v)
+      obj.call (qorin.cmd.SET_FRAME_FORMAT, v);
+    end
 
-    function v = get.autoRoi (obj), v = obj.call (qorin.cmd.GET_AUTO_ROI); end
-    function set.autoRoi (obj, v), obj.call (qorin.cmd.SET_AUTO_ROI, v(1), v(2), v(3), v(4)); end
+    function v = get.autoRoi (obj)
+      v = obj.call (qorin.cmd.GET_AUTO_ROI);
+    end
+    function set.autoRoi (obj, v)
+      obj.call (qorin.cmd.SET_AUTO_ROI, v(1), v(2), v(3), v(4));
+    end
 
-    function v = get.colourMatrix (obj), v = obj.call (qorin.cmd.GET_COLOUR_MATRIX); end
-    function set.colourMatrix (obj, v), obj.call (qorin.cmd.SETUP_CUSTOM_MATRIX, v); end
+    function v = get.colourMatrix (obj)
+      v = obj.call (qorin.cmd.GET_COLOUR_MATRIX);
+    end
+    function set.colourMatrix (obj, v)
+      obj.call (qorin.cmd.SETUP_CUSTOM_MATRIX, v);
+    end
 
-    function v = get.snapshot16Bit (obj), v = obj.call (qorin.cmd.GET_SNAPSHOT_16BIT); end
-    function set.snapshot16Bit (obj, v), obj.call (qorin.cmd.SET_SNAPSHOT_16BIT, logical (v)); end
+    function v = get.snapshot16Bit (obj)
+      v = obj.call (qorin.cmd.GET_SNAPSHOT_16BIT);
+    end
+    function set.snapshot16Bit (obj, v)
+      obj.call (qorin.cmd.SET_SNAPSHOT_16BIT, logical (v));
+    end
 
-    function v = get.snapshotColourGains (obj), v = obj.call (qorin.cmd.GET_SNAPSHOT_COLOUR_GAINS); end
+    function v = get.snapshotColourGains (obj)
+      v = obj.call (qorin.cmd.GET_SNAPSHOT_COLOUR_GAINS);
+    end
     function set.snapshotColourGains (obj, v)
       v = double (v);
       obj.call (qorin.cmd.SET_SNAPSHOT_COLOUR_GAINS, v(1), v(2), v(3), v(4));
     end
 
-    function v = get.strobe (obj), v = obj.call (qorin.cmd.GET_STROBE); end
-    function set.strobe (obj, v), obj.call (qorin.cmd.SET_STROBE, logical (v)); end
+    function v = get.strobe (obj)
+      v = obj.call (qorin.cmd.GET_STROBE);
+    end
+    function set.strobe (obj, v)
+      obj.call (qorin.cmd.SET_STROBE, logical (v));
+    end
 
-    function v = get.strobeDelay (obj), v = obj.call (qorin.cmd.GET_STROBE_DELAY); end
-    function set.strobeDelay (obj, v), obj.call (qorin.cmd.SET_STROBE_DELAY, double (v)); end
+    function v = get.strobeDelay (obj)
+      v = obj.call (qorin.cmd.GET_STROBE_DELAY);
+    end
+    function set.strobeDelay (obj, v)
+      obj.call (qorin.cmd.SET_STROBE_DELAY, double (v));
+    end
 
-    function v = get.hwTrigger (obj), v = obj.call (qorin.cmd.GET_HW_TRIGGER); end
-    function set.hwTrigger (obj, v), obj.call (qorin.cmd.SET_HW_TRIGGER, logical (v)); end
+    function v = get.hwTrigger (obj)
+      v = obj.call (qorin.cmd.GET_HW_TRIGGER);
+    end
+    function set.hwTrigger (obj, v)
+      obj.call (qorin.cmd.SET_HW_TRIGGER, logical (v));
+    end
 
   end
 
