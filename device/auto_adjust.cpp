@@ -20,62 +20,57 @@ constexpr const char* kDigitalWhiteBalanceFailed = "Failed to perform digital wh
 // The SDK takes the target of exposure and iris as a byte: the low 8 bits of the integer.
 std::uint8_t targetByte(std::int32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
+// One adjustment on a connected camera: `call` makes the SDK call with the camera's handle and
+// converts the parameters after the connection check, as every command does.
+template <typename Call>
+ArrayPtr adjust(const Args& args, const char* notConnected, const char* failMessage, Call call) {
+    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
+    if (call(camera.handle) == 0) failSdk(failMessage);
+    return nullptr;
+}
+
 }  // namespace
 
 ArrayPtr handleAutoExposure(const Args& args) {
-    CameraRecord& camera =
-        connectedCamera(args.integer(1), "Could not perform one shot auto-exposure. Camera %d is not connected.");
-    if (QorinOneShotAutoExposure(camera.handle, targetByte(args.integer(2)), args.integer(3), args.integer(4),
-                                 args.integer(5), args.integer(6)) == 0) {
-        failSdk("Failed to perform one shot auto-exposure.");
-    }
-    return nullptr;
+    return adjust(args, "Could not perform one shot auto-exposure. Camera %d is not connected.",
+                  "Failed to perform one shot auto-exposure.", [&](const CameraHandle& handle) {
+                      return QorinOneShotAutoExposure(handle, targetByte(args.integer(2)), args.integer(3),
+                                                      args.integer(4), args.integer(5), args.integer(6));
+                  });
 }
 
 ArrayPtr handleAutoIris(const Args& args) {
-    CameraRecord& camera =
-        connectedCamera(args.integer(1), "Could not perform one shot auto-iris. Camera %d is not connected.");
-    if (QorinOneShotAutoIris(camera.handle, targetByte(args.integer(2)), args.integer(3), args.integer(4),
-                             args.integer(5), args.integer(6)) == 0) {
-        failSdk("Failed to perform one shot auto-iris.");
-    }
-    return nullptr;
+    return adjust(args, "Could not perform one shot auto-iris. Camera %d is not connected.",
+                  "Failed to perform one shot auto-iris.", [&](const CameraHandle& handle) {
+                      return QorinOneShotAutoIris(handle, targetByte(args.integer(2)), args.integer(3),
+                                                  args.integer(4), args.integer(5), args.integer(6));
+                  });
 }
 
 ArrayPtr handleAutoWhiteBalance(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), kAutoWhiteBalanceNotConnected);
-    if (QorinOneShotAutoWhiteBalance(camera.handle, args.integer(2), args.integer(3), args.integer(4),
-                                     args.integer(5)) == 0) {
-        failSdk(kAutoWhiteBalanceFailed);
-    }
-    return nullptr;
+    return adjust(args, kAutoWhiteBalanceNotConnected, kAutoWhiteBalanceFailed, [&](const CameraHandle& handle) {
+        return QorinOneShotAutoWhiteBalance(handle, args.integer(2), args.integer(3), args.integer(4), args.integer(5));
+    });
 }
 
 ArrayPtr handleAutoWhiteBalanceEx(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), kAutoWhiteBalanceNotConnected);
-    if (QorinOneShotAutoWhiteBalanceEx(camera.handle, args.single(2), args.single(3), args.integer(4),
-                                       args.integer(5), args.integer(6), args.integer(7)) == 0) {
-        failSdk(kAutoWhiteBalanceFailed);
-    }
-    return nullptr;
+    return adjust(args, kAutoWhiteBalanceNotConnected, kAutoWhiteBalanceFailed, [&](const CameraHandle& handle) {
+        return QorinOneShotAutoWhiteBalanceEx(handle, args.single(2), args.single(3), args.integer(4),
+                                              args.integer(5), args.integer(6), args.integer(7));
+    });
 }
 
 ArrayPtr handleDigitalWhiteBalance(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), kDigitalWhiteBalanceNotConnected);
-    if (QorinDigitalWhiteBalance(camera.handle, args.integer(2), args.integer(3), args.integer(4),
-                                 args.integer(5)) == 0) {
-        failSdk(kDigitalWhiteBalanceFailed);
-    }
-    return nullptr;
+    return adjust(args, kDigitalWhiteBalanceNotConnected, kDigitalWhiteBalanceFailed, [&](const CameraHandle& handle) {
+        return QorinDigitalWhiteBalance(handle, args.integer(2), args.integer(3), args.integer(4), args.integer(5));
+    });
 }
 
 ArrayPtr handleDigitalWhiteBalanceEx(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), kDigitalWhiteBalanceNotConnected);
-    if (QorinDigitalWhiteBalanceEx(camera.handle, args.single(2), args.single(3), args.integer(4), args.integer(5),
-                                   args.integer(6), args.integer(7)) == 0) {
-        failSdk(kDigitalWhiteBalanceFailed);
-    }
-    return nullptr;
+    return adjust(args, kDigitalWhiteBalanceNotConnected, kDigitalWhiteBalanceFailed, [&](const CameraHandle& handle) {
+        return QorinDigitalWhiteBalanceEx(handle, args.single(2), args.single(3), args.integer(4), args.integer(5),
+                                          args.integer(6), args.integer(7));
+    });
 }
 
 ArrayPtr handleWhiteBalanceFromSnapshot(const Args& args) {
@@ -95,9 +90,8 @@ ArrayPtr handleWhiteBalanceFromSnapshot(const Args& args) {
 }
 
 ArrayPtr handleResetCamera(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not reset camera. Camera %d is not connected.");
-    if (QorinCameraReset(camera.handle) == 0) failSdk("Could not reset camera.");
-    return nullptr;
+    return adjust(args, "Could not reset camera. Camera %d is not connected.", "Could not reset camera.",
+                  [](const CameraHandle& handle) { return QorinCameraReset(handle); });
 }
 
 ArrayPtr handleGetAutoRoi(const Args& args) {

@@ -34,6 +34,17 @@ std::unique_ptr<std::uint8_t[]> lookUpTableBytes(const mxArray* table, std::int3
     return bytes;
 }
 
+// Codes 88 and 89: the table (parameters 2 and 3) checked and copied, then `setup` hands it with
+// its length to the SDK.
+template <typename Setup>
+ArrayPtr setupLut(const Args& args, const char* notConnected, const char* failFormat, Setup setup) {
+    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
+    const std::int32_t length = args.integer(3);
+    const auto bytes = lookUpTableBytes(args.array(2), length);
+    if (setup(camera.handle, bytes.get(), static_cast<std::uint32_t>(length)) == 0) failSdkWithLastError(failFormat);
+    return nullptr;
+}
+
 }  // namespace
 
 ArrayPtr handleGetColourMatrix(const Args& args) {
@@ -50,27 +61,21 @@ ArrayPtr handleGetColourMatrix(const Args& args) {
 }
 
 ArrayPtr handleSetupLut(const Args& args) {
-    CameraRecord& camera =
-        connectedCamera(args.integer(1), "Could not set up 8 bit look up table. Camera %d is not connected.");
-    const std::int32_t length = args.integer(3);
-    const auto bytes = lookUpTableBytes(args.array(2), length);
-    if (QorinSetup8bitsLUT(camera.handle, bytes.get(), static_cast<std::uint32_t>(length)) == 0) {
-        failSdkWithLastError("Error while setting up the 8-bit lookup table. Error# %d");
-    }
-    return nullptr;
+    return setupLut(args, "Could not set up 8 bit look up table. Camera %d is not connected.",
+                    "Error while setting up the 8-bit lookup table. Error# %d",
+                    [](const CameraHandle& handle, const std::uint8_t* bytes, std::uint32_t length) {
+                        return QorinSetup8bitsLUT(handle, bytes, length);
+                    });
 }
 
 ArrayPtr handleSetupColourLut(const Args& args) {
-    CameraRecord& camera =
-        connectedCamera(args.integer(1), "Could set up 8 bit look up table. Camera %d is not connected.");
-    const std::int32_t length = args.integer(3);
-    const auto bytes = lookUpTableBytes(args.array(2), length);
-    if (QorinSetup8bitsColorLUT(camera.handle, bytes.get(), static_cast<std::uint32_t>(length),
-                                args.logical(4) ? 1 : 0, args.logical(5) ? 1 : 0, args.logical(6) ? 1 : 0,
-                                args.logical(7) ? 1 : 0) == 0) {
-        failSdkWithLastError("Error while setting up the 8-bit color lookup table. Error# %d");
-    }
-    return nullptr;
+    return setupLut(args, "Could set up 8 bit look up table. Camera %d is not connected.",
+                    "Error while setting up the 8-bit color lookup table. Error# %d",
+                    [&](const CameraHandle& handle, const std::uint8_t* bytes, std::uint32_t length) {
+                        return QorinSetup8bitsColorLUT(handle, bytes, length, args.logical(4) ? 1 : 0,
+                                                       args.logical(5) ? 1 : 0, args.logical(6) ? 1 : 0,
+                                                       args.logical(7) ? 1 : 0);
+                    });
 }
 
 ArrayPtr handleSetupCustomMatrix(const Args& args) {

@@ -14,22 +14,23 @@ function demo_first_snapshot (png_file)
   qorincam (qorin.cmd.CONNECT, 1);
   fprintf ('camera 1 connected: %d\n', qorincam (qorin.cmd.IS_CONNECTED, 1));
   qorincam (qorin.cmd.START_PREVIEW, 1);
-  if simulator
-    fprintf ('camera 1 previewing (stream running: %d)\n', qorinsim ('get', 1, 'streaming'));
-  else
-    fprintf ('camera 1 previewing\n');
-  end
+  report_stream (simulator, 'camera 1 previewing');
   size_wh = qorincam (qorin.cmd.GET_FRAME_SIZE, 1);
   fprintf ('frame size: %d x %d\n', size_wh(1), size_wh(2));
   picture = qorincam (qorin.cmd.TAKE_SNAPSHOT, 1);
   fprintf ('snapshot: %s array of %s\n', class (picture), mat2str (size (picture)));
   qorincam (qorin.cmd.STOP_PREVIEW, 1);
-  if simulator
-    fprintf ('preview stopped (stream running: %d)\n', qorinsim ('get', 1, 'streaming'));
-  else
-    fprintf ('preview stopped\n');
-  end
+  report_stream (simulator, 'preview stopped');
   qorincam (qorin.cmd.DISCONNECT, 1);
   imwrite (picture, png_file);
   fprintf ('snapshot written to %s\n', png_file);
+end
+
+function report_stream (simulator, what)
+  % Prints what, with the state of camera 1's stream when the simulator can tell it.
+  if simulator
+    fprintf ('%s (stream running: %d)\n', what, qorinsim ('get', 1, 'streaming'));
+  else
+    fprintf ('%s\n', what);
+  end
 end

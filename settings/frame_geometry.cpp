@@ -56,6 +56,16 @@ std::array<double, kFormatFields.size()> formatStructValues(const mxArray* struc
     return values;
 }
 
+// A pair of the format's fields as a 2-by-1 column, read from the camera now.
+ArrayPtr formatPair(const Args& args, const char* notConnected, std::uint32_t FrameFormat::*first,
+                    std::uint32_t FrameFormat::*second) {
+    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
+    FrameFormat format{};
+    float frameRate = 0.0f;
+    readFormat(camera, format, frameRate, "Failed to get the frame format.");
+    return makeDoubleMatrix(2, 1, {static_cast<double>(format.*first), static_cast<double>(format.*second)});
+}
+
 }  // namespace
 
 ArrayPtr handleSetFrameSize(const Args& args) {
@@ -98,19 +108,13 @@ ArrayPtr handleSetFrameSize(const Args& args) {
 }
 
 ArrayPtr handleGetFrameSize(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get frame size. Camera %d is not connected.");
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    readFormat(camera, format, frameRate, "Failed to get the frame format.");
-    return makeDoubleMatrix(2, 1, {static_cast<double>(format.width), static_cast<double>(format.height)});
+    return formatPair(args, "Could not get frame size. Camera %d is not connected.", &FrameFormat::width,
+                      &FrameFormat::height);
 }
 
 ArrayPtr handleGetOffset(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get offset. Camera %d is not connected.");
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    readFormat(camera, format, frameRate, "Failed to get the frame format.");
-    return makeDoubleMatrix(2, 1, {static_cast<double>(format.xOffset), static_cast<double>(format.yOffset)});
+    return formatPair(args, "Could not get offset. Camera %d is not connected.", &FrameFormat::xOffset,
+                      &FrameFormat::yOffset);
 }
 
 ArrayPtr handleSetOffset(const Args& args) {

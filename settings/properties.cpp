@@ -1,5 +1,6 @@
 // properties.cpp - the camera's live properties: named setters, getters and ranges, and the generic three.
 #include <cstdint>
+#include <string>
 
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
@@ -19,65 +20,26 @@ ArrayPtr propertyRange(const CameraRecord& camera, std::uint32_t property, const
 
 namespace {
 
-// One named property command: which property, and the messages it reports.
-struct PropertyCommand {
+// One named property: its messages all follow the same wording around the name, so they are
+// spelled once here and put together when a command reports.
+struct NamedProperty {
     std::uint32_t property;
-    const char* notConnected;  // one %d, the camera number
-    const char* sdkFailure;
-    const char* negativeValue;  // setters that refuse values below zero; null for the others
+    const char* name;
+    const char* negativeValue;  // the setter refuses values below zero with this; null: it does not
 };
 
-// Setters (flags 0, value narrowed to float).
-constexpr PropertyCommand kSetGain{QORIN_PROP_GAIN, "Could not set gain. Camera %d is not connected.",
-                                   "An error occured while setting the gain.", "Gain must be a non-negative number."};
-constexpr PropertyCommand kSetExposure{QORIN_PROP_EXPOSURE, "Could not set exposure. Camera %d is not connected.",
-                                       "An error occured while setting the exposure.",
-                                       "Exposure must be a non-negative number."};
-constexpr PropertyCommand kSetGamma{QORIN_PROP_GAMMA, "Could not set gamma. Camera %d is not connected.",
-                                    "An error occured while setting the gamma.", nullptr};
-constexpr PropertyCommand kSetContrast{QORIN_PROP_CONTRAST, "Could not set contrast. Camera %d is not connected.",
-                                       "An error occured while setting the contrast.", nullptr};
-constexpr PropertyCommand kSetBrightness{QORIN_PROP_BRIGHTNESS,
-                                         "Could not set brightness. Camera %d is not connected.",
-                                         "An error occured while setting the brightness.", nullptr};
-constexpr PropertyCommand kSetHue{QORIN_PROP_HUE, "Could not set hue. Camera %d is not connected.",
-                                  "An error occured while setting the hue.", nullptr};
-constexpr PropertyCommand kSetSaturation{QORIN_PROP_SATURATION,
-                                         "Could not set saturation. Camera %d is not connected.",
-                                         "An error occured while setting the saturation.", nullptr};
+constexpr NamedProperty kGain{QORIN_PROP_GAIN, "gain", "Gain must be a non-negative number."};
+constexpr NamedProperty kExposure{QORIN_PROP_EXPOSURE, "exposure", "Exposure must be a non-negative number."};
+constexpr NamedProperty kGamma{QORIN_PROP_GAMMA, "gamma", nullptr};
+constexpr NamedProperty kContrast{QORIN_PROP_CONTRAST, "contrast", nullptr};
+constexpr NamedProperty kBrightness{QORIN_PROP_BRIGHTNESS, "brightness", nullptr};
+constexpr NamedProperty kHue{QORIN_PROP_HUE, "hue", nullptr};
+constexpr NamedProperty kSaturation{QORIN_PROP_SATURATION, "saturation", nullptr};
 
-// Getters (value widened to double; the flags word is dropped).
-constexpr PropertyCommand kGetGain{QORIN_PROP_GAIN, "Could not get gain. Camera %d is not connected.",
-                                   "An error occured while getting the gain.", nullptr};
-constexpr PropertyCommand kGetExposure{QORIN_PROP_EXPOSURE, "Could not get exposure. Camera %d is not connected.",
-                                       "An error occured while getting the exposure.", nullptr};
-constexpr PropertyCommand kGetGamma{QORIN_PROP_GAMMA, "Could not get gamma. Camera %d is not connected.",
-                                    "An error occured while getting the gamma.", nullptr};
-constexpr PropertyCommand kGetContrast{QORIN_PROP_CONTRAST, "Could not get contrast. Camera %d is not connected.",
-                                       "An error occured while getting the contrast.", nullptr};
-constexpr PropertyCommand kGetBrightness{QORIN_PROP_BRIGHTNESS,
-                                         "Could not get brightness. Camera %d is not connected.",
-                                         "An error occured while getting the brightness.", nullptr};
-constexpr PropertyCommand kGetHue{QORIN_PROP_HUE, "Could not get hue. Camera %d is not connected.",
-                                  "An error occured while getting the hue.", nullptr};
-constexpr PropertyCommand kGetSaturation{QORIN_PROP_SATURATION,
-                                         "Could not get saturation. Camera %d is not connected.",
-                                         "An error occured while getting the saturation.", nullptr};
-
-// Ranges (2-by-1: minimum; maximum).
-constexpr PropertyCommand kGammaRange{QORIN_PROP_GAMMA, "Could not get gamma range. Camera %d is not connected.",
-                                      "Failed to get the gamma range.", nullptr};
-constexpr PropertyCommand kContrastRange{QORIN_PROP_CONTRAST,
-                                         "Could not get contrast range. Camera %d is not connected.",
-                                         "Failed to get the contrast range.", nullptr};
-constexpr PropertyCommand kBrightnessRange{QORIN_PROP_BRIGHTNESS,
-                                           "Could not get brightness range. Camera %d is not connected.",
-                                           "Failed to get the brightness range.", nullptr};
-constexpr PropertyCommand kHueRange{QORIN_PROP_HUE, "Could not get hue range. Camera %d is not connected.",
-                                    "Failed to get the hue range.", nullptr};
-constexpr PropertyCommand kSaturationRange{QORIN_PROP_SATURATION,
-                                           "Could not get saturation range. Camera %d is not connected.",
-                                           "Failed to get the saturation range.", nullptr};
+// "<before><name><after>", e.g. "Could not set " gain ". Camera %d is not connected."
+std::string worded(const char* before, const char* name, const char* after) {
+    return std::string(before) + name + after;
+}
 
 void setProperty(const CameraRecord& camera, std::uint32_t property, float value, std::uint32_t flags,
                  const char* failMessage) {
@@ -91,49 +53,62 @@ float getProperty(const CameraRecord& camera, std::uint32_t property, std::uint3
 }
 
 
-ArrayPtr setNamed(const Args& args, const PropertyCommand& command) {
-    const CameraRecord& camera = connectedCamera(args.integer(1), command.notConnected);
+ArrayPtr setNamed(const Args& args, const NamedProperty& named) {
+    const CameraRecord& camera = connectedCamera(
+        args.integer(1), worded("Could not set ", named.name, ". Camera %d is not connected.").c_str());
     const double value = args.real(2);
     // NaN is not below zero and goes to the SDK like any other value.
-    if (command.negativeValue != nullptr && value < 0.0) failValue(command.negativeValue);
-    setProperty(camera, command.property, static_cast<float>(value), 0, command.sdkFailure);
+    if (named.negativeValue != nullptr && value < 0.0) failValue(named.negativeValue);
+    // Flags 0, value narrowed to float.
+    setProperty(camera, named.property, static_cast<float>(value), 0,
+                worded("An error occured while setting the ", named.name, ".").c_str());
     return nullptr;
 }
 
-ArrayPtr getNamed(const Args& args, const PropertyCommand& command) {
-    const CameraRecord& camera = connectedCamera(args.integer(1), command.notConnected);
+// The value widened to double; the flags word is dropped.
+ArrayPtr getNamed(const Args& args, const NamedProperty& named) {
+    const CameraRecord& camera = connectedCamera(
+        args.integer(1), worded("Could not get ", named.name, ". Camera %d is not connected.").c_str());
     std::uint32_t flags = 0;
-    return makeDoubleScalar(static_cast<double>(getProperty(camera, command.property, flags, command.sdkFailure)));
+    const float value = getProperty(camera, named.property, flags,
+                                    worded("An error occured while getting the ", named.name, ".").c_str());
+    return makeDoubleScalar(static_cast<double>(value));
 }
 
-ArrayPtr rangeNamed(const Args& args, const PropertyCommand& command) {
-    const CameraRecord& camera = connectedCamera(args.integer(1), command.notConnected);
-    return propertyRange(camera, command.property, command.sdkFailure);
+ArrayPtr rangeNamed(const Args& args, const NamedProperty& named) {
+    return namedPropertyRange(args, named.property, named.name);
 }
 
 }  // namespace
 
-ArrayPtr handleSetGain(const Args& args) { return setNamed(args, kSetGain); }
-ArrayPtr handleSetExposure(const Args& args) { return setNamed(args, kSetExposure); }
-ArrayPtr handleSetGamma(const Args& args) { return setNamed(args, kSetGamma); }
-ArrayPtr handleSetContrast(const Args& args) { return setNamed(args, kSetContrast); }
-ArrayPtr handleSetBrightness(const Args& args) { return setNamed(args, kSetBrightness); }
-ArrayPtr handleSetHue(const Args& args) { return setNamed(args, kSetHue); }
-ArrayPtr handleSetSaturation(const Args& args) { return setNamed(args, kSetSaturation); }
+// 2-by-1: minimum; maximum.
+ArrayPtr namedPropertyRange(const Args& args, std::uint32_t property, const char* name) {
+    const CameraRecord& camera = connectedCamera(
+        args.integer(1), worded("Could not get ", name, " range. Camera %d is not connected.").c_str());
+    return propertyRange(camera, property, worded("Failed to get the ", name, " range.").c_str());
+}
 
-ArrayPtr handleGetGain(const Args& args) { return getNamed(args, kGetGain); }
-ArrayPtr handleGetExposure(const Args& args) { return getNamed(args, kGetExposure); }
-ArrayPtr handleGetGamma(const Args& args) { return getNamed(args, kGetGamma); }
-ArrayPtr handleGetContrast(const Args& args) { return getNamed(args, kGetContrast); }
-ArrayPtr handleGetBrightness(const Args& args) { return getNamed(args, kGetBrightness); }
-ArrayPtr handleGetHue(const Args& args) { return getNamed(args, kGetHue); }
-ArrayPtr handleGetSaturation(const Args& args) { return getNamed(args, kGetSaturation); }
+ArrayPtr handleSetGain(const Args& args) { return setNamed(args, kGain); }
+ArrayPtr handleSetExposure(const Args& args) { return setNamed(args, kExposure); }
+ArrayPtr handleSetGamma(const Args& args) { return setNamed(args, kGamma); }
+ArrayPtr handleSetContrast(const Args& args) { return setNamed(args, kContrast); }
+ArrayPtr handleSetBrightness(const Args& args) { return setNamed(args, kBrightness); }
+ArrayPtr handleSetHue(const Args& args) { return setNamed(args, kHue); }
+ArrayPtr handleSetSaturation(const Args& args) { return setNamed(args, kSaturation); }
 
-ArrayPtr handleGetGammaRange(const Args& args) { return rangeNamed(args, kGammaRange); }
-ArrayPtr handleGetContrastRange(const Args& args) { return rangeNamed(args, kContrastRange); }
-ArrayPtr handleGetBrightnessRange(const Args& args) { return rangeNamed(args, kBrightnessRange); }
-ArrayPtr handleGetHueRange(const Args& args) { return rangeNamed(args, kHueRange); }
-ArrayPtr handleGetSaturationRange(const Args& args) { return rangeNamed(args, kSaturationRange); }
+ArrayPtr handleGetGain(const Args& args) { return getNamed(args, kGain); }
+ArrayPtr handleGetExposure(const Args& args) { return getNamed(args, kExposure); }
+ArrayPtr handleGetGamma(const Args& args) { return getNamed(args, kGamma); }
+ArrayPtr handleGetContrast(const Args& args) { return getNamed(args, kContrast); }
+ArrayPtr handleGetBrightness(const Args& args) { return getNamed(args, kBrightness); }
+ArrayPtr handleGetHue(const Args& args) { return getNamed(args, kHue); }
+ArrayPtr handleGetSaturation(const Args& args) { return getNamed(args, kSaturation); }
+
+ArrayPtr handleGetGammaRange(const Args& args) { return rangeNamed(args, kGamma); }
+ArrayPtr handleGetContrastRange(const Args& args) { return rangeNamed(args, kContrast); }
+ArrayPtr handleGetBrightnessRange(const Args& args) { return rangeNamed(args, kBrightness); }
+ArrayPtr handleGetHueRange(const Args& args) { return rangeNamed(args, kHue); }
+ArrayPtr handleGetSaturationRange(const Args& args) { return rangeNamed(args, kSaturation); }
 
 // A 1-by-2 row: the value, then the flags word read as a signed 32-bit number.
 ArrayPtr handleGetProperty(const Args& args) {

@@ -8,34 +8,47 @@
 namespace qorin {
 namespace {
 
+// The settings below live in the camera's record until a capture hands them to the SDK.
+
 // Stores a value that must not be negative; NaN is not less than zero and is stored.
-void storeNonNegative(float& field, double value, const char* rejectMessage) {
+ArrayPtr storeNonNegative(const Args& args, float SnapshotSettings::*field, const char* notConnected,
+                          const char* rejectMessage) {
+    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
+    const double value = args.real(2);
     if (value < 0.0) failValue(rejectMessage);
-    field = static_cast<float>(value);
+    camera.snapshot.*field = static_cast<float>(value);
+    return nullptr;
+}
+
+ArrayPtr storeSwitch(const Args& args, std::uint32_t SnapshotSettings::*field, const char* notConnected) {
+    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
+    camera.snapshot.*field = args.logical(2) ? 1 : 0;
+    return nullptr;
+}
+
+ArrayPtr readSwitch(const Args& args, std::uint32_t SnapshotSettings::*field, const char* notConnected) {
+    CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
+    return makeLogicalScalar(camera.snapshot.*field != 0);
 }
 
 }  // namespace
 
 ArrayPtr handleGetSnapshotExposureRange(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get exposure range. Camera %d is not connected.");
-    return propertyRange(camera, QORIN_PROP_EXPOSURE, "Failed to get the exposure range.");
+    return namedPropertyRange(args, QORIN_PROP_EXPOSURE, "exposure");
 }
 
 ArrayPtr handleSetSnapshotExposure(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set exposure. Camera %d is not connected.");
-    storeNonNegative(camera.snapshot.exposure, args.real(2), "Exposure must be a non-negative number.");
-    return nullptr;
+    return storeNonNegative(args, &SnapshotSettings::exposure, "Could not set exposure. Camera %d is not connected.",
+                            "Exposure must be a non-negative number.");
 }
 
 ArrayPtr handleGetSnapshotGainRange(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get gain range. Camera %d is not connected.");
-    return propertyRange(camera, QORIN_PROP_GAIN, "Failed to get the gain range.");
+    return namedPropertyRange(args, QORIN_PROP_GAIN, "gain");
 }
 
 ArrayPtr handleSetSnapshotGain(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set gain. Camera %d is not connected.");
-    storeNonNegative(camera.snapshot.gain, args.real(2), "Gain must be a non-negative number.");
-    return nullptr;
+    return storeNonNegative(args, &SnapshotSettings::gain, "Could not set gain. Camera %d is not connected.",
+                            "Gain must be a non-negative number.");
 }
 
 ArrayPtr handleSetSnapshot16Bit(const Args& args) {
@@ -76,20 +89,17 @@ ArrayPtr handleGetSnapshotColourGains(const Args& args) {
 }
 
 ArrayPtr handleSetStrobe(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set strobe. Camera %d is not connected.");
-    camera.snapshot.strobe = args.logical(2) ? 1 : 0;
-    return nullptr;
+    return storeSwitch(args, &SnapshotSettings::strobe, "Could not set strobe. Camera %d is not connected.");
 }
 
 ArrayPtr handleGetStrobe(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get strobe status. Camera %d is not connected.");
-    return makeLogicalScalar(camera.snapshot.strobe != 0);
+    return readSwitch(args, &SnapshotSettings::strobe, "Could not get strobe status. Camera %d is not connected.");
 }
 
 ArrayPtr handleSetStrobeDelay(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set strobe delay. Camera %d is not connected.");
-    storeNonNegative(camera.snapshot.strobeDelay, args.real(2), "Delay must be a non-negative value.");
-    return nullptr;
+    return storeNonNegative(args, &SnapshotSettings::strobeDelay,
+                            "Could not set strobe delay. Camera %d is not connected.",
+                            "Delay must be a non-negative value.");
 }
 
 ArrayPtr handleGetStrobeDelay(const Args& args) {
@@ -98,14 +108,11 @@ ArrayPtr handleGetStrobeDelay(const Args& args) {
 }
 
 ArrayPtr handleSetHwTrigger(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not set hw trigger use. Camera %d is not connected.");
-    camera.snapshot.trigger = args.logical(2) ? 1 : 0;
-    return nullptr;
+    return storeSwitch(args, &SnapshotSettings::trigger, "Could not set hw trigger use. Camera %d is not connected.");
 }
 
 ArrayPtr handleGetHwTrigger(const Args& args) {
-    CameraRecord& camera = connectedCamera(args.integer(1), "Could not get hw trigger use. Camera %d is not connected.");
-    return makeLogicalScalar(camera.snapshot.trigger != 0);
+    return readSwitch(args, &SnapshotSettings::trigger, "Could not get hw trigger use. Camera %d is not connected.");
 }
 
 ArrayPtr handleSetShutterType(const Args& args) {

@@ -17,38 +17,40 @@ int32_t report(const char* name, QorinHandle handle, T* out, T CameraState::*fie
     return call.ok();
 }
 
+// The adjustments' arguments as logged: what comes before the region, then its four numbers.
+std::vector<LogValue> withRegion(std::vector<LogValue> before, int32_t a, int32_t b, int32_t c, int32_t d) {
+    for (int32_t corner : {a, b, c, d}) before.push_back(logNumber(corner));
+    return before;
+}
+
 }  // namespace
 
 // Automatic adjustment
 
 int32_t QorinOneShotAutoExposure(QorinHandle handle, uint8_t target, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return acknowledge(__func__, handle,
-                       {logNumber(target), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+    return acknowledge(__func__, handle, withRegion({logNumber(target)}, a, b, c, d));
 }
 
 int32_t QorinOneShotAutoIris(QorinHandle handle, uint8_t target, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return acknowledge(__func__, handle,
-                       {logNumber(target), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+    return acknowledge(__func__, handle, withRegion({logNumber(target)}, a, b, c, d));
 }
 
 int32_t QorinOneShotAutoWhiteBalance(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return acknowledge(__func__, handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+    return acknowledge(__func__, handle, withRegion({}, a, b, c, d));
 }
 
 int32_t QorinOneShotAutoWhiteBalanceEx(QorinHandle handle, float first, float second, int32_t a, int32_t b, int32_t c,
                                        int32_t d) {
-    return acknowledge(__func__, handle,
-                       {logNumber(first), logNumber(second), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+    return acknowledge(__func__, handle, withRegion({logNumber(first), logNumber(second)}, a, b, c, d));
 }
 
 int32_t QorinDigitalWhiteBalance(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return acknowledge(__func__, handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+    return acknowledge(__func__, handle, withRegion({}, a, b, c, d));
 }
 
 int32_t QorinDigitalWhiteBalanceEx(QorinHandle handle, float first, float second, int32_t a, int32_t b, int32_t c,
                                    int32_t d) {
-    return acknowledge(__func__, handle,
-                       {logNumber(first), logNumber(second), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+    return acknowledge(__func__, handle, withRegion({logNumber(first), logNumber(second)}, a, b, c, d));
 }
 
 int32_t QorinAdjustWhiteBalanceFromSnapshot(QorinHandle handle, SnapshotSettings* settings, void* rawFrame,
@@ -57,8 +59,10 @@ int32_t QorinAdjustWhiteBalanceFromSnapshot(QorinHandle handle, SnapshotSettings
     // The raw frame is logged as handed over, holding the caller's snapshot, before the SDK
     // takes its own into it below.
     Call call(__func__, handle,
-              {logSettings(table, 1), settings == nullptr ? logEmpty() : logFrame(rawFrame, settings->format),
-               logNumber(first), logNumber(second), logNumber(a), logNumber(b), logNumber(c), logNumber(d)});
+              withRegion({logSettings(table, 1),
+                          settings == nullptr ? logEmpty() : logFrame(rawFrame, settings->format), logNumber(first),
+                          logNumber(second)},
+                         a, b, c, d));
     CameraState* camera = call.begin();
     if (camera == nullptr) return 0;
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
@@ -84,7 +88,7 @@ int32_t QorinAutoRoiGet(QorinHandle handle, int32_t* a, int32_t* b, int32_t* c, 
 }
 
 int32_t QorinAutoRoiSet(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d) {
-    return applyToCamera(__func__, handle, {logNumber(a), logNumber(b), logNumber(c), logNumber(d)},
+    return applyToCamera(__func__, handle, withRegion({}, a, b, c, d),
                          [&](CameraState& camera) { camera.roi_ = {a, b, c, d}; });
 }
 

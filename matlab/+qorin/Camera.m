@@ -71,7 +71,7 @@ classdef Camera < handle
       if (obj.owned)
         obj.owned = false;
         try
-          qorincam (qorin.cmd.DISCONNECT, obj.number);
+          obj.call (qorin.cmd.DISCONNECT);
         catch
         end
       end
@@ -79,17 +79,17 @@ classdef Camera < handle
 
     function disconnect (obj)
       obj.owned = false;
-      qorincam (qorin.cmd.DISCONNECT, obj.number);
+      obj.call (qorin.cmd.DISCONNECT);
     end
 
     function tf = isConnected (obj)
-      tf = qorincam (qorin.cmd.IS_CONNECTED, obj.number);
+      tf = obj.call (qorin.cmd.IS_CONNECTED);
     end
 
     function disp (obj)
       connected = false;
       try
-        connected = qorincam (qorin.cmd.IS_CONNECTED, obj.number);
+        connected = obj.call (qorin.cmd.IS_CONNECTED);
       catch
       end
       if (connected)
@@ -102,23 +102,23 @@ classdef Camera < handle
     % Preview and capture
 
     function preview (obj)
-      qorincam (qorin.cmd.START_PREVIEW, obj.number);
+      obj.call (qorin.cmd.START_PREVIEW);
     end
 
     function stopPreview (obj)
-      qorincam (qorin.cmd.STOP_PREVIEW, obj.number);
+      obj.call (qorin.cmd.STOP_PREVIEW);
     end
 
     function previewSize (obj, width, height)
-      qorincam (qorin.cmd.SET_PREVIEW_SIZE, obj.number, width, height);
+      obj.call (qorin.cmd.SET_PREVIEW_SIZE, width, height);
     end
 
     function adjustWindow (obj, x, y, width, height)
-      qorincam (qorin.cmd.ADJUST_DISPLAY_WINDOW, obj.number, x, y, width, height);
+      obj.call (qorin.cmd.ADJUST_DISPLAY_WINDOW, x, y, width, height);
     end
 
     function img = snapshot (obj)
-      img = qorincam (qorin.cmd.TAKE_SNAPSHOT, obj.number);
+      img = obj.call (qorin.cmd.TAKE_SNAPSHOT);
     end
 
     function img = grab (obj, kind)
@@ -126,45 +126,45 @@ classdef Camera < handle
         kind = 'rgb';
       end
       switch (lower (kind))
-        case 'rgb',  img = qorincam (qorin.cmd.GRAB_RGB_FRAME, obj.number);
-        case 'mono', img = qorincam (qorin.cmd.GRAB_MONO_FRAME, obj.number);
-        case 'raw',  img = qorincam (qorin.cmd.GRAB_RAW_FRAME, obj.number);
+        case 'rgb',  img = obj.call (qorin.cmd.GRAB_RGB_FRAME);
+        case 'mono', img = obj.call (qorin.cmd.GRAB_MONO_FRAME);
+        case 'raw',  img = obj.call (qorin.cmd.GRAB_RAW_FRAME);
         otherwise
           error ('qorincam:usage', 'Frame kind must be ''rgb'', ''mono'' or ''raw''.');
       end
     end
 
     function frames = fastFrames (obj, n)
-      frames = qorincam (qorin.cmd.TAKE_FAST_FRAMES, obj.number, n);
+      frames = obj.call (qorin.cmd.TAKE_FAST_FRAMES, n);
     end
 
     function save (obj, file, mono)
       if (nargin < 3)
         mono = false;
       end
-      qorincam (qorin.cmd.SAVE_IMAGE, obj.number, file, logical (mono));
+      obj.call (qorin.cmd.SAVE_IMAGE, file, logical (mono));
     end
 
     % Snapshot settings without a read-back command
 
     function setSnapshotExposure (obj, value)
-      qorincam (qorin.cmd.SET_SNAPSHOT_EXPOSURE, obj.number, double (value));
+      obj.call (qorin.cmd.SET_SNAPSHOT_EXPOSURE, double (value));
     end
 
     function setSnapshotGain (obj, value)
-      qorincam (qorin.cmd.SET_SNAPSHOT_GAIN, obj.number, double (value));
+      obj.call (qorin.cmd.SET_SNAPSHOT_GAIN, double (value));
     end
 
     function setShutterType (obj, type)
-      qorincam (qorin.cmd.SET_SHUTTER_TYPE, obj.number, type);
+      obj.call (qorin.cmd.SET_SHUTTER_TYPE, type);
     end
 
     function r = snapshotExposureRange (obj)
-      r = qorincam (qorin.cmd.GET_SNAPSHOT_EXPOSURE_RANGE, obj.number);
+      r = obj.call (qorin.cmd.GET_SNAPSHOT_EXPOSURE_RANGE);
     end
 
     function r = snapshotGainRange (obj)
-      r = qorincam (qorin.cmd.GET_SNAPSHOT_GAIN_RANGE, obj.number);
+      r = obj.call (qorin.cmd.GET_SNAPSHOT_GAIN_RANGE);
     end
 
     % Properties by name or number
@@ -173,17 +173,17 @@ classdef Camera < handle
       % [min; max] of 'exposure', 'gain', 'gamma', 'contrast', 'brightness', 'hue',
       % 'saturation', or of a property number.
       if (isnumeric (name))
-        r = qorincam (qorin.cmd.GET_PROPERTY_RANGE, obj.number, name);
+        r = obj.call (qorin.cmd.GET_PROPERTY_RANGE, name);
         return;
       end
       switch (lower (name))
-        case 'exposure',   r = qorincam (qorin.cmd.GET_SNAPSHOT_EXPOSURE_RANGE, obj.number);
-        case 'gain',       r = qorincam (qorin.cmd.GET_SNAPSHOT_GAIN_RANGE, obj.number);
-        case 'gamma',      r = qorincam (qorin.cmd.GET_GAMMA_RANGE, obj.number);
-        case 'contrast',   r = qorincam (qorin.cmd.GET_CONTRAST_RANGE, obj.number);
-        case 'brightness', r = qorincam (qorin.cmd.GET_BRIGHTNESS_RANGE, obj.number);
-        case 'hue',        r = qorincam (qorin.cmd.GET_HUE_RANGE, obj.number);
-        case 'saturation', r = qorincam (qorin.cmd.GET_SATURATION_RANGE, obj.number);
+        case 'exposure',   r = obj.call (qorin.cmd.GET_SNAPSHOT_EXPOSURE_RANGE);
+        case 'gain',       r = obj.call (qorin.cmd.GET_SNAPSHOT_GAIN_RANGE);
+        case 'gamma',      r = obj.call (qorin.cmd.GET_GAMMA_RANGE);
+        case 'contrast',   r = obj.call (qorin.cmd.GET_CONTRAST_RANGE);
+        case 'brightness', r = obj.call (qorin.cmd.GET_BRIGHTNESS_RANGE);
+        case 'hue',        r = obj.call (qorin.cmd.GET_HUE_RANGE);
+        case 'saturation', r = obj.call (qorin.cmd.GET_SATURATION_RANGE);
         otherwise
           error ('qorincam:usage', 'No range command for ''%s''; give the property number instead.', name);
       end
@@ -191,303 +191,312 @@ classdef Camera < handle
 
     function r = property (obj, number)
       % [value, flags] of a camera property by number.
-      r = qorincam (qorin.cmd.GET_PROPERTY, obj.number, number);
+      r = obj.call (qorin.cmd.GET_PROPERTY, number);
     end
 
     function setProperty (obj, number, value, flags)
       if (nargin < 4)
         flags = 0;
       end
-      qorincam (qorin.cmd.SET_PROPERTY, obj.number, double (number), value, flags);
+      obj.call (qorin.cmd.SET_PROPERTY, double (number), value, flags);
     end
 
     function r = frameRates (obj)
-      r = qorincam (qorin.cmd.LIST_FRAME_RATES, obj.number);
+      r = obj.call (qorin.cmd.LIST_FRAME_RATES);
     end
 
     function showPropertyPage (obj)
-      qorincam (qorin.cmd.SHOW_PROPERTY_PAGE, obj.number);
+      obj.call (qorin.cmd.SHOW_PROPERTY_PAGE);
     end
 
     function showFormatPage (obj)
-      qorincam (qorin.cmd.SHOW_FORMAT_PAGE, obj.number);
+      obj.call (qorin.cmd.SHOW_FORMAT_PAGE);
     end
 
     function f = stillImageFormat (obj)
-      f = qorincam (qorin.cmd.GET_STILL_IMAGE_FORMAT, obj.number);
+      f = obj.call (qorin.cmd.GET_STILL_IMAGE_FORMAT);
     end
 
     function f = videoImageFormat (obj)
-      f = qorincam (qorin.cmd.GET_VIDEO_IMAGE_FORMAT, obj.number);
+      f = obj.call (qorin.cmd.GET_VIDEO_IMAGE_FORMAT);
     end
 
     % Identity
 
     function v = versionInfo (obj)
-      v = qorincam (qorin.cmd.QUERY_VERSION, obj.number);
+      v = obj.call (qorin.cmd.QUERY_VERSION);
     end
 
     function s = interface (obj)
-      s = qorincam (qorin.cmd.QUERY_INTERFACE, obj.number);
+      s = obj.call (qorin.cmd.QUERY_INTERFACE);
     end
 
     function id = cameraId (obj)
-      id = qorincam (qorin.cmd.GET_CAMERA_ID, obj.number);
+      id = obj.call (qorin.cmd.GET_CAMERA_ID);
     end
 
     function bits = pixelDepth (obj)
-      bits = qorincam (qorin.cmd.GET_PIXEL_DEPTH, obj.number);
+      bits = obj.call (qorin.cmd.GET_PIXEL_DEPTH);
     end
 
     function r = hwRevision (obj)
-      r = qorincam (qorin.cmd.GET_HW_REVISION, obj.number);
+      r = obj.call (qorin.cmd.GET_HW_REVISION);
     end
 
     function reset (obj)
-      qorincam (qorin.cmd.RESET_CAMERA, obj.number);
+      obj.call (qorin.cmd.RESET_CAMERA);
     end
 
     % Automatic adjustments, lens and colour processing (arguments as in help qorincam)
 
     function autoExposure (obj, target, a, b, c, d)
-      qorincam (qorin.cmd.AUTO_EXPOSURE, obj.number, target, a, b, c, d);
+      obj.call (qorin.cmd.AUTO_EXPOSURE, target, a, b, c, d);
     end
 
     function autoIris (obj, target, a, b, c, d)
-      qorincam (qorin.cmd.AUTO_IRIS, obj.number, target, a, b, c, d);
+      obj.call (qorin.cmd.AUTO_IRIS, target, a, b, c, d);
     end
 
     function autoWhiteBalance (obj, varargin)
       % (a, b, c, d) or (first, second, a, b, c, d) with two ratios.
       if (numel (varargin) == 6)
-        qorincam (qorin.cmd.AUTO_WHITE_BALANCE_EX, obj.number, double (varargin{1}), double (varargin{2}), ...
+        obj.call (qorin.cmd.AUTO_WHITE_BALANCE_EX, double (varargin{1}), double (varargin{2}), ...
                   varargin{3:6});
       else
-        qorincam (qorin.cmd.AUTO_WHITE_BALANCE, obj.number, varargin{:});
+        obj.call (qorin.cmd.AUTO_WHITE_BALANCE, varargin{:});
       end
     end
 
     function digitalWhiteBalance (obj, varargin)
       % (a, b, c, d) or (first, second, a, b, c, d) with two ratios.
       if (numel (varargin) == 6)
-        qorincam (qorin.cmd.DIGITAL_WHITE_BALANCE_EX, obj.number, double (varargin{1}), double (varargin{2}), ...
+        obj.call (qorin.cmd.DIGITAL_WHITE_BALANCE_EX, double (varargin{1}), double (varargin{2}), ...
                   varargin{3:6});
       else
-        qorincam (qorin.cmd.DIGITAL_WHITE_BALANCE, obj.number, varargin{:});
+        obj.call (qorin.cmd.DIGITAL_WHITE_BALANCE, varargin{:});
       end
     end
 
     function whiteBalanceFromSnapshot (obj, first, second, a, b, c, d)
-      qorincam (qorin.cmd.WHITE_BALANCE_FROM_SNAPSHOT, obj.number, first, second, a, b, c, d);
+      obj.call (qorin.cmd.WHITE_BALANCE_FROM_SNAPSHOT, first, second, a, b, c, d);
     end
 
     function initLens (obj, on)
-      qorincam (qorin.cmd.INIT_AUTO_LENS, obj.number, logical (on));
+      obj.call (qorin.cmd.INIT_AUTO_LENS, logical (on));
     end
 
     function startFocus (obj, varargin)
-      qorincam (qorin.cmd.AUTO_FOCUS_START, obj.number, varargin{:});
+      obj.call (qorin.cmd.AUTO_FOCUS_START, varargin{:});
     end
 
     function waitFocus (obj, limit)
-      qorincam (qorin.cmd.AUTO_FOCUS_WAIT, obj.number, double (limit));
+      obj.call (qorin.cmd.AUTO_FOCUS_WAIT, double (limit));
     end
 
     function stopFocus (obj)
-      qorincam (qorin.cmd.AUTO_FOCUS_STOP, obj.number);
+      obj.call (qorin.cmd.AUTO_FOCUS_STOP);
     end
 
     function p = focusProgress (obj)
-      p = qorincam (qorin.cmd.AUTO_FOCUS_PROGRESS, obj.number);
+      p = obj.call (qorin.cmd.AUTO_FOCUS_PROGRESS);
     end
 
     function setupLut (obj, table)
-      qorincam (qorin.cmd.SETUP_LUT, obj.number, table, numel (table));
+      obj.call (qorin.cmd.SETUP_LUT, table, numel (table));
     end
 
     function setupColourLut (obj, table, channels)
       % channels: four logicals saying which channels the table applies to.
       channels = logical (channels);
-      qorincam (qorin.cmd.SETUP_COLOUR_LUT, obj.number, table, numel (table), ...
+      obj.call (qorin.cmd.SETUP_COLOUR_LUT, table, numel (table), ...
                 channels(1), channels(2), channels(3), channels(4));
     end
 
     % GPIO, cooling, events, time-outs and the permanent buffer
 
     function bytes = readGpio (obj)
-      bytes = qorincam (qorin.cmd.READ_GPIO, obj.number);
+      bytes = obj.call (qorin.cmd.READ_GPIO);
     end
 
     function writeGpo (obj, value)
-      qorincam (qorin.cmd.WRITE_GPO, obj.number, value);
+      obj.call (qorin.cmd.WRITE_GPO, value);
     end
 
     function selectGpo (obj, mask)
-      qorincam (qorin.cmd.SELECT_GPO, obj.number, mask);
+      obj.call (qorin.cmd.SELECT_GPO, mask);
     end
 
     function configureGpio (obj, config)
-      qorincam (qorin.cmd.CONFIGURE_GPIO, obj.number, config);
+      obj.call (qorin.cmd.CONFIGURE_GPIO, config);
     end
 
     function setCooling (obj, on, celsius)
-      qorincam (qorin.cmd.SET_COOLING, obj.number, logical (on), celsius);
+      obj.call (qorin.cmd.SET_COOLING, logical (on), celsius);
     end
 
     function setTimeout (obj, snapshot, milliseconds)
-      qorincam (qorin.cmd.SET_TIMEOUT, obj.number, logical (snapshot), milliseconds);
+      obj.call (qorin.cmd.SET_TIMEOUT, logical (snapshot), milliseconds);
     end
 
     function id = registerEvent (obj, kind)
-      id = qorincam (qorin.cmd.REGISTER_EVENT, obj.number, kind);
+      id = obj.call (qorin.cmd.REGISTER_EVENT, kind);
     end
 
     function unregisterEvent (obj, id)
-      qorincam (qorin.cmd.UNREGISTER_EVENT, obj.number, id);
+      obj.call (qorin.cmd.UNREGISTER_EVENT, id);
     end
 
     function bytes = readPermanentBuffer (obj, offset, count)
-      bytes = qorincam (qorin.cmd.READ_PERMANENT_BUFFER, obj.number, offset, count);
+      bytes = obj.call (qorin.cmd.READ_PERMANENT_BUFFER, offset, count);
     end
 
     function writePermanentBuffer (obj, offset, data)
-      qorincam (qorin.cmd.WRITE_PERMANENT_BUFFER, obj.number, offset, data);
+      obj.call (qorin.cmd.WRITE_PERMANENT_BUFFER, offset, data);
     end
 
     % Dependent properties: each reads or writes its command.
 
     function v = get.exposure (obj)
-      v = qorincam (qorin.cmd.GET_EXPOSURE, obj.number);
+      v = obj.call (qorin.cmd.GET_EXPOSURE);
     end
     function set.exposure (obj, v)
-      qorincam (qorin.cmd.SET_EXPOSURE, obj.number, double (v));
+      obj.call (qorin.cmd.SET_EXPOSURE, double (v));
     end
 
     function v = get.gain (obj)
-      v = qorincam (qorin.cmd.GET_GAIN, obj.number);
+      v = obj.call (qorin.cmd.GET_GAIN);
     end
     function set.gain (obj, v)
-      qorincam (qorin.cmd.SET_GAIN, obj.number, double (v));
+      obj.call (qorin.cmd.SET_GAIN, double (v));
     end
 
     function v = get.gamma (obj)
-      v = qorincam (qorin.cmd.GET_GAMMA, obj.number);
+      v = obj.call (qorin.cmd.GET_GAMMA);
     end
     function set.gamma (obj, v)
-      qorincam (qorin.cmd.SET_GAMMA, obj.number, double (v));
+      obj.call (qorin.cmd.SET_GAMMA, double (v));
     end
 
     function v = get.contrast (obj)
-      v = qorincam (qorin.cmd.GET_CONTRAST, obj.number);
+      v = obj.call (qorin.cmd.GET_CONTRAST);
     end
     function set.contrast (obj, v)
-      qorincam (qorin.cmd.SET_CONTRAST, obj.number, double (v));
+      obj.call (qorin.cmd.SET_CONTRAST, double (v));
     end
 
     function v = get.brightness (obj)
-      v = qorincam (qorin.cmd.GET_BRIGHTNESS, obj.number);
+      v = obj.call (qorin.cmd.GET_BRIGHTNESS);
     end
     function set.brightness (obj, v)
-      qorincam (qorin.cmd.SET_BRIGHTNESS, obj.number, double (v));
+      obj.call (qorin.cmd.SET_BRIGHTNESS, double (v));
     end
 
     function v = get.hue (obj)
-      v = qorincam (qorin.cmd.GET_HUE, obj.number);
+      v = obj.call (qorin.cmd.GET_HUE);
     end
     function set.hue (obj, v)
-      qorincam (qorin.cmd.SET_HUE, obj.number, double (v));
+      obj.call (qorin.cmd.SET_HUE, double (v));
     end
 
     function v = get.saturation (obj)
-      v = qorincam (qorin.cmd.GET_SATURATION, obj.number);
+      v = obj.call (qorin.cmd.GET_SATURATION);
     end
     function set.saturation (obj, v)
-      qorincam (qorin.cmd.SET_SATURATION, obj.number, double (v));
+      obj.call (qorin.cmd.SET_SATURATION, double (v));
     end
 
     function v = get.frameSize (obj)
-      v = qorincam (qorin.cmd.GET_FRAME_SIZE, obj.number);
+      v = obj.call (qorin.cmd.GET_FRAME_SIZE);
     end
     function set.frameSize (obj, v)
-      qorincam (qorin.cmd.SET_FRAME_SIZE, obj.number, v(1), v(2));
+      obj.call (qorin.cmd.SET_FRAME_SIZE, v(1), v(2));
     end
 
     function v = get.offset (obj)
-      v = qorincam (qorin.cmd.GET_OFFSET, obj.number);
+      v = obj.call (qorin.cmd.GET_OFFSET);
     end
     function set.offset (obj, v)
-      qorincam (qorin.cmd.SET_OFFSET, obj.number, v(1), v(2));
+      obj.call (qorin.cmd.SET_OFFSET, v(1), v(2));
     end
 
     function v = get.frameRate (obj)
-      v = qorincam (qorin.cmd.GET_FRAME_RATE, obj.number);
+      v = obj.call (qorin.cmd.GET_FRAME_RATE);
     end
     function set.frameRate (obj, v)
-      qorincam (qorin.cmd.SET_FRAME_RATE, obj.number, double (v));
+      obj.call (qorin.cmd.SET_FRAME_RATE, double (v));
     end
 
     function v = get.video16Bit (obj)
-      v = qorincam (qorin.cmd.GET_16BIT_VIDEO, obj.number);
+      v = obj.call (qorin.cmd.GET_16BIT_VIDEO);
     end
     function set.video16Bit (obj, v)
-      qorincam (qorin.cmd.SET_16BIT_VIDEO, obj.number, logical (v));
+      obj.call (qorin.cmd.SET_16BIT_VIDEO, logical (v));
     end
 
     function v = get.frameFormat (obj)
-      v = qorincam (qorin.cmd.GET_FRAME_FORMAT, obj.number);
+      v = obj.call (qorin.cmd.GET_FRAME_FORMAT);
     end
     function set.frameFormat (obj, v)
-      qorincam (qorin.cmd.SET_FRAME_FORMAT, obj.number, v);
+      obj.call (qorin.cmd.SET_FRAME_FORMAT, v);
     end
 
     function v = get.autoRoi (obj)
-      v = qorincam (qorin.cmd.GET_AUTO_ROI, obj.number);
+      v = obj.call (qorin.cmd.GET_AUTO_ROI);
     end
     function set.autoRoi (obj, v)
-      qorincam (qorin.cmd.SET_AUTO_ROI, obj.number, v(1), v(2), v(3), v(4));
+      obj.call (qorin.cmd.SET_AUTO_ROI, v(1), v(2), v(3), v(4));
     end
 
     function v = get.colourMatrix (obj)
-      v = qorincam (qorin.cmd.GET_COLOUR_MATRIX, obj.number);
+      v = obj.call (qorin.cmd.GET_COLOUR_MATRIX);
     end
     function set.colourMatrix (obj, v)
-      qorincam (qorin.cmd.SETUP_CUSTOM_MATRIX, obj.number, v);
+      obj.call (qorin.cmd.SETUP_CUSTOM_MATRIX, v);
     end
 
     function v = get.snapshot16Bit (obj)
-      v = qorincam (qorin.cmd.GET_SNAPSHOT_16BIT, obj.number);
+      v = obj.call (qorin.cmd.GET_SNAPSHOT_16BIT);
     end
     function set.snapshot16Bit (obj, v)
-      qorincam (qorin.cmd.SET_SNAPSHOT_16BIT, obj.number, logical (v));
+      obj.call (qorin.cmd.SET_SNAPSHOT_16BIT, logical (v));
     end
 
     function v = get.snapshotColourGains (obj)
-      v = qorincam (qorin.cmd.GET_SNAPSHOT_COLOUR_GAINS, obj.number);
+      v = obj.call (qorin.cmd.GET_SNAPSHOT_COLOUR_GAINS);
     end
     function set.snapshotColourGains (obj, v)
       v = double (v);
-      qorincam (qorin.cmd.SET_SNAPSHOT_COLOUR_GAINS, obj.number, v(1), v(2), v(3), v(4));
+      obj.call (qorin.cmd.SET_SNAPSHOT_COLOUR_GAINS, v(1), v(2), v(3), v(4));
     end
 
     function v = get.strobe (obj)
-      v = qorincam (qorin.cmd.GET_STROBE, obj.number);
+      v = obj.call (qorin.cmd.GET_STROBE);
     end
     function set.strobe (obj, v)
-      qorincam (qorin.cmd.SET_STROBE, obj.number, logical (v));
+      obj.call (qorin.cmd.SET_STROBE, logical (v));
     end
 
     function v = get.strobeDelay (obj)
-      v = qorincam (qorin.cmd.GET_STROBE_DELAY, obj.number);
+      v = obj.call (qorin.cmd.GET_STROBE_DELAY);
     end
     function set.strobeDelay (obj, v)
-      qorincam (qorin.cmd.SET_STROBE_DELAY, obj.number, double (v));
+      obj.call (qorin.cmd.SET_STROBE_DELAY, double (v));
     end
 
     function v = get.hwTrigger (obj)
-      v = qorincam (qorin.cmd.GET_HW_TRIGGER, obj.number);
+      v = obj.call (qorin.cmd.GET_HW_TRIGGER);
     end
     function set.hwTrigger (obj, v)
-      qorincam (qorin.cmd.SET_HW_TRIGGER, obj.number, logical (v));
+      obj.call (qorin.cmd.SET_HW_TRIGGER, logical (v));
+    end
+
+  end
+
+  methods (Access = private)
+
+    function varargout = call (obj, code, varargin)
+      % qorincam with this object's camera number as the first parameter.
+      [varargout{1:nargout}] = qorincam (code, obj.number, varargin{:});
     end
 
   end

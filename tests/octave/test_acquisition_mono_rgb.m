@@ -13,6 +13,20 @@
 %!  E = cat (3, E, E, E);
 %!endfunction
 
+%!function E = mono_flipped (A, flags, f)
+%!  ## mono_rgb of A as the flipping property's value f (0 to 3) orients it.
+%!  E = mono_rgb (A, flags, any (f == [2 3]), any (f == [1 3]));
+%!endfunction
+
+%!function mono_snapshots (width, height, source, frames)
+%!  ## Camera 1 connected, a monochrome sensor of width x height giving frames (the simulator's
+%!  ## "frame" or "frames"), its snapshots 16-bit.
+%!  qorin_reset ();
+%!  qorinsim ("set", 1, "format", struct ("width", width, "height", height), "colour", false, source, frames);
+%!  qorincam (-1, 1);
+%!  qorincam (18, 1, true);
+%!endfunction
+
 %!function A = random_frame (rows, cols, cls)
 %!  A = cast (randi ([0 double(intmax (cls))], rows, cols), cls);
 %!endfunction
@@ -43,7 +57,7 @@
 %!       qorinsim ("property", 1, 66, f);
 %!       P = qorincam (7, 1);
 %!       assert (class (P), class (A));
-%!       assert (isequal (P, mono_rgb (A, flags, any (f == [2 3]), any (f == [1 3]))), ...
+%!       assert (isequal (P, mono_flipped (A, flags, f)), ...
 %!               sprintf ("%dx%d %s flags %d flipping %d", rows, cols, class (A), flags, f));
 %!     endfor
 %!   endfor
@@ -75,16 +89,13 @@
 %! ## Code 13, 16-bit snapshot of a large monochrome frame: every flipping value, both
 %! ## flags words of the demosaic read; an 8-bit one through the same path.
 %! A = random_frame (515, 771, "uint16");
-%! qorin_reset ();
-%! qorinsim ("set", 1, "format", struct ("width", 771, "height", 515), "colour", false, "frame", A);
-%! qorincam (-1, 1);
-%! qorincam (18, 1, true);
+%! mono_snapshots (771, 515, "frame", A);
 %! for flags = [1 2147483648]
 %!   qorinsim ("property", 1, 64, 0, flags);
 %!   for f = 0:3
 %!     qorinsim ("property", 1, 66, f);
 %!     P = qorincam (13, 1);
-%!     assert (isequal (P, mono_rgb (A, flags, any (f == [2 3]), any (f == [1 3]))), ...
+%!     assert (isequal (P, mono_flipped (A, flags, f)), ...
 %!             sprintf ("flags %d flipping %d", flags, f));
 %!   endfor
 %! endfor
@@ -98,10 +109,7 @@
 %! ## Code 87, slabs of large monochrome frames: each slab its own frame in every
 %! ## orientation; the colour-format read's flags word decides the 16-bit rule.
 %! F = cast (randi ([0 65535], 301, 403, 3), "uint16");
-%! qorin_reset ();
-%! qorinsim ("set", 1, "format", struct ("width", 403, "height", 301), "colour", false, "frames", F);
-%! qorincam (-1, 1);
-%! qorincam (18, 1, true);
+%! mono_snapshots (403, 301, "frames", F);
 %! for flags = [0 2147483648]
 %!   qorinsim ("property", 1, 80, 0, flags);
 %!   for f = 0:3
@@ -109,7 +117,7 @@
 %!     P = qorincam (87, 1, 3);
 %!     assert (size (P), [301 403 3 3]);
 %!     for k = 1:3
-%!       assert (isequal (P(:, :, :, k), mono_rgb (F(:, :, k), flags, any (f == [2 3]), any (f == [1 3]))), ...
+%!       assert (isequal (P(:, :, :, k), mono_flipped (F(:, :, k), flags, f)), ...
 %!               sprintf ("flags %d flipping %d slab %d", flags, f, k));
 %!     endfor
 %!   endfor

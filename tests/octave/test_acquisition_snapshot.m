@@ -100,12 +100,7 @@
 %!   "QorinStreamVideoControl",  1, "An error occured while opening the video preview.\n"
 %! };
 %! for k = 1:rows (cases)
-%!   qorin_reset ();
-%!   qorinsim ("set", 1, "format", struct ("width", 4, "height", 2));
-%!   qorincam (0, 1);
-%!   [name, skip, msg] = cases{k, :};
-%!   qorinsim ("fail", name, 9, 1, skip);
-%!   qorin_assert_error (@() qorincam (13, 1), msg);
+%!   qorin_fail_step (cases(k, :), @() qorincam (13, 1));
 %!   if (k > 1)
 %!     assert (qorinsim ("get", 1, "streaming"), false);
 %!   endif

@@ -2,6 +2,7 @@
 #include <deque>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "gateway/command_registry.h"
 #include "sim/sim_control.h"
@@ -71,16 +72,43 @@ void sixteenBitVideo() { qorinsim::camera(1)->format_.pixelFormat = 1; }
 void monochrome() { qorinsim::camera(1)->properties_[QORIN_PROP_COLOUR_FORMAT].value_ = 0.0f; }
 void sixteenBitSnapshots() { harness::run(18, {num(1), flag(true)}); }
 
+using Params = std::function<std::vector<mxArray*>()>;
+
+Params noParams() {
+    return [] { return std::vector<mxArray*>{}; };
+}
+
+// The stop of a running preview, whose failures leave what the SDK refused to release.
+std::vector<Rule> stopChecked() {
+    return {{"QorinStreamVideoControl", 0, kStop, -1, 77, "streaming without"},
+            {"QorinDestroyDisplayWindow", -1, kClose, -1, 77, "display window without"}};
+}
+
+// A preview's start once the format is read: the size set, the window made, the stream opened.
+std::vector<Rule> showPreview() {
+    return {{"QorinSetFormat", -1, "An error occured while setting the frame size.\n"},
+            {"QorinCreateDisplayWindow", -1, "A display window could not be created."},
+            {"QorinStreamVideoControl", 2, kOpen}};
+}
+
+// A case of `code` with the cameras in `connect` connected and those in `preview` previewing.
+Case make(std::string label, int code, std::vector<int> connect, std::vector<int> preview, Params params,
+          std::vector<Rule> rules, const char* resultMessage = nullptr) {
+    Case c;
+    c.label = std::move(label);
+    c.code = code;
+    c.connect = std::move(connect);
+    c.preview = std::move(preview);
+    c.params = std::move(params);
+    c.rules = std::move(rules);
+    c.resultMessage = resultMessage;
+    return c;
+}
+
 // A getter or setter whose one SDK call has one message.
 Case single(int code, const char* function, const char* message, std::initializer_list<double> more = {},
             int selector = -1) {
-    Case c;
-    c.label = qorin::findCommandRow(code)->name;
-    c.code = code;
-    c.connect = {1};
-    c.params = cam(code, more);
-    c.rules = {{function, selector, message}};
-    return c;
+    return make(qorin::findCommandRow(code)->name, code, {1}, {}, cam(code, more), {{function, selector, message}});
 }
 
 }  // namespace
@@ -90,100 +118,36 @@ std::vector<Case> cases() {
     auto add = [&](Case c) { all.push_back(std::move(c)); };
 
     // Sessions and preview.
+    add(make("connect", -1, {}, {}, cam(),
+             {{"QorinCameraOpen", -1, "An error has occured while opening a connection to the camera.\n"},
+              {"QorinGetFormat", -1, "Failed to get the initial frame format.\n"}}));
     {
-        Case c;
-        c.label = "connect";
-        c.code = -1;
-        c.params = cam();
-        c.rules = {{"QorinCameraOpen", -1, "An error has occured while opening a connection to the camera.\n"},
-                   {"QorinGetFormat", -1, "Failed to get the initial frame format.\n"}};
-        add(c);
-    }
-    {
-        Case c;
-        c.label = "disconnect, previewing, with an event";
-        c.code = -2;
-        c.connect = {1};
-        c.preview = {1};
+        Case c = make("disconnect, previewing, with an event", -2, {1}, {1}, cam(),
+                      join({stopChecked(),
+                            // Neither result is looked at: the camera is closed whatever the SDK says.
+                            {{"QorinCameraClose", -1, nullptr, -1, 77, "open in the SDK"},
+                             {"QorinUnregisterEventNotification", -1, nullptr, -1, 77, "SDK registrations"}}}));
         c.prepare = [] { harness::run(92, {num(1), num(1)}); };
-        c.params = cam();
-        c.rules = {{"QorinStreamVideoControl", 0, kStop, -1, 77, "streaming without"},
-                   {"QorinDestroyDisplayWindow", -1, kClose, -1, 77, "display window without"},
-                   // Neither result is looked at: the camera is closed whatever the SDK says.
-                   {"QorinCameraClose", -1, nullptr, -1, 77, "open in the SDK"},
-                   {"QorinUnregisterEventNotification", -1, nullptr, -1, 77, "SDK registrations"}};
         add(c);
     }
-    {
-        Case c;
-        c.label = "start preview, connected";
-        c.code = 0;
-        c.connect = {1};
-        c.params = cam();
-        c.rules = {{"QorinGetFormat", -1, kFormat},
-                   {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"},
-                   {"QorinCreateDisplayWindow", -1, "A display window could not be created."},
-                   {"QorinStreamVideoControl", 2, kOpen}};
-        add(c);
-    }
-    {
-        Case c;
-        c.label = "start preview, connecting";
-        c.code = 0;
-        c.params = cam();
-        c.rules = {{"QorinCameraOpen", -1, "An error has occured while opening a connection to the camera.\n"},
-                   {"QorinGetFormat", -1, "Failed to get the initial frame format.\n", 0},
-                   {"QorinGetFormat", -1, kFormat, 1},
-                   {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"},
-                   {"QorinCreateDisplayWindow", -1, "A display window could not be created."},
-                   {"QorinStreamVideoControl", 2, kOpen}};
-        add(c);
-    }
-    {
-        Case c;
-        c.label = "stop preview";
-        c.code = 1;
-        c.connect = {1};
-        c.preview = {1};
-        c.params = cam();
-        c.rules = {{"QorinStreamVideoControl", 0, kStop, -1, 77, "streaming without"},
-                   {"QorinDestroyDisplayWindow", -1, kClose, -1, 77, "display window without"}};
-        add(c);
-    }
-    {
-        Case c;
-        c.label = "set preview size";
-        c.code = 79;
-        c.connect = {1};
-        c.preview = {1};
-        c.params = cam(c.code, {320, 240});
-        c.rules = {{"QorinStreamVideoControl", 0, kStop, -1, 77, "streaming without"},
-                   {"QorinDestroyDisplayWindow", -1, kClose, -1, 77, "display window without"},
-                   {"QorinGetFormat", -1, kFormat},
-                   {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"},
-                   {"QorinCreateDisplayWindow", -1, "A display window could not be created."},
-                   {"QorinStreamVideoControl", 2, kOpen}};
-        add(c);
-    }
+    add(make("start preview, connected", 0, {1}, {}, cam(), join({{{"QorinGetFormat", -1, kFormat}}, showPreview()})));
+    add(make("start preview, connecting", 0, {}, {}, cam(),
+             join({{{"QorinCameraOpen", -1, "An error has occured while opening a connection to the camera.\n"},
+                    {"QorinGetFormat", -1, "Failed to get the initial frame format.\n", 0},
+                    {"QorinGetFormat", -1, kFormat, 1}},
+                   showPreview()})));
+    add(make("stop preview", 1, {1}, {1}, cam(), stopChecked()));
+    add(make("set preview size", 79, {1}, {1}, cam(79, {320, 240}),
+             join({stopChecked(), {{"QorinGetFormat", -1, kFormat}}, showPreview()})));
     {
         Case c = single(80, "QorinAdjustDisplayWindow", "Error encountered while adjusting display window.", {0, 0, 100, 100});
         c.preview = {1};
         add(c);
     }
+    add(make("is connected", 6, {1}, {}, cam(), {}));
     {
-        Case c;
-        c.label = "is connected";
-        c.code = 6;
-        c.connect = {1};
-        c.params = cam();
-        add(c);
-    }
-    {
-        Case c;
-        c.label = "count cameras";
-        c.code = 37;
-        c.params = [] { return std::vector<mxArray*>{}; };
-        c.rules = {{"QorinNumCameras", -1, nullptr}};  // -1 is the count handed back
+        Case c = make("count cameras", 37, {}, {}, noParams(),
+                      {{"QorinNumCameras", -1, nullptr}});  // -1 is the count handed back
         c.checkNumCameras = false;
         add(c);
     }
@@ -192,43 +156,35 @@ std::vector<Case> cases() {
     for (int variant = 0; variant < 3; ++variant) {
         const char* names[3] = {"colour 8-bit", "colour 16-bit", "monochrome 8-bit"};
         const std::function<void()> prepares[3] = {nullptr, sixteenBitVideo, monochrome};
-        auto grab = [&](int code, std::vector<Rule> extra) {
-            Case c;
-            c.label = "grab " + std::to_string(code) + ", " + names[variant];
-            c.code = code;
-            c.connect = {1};
-            c.preview = {1};
+        auto grab = [&](std::string label, int code, Params params, std::vector<Rule> rules,
+                        const char* resultMessage) {
+            Case c = make(std::move(label), code, {1}, {1}, std::move(params),
+                          join({{{"QorinGetFormat", -1, kFormat},
+                                 {"QorinTakeVideo", -1, "An error occured while trying to take a video frame."}},
+                                rules}),
+                          resultMessage);
             c.prepare = prepares[variant];
-            c.params = cam();
-            c.rules = join({{{"QorinGetFormat", -1, kFormat},
-                             {"QorinTakeVideo", -1, "An error occured while trying to take a video frame."}},
-                            pipeline(),
-                            extra});
-            c.resultMessage = kArray;
             add(c);
         };
-        grab(7, {});
-        grab(75, {{"QorinConvertFrameToGreyscale8", -1, "Failed to convert to 8-bit monochrome"},
-                  {"QorinConvertFrameToGreyscale16", -1, "Failed to convert to 16-bit monochrome"}});
-        grab(76, {});
+        const std::string tag = std::string(", ") + names[variant];
+        grab("grab 7" + tag, 7, cam(), pipeline(), kArray);
+        grab("grab 75" + tag, 75, cam(),
+             join({pipeline(),
+                   {{"QorinConvertFrameToGreyscale8", -1, "Failed to convert to 8-bit monochrome"},
+                    {"QorinConvertFrameToGreyscale16", -1, "Failed to convert to 16-bit monochrome"}}}),
+             kArray);
+        grab("grab 76" + tag, 76, cam(), pipeline(), kArray);
         for (bool mono : {false, true}) {
             for (const char* name : {"sweep_image.pgm", "sweep_image.raw"}) {
-                Case c;
-                c.label = std::string("save, ") + names[variant] + ", " + name + (mono ? ", grey" : ", rgb");
-                c.code = 77;
-                c.connect = {1};
-                c.preview = {1};
-                c.prepare = prepares[variant];
-                c.params = [name, mono] { return std::vector<mxArray*>{num(1), text(name), flag(mono)}; };
-                c.rules = join({{{"QorinGetFormat", -1, kFormat},
-                                 {"QorinTakeVideo", -1, "An error occured while trying to take a video frame."},
-                                 {"QorinConvertFrameToGreyscale8", -1,
-                                  "Could not convert to 8-bit grey scale. Image not saved."},
-                                 {"QorinConvertFrameToGreyscale16", -1,
-                                  "Could not convert to 16-bit grey scale. Image not saved."},
-                                 {"QorinSaveImageEx", -1, "Image save not successful."}},
-                                pipeline()});
-                add(c);
+                grab(std::string("save") + tag + ", " + name + (mono ? ", grey" : ", rgb"), 77,
+                     [name, mono] { return std::vector<mxArray*>{num(1), text(name), flag(mono)}; },
+                     join({{{"QorinConvertFrameToGreyscale8", -1,
+                             "Could not convert to 8-bit grey scale. Image not saved."},
+                            {"QorinConvertFrameToGreyscale16", -1,
+                             "Could not convert to 16-bit grey scale. Image not saved."},
+                            {"QorinSaveImageEx", -1, "Image save not successful."}},
+                           pipeline()}),
+                     nullptr);
             }
         }
     }
@@ -238,153 +194,83 @@ std::vector<Case> cases() {
         const bool previewing = variant != 1;
         const std::function<void()> prepare = variant == 2 ? std::function<void()>(sixteenBitSnapshots) : nullptr;
         const std::string tag = variant == 0 ? "previewing" : (variant == 1 ? "not previewing" : "16-bit");
-        {
-            Case c;
-            c.label = "snapshot, " + tag;
-            c.code = 13;
-            c.connect = {1};
-            if (previewing) c.preview = {1};
+        auto capture = [&](const char* what, int code, Params params, std::vector<Rule> rules,
+                           const char* resultMessage) {
+            Case c = make(what + (", " + tag), code, {1}, previewing ? std::vector<int>{1} : std::vector<int>{},
+                          std::move(params), join({suspendResume(), rules}), resultMessage);
             c.prepare = prepare;
-            c.params = cam();
-            c.rules = join({suspendResume(), pipeline(),
-                            {{"QorinGetFormat", -1, kFormat},
-                             {"QorinTakeSnapshot", -1, "Error {err} occured while attempting to take a fast frame with camera {cam}."},
-                             {"QorinTakeSnapshot", -1, "Snapshot timed out.", -1, 19}}});
-            c.resultMessage = kArray;
             add(c);
-        }
-        {
-            Case c;
-            c.label = "fast frames, " + tag;
-            c.code = 87;
-            c.connect = {1};
-            if (previewing) c.preview = {1};
-            c.prepare = prepare;
-            c.params = cam(c.code, {3});
-            c.rules = join({suspendResume(), pipeline(),
-                            {{"QorinGetFormat", -1, kFormat},
-                             {"QorinEnableFastFrames", -1, "Error enabling fast frames."},
-                             {"QorinTakeFastFrame", -1, "Error taking fast frames."},
-                             {"QorinDisableFastFrames", -1, "Error enabling fast frames.", -1, 77, "fast-frame mode"}}});
-            c.resultMessage = kArray;
-            add(c);
-        }
-        {
-            Case c;
-            c.label = "white balance from snapshot, " + tag;
-            c.code = 82;
-            c.connect = {1};
-            if (previewing) c.preview = {1};
-            c.prepare = prepare;
-            c.params = cam(c.code, {1, 1, 0, 0, 10, 10});
-            c.rules = join({suspendResume(),
-                            {{"QorinGetProperty", 80, kColour},
-                             {"QorinGetFormat", -1, kFormat},
-                             {"QorinTakeSnapshot", -1, "Error {err} occured while attempting to take a snapshot with camera {cam}."},
-                             {"QorinTakeSnapshot", -1, "Snapshot timed out.", -1, 19},
-                             {"QorinAdjustWhiteBalanceFromSnapshot", -1, "White balance settings could not be applied. Error #{err}"}}});
-            add(c);
-        }
+        };
+        capture("snapshot", 13, cam(),
+                join({pipeline(),
+                      {{"QorinGetFormat", -1, kFormat},
+                       {"QorinTakeSnapshot", -1, "Error {err} occured while attempting to take a fast frame with camera {cam}."},
+                       {"QorinTakeSnapshot", -1, "Snapshot timed out.", -1, 19}}}),
+                kArray);
+        capture("fast frames", 87, cam(87, {3}),
+                join({pipeline(),
+                      {{"QorinGetFormat", -1, kFormat},
+                       {"QorinEnableFastFrames", -1, "Error enabling fast frames."},
+                       {"QorinTakeFastFrame", -1, "Error taking fast frames."},
+                       {"QorinDisableFastFrames", -1, "Error enabling fast frames.", -1, 77, "fast-frame mode"}}}),
+                kArray);
+        capture("white balance from snapshot", 82, cam(82, {1, 1, 0, 0, 10, 10}),
+                {{"QorinGetProperty", 80, kColour},
+                 {"QorinGetFormat", -1, kFormat},
+                 {"QorinTakeSnapshot", -1, "Error {err} occured while attempting to take a snapshot with camera {cam}."},
+                 {"QorinTakeSnapshot", -1, "Snapshot timed out.", -1, 19},
+                 {"QorinAdjustWhiteBalanceFromSnapshot", -1, "White balance settings could not be applied. Error #{err}"}},
+                nullptr);
     }
     for (bool previewing : {true, false}) {
-        Case c;
-        c.label = std::string("synchronous snapshots, ") + (previewing ? "previewing" : "not previewing");
-        c.code = 32;
+        Case c = make(std::string("synchronous snapshots, ") + (previewing ? "previewing" : "not previewing"), 32,
+                      {2, 1}, previewing ? std::vector<int>{1, 2} : std::vector<int>{}, noParams(),
+                      join({suspendResume(), pipeline(),
+                            {{"QorinEnableSynchronousSnapshots", -1, "Failed to enable synchronous snapshots."},
+                             {"QorinTakeSynchronousSnapshots", -1, "Error taking synchronous snapshots."},
+                             {"QorinDisableSynchronousSnapshots", -1, "Error disabling synchronous snapshots.", -1, 77,
+                              "synchronous session"}}}),
+                      kArray);
         c.attached = 3;
-        c.connect = {2, 1};
-        if (previewing) c.preview = {1, 2};
-        c.params = [] { return std::vector<mxArray*>{}; };
-        c.rules = join({suspendResume(), pipeline(),
-                        {{"QorinEnableSynchronousSnapshots", -1, "Failed to enable synchronous snapshots."},
-                         {"QorinTakeSynchronousSnapshots", -1, "Error taking synchronous snapshots."},
-                         {"QorinDisableSynchronousSnapshots", -1, "Error disabling synchronous snapshots.", -1, 77,
-                          "synchronous session"}}});
-        c.resultMessage = kArray;
         c.checkNumCameras = false;
         add(c);
     }
 
-    // Frame geometry and rates.
-    {
-        Case c;
-        c.label = "set frame size";
-        c.code = 2;
-        c.connect = {1};
-        c.preview = {1};
-        c.params = cam(c.code, {320, 240});
-        c.rules = join({suspendResume(),
-                        {{"QorinGetProperty", 81, "An error occured wile obtaining the maximum resolution.\n"},
-                         {"QorinGetProperty", 82, "An error occured wile obtaining the maximum resolution.\n"},
-                         {"QorinGetFormat", -1, kFormat},
-                         {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"}}});
-        add(c);
-    }
+    // Frame geometry and rates; the setters stop a running preview and start it again.
+    auto reshape = [&](const char* label, int code, std::initializer_list<double> more, std::vector<Rule> rules) {
+        add(make(label, code, {1}, {1}, cam(code, more), join({suspendResume(), rules})));
+    };
+    reshape("set frame size", 2, {320, 240},
+            {{"QorinGetProperty", 81, "An error occured wile obtaining the maximum resolution.\n"},
+             {"QorinGetProperty", 82, "An error occured wile obtaining the maximum resolution.\n"},
+             {"QorinGetFormat", -1, kFormat},
+             {"QorinSetFormat", -1, "An error occured while setting the frame size.\n"}});
     add(single(12, "QorinGetFormat", "Failed to get the frame format."));
     add(single(8, "QorinGetFormat", "Failed to get the frame format."));
-    {
-        Case c;
-        c.label = "set offset";
-        c.code = 9;
-        c.connect = {1};
-        c.preview = {1};
-        c.params = cam(c.code, {4, 4});
-        c.rules = join({suspendResume(),
-                        {{"QorinGetFormat", -1, "Failed to get the frame format."},
-                         {"QorinSetFormat", -1, "Failed to set the new offset. Offset may be invalid."}}});
-        add(c);
-    }
-    {
-        Case c;
-        c.label = "set 16-bit video";
-        c.code = 10;
-        c.connect = {1};
-        c.preview = {1};
-        c.params = cam(c.code, {1});
-        c.rules = join({suspendResume(),
-                        {{"QorinGetFormat", -1, "Unable to get current frame format.", 0},
-                         {"QorinGetFormat", -1, "Failed to get the frame format.", 1},
-                         {"QorinSetFormat", -1, "Failed to enable 16-bit mode. Mode may not be supported."}}});
-        add(c);
-    }
+    reshape("set offset", 9, {4, 4},
+            {{"QorinGetFormat", -1, "Failed to get the frame format."},
+             {"QorinSetFormat", -1, "Failed to set the new offset. Offset may be invalid."}});
+    reshape("set 16-bit video", 10, {1},
+            {{"QorinGetFormat", -1, "Unable to get current frame format.", 0},
+             {"QorinGetFormat", -1, "Failed to get the frame format.", 1},
+             {"QorinSetFormat", -1, "Failed to enable 16-bit mode. Mode may not be supported."}});
     add(single(11, "QorinGetFormat", "Unable to get current frame format."));
     add(single(62, "QorinGetFormat", "Failed to get frame format."));
-    {
-        Case c;
-        c.label = "set frame format";
-        c.code = 63;
-        c.connect = {1};
-        c.params = [] {
-            mxArray* format = hostdouble::makeStruct(1, 1, {"width", "height", "xOffset", "yOffset", "xBinSub", "yBinSub",
-                                                            "xFlags", "yFlags", "pixelFormat", "frameRate"});
-            const double values[10] = {320, 240, 0, 0, 1, 1, 0, 0, 0, 15};
-            for (int f = 0; f < 10; ++f) mxSetFieldByNumber(format, 0, f, num(values[f]));
-            return std::vector<mxArray*>{num(1), format};
-        };
-        c.rules = {{"QorinSetFormat", -1, "Failed to set new frame format."}};
-        add(c);
-    }
-    {
-        Case c;
-        c.label = "set frame rate";
-        c.code = 3;
-        c.connect = {1};
-        c.preview = {1};
-        c.params = cam(c.code, {15});
-        c.rules = join({suspendResume(),
-                        {{"QorinGetFormat", -1, kFormat}, {"QorinSetFormat", -1, "Failed to set frame rate."}}});
-        add(c);
-    }
-    {
-        Case c;
-        c.label = "list frame rates";
-        c.code = 4;
-        c.connect = {1};
-        c.params = cam();
-        c.rules = {{"QorinEnumAvailableFrameRates", -1, "An error occured while obtaining number of available frame rates.\n", 0},
-                   {"QorinEnumAvailableFrameRates", -1, "An error occured while obtaining available frame rates.\n", 1}};
-        c.resultMessage = kRateMatrix;
-        add(c);
-    }
+    add(make("set frame format", 63, {1}, {},
+             [] {
+                 mxArray* format = hostdouble::makeStruct(1, 1, {"width", "height", "xOffset", "yOffset", "xBinSub",
+                                                                 "yBinSub", "xFlags", "yFlags", "pixelFormat", "frameRate"});
+                 const double values[10] = {320, 240, 0, 0, 1, 1, 0, 0, 0, 15};
+                 for (int f = 0; f < 10; ++f) mxSetFieldByNumber(format, 0, f, num(values[f]));
+                 return std::vector<mxArray*>{num(1), format};
+             },
+             {{"QorinSetFormat", -1, "Failed to set new frame format."}}));
+    reshape("set frame rate", 3, {15},
+            {{"QorinGetFormat", -1, kFormat}, {"QorinSetFormat", -1, "Failed to set frame rate."}});
+    add(make("list frame rates", 4, {1}, {}, cam(),
+             {{"QorinEnumAvailableFrameRates", -1, "An error occured while obtaining number of available frame rates.\n", 0},
+              {"QorinEnumAvailableFrameRates", -1, "An error occured while obtaining available frame rates.\n", 1}},
+             kRateMatrix));
     {
         Case c = single(33, "QorinGetFormat", "An error occured while obtaining the current frame rate.");
         c.resultMessage = kRateMatrix;
@@ -429,14 +315,10 @@ std::vector<Case> cases() {
 
     // Enumeration, version and identity.
     {
-        Case c;
-        c.label = "enumerate cameras";
-        c.code = 38;
+        Case c = make("enumerate cameras", 38, {2, 1}, {}, noParams(),
+                      {{"QorinNumCameras", -1, "Failed to enumerate all the cameras."},
+                       {"QorinQueryVersion", -1, "Failed to enumerate all the cameras."}});
         c.attached = 2;
-        c.connect = {2, 1};
-        c.params = [] { return std::vector<mxArray*>{}; };
-        c.rules = {{"QorinNumCameras", -1, "Failed to enumerate all the cameras."},
-                   {"QorinQueryVersion", -1, "Failed to enumerate all the cameras."}};
         c.checkNumCameras = false;
         add(c);
     }
@@ -507,14 +389,9 @@ std::vector<Case> cases() {
     add(single(36, "QorinGpoSelect", "An error occured while enabling GPO.", {3}));
     add(single(61, "QorinGpioConfigure", "An error occured while enabling GPO.", {3}));
     for (bool on : {true, false}) {
-        Case c;
-        c.label = std::string("cooling ") + (on ? "on" : "off");
-        c.code = 81;
-        c.connect = {1};
-        c.params = cam(c.code, {on ? 1.0 : 0.0, -10});
-        c.rules = {{"QorinSetProperty", 118, on ? "Failed to set camera's cooling." : "Failed to turn off camera's cooling."},
-                   {"QorinSetProperty", 108, "Failed to set camera's temperature."}};
-        add(c);
+        add(make(std::string("cooling ") + (on ? "on" : "off"), 81, {1}, {}, cam(81, {on ? 1.0 : 0.0, -10}),
+                 {{"QorinSetProperty", 118, on ? "Failed to set camera's cooling." : "Failed to turn off camera's cooling."},
+                  {"QorinSetProperty", 108, "Failed to set camera's temperature."}}));
     }
 
     // Events and time-outs.
