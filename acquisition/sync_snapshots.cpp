@@ -13,6 +13,15 @@ namespace {
 
 constexpr const char* kPictureTableFailed = "Not enough memory to create the rgb buffer array.";
 
+// Reads what a camera's frame is turned into a picture with: its colour format and the
+// conversion flags go with the frame, the parameters to the conversion.
+ConversionParams readPictureSettings(QorinHandle handle, CapturedFrame& frame) {
+    frame.colourFormat = readColourFormat(handle).value;
+    const ConversionReading conversion = readConversionParams(handle);
+    frame.flags = conversion.flags;
+    return conversion.params;
+}
+
 // One camera taking part, in slot order.
 struct Participant {
     CameraRecord* camera = nullptr;
@@ -78,9 +87,7 @@ ArrayPtr copyIntoNewArray(std::array<Participant, kMaxCameraRecords>& participan
     for (std::size_t k = 0; k < n; ++k) {
         CapturedFrame& frame = participants[k].frame;
         QorinHandle handle = participants[k].camera->handle;
-        frame.colourFormat = readColourFormat(handle).value;
-        ConversionReading conversion = readConversionParams(handle);
-        frame.flags = conversion.flags;
+        ConversionParams conversion = readPictureSettings(handle, frame);
         // An 8-bit camera among 16-bit ones keeps its values, widened to the array's class.
         const bool widen = wide && !frame.format->wide();
         if (frame.monochrome()) {
@@ -88,7 +95,7 @@ ArrayPtr copyIntoNewArray(std::array<Participant, kMaxCameraRecords>& participan
             frame.picture.release();
             if (widen) frame.raw = widenedBuffer(frame.raw, frame.geometry.rawBytes);
         } else {
-            buildRgbPicture(handle, frame, frame.picture.data(), conversion.params);
+            buildRgbPicture(handle, frame, frame.picture.data(), conversion);
             frame.raw.release();
             if (widen) frame.picture = widenedBuffer(frame.picture, frame.geometry.pictureBytes);
         }
@@ -181,15 +188,13 @@ ArrayPtr handleSyncSnapshots(const Args&) {
         for (std::size_t k = 0; k < n; ++k) {
             CapturedFrame& frame = participants[k].frame;
             QorinHandle handle = participants[k].camera->handle;
-            frame.colourFormat = readColourFormat(handle).value;
-            ConversionReading conversion = readConversionParams(handle);
-            frame.flags = conversion.flags;
+            ConversionParams conversion = readPictureSettings(handle, frame);
             const FrameGeometry& g = frame.geometry;
             if (frame.monochrome()) {
                 copyMonoWithinSlab(frame.raw.data(), rows, columns, g.sampleBytes, monoWordRule(g.sampleBytes, frame.flags),
                                    orientation, slabs, rows, k);
             } else {
-                buildRgbPicture(handle, frame, picture.data(), conversion.params);
+                buildRgbPicture(handle, frame, picture.data(), conversion);
                 copyPictureToArray(picture.data(), rows, columns, g.sampleBytes, orientation, slabs, rows, k);
             }
         }

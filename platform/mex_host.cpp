@@ -10,14 +10,7 @@
 #include <sys/mman.h>
 #endif
 #if defined(_WIN32)
-// After every standard header, so that its macros can touch nothing else.
-#  ifndef NOMINMAX
-#    define NOMINMAX
-#  endif
-#  ifndef WIN32_LEAN_AND_MEAN
-#    define WIN32_LEAN_AND_MEAN
-#  endif
-#  include <windows.h>
+#  include "platform/windows_api.h"
 #else
 #  include <unistd.h>
 #endif

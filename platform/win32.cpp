@@ -8,14 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-// Last, after every standard header, so that its macros can touch nothing else.
-#ifndef NOMINMAX
-#  define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#  define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 static_assert((WS_VISIBLE | WS_OVERLAPPEDWINDOW) == qorin::platform::kDisplayWindowStyle, "display window style");
 

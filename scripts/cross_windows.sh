@@ -20,16 +20,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="${QORIN_CROSS_DIR:-$ROOT/build-windows}"
 CXX=x86_64-w64-mingw32-g++
 
-if ! command -v "$CXX" >/dev/null 2>&1; then
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "cross_windows: $CXX is missing; run as root to install g++-mingw-w64-x86-64" >&2
-    exit 1
-  fi
-  echo "cross_windows: installing g++-mingw-w64-x86-64"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends g++-mingw-w64-x86-64 >/dev/null
-fi
+source "$ROOT/scripts/packages.sh"
+qorin_require_packages cross_windows g++-mingw-w64-x86-64 || exit 1
 
 # Octave's MEX headers (mex.h, mexproto.h): the only host headers the sources include.
 MEX_INCLUDES=()

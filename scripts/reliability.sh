@@ -28,23 +28,9 @@ record() {  # step, status, detail
 wants() { [[ " $STEPS " == *" $1 "* ]]; }
 
 # --- tools -------------------------------------------------------------------------------------
-packages=(clang libclang-rt-14-dev llvm cmake ninja-build g++ libgtest-dev libgmock-dev octave liboctave-dev)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "reliability: installing ${missing[*]}"
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "reliability: run as root to install the missing packages" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || {
-    echo "reliability: package installation failed" >&2
-    exit 1
-  }
-fi
+source "$ROOT/scripts/packages.sh"
+qorin_require_packages reliability clang libclang-rt-14-dev llvm cmake ninja-build g++ libgtest-dev libgmock-dev \
+  octave liboctave-dev || exit 1
 
 OCTAVE=(octave-cli --no-gui --no-window-system --no-history --norc --quiet)
 # Allocations the module refuses on purpose (absurd sizes) must come back as null, not abort.

@@ -37,21 +37,8 @@ wine_binary() {
   done
   return 1
 }
-missing=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64)
-wine_binary >/dev/null || missing+=(wine64)
-[[ -f /usr/src/googletest/googletest/CMakeLists.txt ]] || missing+=(googletest)
-command -v cmake >/dev/null 2>&1 || missing+=(cmake)
-if ((${#missing[@]} > 0)); then
-  if [[ $(id -u) -ne 0 ]]; then
-    say "missing ${missing[*]}; run as root to install them" >&2
-    exit 1
-  fi
-  say "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+source "$ROOT/scripts/packages.sh"
+qorin_require_packages windows_tests g++-mingw-w64-x86-64 wine64 googletest cmake || exit 1
 WINE="$(wine_binary)"
 GENERATOR=()
 command -v ninja >/dev/null 2>&1 && GENERATOR=(-G Ninja)
