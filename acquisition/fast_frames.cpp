@@ -1,5 +1,6 @@
 // fast_frames.cpp - code 87: a burst of N frames in the SDK's fast-frame mode, as one [rows, columns, 3, N] array.
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -89,6 +90,17 @@ public:
         buildRgbPicture(handle, burst_, picture, params);
     }
 
+    // Frame f's picture built in its own slab and arranged there.  The frame is first moved
+    // out of the slab into `frame`'s raw buffer, which then lends the arrangement its memory.
+    void convertInSlab(QorinHandle handle, std::size_t f, CapturedFrame& frame, ConversionParams& params,
+                       Orientation orientation) {
+        const FrameGeometry& g = burst_.geometry;
+        std::memcpy(frame.raw.data(), raw(f), static_cast<std::size_t>(g.rawBytes));
+        frame.picture.view(slabs_ + f * static_cast<std::size_t>(g.pictureBytes), g.pictureBytes);
+        buildRgbPicture(handle, frame, frame.picture.data(), params);
+        copyRgbSlab(frame, ArraySlab{slabs_, g.rows, g.sampleBytes, f}, orientation);
+    }
+
 private:
     CapturedFrame burst_;
     std::uint8_t* slabs_ = nullptr;
@@ -128,9 +140,14 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     if (!mode.disable()) failSdk(kEnableFailed);
 
     if (!fitsAddressSpace(n, g.pictureBytes)) failMemory(kPictureFailed);
-    // One picture at a time: each is in its slab before the next frame is converted.
+    // One picture at a time: each is in its slab before the next frame is converted, either
+    // through a picture buffer or built in the slab itself, whose frame then waits in a raw
+    // buffer instead.
     CapturedFrame frame = burst.sameKind();
-    if (!frame.picture.allocate(g.pictureBytes)) failMemory(kPictureFailed);
+    const bool inSlabs = array && !burst.monochrome() && picturesInPlace(g, n);
+    if (!(inSlabs ? frame.raw.allocate(g.rawBytes) : frame.picture.allocate(g.pictureBytes))) {
+        failMemory(kPictureFailed);
+    }
     if (burst.monochrome()) frame.picture.release();  // the raw frames go straight into the array
 
     // A colour sensor's rows are reversed whatever the flipping; its columns are reversed,
@@ -142,11 +159,16 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
         params.demosaicMethod = 3;
         params.correctionMatrix = 1;
         for (std::size_t f = 0; f < n; ++f) {
+            if (inSlabs) {
+                frames.convertInSlab(camera.handle, f, frame, params, picturesOrientation);
+                continue;
+            }
             frames.convert(camera.handle, f, frame.picture.data(), params);
             if (array) copyPictureToArray(frame.picture.data(), g.rows, g.columns, g.sampleBytes, picturesOrientation,
                                           mxGetData(array.get()), g.rows, f);
         }
         frame.picture.release();
+        frame.raw.release();
     }
 
     // The creation above was the command's one attempt; its failure is reported here.

@@ -57,6 +57,17 @@ void copyPlaneToArray(const void* source, std::size_t rows, std::size_t columns,
 void copyPictureToArray(const void* picture, std::size_t rows, std::size_t columns, unsigned sampleSize,
                         Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab);
 
+// Work memory arrangePictureInPlace needs at the least for such a picture: a few rows of
+// it, and a bit per run of samples moved (0 for an empty picture).
+std::size_t pictureArrangeWorkBytes(std::size_t rows, std::size_t columns, unsigned sampleSize);
+
+// What copyPictureToArray would write into a slab of exactly `rows` rows, made of the picture
+// that lies in that slab itself.  `work` (aligned to 8 bytes) is scratch; the more of it, up
+// to a few percent of the picture, the longer the runs moved at once.  False, with nothing
+// touched, when `workBytes` is less than pictureArrangeWorkBytes.
+bool arrangePictureInPlace(void* slab, std::size_t rows, std::size_t columns, unsigned sampleSize,
+                           Orientation orientation, void* work, std::size_t workBytes);
+
 // The RGB slab of a monochrome sensor straight from its raw plane: what copyPictureToArray
 // would make of buildMonoPicture's picture, without building it.  Each sample goes
 // through `rule` and is written to the same place of the red, green and blue planes.

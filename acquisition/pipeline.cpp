@@ -142,10 +142,42 @@ void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation 
         copyMonoToPictureArray(frame.raw.data(), g.rows, g.columns, slab.sampleBytes,
                                monoWordRule(g.sampleBytes, frame.flags), orientation, slab.data, slab.rows,
                                slab.index);
+        return;
+    }
+    auto* start = static_cast<std::uint8_t*>(slab.data) + slab.index * 3 * slab.rows * g.columns * slab.sampleBytes;
+    if (frame.picture.data() == start) {
+        // Chosen by picturesInPlace, which made sure the raw buffer is work enough.
+        arrangePictureInPlace(start, g.rows, g.columns, slab.sampleBytes, orientation, frame.raw.data(),
+                              static_cast<std::size_t>(frame.raw.size()));
     } else {
         copyPictureToArray(frame.picture.data(), g.rows, g.columns, slab.sampleBytes, orientation, slab.data,
                            slab.rows, slab.index);
     }
+}
+
+bool picturesInPlace(const FrameGeometry& geometry, std::size_t frames) {
+    const std::uint64_t result = geometry.pictureBytes * frames;  // the array exists: no overflow
+    if (geometry.pictureBytes <= geometry.rawBytes + result / 10) return false;
+    return geometry.rawBytes >= pictureArrangeWorkBytes(geometry.rows, geometry.columns, geometry.sampleBytes);
+}
+
+void FrameResult::prepare(CapturedFrame& frame) {
+    const FrameGeometry& g = frame.geometry;
+    if (frame.monochrome() || !picturesInPlace(g, 1)) return;
+    attempted_ = true;
+    array_ = tryImageArray({g.rows, g.columns, 3}, arrayClass(*frame.format));
+    if (!array_) return;
+    frame.picture.view(static_cast<std::uint8_t*>(mxGetData(array_.get())), g.pictureBytes);
+    holdsPicture_ = true;
+}
+
+ArrayPtr FrameResult::take(const CapturedFrame& frame) {
+    if (attempted_) {
+        if (!array_) failMemory(kArrayFailed);
+        return std::move(array_);
+    }
+    const FrameGeometry& g = frame.geometry;
+    return makeNumericArray({g.rows, g.columns, 3}, arrayClass(*frame.format), kArrayFailed, true);
 }
 
 ArrayPtr tryImageArray(std::initializer_list<std::size_t> dimensions, mxClassID classId) {

@@ -164,8 +164,36 @@ struct ArraySlab {
 // Copies a frame into its slab: a colour sensor's built picture, or a monochrome sensor's
 // raw frame, each sample into all three planes, through the 16-bit rule that
 // buildRgbPicture applies for the frame's own sample width and flags.  The buffer copied
-// holds samples of the slab's width.
+// holds samples of the slab's width.  A picture built in the slab itself is arranged there,
+// with the frame's raw buffer as work memory.
 void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation orientation);
+
+// Whether the colour pictures of `frames` frames are built in their slabs of the result and
+// arranged there, the raw frame's buffer lending its memory, rather than built in a picture
+// buffer and copied.  The buffer is faster (a copy, where the arrangement costs about two
+// passes) but costs three raw frames beside the result: it is used only where that stays
+// within one raw frame and a tenth of the result, from seven frames on.
+bool picturesInPlace(const FrameGeometry& geometry, std::size_t frames);
+
+// The [rows, columns, 3] result of a single frame.  A colour picture that can be arranged
+// in place is built in the array itself, created before the conversion: beyond its result
+// the frame then holds its raw buffer only.
+class FrameResult {
+public:
+    // Once the picture buffer has been allocated (its failure reported): creates the array
+    // and points frame.picture at it, when the picture is to be built there.
+    void prepare(CapturedFrame& frame);
+    // True when frame.picture is the array: the raw buffer is the arrangement's work memory.
+    bool holdsPicture() const { return holdsPicture_; }
+    // After the conversion: the array, created now unless prepare did.  A creation in
+    // prepare that failed is reported here, at the step where the array is always created.
+    ArrayPtr take(const CapturedFrame& frame);
+
+private:
+    ArrayPtr array_;
+    bool attempted_ = false;
+    bool holdsPicture_ = false;
+};
 
 // A result array created ahead of its step, its elements unwritten: null when it cannot
 // be had (the command then creates it, and reports the failure, at its usual step).

@@ -12,6 +12,8 @@ ArrayPtr handleTakeSnapshot(const Args& args) {
     CapturedFrame frame = prepareSnapshot(camera);
     const FrameGeometry& g = frame.geometry;
     frame.picture = allocatePictureBuffer(frame, "Not enough memory to make picture buffer.");
+    FrameResult result;
+    result.prepare(frame);
     // The message speaks of a fast frame; callers may match on it, so it stays.
     captureSnapshot(camera, frame, "Error %u occured while attempting to take a fast frame with camera %d.");
 
@@ -19,10 +21,10 @@ ArrayPtr handleTakeSnapshot(const Args& args) {
     frame.flags = conversion.flags;
     if (!frame.monochrome()) {
         buildRgbPicture(camera.handle, frame, frame.picture.data(), conversion.params);
-        frame.raw.release();
+        if (!result.holdsPicture()) frame.raw.release();
     }
 
-    ArrayPtr array = makeNumericArray({g.rows, g.columns, 3}, arrayClass(*frame.format), kArrayFailed, true);
+    ArrayPtr array = result.take(frame);
     const Orientation orientation = readOrientation(camera.handle, frame.colourFormat);
     copyRgbSlab(frame, ArraySlab{mxGetData(array.get()), g.rows, g.sampleBytes, 0}, orientation);
     frame.picture.release();

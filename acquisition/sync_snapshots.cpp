@@ -1,6 +1,7 @@
 // sync_snapshots.cpp - code 32: one synchronised snapshot of every connected camera, one slab each.
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 #include "acquisition/pipeline.h"
@@ -182,9 +183,15 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     if (!session.disable()) failSdk("Error disabling synchronous snapshots.");
 
     if (slabs != nullptr) {
-        // One picture at a time, each copied into its slab before the next camera's turn.
+        // One picture at a time, each in its slab before the next camera's turn: through a
+        // picture buffer, or built in the slab itself, whose frame then waits in a raw buffer.
+        const FrameGeometry& shared = participants[0].frame.geometry;
+        const bool inSlabs = picturesInPlace(shared, n);
         FrameBuffer picture;
-        if (!picture.allocate(participants[0].frame.geometry.pictureBytes)) failMemory(kPictureTableFailed);
+        FrameBuffer moved;
+        if (!(inSlabs ? moved.allocate(shared.rawBytes) : picture.allocate(shared.pictureBytes))) {
+            failMemory(kPictureTableFailed);
+        }
         for (std::size_t k = 0; k < n; ++k) {
             CapturedFrame& frame = participants[k].frame;
             QorinHandle handle = participants[k].camera->handle;
@@ -193,6 +200,12 @@ ArrayPtr handleSyncSnapshots(const Args&) {
             if (frame.monochrome()) {
                 copyMonoWithinSlab(frame.raw.data(), rows, columns, g.sampleBytes, monoWordRule(g.sampleBytes, frame.flags),
                                    orientation, slabs, rows, k);
+            } else if (inSlabs) {
+                std::memcpy(moved.data(), frame.raw.data(), static_cast<std::size_t>(g.rawBytes));
+                frame.raw.view(moved.data(), g.rawBytes);
+                frame.picture.view(slabs + k * static_cast<std::size_t>(g.pictureBytes), g.pictureBytes);
+                buildRgbPicture(handle, frame, frame.picture.data(), conversion);
+                copyRgbSlab(frame, ArraySlab{slabs, rows, g.sampleBytes, k}, orientation);
             } else {
                 buildRgbPicture(handle, frame, picture.data(), conversion);
                 copyPictureToArray(picture.data(), rows, columns, g.sampleBytes, orientation, slabs, rows, k);

@@ -20,6 +20,7 @@ VideoFrame grabVideoFrame(std::int32_t cameraNumber);
 // frame buffer.", properties 65 and 64, then buildRgbPicture); `params` receives the
 // conversion parameters.  Without `monoPicture` a monochrome sensor's picture is neither
 // kept nor built (see allocatePictureBuffer): its raw frame is copied into the array instead.
-void buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture);
+// With a `result`, the picture is built in the result array when it can be arranged there.
+void buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture, FrameResult* result = nullptr);
 
 }  // namespace qorin

@@ -19,11 +19,12 @@ VideoFrame grabVideoFrame(std::int32_t cameraNumber) {
     return frame;
 }
 
-void buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture) {
+void buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture, FrameResult* result) {
     constexpr const char* kPictureFailed = "Not enough memory to make rgb frame buffer.";
     const bool build = monoPicture || !frame.monochrome();
     frame.picture = build ? allocateFrameBuffer(frame.geometry.pictureBytes, kPictureFailed)
                           : allocatePictureBuffer(frame, kPictureFailed);
+    if (result != nullptr) result->prepare(frame);
     QorinHandle handle = frame.camera->handle;
     ConversionReading conversion = readConversionParams(handle);
     params = conversion.params;
@@ -60,10 +61,11 @@ ArrayPtr handleGrabRgbFrame(const Args& args) {
     VideoFrame frame = grabVideoFrame(args.integer(1));
     const FrameGeometry& g = frame.geometry;
     ConversionParams params{};
-    buildVideoPicture(frame, params, false);
-    // A monochrome frame is still to be copied.
-    if (!frame.monochrome()) frame.raw.release();
-    ArrayPtr array = makeNumericArray({g.rows, g.columns, 3}, arrayClass(*frame.format), kArrayFailed, true);
+    FrameResult result;
+    buildVideoPicture(frame, params, false, &result);
+    // A monochrome frame is still to be copied, and a picture built in the array arranged.
+    if (!frame.monochrome() && !result.holdsPicture()) frame.raw.release();
+    ArrayPtr array = result.take(frame);
     const Orientation orientation = readOrientation(frame.camera->handle, frame.colourFormat);
     copyRgbSlab(frame, ArraySlab{mxGetData(array.get()), g.rows, g.sampleBytes, 0}, orientation);
     return array;
