@@ -18,9 +18,11 @@
 namespace qorin {
 namespace {
 
-// Runs of one cache line: each move reads and writes whole lines, and a band of 64-byte runs
-// (3 * columns lines) stays in the second-level cache while it is transposed.
-constexpr std::size_t kRunBytes = 64;
+// Runs of up to 1 KiB: the longer the runs, the fewer the jumps of the cycles across the
+// slab, each a cache miss, while a band (3 * columns KiB) still stays in the last-level
+// cache while it is transposed.  Measured faster than 256- and 512-byte runs at 2048x1536
+// and 4096x3072, 8- and 16-bit.
+constexpr std::size_t kRunBytes = 1024;
 // Runs placed ahead of the one being moved whose lines are asked for early: the cycles jump
 // across the whole slab, so every source line would otherwise be a full miss.
 constexpr std::size_t kPrefetchRuns = 8;

@@ -21,6 +21,7 @@ std::vector<Capture> all() {
     std::vector<Capture> list;
     for (bool colour : {true, false}) {
         for (bool wide : {false, true}) {
+            list.push_back({7, 1, 1, wide, colour});
             list.push_back({13, 1, 1, wide, colour});
             for (int n : {1, 8, 40}) list.push_back({87, n, 1, wide, colour});
             for (int cameras : {2, 5}) list.push_back({32, 1, cameras, wide, colour});
@@ -60,6 +61,10 @@ void prepare(const Capture& c, std::size_t columns, std::size_t rows) {
         camera->frames_ = {std::move(frame)};
         setUpCall(c, -1, {harness::num(n)});
         setUpCall(c, 18, {harness::num(n), harness::flag(c.wide)});
+        if (c.code == 7) {  // a grab takes the current frame of a running preview
+            setUpCall(c, 10, {harness::num(n), harness::flag(c.wide)});
+            setUpCall(c, 0, {harness::num(n)});
+        }
     }
     qorinsim::clearCalls();
 }

@@ -10,7 +10,7 @@
 namespace captures {
 
 struct Capture {
-    int code = 13;    // 13 snapshot, 87 fast frames, 32 synchronous snapshots
+    int code = 13;    // 7 video grab, 13 snapshot, 87 fast frames, 32 synchronous snapshots
     int frames = 1;   // code 87's N
     int cameras = 1;  // code 32's connected cameras
     bool wide = false;
@@ -18,7 +18,8 @@ struct Capture {
     std::string label() const;  // "87 N=8 colour 16-bit"
 };
 
-// Codes 13, 87 (N = 1, 8, 40) and 32 (2 and 5 cameras), each 8- and 16-bit, colour and monochrome.
+// Codes 7, 13, 87 (N = 1, 8, 40) and 32 (2 and 5 cameras), each 8- and 16-bit, colour and
+// monochrome.
 std::vector<Capture> all();
 
 // Resets the module and the simulator, then connects the cameras of `c` with a frame of
