@@ -27,8 +27,9 @@ bool fitsAddressSpace(std::size_t count, std::uint64_t bytes) {
     return bytes == 0 || count <= limit / bytes;
 }
 
-// True when a burst of `count` raw frames of `bytes` each, with their pictures (three
-// times as large), fits the machine's memory; an unknown memory size does not refuse.
+// True when a burst of `count` raw frames of `bytes` each fits the machine's memory with
+// room to spare: its result (three times the frames) within three quarters of it.  An
+// unknown memory size does not refuse.
 bool fitsMemory(std::size_t count, std::uint64_t bytes) {
     const std::uint64_t memory = host::physicalMemoryBytes();
     return memory == 0 || bytes == 0 || count <= memory / 4 / bytes;
