@@ -53,11 +53,15 @@ Layout layout(std::size_t rows, std::size_t columns, unsigned sampleSize, std::s
     return l;
 }
 
+std::size_t longestRunRows(std::size_t rows, unsigned sampleSize) {
+    return std::min<std::size_t>(std::max<std::size_t>(kRunBytes / sampleSize, 1), rows);
+}
+
 // The layout with the longest runs that fits `workBytes`, preferring runs that divide the
 // rows (no spreading of the columns at the end) unless they would be less than half as long.
 // runRows is 0 when nothing fits.
 Layout chooseLayout(std::size_t rows, std::size_t columns, unsigned sampleSize, std::size_t workBytes) {
-    const std::size_t longest = std::min<std::size_t>(std::max<std::size_t>(kRunBytes / sampleSize, 1), rows);
+    const std::size_t longest = longestRunRows(rows, sampleSize);
     Layout chosen;
     for (std::size_t k = longest; k >= 1; --k) {
         const Layout l = layout(rows, columns, sampleSize, k);
@@ -121,8 +125,9 @@ void placeRuns(std::uint8_t* data, std::size_t bands, std::size_t runsPerBand, s
 std::size_t pictureArrangeWorkBytes(std::size_t rows, std::size_t columns, unsigned sampleSize) {
     if (rows == 0 || columns == 0) return 0;
     std::size_t least = layout(rows, columns, sampleSize, 1).workBytes;
-    const std::size_t longest = std::min<std::size_t>(std::max<std::size_t>(kRunBytes / sampleSize, 1), rows);
-    for (std::size_t k = 2; k <= longest; ++k) least = std::min(least, layout(rows, columns, sampleSize, k).workBytes);
+    for (std::size_t k = 2, longest = longestRunRows(rows, sampleSize); k <= longest; ++k) {
+        least = std::min(least, layout(rows, columns, sampleSize, k).workBytes);
+    }
     return least;
 }
 

@@ -48,9 +48,11 @@ void checkInPlace(const std::vector<Sample>& picture, std::size_t rows, std::siz
                                   picture.size() * sampleSize}) {
         std::vector<Sample> slabData(picture);
         std::vector<std::uint64_t> work(workBytes / 8 + 1, 0xDEADBEEFu);
-        const bool arranged = arrangePictureInPlace(slabData.data(), rows, columns, sampleSize, o, work.data(), workBytes);
+        const bool arranged =
+            arrangePictureInPlace(slabData.data(), rows, columns, sampleSize, o, work.data(), workBytes);
         const auto first = expected.begin() + static_cast<std::ptrdiff_t>(slab * picture.size());
-        const std::vector<Sample> wanted = arranged ? std::vector<Sample>(first, first + static_cast<std::ptrdiff_t>(picture.size())) : picture;
+        const auto last = first + static_cast<std::ptrdiff_t>(picture.size());
+        const std::vector<Sample> wanted = arranged ? std::vector<Sample>(first, last) : picture;
         EXPECT_EQ(arranged, workBytes >= least);
         EXPECT_EQ(slabData, wanted) << rows << "x" << columns << " in place, work " << workBytes << " of at least "
                                     << least << " rows reversed " << o.rowsReversed << " columns reversed "
