@@ -4,41 +4,25 @@
 // Part of the module's sources everywhere; elsewhere the POSIX stand-ins (libqorinplatform) do this.
 #if defined(_WIN32)
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/test_controls.h"
 #include "platform/windows_api.h"
 
 static_assert((WS_VISIBLE | WS_OVERLAPPEDWINDOW) == qorin::platform::kDisplayWindowStyle, "display window style");
 
-#if defined(QORIN_PLATFORM_TEST_CONTROLS)
 // A test build counts the event objects, stops at the first close the system refuses (a handle
 // closed twice or never opened), and can refuse an event or hide the foreground window.
-namespace {
-std::atomic<int> gOpenEvents{0};
-std::atomic<bool> gForegroundPresent{true};
-std::atomic<bool> gFailNextEvent{false};
-}  // namespace
-
-void QorinPlatformSetForeground(int present) { gForegroundPresent = present != 0; }
-int QorinPlatformOpenEvents(void) { return gOpenEvents; }
-void QorinPlatformFailNextEvent(void) { gFailNextEvent = true; }
-void QorinPlatformReset(void) {
-    gForegroundPresent = true;
-    gFailNextEvent = false;
-}
-#endif
-
 namespace qorin::platform {
 
 EventHandle createEvent() noexcept {
 #if defined(QORIN_PLATFORM_TEST_CONTROLS)
-    if (gFailNextEvent.exchange(false)) return nullptr;
+    if (test_controls::refuseEvent()) return nullptr;
 #endif
     HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 #if defined(QORIN_PLATFORM_TEST_CONTROLS)
-    if (event != nullptr) ++gOpenEvents;
+    if (event != nullptr) test_controls::eventOpened();
 #endif
     return static_cast<EventHandle>(event);
 }
@@ -51,7 +35,7 @@ void closeEvent(EventHandle event) noexcept {
                      static_cast<unsigned long>(GetLastError()));
         std::abort();
     }
-    --gOpenEvents;
+    test_controls::eventClosed();
 #else
     CloseHandle(event);
 #endif
@@ -59,7 +43,7 @@ void closeEvent(EventHandle event) noexcept {
 
 WindowHandle foregroundWindow() noexcept {
 #if defined(QORIN_PLATFORM_TEST_CONTROLS)
-    if (!gForegroundPresent) return nullptr;
+    if (!test_controls::foregroundPresent()) return nullptr;
 #endif
     return reinterpret_cast<WindowHandle>(GetForegroundWindow());
 }

@@ -29,8 +29,8 @@ constexpr unsigned long kDisplayWindowStyle = 0x10CF0000ul;
 
 }  // namespace qorin::platform
 
-// Controls of the event and window calls, for the simulator and the tests: the POSIX stand-ins
-// always have them, a Windows build only when built with QORIN_PLATFORM_TEST_CONTROLS.
+// Controls of the event and window calls, for the simulator and the tests (test_controls.cpp): the
+// POSIX stand-ins always have them, a Windows build only when built with QORIN_PLATFORM_TEST_CONTROLS.
 extern "C" {
 QORIN_PLATFORM_API void QorinPlatformSetForeground(int present);
 QORIN_PLATFORM_API int QorinPlatformOpenEvents(void);
