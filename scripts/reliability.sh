@@ -44,40 +44,55 @@ build() {  # dir, log name, cmake arguments... ; the targets come from BUILD_TAR
     cmake --build "$dir" -j"$JOBS" --target "${BUILD_TARGETS[@]}" >"$LOG_DIR/$log-build.log" 2>&1
 }
 
+# run_step <step> <summary prefix> <failure pattern> <command...>: runs the command with its output
+# in $LOG_DIR/<step>.log and records the step, which passes on exit 0.  The summary is the log's
+# last line that starts with the prefix (with no prefix, its last line): recorded less the prefix
+# when the step passes, whole when it fails.  A failure first shows the log's lines that match the
+# failure pattern (grep -E), or with no pattern the log's last lines.
+run_step() {
+  local step="$1" prefix="$2" pattern="$3"
+  shift 3
+  local log="$LOG_DIR/$step.log" status line
+  "$@" >"$log" 2>&1
+  status=$?
+  if [[ -n "$prefix" ]]; then
+    line="$(awk -v prefix="$prefix" 'index($0, prefix) == 1 { last = $0 } END { print last }' "$log")"
+  else
+    line="$(tail -1 "$log")"
+  fi
+  if ((status == 0)); then
+    record "$step" OK "${line#"$prefix"}"
+    return
+  fi
+  if [[ -n "$pattern" ]]; then grep -E "$pattern" "$log" | head -30; else tail -30 "$log"; fi
+  # Only a step's own summary line says what failed; a program killed by a signal crashed.
+  [[ -n "$prefix" ]] || line=""
+  ((status > 128)) && line="${line:-crashed, see $log}"
+  record "$step" FAIL "${line:-see $log}"
+}
+# in_scratch <command...>: runs the command in a new empty folder, removed afterwards.
+in_scratch() {
+  local scratch status
+  scratch="$(mktemp -d)" || return 1
+  (cd "$scratch" && "$@")
+  status=$?
+  rm -rf "$scratch"
+  return $status
+}
+
 # --- native harnesses under AddressSanitizer + UndefinedBehaviorSanitizer ------------------------
 if wants sweep || wants model || wants replay || wants peaks; then
   BUILD_TARGETS=(fault_sweep camera_table_model fuzz_replay capture_peaks)
   if build "$NATIVE_DIR" native -S "$ROOT/tests/native" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORIN_SANITIZE=address,undefined; then
-    if wants sweep; then
-      ASAN_OPTIONS="$NATIVE_ASAN" "$NATIVE_DIR/fault_sweep" >"$LOG_DIR/sweep.log" 2>&1
-      status=$?
-      line="$(grep '^fault sweep:' "$LOG_DIR/sweep.log" | tail -1)"
-      [[ $status -eq 0 ]] && record sweep OK "${line#fault sweep: }" ||
-        { grep -E '^FAIL|ERROR|runtime error' "$LOG_DIR/sweep.log" | head -20; record sweep FAIL "${line:-crashed, see $LOG_DIR/sweep.log}"; }
-    fi
-    if wants model; then
-      ASAN_OPTIONS="$NATIVE_ASAN" "$NATIVE_DIR/camera_table_model" 20240611 300 250 >"$LOG_DIR/model.log" 2>&1
-      status=$?
-      line="$(tail -1 "$LOG_DIR/model.log")"
-      [[ $status -eq 0 ]] && record model OK "${line#camera table model: }" ||
-        { tail -20 "$LOG_DIR/model.log"; record model FAIL "see $LOG_DIR/model.log"; }
-    fi
-    if wants replay; then
-      scratch="$(mktemp -d)"
-      (cd "$scratch" && ASAN_OPTIONS="$NATIVE_ASAN" "$NATIVE_DIR/fuzz_replay" "$ROOT/tests/fuzz/corpus") >"$LOG_DIR/replay.log" 2>&1
-      status=$?
-      rm -rf "$scratch"
-      [[ $status -eq 0 ]] && record replay OK "$(tail -1 "$LOG_DIR/replay.log")" ||
-        { tail -30 "$LOG_DIR/replay.log"; record replay FAIL "see $LOG_DIR/replay.log"; }
-    fi
-    if wants peaks; then
-      ASAN_OPTIONS="$NATIVE_ASAN" "$NATIVE_DIR/capture_peaks" >"$LOG_DIR/peaks.log" 2>&1
-      status=$?
-      line="$(grep '^capture peaks:' "$LOG_DIR/peaks.log" | tail -1)"
-      [[ $status -eq 0 ]] && record peaks OK "${line#capture peaks: }" ||
-        { grep -E 'FAIL|ERROR|runtime error' "$LOG_DIR/peaks.log" | head -30; record peaks FAIL "${line:-crashed, see $LOG_DIR/peaks.log}"; }
-    fi
+    wants sweep && ASAN_OPTIONS="$NATIVE_ASAN" run_step sweep 'fault sweep: ' '^FAIL|ERROR|runtime error' \
+      "$NATIVE_DIR/fault_sweep"
+    wants model && ASAN_OPTIONS="$NATIVE_ASAN" run_step model 'camera table model: ' '' \
+      "$NATIVE_DIR/camera_table_model" 20240611 300 250
+    wants replay && ASAN_OPTIONS="$NATIVE_ASAN" run_step replay '' '' \
+      in_scratch "$NATIVE_DIR/fuzz_replay" "$ROOT/tests/fuzz/corpus"
+    wants peaks && ASAN_OPTIONS="$NATIVE_ASAN" run_step peaks 'capture peaks: ' 'FAIL|ERROR|runtime error' \
+      "$NATIVE_DIR/capture_peaks"
   else
     tail -30 "$LOG_DIR/native-build.log" 2>/dev/null
     record native FAIL "build failed, see $LOG_DIR/native-build.log"
