@@ -1,15 +1,19 @@
 // capture_memory_bench.cpp - memory beyond the result and time per frame of the capture commands, through the host double.
 //
-//   capture_memory_bench [--repeats R] [--sizes 2048x1536,4096x3072] [--max-result-mb M] [filter]
+//   capture_memory_bench [--repeats R] [--sizes 2048x1536,4096x3072] [--max-result-mb M] [--fresh-blocks]
+//                        [filter]
 //
-// Every capture of tests/memory/captures.h (codes 13, 87 with N = 1, 8, 40, 32 with 2 and 5
+// Every capture of tests/memory/captures.h (codes 7, 13, 87 with N = 1, 8, 40, 32 with 2 and 5
 // cameras; 8/16-bit, colour/monochrome) at each size, with an explicit frame so that the
 // simulator's own work is one copy (plus its naive demosaic for a colour camera):
 // - one call with the accounting sampling every allocation and release: peak bytes alive during
 //   the call (beyond what existed before) against the result, and beyond the result in raw
 //   frames, with the bound (one raw frame + 10% of the result) beside it;
 // - then a warm-up and R timed calls with sampling off and every block from malloc, as in a
-//   plain process: the median time per frame (per camera for code 32).
+//   plain process: the median time per frame (per camera for code 32).  glibc's malloc hands
+//   freed blocks of up to 32 MiB out again, their pages in place; with --fresh-blocks every
+//   block from 64 KiB up is new memory from the system, whose pages are faulted in and
+//   cleared on first use, as the Windows heap gives out blocks above 512 KiB.
 // Captures whose result exceeds M MiB (default 1024) are left out.  To compare two builds in
 // one run, give both binaries to bench/capture_memory_ab.sh.
 #include <sys/prctl.h>
@@ -58,11 +62,13 @@ int main(int argc, char** argv) {
     std::vector<Size> sizes = {{2048, 1536}, {4096, 3072}};
     double maxResultMiB = 1024;
     std::string filter;
+    bool freshBlocks = false;
     for (int k = 1; k < argc; ++k) {
         const std::string arg = argv[k];
         if (arg == "--repeats" && k + 1 < argc) repeats = std::max(1, std::atoi(argv[++k]));
         else if (arg == "--sizes" && k + 1 < argc) sizes = parseSizes(argv[++k]);
         else if (arg == "--max-result-mb" && k + 1 < argc) maxResultMiB = std::atof(argv[++k]);
+        else if (arg == "--fresh-blocks") freshBlocks = true;
         else filter = arg;
     }
     if (!hostdouble::moduleAllocationsCounted()) {
@@ -100,7 +106,7 @@ int main(int argc, char** argv) {
 
             // The time, as in a plain process.
             prctl(PR_SET_THP_DISABLE, 0, 0, 0, 0);
-            hostdouble::setLargeBlocksMapped(false);
+            hostdouble::setLargeBlocksMapped(freshBlocks);
             hostdouble::setPeakSampling(false);
             const double frames = c.code == 87 ? c.frames : (c.code == 32 ? c.cameras : 1);
             std::vector<double> times;
