@@ -1,6 +1,5 @@
 // fast_frames.cpp - code 87: a burst of N frames in the SDK's fast-frame mode, as one [rows, columns, 3, N] array.
 #include <cstddef>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -91,15 +90,12 @@ public:
         buildRgbPicture(handle, burst_, picture, params);
     }
 
-    // Frame f's picture built in its own slab and arranged there.  The frame is first moved
-    // out of the slab into `frame`'s raw buffer, which then lends the arrangement its memory.
-    void convertInSlab(QorinHandle handle, std::size_t f, CapturedFrame& frame, ConversionParams& params,
+    // Frame f's picture built in its own slab and arranged there, the frame moved into `work`.
+    void convertInSlab(QorinHandle handle, std::size_t f, const FrameBuffer& work, ConversionParams& params,
                        Orientation orientation) {
-        const FrameGeometry& g = burst_.geometry;
-        std::memcpy(frame.raw.data(), raw(f), static_cast<std::size_t>(g.rawBytes));
-        frame.picture.view(slabs_ + f * static_cast<std::size_t>(g.pictureBytes), g.pictureBytes);
-        buildRgbPicture(handle, frame, frame.picture.data(), params);
-        copyRgbSlab(frame, ArraySlab{slabs_, g.rows, g.sampleBytes, f}, orientation);
+        burst_.raw.view(static_cast<std::uint8_t*>(raw(f)), burst_.geometry.rawBytes);
+        buildPictureInSlab(handle, burst_, work, ArraySlab{slabs_, burst_.geometry.rows, burst_.geometry.sampleBytes, f},
+                           params, orientation);
     }
 
 private:
@@ -146,9 +142,8 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     // buffer instead.
     CapturedFrame frame = burst.sameKind();
     const bool inSlabs = array && !burst.monochrome() && picturesInPlace(g, n);
-    if (!(inSlabs ? frame.raw.allocate(g.rawBytes) : frame.picture.allocate(g.pictureBytes))) {
-        failMemory(kPictureFailed);
-    }
+    FrameBuffer work;
+    if (!(inSlabs ? work.allocate(g.rawBytes) : frame.picture.allocate(g.pictureBytes))) failMemory(kPictureFailed);
     if (burst.monochrome()) frame.picture.release();  // the raw frames go straight into the array
 
     // A colour sensor's rows are reversed whatever the flipping; its columns are reversed,
@@ -161,7 +156,7 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
         params.correctionMatrix = 1;
         for (std::size_t f = 0; f < n; ++f) {
             if (inSlabs) {
-                frames.convertInSlab(camera.handle, f, frame, params, picturesOrientation);
+                frames.convertInSlab(camera.handle, f, work, params, picturesOrientation);
                 continue;
             }
             frames.convert(camera.handle, f, frame.picture.data(), params);
@@ -169,7 +164,7 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
                                           mxGetData(array.get()), g.rows, f);
         }
         frame.picture.release();
-        frame.raw.release();
+        work.release();
     }
 
     // The creation above was the command's one attempt; its failure is reported here.

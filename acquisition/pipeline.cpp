@@ -2,6 +2,7 @@
 #include "acquisition/pipeline.h"
 
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <vector>
@@ -135,6 +136,14 @@ FrameBuffer allocatePictureBuffer(const CapturedFrame& frame, const char* failMe
     return picture;
 }
 
+namespace {
+
+std::uint8_t* slabStart(const ArraySlab& slab, std::size_t columns) {
+    return static_cast<std::uint8_t*>(slab.data) + slab.index * 3 * slab.rows * columns * slab.sampleBytes;
+}
+
+}  // namespace
+
 void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation orientation) {
     const FrameGeometry& g = frame.geometry;
     if (frame.monochrome()) {
@@ -144,7 +153,7 @@ void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation 
                                slab.index);
         return;
     }
-    auto* start = static_cast<std::uint8_t*>(slab.data) + slab.index * 3 * slab.rows * g.columns * slab.sampleBytes;
+    std::uint8_t* start = slabStart(slab, g.columns);
     if (frame.picture.data() == start) {
         // Chosen by picturesInPlace, which made sure the raw buffer is work enough.
         arrangePictureInPlace(start, g.rows, g.columns, slab.sampleBytes, orientation, frame.raw.data(),
@@ -153,6 +162,17 @@ void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation 
         copyPictureToArray(frame.picture.data(), g.rows, g.columns, slab.sampleBytes, orientation, slab.data,
                            slab.rows, slab.index);
     }
+}
+
+void buildPictureInSlab(QorinHandle handle, CapturedFrame& frame, const FrameBuffer& work, const ArraySlab& slab,
+                        ConversionParams& params, Orientation orientation) {
+    const FrameGeometry& g = frame.geometry;
+    std::memcpy(work.data(), frame.raw.data(), static_cast<std::size_t>(g.rawBytes));
+    frame.raw.view(work.data(), g.rawBytes);
+    std::uint8_t* start = slabStart(slab, g.columns);
+    frame.picture.view(start, g.pictureBytes);
+    buildRgbPicture(handle, frame, frame.picture.data(), params);
+    copyRgbSlab(frame, slab, orientation);
 }
 
 bool picturesInPlace(const FrameGeometry& geometry, std::size_t frames) {

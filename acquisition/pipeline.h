@@ -168,6 +168,12 @@ struct ArraySlab {
 // with the frame's raw buffer as work memory.
 void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation orientation);
 
+// A colour frame whose raw samples lie in its own slab of the result (frame.raw views them):
+// they move into `work` (geometry.rawBytes), the picture is built in the slab, and `work`
+// lends its memory to the arrangement there.
+void buildPictureInSlab(QorinHandle handle, CapturedFrame& frame, const FrameBuffer& work, const ArraySlab& slab,
+                        ConversionParams& params, Orientation orientation);
+
 // Whether the colour pictures of `frames` frames are built in their slabs of the result and
 // arranged there, the raw frame's buffer lending its memory, rather than built in a picture
 // buffer and copied.  The buffer is faster (a copy, where the arrangement costs about two

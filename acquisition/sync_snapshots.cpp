@@ -1,7 +1,6 @@
 // sync_snapshots.cpp - code 32: one synchronised snapshot of every connected camera, one slab each.
 #include <array>
 #include <cstddef>
-#include <cstring>
 #include <utility>
 
 #include "acquisition/pipeline.h"
@@ -188,8 +187,8 @@ ArrayPtr handleSyncSnapshots(const Args&) {
         const FrameGeometry& shared = participants[0].frame.geometry;
         const bool inSlabs = picturesInPlace(shared, n);
         FrameBuffer picture;
-        FrameBuffer moved;
-        if (!(inSlabs ? moved.allocate(shared.rawBytes) : picture.allocate(shared.pictureBytes))) {
+        FrameBuffer work;
+        if (!(inSlabs ? work.allocate(shared.rawBytes) : picture.allocate(shared.pictureBytes))) {
             failMemory(kPictureTableFailed);
         }
         for (std::size_t k = 0; k < n; ++k) {
@@ -201,11 +200,8 @@ ArrayPtr handleSyncSnapshots(const Args&) {
                 copyMonoWithinSlab(frame.raw.data(), rows, columns, g.sampleBytes, monoWordRule(g.sampleBytes, frame.flags),
                                    orientation, slabs, rows, k);
             } else if (inSlabs) {
-                std::memcpy(moved.data(), frame.raw.data(), static_cast<std::size_t>(g.rawBytes));
-                frame.raw.view(moved.data(), g.rawBytes);
-                frame.picture.view(slabs + k * static_cast<std::size_t>(g.pictureBytes), g.pictureBytes);
-                buildRgbPicture(handle, frame, frame.picture.data(), conversion);
-                copyRgbSlab(frame, ArraySlab{slabs, rows, g.sampleBytes, k}, orientation);
+                buildPictureInSlab(handle, frame, work, ArraySlab{slabs, rows, g.sampleBytes, k}, conversion,
+                                   orientation);
             } else {
                 buildRgbPicture(handle, frame, picture.data(), conversion);
                 copyPictureToArray(picture.data(), rows, columns, g.sampleBytes, orientation, slabs, rows, k);
