@@ -181,13 +181,16 @@ bool picturesInPlace(const FrameGeometry& geometry, std::size_t frames) {
     return geometry.rawBytes >= pictureArrangeWorkBytes(geometry.rows, geometry.columns, geometry.sampleBytes);
 }
 
-void FrameResult::prepare(CapturedFrame& frame) {
+void FrameResult::create(const CapturedFrame& frame) {
     const FrameGeometry& g = frame.geometry;
     if (frame.monochrome() || !picturesInPlace(g, 1)) return;
     attempted_ = true;
     array_ = tryImageArray({g.rows, g.columns, 3}, arrayClass(*frame.format));
+}
+
+void FrameResult::placePicture(CapturedFrame& frame) {
     if (!array_) return;
-    frame.picture.view(static_cast<std::uint8_t*>(mxGetData(array_.get())), g.pictureBytes);
+    frame.picture.view(static_cast<std::uint8_t*>(mxGetData(array_.get())), frame.geometry.pictureBytes);
     holdsPicture_ = true;
 }
 

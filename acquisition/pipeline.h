@@ -186,9 +186,13 @@ bool picturesInPlace(const FrameGeometry& geometry, std::size_t frames);
 // the frame then holds its raw buffer only.
 class FrameResult {
 public:
-    // Once the picture buffer has been allocated (its failure reported): creates the array
-    // and points frame.picture at it, when the picture is to be built there.
-    void prepare(CapturedFrame& frame);
+    // Creates the array, untouched, when the frame's picture is to be built there.  Called
+    // before the picture buffer is allocated, so that the array does not take over the
+    // memory of that buffer, which is given back unused.
+    void create(const CapturedFrame& frame);
+    // Once the picture buffer has been allocated (its failure reported): points
+    // frame.picture at the array, if created, and gives the buffer back.
+    void placePicture(CapturedFrame& frame);
     // True when frame.picture is the array: the raw buffer is the arrangement's work memory.
     bool holdsPicture() const { return holdsPicture_; }
     // After the conversion: the array, created now unless prepare did.  A creation in

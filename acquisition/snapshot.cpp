@@ -11,9 +11,10 @@ ArrayPtr handleTakeSnapshot(const Args& args) {
     suspendPreview(camera);
     CapturedFrame frame = prepareSnapshot(camera);
     const FrameGeometry& g = frame.geometry;
-    frame.picture = allocatePictureBuffer(frame, "Not enough memory to make picture buffer.");
     FrameResult result;
-    result.prepare(frame);
+    result.create(frame);
+    frame.picture = allocatePictureBuffer(frame, "Not enough memory to make picture buffer.");
+    result.placePicture(frame);
     // The message speaks of a fast frame; callers may match on it, so it stays.
     captureSnapshot(camera, frame, "Error %u occured while attempting to take a fast frame with camera %d.");
 

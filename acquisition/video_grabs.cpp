@@ -22,9 +22,10 @@ VideoFrame grabVideoFrame(std::int32_t cameraNumber) {
 void buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture, FrameResult* result) {
     constexpr const char* kPictureFailed = "Not enough memory to make rgb frame buffer.";
     const bool build = monoPicture || !frame.monochrome();
+    if (result != nullptr) result->create(frame);
     frame.picture = build ? allocateFrameBuffer(frame.geometry.pictureBytes, kPictureFailed)
                           : allocatePictureBuffer(frame, kPictureFailed);
-    if (result != nullptr) result->prepare(frame);
+    if (result != nullptr) result->placePicture(frame);
     QorinHandle handle = frame.camera->handle;
     ConversionReading conversion = readConversionParams(handle);
     params = conversion.params;
