@@ -118,7 +118,7 @@ private:
         std::size_t ahead = from;
         const auto prefetchNext = [&] {
             if (ahead == start || ahead >= count_) return;
-            for (std::size_t b = 0; b < runBytes_; b += 64) QORIN_PREFETCH(at(ahead) + b);
+            for (std::size_t b = 0; b < runBytes_; b += 64) QORIN_PREFETCH(static_cast<const void*>(at(ahead) + b));
             ahead = sourceOf(ahead);
         };
         for (std::size_t d = 0; d < kPrefetchRuns; ++d) prefetchNext();
