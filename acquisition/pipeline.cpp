@@ -185,21 +185,21 @@ bool picturesInPlace(const FrameGeometry& geometry, std::size_t frames) {
     return geometry.rawBytes >= pictureArrangeWorkBytes(geometry.rows, geometry.columns, geometry.sampleBytes);
 }
 
+bool FrameResult::builtInArray(const CapturedFrame& frame) {
+    return !frame.monochrome() && picturesInPlace(frame.geometry, 1);
+}
+
 void FrameResult::create(const CapturedFrame& frame) {
     const FrameGeometry& g = frame.geometry;
-    if (frame.monochrome() || !picturesInPlace(g, 1)) return;
-    attempted_ = true;
-    array_ = tryImageArray({g.rows, g.columns, 3}, arrayClass(*frame.format));
+    if (builtInArray(frame)) array_ = tryImageArray({g.rows, g.columns, 3}, arrayClass(*frame.format));
 }
 
 void FrameResult::placePicture(CapturedFrame& frame) {
-    if (!array_) return;
-    frame.picture.view(static_cast<std::uint8_t*>(mxGetData(array_.get())), frame.geometry.pictureBytes);
-    holdsPicture_ = true;
+    if (array_) frame.picture.view(static_cast<std::uint8_t*>(mxGetData(array_.get())), frame.geometry.pictureBytes);
 }
 
 ArrayPtr FrameResult::take(const CapturedFrame& frame) {
-    if (attempted_) {
+    if (builtInArray(frame)) {
         if (!array_) failMemory(kArrayFailed);
         return std::move(array_);
     }

@@ -193,16 +193,18 @@ public:
     // Once the picture buffer has been allocated (its failure reported): points
     // frame.picture at the array, if created, and gives the buffer back.
     void placePicture(CapturedFrame& frame);
-    // True when frame.picture is the array: the raw buffer is the arrangement's work memory.
-    bool holdsPicture() const { return holdsPicture_; }
-    // After the conversion: the array, created now unless prepare did.  A creation in
-    // prepare that failed is reported here, at the step where the array is always created.
+    // After placePicture, until take: true when frame.picture is the array, whose
+    // arrangement then borrows the raw buffer as work memory.
+    bool holdsPicture() const { return array_ != nullptr; }
+    // After the conversion: the array, created now unless create did.  A creation in create
+    // that failed is reported here, at the step where the array is always created.
     ArrayPtr take(const CapturedFrame& frame);
 
 private:
+    // A colour picture that can be arranged in place: its array is created by create.
+    static bool builtInArray(const CapturedFrame& frame);
+
     ArrayPtr array_;
-    bool attempted_ = false;
-    bool holdsPicture_ = false;
 };
 
 // A result array created ahead of its step, its elements unwritten: null when it cannot
