@@ -171,19 +171,18 @@ bool arrangePictureInPlace(void* slab, std::size_t rows, std::size_t columns, un
         copyPictureToArray(data + l.bands * l.bandBytes, l.leftoverRows, columns, sampleSize, orientation, scratch,
                            l.leftoverRows, 0);
     }
-    // One transposing pass over the bands: the first into the work memory, every later one
-    // into the place of the one before it.  Then every run is moved once.
-    if (l.bands != 0) {
-        std::uint8_t* first = scratch + l.leftoverBytes;
-        copyPictureToArray(data, l.runRows, columns, sampleSize, orientation, first, l.runRows, 0);
-        for (std::size_t b = 1; b < l.bands; ++b) {
-            copyPictureToArray(data + b * l.bandBytes, l.runRows, columns, sampleSize, orientation,
-                               data + (b - 1) * l.bandBytes, l.runRows, 0);
-        }
-        RunPlacer(data, first, l.bands, runsPerBand, l.runRows * sampleSize, orientation.rowsReversed,
-                  reinterpret_cast<std::uint64_t*>(scratch + l.bitmapOffset))
-            .placeAll();
+    // One transposing pass over the bands (there is at least one: runs are never longer than
+    // the columns): the first into the work memory, every later one into the place of the
+    // one before it.  Then every run is moved once.
+    std::uint8_t* first = scratch + l.leftoverBytes;
+    copyPictureToArray(data, l.runRows, columns, sampleSize, orientation, first, l.runRows, 0);
+    for (std::size_t b = 1; b < l.bands; ++b) {
+        copyPictureToArray(data + b * l.bandBytes, l.runRows, columns, sampleSize, orientation,
+                           data + (b - 1) * l.bandBytes, l.runRows, 0);
     }
+    RunPlacer(data, first, l.bands, runsPerBand, l.runRows * sampleSize, orientation.rowsReversed,
+              reinterpret_cast<std::uint64_t*>(scratch + l.bitmapOffset))
+        .placeAll();
     if (l.leftoverRows == 0) return true;
 
     // Columns of mainRows samples become columns of `rows`, the last first so that none is
@@ -195,7 +194,7 @@ bool arrangePictureInPlace(void* slab, std::size_t rows, std::size_t columns, un
     const std::size_t leftoverAt = orientation.rowsReversed ? 0 : mainBytes;
     for (std::size_t j = runsPerBand; j-- > 0;) {
         std::uint8_t* column = data + j * columnBytes;
-        if (mainBytes != 0) std::memmove(column + mainAt, data + j * mainBytes, mainBytes);
+        std::memmove(column + mainAt, data + j * mainBytes, mainBytes);
         std::memcpy(column + leftoverAt, scratch + j * leftoverColumnBytes, leftoverColumnBytes);
     }
     return true;
