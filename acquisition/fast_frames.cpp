@@ -140,11 +140,11 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     // One picture at a time: each is in its slab before the next frame is converted, either
     // through a picture buffer or built in the slab itself, whose frame then waits in a raw
     // buffer instead.
-    CapturedFrame frame = burst.sameKind();
+    FrameBuffer picture;
     const bool inSlabs = array && !burst.monochrome() && picturesInPlace(g, n);
     FrameBuffer work;
-    if (!(inSlabs ? work.allocate(g.rawBytes) : frame.picture.allocate(g.pictureBytes))) failMemory(kPictureFailed);
-    if (burst.monochrome()) frame.picture.release();  // the raw frames go straight into the array
+    if (!(inSlabs ? work.allocate(g.rawBytes) : picture.allocate(g.pictureBytes))) failMemory(kPictureFailed);
+    if (burst.monochrome()) picture.release();  // the raw frames go straight into the array
 
     // A colour sensor's rows are reversed whatever the flipping; its columns are reversed,
     // if at all, once the flipping has been read after the last conversion.
@@ -159,11 +159,11 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
                 frames.convertInSlab(camera.handle, f, work, params, picturesOrientation);
                 continue;
             }
-            frames.convert(camera.handle, f, frame.picture.data(), params);
-            if (array) copyPictureToArray(frame.picture.data(), g.rows, g.columns, g.sampleBytes, picturesOrientation,
+            frames.convert(camera.handle, f, picture.data(), params);
+            if (array) copyPictureToArray(picture.data(), g.rows, g.columns, g.sampleBytes, picturesOrientation,
                                           mxGetData(array.get()), g.rows, f);
         }
-        frame.picture.release();
+        picture.release();
         work.release();
     }
 
