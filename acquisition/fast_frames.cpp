@@ -93,9 +93,9 @@ public:
     // Frame f's picture built in its own slab and arranged there, the frame moved into `work`.
     void convertInSlab(QorinHandle handle, std::size_t f, const FrameBuffer& work, ConversionParams& params,
                        Orientation orientation) {
-        burst_.raw.view(static_cast<std::uint8_t*>(raw(f)), burst_.geometry.rawBytes);
-        buildPictureInSlab(handle, burst_, work, ArraySlab{slabs_, burst_.geometry.rows, burst_.geometry.sampleBytes, f},
-                           params, orientation);
+        const FrameGeometry& g = burst_.geometry;
+        burst_.raw.view(static_cast<std::uint8_t*>(raw(f)), g.rawBytes);
+        buildPictureInSlab(handle, burst_, work, ArraySlab{slabs_, g.rows, g.sampleBytes, f}, params, orientation);
     }
 
 private:

@@ -73,13 +73,12 @@ std::array<Participant, kMaxCameraRecords> connectedParticipants(std::size_t& co
 }
 
 // The path of participants of differing sizes or depths, or of an array that could not be
-// had up front (`attempted`): every picture built, then the array created and filled.
+// had up front (`attempted`): every picture built, then the array created and filled
+// (zeroed unless every participant `filled` its slab).
 ArrayPtr copyIntoNewArray(std::array<Participant, kMaxCameraRecords>& participants, std::size_t n, std::size_t rows,
                           std::size_t columns, const PixelFormat& arrayFormat, Orientation orientation,
-                          bool attempted) {
+                          bool filled, bool attempted) {
     const bool wide = arrayFormat.wide();
-    bool filled = true;
-    for (std::size_t k = 0; k < n; ++k) filled = filled && participants[k].frame.geometry.rows == rows;
     for (std::size_t k = 0; k < n; ++k) {
         CapturedFrame& frame = participants[k].frame;
         if (!frame.picture.allocate(frame.geometry.pictureBytes)) failMemory(kPictureTableFailed);
@@ -208,7 +207,7 @@ ArrayPtr handleSyncSnapshots(const Args&) {
             }
         }
     } else {
-        copyIntoNewArray(participants, n, rows, columns, arrayFormat, orientation, early).swap(array);
+        copyIntoNewArray(participants, n, rows, columns, arrayFormat, orientation, filled, early).swap(array);
     }
     for (std::size_t k = 0; k < n; ++k) resumePreview(*participants[k].camera);
     return array;
