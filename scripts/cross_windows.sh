@@ -21,7 +21,7 @@ OUT="${QORIN_CROSS_DIR:-$ROOT/build-windows}"
 CXX=x86_64-w64-mingw32-g++
 
 source "$ROOT/scripts/packages.sh"
-qorin_require_packages cross_windows g++-mingw-w64-x86-64 || exit 1
+qorin_require_packages cross_windows g++-mingw-w64-x86-64 liboctave-dev || exit 1
 
 # Octave's MEX headers (mex.h, mexproto.h): the only host headers the sources include.
 MEX_INCLUDES=()

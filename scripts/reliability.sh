@@ -29,8 +29,9 @@ wants() { [[ " $STEPS " == *" $1 "* ]]; }
 
 # --- tools -------------------------------------------------------------------------------------
 source "$ROOT/scripts/packages.sh"
-qorin_require_packages reliability clang libclang-rt-14-dev llvm cmake ninja-build g++ libgtest-dev libgmock-dev \
-  octave liboctave-dev || exit 1
+source "$ROOT/scripts/cmake_build.sh"
+qorin_require_packages reliability clang libclang-rt-14-dev llvm "${QORIN_BUILD_PACKAGES[@]}" g++ libgtest-dev \
+  libgmock-dev octave liboctave-dev || exit 1
 
 OCTAVE=(octave-cli --no-gui --no-window-system --no-history --norc --quiet)
 # Allocations the module refuses on purpose (absurd sizes) must come back as null, not abort.
@@ -40,7 +41,7 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 build() {  # dir, log name, cmake arguments... ; the targets come from BUILD_TARGETS
   local dir="$1" log="$2"
   shift 2
-  cmake "$@" -B "$dir" -G Ninja >"$LOG_DIR/$log-configure.log" 2>&1 &&
+  qorin_cmake_configure "$dir" "$@" >"$LOG_DIR/$log-configure.log" 2>&1 &&
     cmake --build "$dir" -j"$JOBS" --target "${BUILD_TARGETS[@]}" >"$LOG_DIR/$log-build.log" 2>&1
 }
 

@@ -6,8 +6,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${QORIN_BUILD_DIR:-$ROOT/build}"
 
 source "$ROOT/scripts/packages.sh"
-qorin_require_packages setup g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev octave \
-  liboctave-dev || exit 1
+source "$ROOT/scripts/cmake_build.sh"
+qorin_require_packages setup g++ "${QORIN_BUILD_PACKAGES[@]}" pkg-config libgtest-dev libgmock-dev \
+  libbenchmark-dev octave liboctave-dev || exit 1
 
-cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+qorin_cmake_configure "$BUILD_DIR" -S "$ROOT" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"

@@ -15,6 +15,15 @@ typedef bool mxLogical;
 
 typedef struct mxArray_tag mxArray;
 
+/* Built as hostdouble.dll, standing where MATLAB's libmx/libmex are, the double says what it
+ * exports: exactly the functions declared with HOSTDOUBLE_API, whatever the linker and the
+ * build generator would export on their own.  Everywhere else the mark is empty. */
+#if defined(_WIN32) && defined(QORIN_HOST_DOUBLE_DLL)
+#  define HOSTDOUBLE_API __declspec(dllexport)
+#else
+#  define HOSTDOUBLE_API
+#endif
+
 typedef enum {
     mxUNKNOWN_CLASS = 0,
     mxCELL_CLASS,
@@ -42,73 +51,73 @@ extern "C" {
 #endif
 
 /* Creation: every call can be made to fail (null) by the test host. */
-mxArray* mxCreateDoubleScalar(double value);
-mxArray* mxCreateLogicalScalar(mxLogical value);
-mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity complexity);
-mxArray* mxCreateNumericMatrix(mwSize m, mwSize n, mxClassID classId, mxComplexity complexity);
-mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity complexity);
+HOSTDOUBLE_API mxArray* mxCreateDoubleScalar(double value);
+HOSTDOUBLE_API mxArray* mxCreateLogicalScalar(mxLogical value);
+HOSTDOUBLE_API mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity complexity);
+HOSTDOUBLE_API mxArray* mxCreateNumericMatrix(mwSize m, mwSize n, mxClassID classId, mxComplexity complexity);
+HOSTDOUBLE_API mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity complexity);
 /* MATLAB takes size_t and a non-const dims here, unlike mxCreateNumericArray. */
-mxArray* mxCreateUninitNumericArray(size_t ndim, size_t* dims, mxClassID classId, mxComplexity complexity);
-mxArray* mxCreateLogicalMatrix(mwSize m, mwSize n);
-mxArray* mxCreateString(const char* text);
-mxArray* mxCreateCharMatrixFromStrings(mwSize m, const char** strings);
-mxArray* mxCreateStructMatrix(mwSize m, mwSize n, int fieldCount, const char** fieldNames);
-mxArray* mxCreateStructArray(mwSize ndim, const mwSize* dims, int fieldCount, const char** fieldNames);
-mxArray* mxCreateCellMatrix(mwSize m, mwSize n);
-mxArray* mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity complexity);
-mxArray* mxCreateSparseLogicalMatrix(mwSize m, mwSize n, mwSize nzmax);
-void mxDestroyArray(mxArray* array);
+HOSTDOUBLE_API mxArray* mxCreateUninitNumericArray(size_t ndim, size_t* dims, mxClassID classId, mxComplexity complexity);
+HOSTDOUBLE_API mxArray* mxCreateLogicalMatrix(mwSize m, mwSize n);
+HOSTDOUBLE_API mxArray* mxCreateString(const char* text);
+HOSTDOUBLE_API mxArray* mxCreateCharMatrixFromStrings(mwSize m, const char** strings);
+HOSTDOUBLE_API mxArray* mxCreateStructMatrix(mwSize m, mwSize n, int fieldCount, const char** fieldNames);
+HOSTDOUBLE_API mxArray* mxCreateStructArray(mwSize ndim, const mwSize* dims, int fieldCount, const char** fieldNames);
+HOSTDOUBLE_API mxArray* mxCreateCellMatrix(mwSize m, mwSize n);
+HOSTDOUBLE_API mxArray* mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity complexity);
+HOSTDOUBLE_API mxArray* mxCreateSparseLogicalMatrix(mwSize m, mwSize n, mwSize nzmax);
+HOSTDOUBLE_API void mxDestroyArray(mxArray* array);
 
 /* Inquiry */
-mxClassID mxGetClassID(const mxArray* array);
-mwSize mxGetM(const mxArray* array);
-mwSize mxGetN(const mxArray* array);
-mwSize mxGetNumberOfDimensions(const mxArray* array);
-const mwSize* mxGetDimensions(const mxArray* array);
-size_t mxGetNumberOfElements(const mxArray* array);
-size_t mxGetElementSize(const mxArray* array);
-bool mxIsNumeric(const mxArray* array);
-bool mxIsComplex(const mxArray* array);
-bool mxIsEmpty(const mxArray* array);
-bool mxIsDouble(const mxArray* array);
-bool mxIsSingle(const mxArray* array);
-bool mxIsLogical(const mxArray* array);
-bool mxIsChar(const mxArray* array);
-bool mxIsStruct(const mxArray* array);
-bool mxIsCell(const mxArray* array);
-bool mxIsSparse(const mxArray* array);
-bool mxIsUint8(const mxArray* array);
-bool mxIsUint16(const mxArray* array);
+HOSTDOUBLE_API mxClassID mxGetClassID(const mxArray* array);
+HOSTDOUBLE_API mwSize mxGetM(const mxArray* array);
+HOSTDOUBLE_API mwSize mxGetN(const mxArray* array);
+HOSTDOUBLE_API mwSize mxGetNumberOfDimensions(const mxArray* array);
+HOSTDOUBLE_API const mwSize* mxGetDimensions(const mxArray* array);
+HOSTDOUBLE_API size_t mxGetNumberOfElements(const mxArray* array);
+HOSTDOUBLE_API size_t mxGetElementSize(const mxArray* array);
+HOSTDOUBLE_API bool mxIsNumeric(const mxArray* array);
+HOSTDOUBLE_API bool mxIsComplex(const mxArray* array);
+HOSTDOUBLE_API bool mxIsEmpty(const mxArray* array);
+HOSTDOUBLE_API bool mxIsDouble(const mxArray* array);
+HOSTDOUBLE_API bool mxIsSingle(const mxArray* array);
+HOSTDOUBLE_API bool mxIsLogical(const mxArray* array);
+HOSTDOUBLE_API bool mxIsChar(const mxArray* array);
+HOSTDOUBLE_API bool mxIsStruct(const mxArray* array);
+HOSTDOUBLE_API bool mxIsCell(const mxArray* array);
+HOSTDOUBLE_API bool mxIsSparse(const mxArray* array);
+HOSTDOUBLE_API bool mxIsUint8(const mxArray* array);
+HOSTDOUBLE_API bool mxIsUint16(const mxArray* array);
 
 /* Data.  Accessors used on an array of the wrong class abort the test: the real hosts raise
  * or hand back memory of another layout there. */
-double mxGetScalar(const mxArray* array);
-double* mxGetPr(const mxArray* array);
-double* mxGetPi(const mxArray* array);
-void* mxGetData(const mxArray* array);
-void* mxGetImagData(const mxArray* array);
-mxLogical* mxGetLogicals(const mxArray* array);
-mxChar* mxGetChars(const mxArray* array);
-mwIndex* mxGetIr(const mxArray* array);
-mwIndex* mxGetJc(const mxArray* array);
-mwSize mxGetNzmax(const mxArray* array);
-int mxGetString(const mxArray* array, char* buffer, mwSize length);
-char* mxArrayToString(const mxArray* array);
+HOSTDOUBLE_API double mxGetScalar(const mxArray* array);
+HOSTDOUBLE_API double* mxGetPr(const mxArray* array);
+HOSTDOUBLE_API double* mxGetPi(const mxArray* array);
+HOSTDOUBLE_API void* mxGetData(const mxArray* array);
+HOSTDOUBLE_API void* mxGetImagData(const mxArray* array);
+HOSTDOUBLE_API mxLogical* mxGetLogicals(const mxArray* array);
+HOSTDOUBLE_API mxChar* mxGetChars(const mxArray* array);
+HOSTDOUBLE_API mwIndex* mxGetIr(const mxArray* array);
+HOSTDOUBLE_API mwIndex* mxGetJc(const mxArray* array);
+HOSTDOUBLE_API mwSize mxGetNzmax(const mxArray* array);
+HOSTDOUBLE_API int mxGetString(const mxArray* array, char* buffer, mwSize length);
+HOSTDOUBLE_API char* mxArrayToString(const mxArray* array);
 
 /* Structures and cells */
-int mxGetNumberOfFields(const mxArray* array);
-const char* mxGetFieldNameByNumber(const mxArray* array, int field);
-int mxGetFieldNumber(const mxArray* array, const char* name);
-mxArray* mxGetField(const mxArray* array, mwIndex index, const char* name);
-mxArray* mxGetFieldByNumber(const mxArray* array, mwIndex index, int field);
-void mxSetField(mxArray* array, mwIndex index, const char* name, mxArray* value);
-void mxSetFieldByNumber(mxArray* array, mwIndex index, int field, mxArray* value);
-mxArray* mxGetCell(const mxArray* array, mwIndex index);
-void mxSetCell(mxArray* array, mwIndex index, mxArray* value);
+HOSTDOUBLE_API int mxGetNumberOfFields(const mxArray* array);
+HOSTDOUBLE_API const char* mxGetFieldNameByNumber(const mxArray* array, int field);
+HOSTDOUBLE_API int mxGetFieldNumber(const mxArray* array, const char* name);
+HOSTDOUBLE_API mxArray* mxGetField(const mxArray* array, mwIndex index, const char* name);
+HOSTDOUBLE_API mxArray* mxGetFieldByNumber(const mxArray* array, mwIndex index, int field);
+HOSTDOUBLE_API void mxSetField(mxArray* array, mwIndex index, const char* name, mxArray* value);
+HOSTDOUBLE_API void mxSetFieldByNumber(mxArray* array, mwIndex index, int field, mxArray* value);
+HOSTDOUBLE_API mxArray* mxGetCell(const mxArray* array, mwIndex index);
+HOSTDOUBLE_API void mxSetCell(mxArray* array, mwIndex index, mxArray* value);
 
-void* mxMalloc(size_t size);
-void* mxCalloc(size_t count, size_t size);
-void mxFree(void* pointer);
+HOSTDOUBLE_API void* mxMalloc(size_t size);
+HOSTDOUBLE_API void* mxCalloc(size_t count, size_t size);
+HOSTDOUBLE_API void mxFree(void* pointer);
 
 #ifdef __cplusplus
 }

@@ -12,11 +12,11 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]);
 
 /* Both throw hostdouble::RaisedError carrying the formatted text exactly as given.  Declared as
  * MATLAB declares them, without a no-return promise, so code after them must stay sound. */
-void mexErrMsgTxt(const char* message);
-void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...);
-void mexWarnMsgTxt(const char* message);
-int mexPrintf(const char* format, ...);
-int mexAtExit(void (*hook)(void));
+HOSTDOUBLE_API void mexErrMsgTxt(const char* message);
+HOSTDOUBLE_API void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...);
+HOSTDOUBLE_API void mexWarnMsgTxt(const char* message);
+HOSTDOUBLE_API int mexPrintf(const char* format, ...);
+HOSTDOUBLE_API int mexAtExit(void (*hook)(void));
 
 #ifdef __cplusplus
 }
