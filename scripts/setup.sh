@@ -8,7 +8,7 @@ BUILD_DIR="${QORIN_BUILD_DIR:-$ROOT/build}"
 source "$ROOT/scripts/packages.sh"
 source "$ROOT/scripts/cmake_build.sh"
 qorin_require_packages setup g++ "${QORIN_BUILD_PACKAGES[@]}" pkg-config libgtest-dev libgmock-dev \
-  libbenchmark-dev octave liboctave-dev || exit 1
+  libbenchmark-dev octave liboctave-dev libtiff-tools || exit 1
 
 qorin_cmake_configure "$BUILD_DIR" -S "$ROOT" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"
