@@ -6,7 +6,8 @@ function build_qorincam(varargin)
   %   with its control qorinsim, for working without a camera.  Without 'sdk' the build is
   %   for the vendor's library when 'sdkLibrary' is given, else for the simulator.
   %
-  %   Further options, as name/value pairs:
+  %   Options are name/value pairs; names and text values may be character vectors or
+  %   string scalars.  Further options:
   %     'output'   the folder for the module, its help qorincam.m and the +qorin package
   %                (default: build/mex in the source folder)
   %     'verbose'  true to show every compiler command and its output (default false)
@@ -30,6 +31,11 @@ function build_qorincam(varargin)
   cleanup = onCleanup(@() removeFolder(work));
   % A loaded MEX file keeps its file (and on Windows the SDK library) in use.
   clear('qorincam', 'qorinsim');
+
+  % The +qorin package as it stands, then qorincam.m and +qorin/cmd.m from the generator:
+  % first, since they take seconds and an output folder that cannot take them fails at once.
+  copyfile(fullfile(root, 'matlab', '+qorin', '*'), fullfile(opts.output, '+qorin'));
+  writeUserFiles(tc, opts, root, work, products);
 
   % The SDK the module links: the simulator built here or the maker's import library.
   if strcmp(opts.sdk, 'vendor')
@@ -71,10 +77,6 @@ function build_qorincam(varargin)
     linkMex(tc, opts, objects, fullfile(opts.output, 'qorinsim'), sdkLink);
   end
 
-  % The +qorin package as it stands, then qorincam.m and +qorin/cmd.m from the generator.
-  copyfile(fullfile(root, 'matlab', '+qorin', '*'), fullfile(opts.output, '+qorin'));
-  writeUserFiles(tc, opts, root, work, products);
-
   fprintf('qorincam (%s SDK) built in %s\n', opts.sdk, opts.output);
   fprintf('Use it with: addpath(''%s'')\n', opts.output);
   clear('cleanup');
@@ -84,6 +86,12 @@ function opts = parseOptions(root, args)
   % The name/value options, checked, with their defaults.
   opts = struct('sdk', '', 'sdkLibrary', '', 'output', fullfile(root, 'build', 'mex'), 'verbose', false);
   names = fieldnames(opts);
+  % String scalars ("simulator") as character vectors; Octave has no string class.
+  for k = 1:numel(args)
+    if isa(args{k}, 'string') && isscalar(args{k})
+      args{k} = char(args{k});
+    end
+  end
   if mod(numel(args), 2) ~= 0
     error('qorin:build:usage', 'Options come in name/value pairs, for example build_qorincam(''sdk'', ''simulator'').');
   end
@@ -137,10 +145,11 @@ function tc = findCompiler(opts)
               'x86', false, 'objext', '.o', 'cxx', '', 'cxxflags', '', 'libdir', '', 'config', [], ...
               'mkoctfile', '');
   if tc.octave
-    tc.mkoctfile = fullfile(__octave_config_info__('bindir'), 'mkoctfile');
+    % Named as text: MATLAB parses the whole file and rejects a name that begins with _.
+    tc.mkoctfile = fullfile(feval('__octave_config_info__', 'bindir'), 'mkoctfile');
     [cxx, status] = runMkoctfile(tc, {'-p', 'CXX'});
     tc.cxx = strtrim(cxx);
-    [found, version] = system([tc.cxx ' --version']);
+    [found, version] = compilerVersion(tc);
     if status ~= 0 || found ~= 0 || isempty(tc.cxx)
       error('qorin:build:compiler', ['No C++ compiler found for mkoctfile (CXX is "%s"). Install one and ' ...
             'Octave''s development files (on Debian: apt-get install g++ liboctave-dev).'], tc.cxx);
@@ -174,6 +183,32 @@ function tc = findCompiler(opts)
     end
     tc.x86 = any(strcmp(computer('arch'), {'win64', 'glnxa64', 'maci64'}));
   end
+end
+
+function [status, version] = compilerVersion(tc)
+  % The compiler's own account of itself; a failure means there is no compiler.
+  [status, version] = runShell(tc, [compilerCommand(tc) ' --version']);
+end
+
+function command = compilerCommand(tc)
+  % The compiler as a command line starts: MATLAB's CompilerExecutable is a file path (it may
+  % hold spaces), Octave's CXX a command as make runs it (it may hold more than one word)
+  % unless it names a file.
+  command = tc.cxx;
+  if ~tc.octave || exist(tc.cxx, 'file') == 2
+    command = ['"' tc.cxx '"'];
+  end
+end
+
+function [status, output] = runShell(tc, command)
+  % Every command line the build hands to the system's shell.  cmd.exe takes a line that
+  % begins with a quote and holds more quotes without its first and its last quote, which
+  % breaks a quoted program path; one more pair around the whole line is what it removes.
+  % Octave's system adds that pair itself on Windows, MATLAB's does not.
+  if tc.windows && ~tc.octave
+    command = ['"' command '"'];
+  end
+  [status, output] = system(command);
 end
 
 function products = readSources(file)
@@ -260,7 +295,7 @@ function object = compileOne(tc, root, source, object, defines, flags, verbose)
       extra = strjoin([{'CXXFLAGS=$CXXFLAGS -std=c++17 -fvisibility=hidden'}, flags], ' ');
     end
     args = [{'-c', '-R2017b', '-outdir', fileparts(object)}, common, {extra, source}];
-    runMex(source, args, verbose);
+    runMex(tc, source, args, verbose);
     % mex names objects .obj with some GCC set-ups too.
     [folder, name] = fileparts(object);
     if ~exist(object, 'file') && exist(fullfile(folder, [name '.obj']), 'file')
@@ -269,8 +304,10 @@ function object = compileOne(tc, root, source, object, defines, flags, verbose)
   end
 end
 
-function runMex(what, args, verbose)
-  % MATLAB's mex, its output shown on failure (always, when verbose).
+function runMex(tc, what, args, verbose)
+  % MATLAB's mex with the selected C++ configuration's options file, so that a link of
+  % object files alone is a C++ link too; its output shown on failure (always, when verbose).
+  args = [{'-f', tc.config.MexOpt}, args];
   if verbose
     args = ['-v', args];
   else
@@ -297,16 +334,21 @@ function report(what, status, output, verbose)
   end
 end
 
-function [output, status] = runMkoctfile(tc, args)
+function [output, status] = runMkoctfile(tc, args, folder)
   % Octave's mkoctfile, run as its own mkoctfile function runs it, with the compiler's
-  % messages captured too, so that a failure can show them.
+  % messages captured too, so that a failure can show them.  Given a folder, it runs there:
+  % mkoctfile hands the linker its -o path unquoted, so MEX files are linked by bare name.
   command = ['"' tc.mkoctfile '"', sprintf(' "%s"', args{:}), ' 2>&1'];
-  [status, output] = system(command);
+  if nargin > 2
+    previous = cd(folder);
+    back = onCleanup(@() cd(previous));
+  end
+  [status, output] = runShell(tc, command);
 end
 
 function restoreVariable(name, value)
-  % Puts an environment variable back as it was.
-  if isempty(value)
+  % Puts an environment variable back as it was.  MATLAB before R2022b has no unsetenv.
+  if isempty(value) && exist('unsetenv') ~= 0 %#ok<EXIST>
     unsetenv(name);
   else
     setenv(name, value);
@@ -319,7 +361,8 @@ function linkMex(tc, opts, objects, target, libraries)
     libraries = [libraries, {'-luser32', '-lkernel32'}];
   end
   if tc.octave
-    args = [{'--mex', '-o', [target '.' mexext()]}, objects, libraries, ...
+    [folder, name] = fileparts(target);
+    args = [{'--mex', '-o', [name '.' mexext()]}, objects, libraries, ...
             {['-L' tc.libdir], '-loctinterp', '-loctave', '-Wl,--no-undefined'}];
     if ~tc.windows
       % Quoted for the two shells mkoctfile runs the linker through.
@@ -328,14 +371,14 @@ function linkMex(tc, opts, objects, target, libraries)
     if opts.verbose
       args = ['-v', args];
     end
-    [output, status] = runMkoctfile(tc, args);
+    [output, status] = runMkoctfile(tc, args, folder);
     report(target, status, output, opts.verbose);
   else
     args = [{'-R2017b', '-output', target}, objects, libraries];
     if ~tc.windows
       args = [args, {'LDFLAGS=$LDFLAGS -Wl,-rpath,\$ORIGIN'}];
     end
-    runMex(target, args, opts.verbose);
+    runMex(tc, target, args, opts.verbose);
   end
 end
 
@@ -348,22 +391,29 @@ function link = linkLibrary(tc, opts, objects, name, libraries)
     implib = fullfile(opts.output, [name '.lib']);
     script = [tempname() '.bat'];
     handle = fopen(script, 'w');
+    % cmd.exe reads a .bat file in the console's code page, not the one MATLAB writes in, so
+    % the paths (user folders hold letters beyond ASCII) reach link through a variable that
+    % cmd expands as the text it is.
     fprintf(handle, '@echo off\r\n%s\r\n', strrep(tc.config.Details.SetEnv, sprintf('\n'), sprintf('\r\n')));
-    fprintf(handle, 'link /nologo /DLL /OUT:"%s" /IMPLIB:"%s"%s%s kernel32.lib user32.lib\r\n', dll, implib, quoted, extra);
+    fprintf(handle, 'link /nologo /DLL %%QORIN_LINK_ARGUMENTS%% kernel32.lib user32.lib\r\n');
     fclose(handle);
-    [status, output] = system(['"' script '"']);
+    previous = getenv('QORIN_LINK_ARGUMENTS');
+    setenv('QORIN_LINK_ARGUMENTS', sprintf('/OUT:"%s" /IMPLIB:"%s"%s%s', dll, implib, quoted, extra));
+    restore = onCleanup(@() restoreVariable('QORIN_LINK_ARGUMENTS', previous));
+    [status, output] = runShell(tc, ['"' script '"']);
+    clear('restore');
     delete(script);
     link = {implib};
   elseif tc.windows
     dll = fullfile(opts.output, [name '.dll']);
     implib = fullfile(opts.output, ['lib' name '.dll.a']);
-    [status, output] = system(sprintf('"%s" -shared -static-libgcc -static-libstdc++ -o "%s"%s -Wl,--out-implib,"%s"%s', ...
-                                      tc.cxx, dll, quoted, implib, extra));
+    [status, output] = runShell(tc, sprintf('%s -shared -static-libgcc -static-libstdc++ -o "%s"%s -Wl,--out-implib,"%s"%s', ...
+                                            compilerCommand(tc), dll, quoted, implib, extra));
     link = {implib};
   else
     library = fullfile(opts.output, ['lib' name '.so']);
-    [status, output] = system(sprintf('%s -shared -pthread -Wl,--no-undefined -o "%s"%s%s', ...
-                                      tc.cxx, library, quoted, extra));
+    [status, output] = runShell(tc, sprintf('%s -shared -pthread -Wl,--no-undefined -o "%s"%s%s', ...
+                                            compilerCommand(tc), library, quoted, extra));
     link = {['-L' opts.output], ['-l' name]};
   end
   if opts.verbose
@@ -376,17 +426,18 @@ function writeUserFiles(tc, opts, root, work, products)
   % Builds the generator as a MEX function (the hosts' mex makes no programs) and runs it
   % to write qorincam.m and +qorin/cmd.m into the output folder.
   generator = sourcesOf(products, 'generator', root);
-  objects = compileAll(tc, root, work, 'generator', generator, {'-Dmain=qorin_program_main'}, opts.verbose);
+  objects = compileAll(tc, root, work, 'generator', generator, {'-Dmain=qorin_program_main', '-DQORIN_PROGRAM_IN_MEX'}, ...
+                       opts.verbose);
   runner = fullfile(root, 'tools', 'run_main_mex.cpp');
   objects{end + 1} = compileOne(tc, root, runner, fullfile(work, 'generator', ['run_main_mex' tc.objext]), ...
                                 {}, {}, opts.verbose);
   program = fullfile(work, 'generator', 'qorin_generator');
   if tc.octave
-    args = [{'--mex', '-o', [program '.' mexext()]}, objects];
-    [output, status] = runMkoctfile(tc, args);
+    args = [{'--mex', '-o', ['qorin_generator.' mexext()]}, objects];
+    [output, status] = runMkoctfile(tc, args, fileparts(program));
     report(program, status, output, opts.verbose);
   else
-    runMex(program, [{'-R2017b', '-output', program}, objects], opts.verbose);
+    runMex(tc, program, [{'-R2017b', '-output', program}, objects], opts.verbose);
   end
   fprintf('Writing qorincam.m and +qorin/cmd.m\n');
   folder = fileparts(program);
