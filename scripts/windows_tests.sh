@@ -12,6 +12,8 @@
 #              the same programs built for Linux
 #   trace      QORIN_WINDOWS_TRACE_INPUTS (default 3000) generated fuzz inputs traced call by
 #              call on Linux and on Windows; the traces must be identical
+#   commands   build_qorincam's Windows command lines (written by Octave, paths with a space)
+#              run through cmd against stand-ins that must receive their arguments intact
 # A step passes only when it exits 0 and prints its own summary line: Wine can exit 0 after a
 # crash, so its debugger is disabled and the programs' crash handler names module and offset.
 # Installs wine64, the mingw-w64 compilers and googletest's sources when missing (as root).
@@ -22,7 +24,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="${QORIN_WINDOWS_DIR:-$ROOT/build-windows}"
-STEPS="${QORIN_WINDOWS_STEPS:-exports loader sweep model replay unit trace}"
+STEPS="${QORIN_WINDOWS_STEPS:-exports loader sweep model replay unit trace commands}"
 TRACE_INPUTS="${QORIN_WINDOWS_TRACE_INPUTS:-3000}"
 JOBS=2
 start=$SECONDS
@@ -41,7 +43,7 @@ source "$ROOT/scripts/packages.sh"
 source "$ROOT/scripts/cmake_build.sh"
 # The Linux build for comparison needs the host compiler and GoogleTest's package as well.
 qorin_require_packages windows_tests g++-mingw-w64-x86-64 wine64 googletest "${QORIN_BUILD_PACKAGES[@]}" g++ \
-  libgtest-dev libgmock-dev || exit 1
+  libgtest-dev libgmock-dev octave || exit 1
 WINE="$(wine_binary)"
 
 # --- builds ----------------------------------------------------------------------------------
@@ -205,6 +207,17 @@ if has_step trace; then
     diff "$SCRATCH/trace.linux.calls" "$SCRATCH/trace.windows.calls" | head -10 >&2 || true
     status=1
   fi
+fi
+
+if has_step commands; then
+  # The lines as cmd.exe gets them from MATLAB's and Octave's system, with the stand-ins in a
+  # folder whose name holds a space.
+  commands_check() {
+    octave-cli --no-gui --norc --quiet --eval \
+      "addpath('$ROOT/tests/octave'); qorin_windows_lines('$SCRATCH/work/command_lines.txt', 'C:\\qorin build\\bin')" &&
+      "$WINE" "$WIN/bin/command_lines.exe" "$(winpath "$SCRATCH/work/command_lines.txt")" 'C:\qorin build\bin'
+  }
+  run_step commands '^command lines: [0-9]+ run, 0 failed' commands_check || true
 fi
 
 if ((status == 0)); then
