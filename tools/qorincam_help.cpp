@@ -4,14 +4,36 @@
 // Runs at build time on the build machine.  It needs nothing but the registry's rows, so it is
 // built from this file and gateway/command_registry.cpp alone, with any C++17 compiler:
 //   c++ -std=c++17 -I<source root> tools/qorincam_help.cpp gateway/command_registry.cpp
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "gateway/command_registry.h"
 
+#if defined(QORIN_PROGRAM_IN_MEX)
+// Run as a MEX function (tools/run_main_mex.cpp), whose host shows no stderr (MATLAB on
+// Windows): the runner keeps the report and raises it as the error.
+void qorin_program_report(const char* text);
+#endif
+
 namespace {
+
+// A failure, told the way the program is run.
+void reportFailure(const std::string& text) {
+#if defined(QORIN_PROGRAM_IN_MEX)
+    qorin_program_report(text.c_str());
+#else
+    std::fprintf(stderr, "%s\n", text.c_str());
+#endif
+}
+
+// "<path>: <the system's reason>", for the errno a file call left.
+void reportFileFailure(const char* path) {
+    reportFailure(std::string(path) + ": " + std::generic_category().message(errno));
+}
 
 using qorin::CommandRow;
 using qorin::Conv;
@@ -110,12 +132,12 @@ const char* const kIntroduction[] = {
 bool writeFile(const char* path, const std::string& text) {
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr) {
-        std::perror(path);
+        reportFileFailure(path);
         return false;
     }
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0 || !written) {
-        std::perror(path);
+        reportFileFailure(path);
         return false;
     }
     return true;
@@ -142,7 +164,7 @@ std::string commandConstants() {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: qorincam_help <qorincam.m> <+qorin/cmd.m>\n");
+        reportFailure("usage: qorincam_help <qorincam.m> <+qorin/cmd.m>");
         return 2;
     }
     const std::string range =
