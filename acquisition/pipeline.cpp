@@ -6,7 +6,6 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
-#include <vector>
 
 #include "gateway/errors.h"
 #include "gateway/truncation.h"
@@ -189,37 +188,35 @@ bool FrameResult::builtInArray(const CapturedFrame& frame) {
     return !frame.monochrome() && picturesInPlace(frame.geometry, 1);
 }
 
-void FrameResult::create(const CapturedFrame& frame) {
+void FrameResult::reserve(const CapturedFrame& frame) {
     const FrameGeometry& g = frame.geometry;
-    if (builtInArray(frame)) array_ = tryImageArray({g.rows, g.columns, 3}, arrayClass(*frame.format));
+    array_.reserve({g.rows, g.columns, 3}, arrayClass(*frame.format));
+}
+
+void FrameResult::ready(const CapturedFrame& frame) {
+    if (builtInArray(frame)) array_.ready();
 }
 
 void FrameResult::placePicture(CapturedFrame& frame) {
-    if (array_) frame.picture.view(static_cast<std::uint8_t*>(mxGetData(array_.get())), frame.geometry.pictureBytes);
+    placed_ = builtInArray(frame) && array_.get() != nullptr;
+    if (placed_) frame.picture.view(static_cast<std::uint8_t*>(mxGetData(array_.get())), frame.geometry.pictureBytes);
 }
 
-ArrayPtr FrameResult::take(const CapturedFrame& frame) {
-    if (builtInArray(frame)) {
-        if (!array_) failMemory(kArrayFailed);
-        return std::move(array_);
-    }
-    const FrameGeometry& g = frame.geometry;
-    return makeNumericArray({g.rows, g.columns, 3}, arrayClass(*frame.format), kArrayFailed, true);
-}
+ArrayPtr FrameResult::take() { return array_.claim(kArrayFailed); }
 
 ArrayPtr tryImageArray(std::initializer_list<std::size_t> dimensions, mxClassID classId) {
-    const std::vector<std::size_t> dims(dimensions);
-    return ArrayPtr(host::createUninitNumericArray(dims.size(), dims.data(), classId));
+    return ArrayPtr(host::createUninitNumericArray(dimensions.size(), dimensions.begin(), classId));
 }
 
 mxClassID arrayClass(const PixelFormat& format) {
     return format.sampleClass == SampleClass::kUint8 ? mxUINT8_CLASS : mxUINT16_CLASS;
 }
 
-CapturedFrame prepareSnapshot(CameraRecord& camera) {
+CapturedFrame prepareSnapshot(CameraRecord& camera, FrameResult* result) {
     const PropertyReading colourFormat = readColourFormat(camera.handle);
     refreshSnapshotFormat(camera);
     CapturedFrame frame = describeFrame(camera.snapshot.format, colourFormat);
+    if (result != nullptr) result->reserve(frame);
     frame.raw = allocateFrameBuffer(frame.geometry.rawBytes, "Not enough memory to make raw buffer.");
     return frame;
 }
@@ -228,10 +225,9 @@ void captureSnapshot(CameraRecord& camera, CapturedFrame& frame, const char* err
     if (QorinTakeSnapshot(camera.handle, &camera.snapshot, frame.raw.data()) != 0) return;
     const std::uint32_t error = QorinGetLastError();
     if (error == QORIN_ERROR_TIMEOUT) failSdk("Snapshot timed out.");
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+QORIN_FIXED_FORMAT_BEGIN
     failSdk(formatText(errorFormat, error, camera.cameraNumber));
-#pragma GCC diagnostic pop
+QORIN_FIXED_FORMAT_END
 }
 
 }  // namespace qorin

@@ -181,42 +181,50 @@ void buildPictureInSlab(QorinHandle handle, CapturedFrame& frame, const FrameBuf
 // within one raw frame and a tenth of the result, from seven frames on.
 bool picturesInPlace(const FrameGeometry& geometry, std::size_t frames);
 
-// The [rows, columns, 3] result of a single frame.  A colour picture that can be arranged
-// in place is built in the array itself, created before the conversion: beyond its result
-// the frame then holds its raw buffer only.
+// The [rows, columns, 3] result of a single frame.  Its array is created before the frame has
+// a buffer (see ReservedArray).  A colour picture that can be arranged in place is built in
+// the array itself: beyond its result the frame then holds its raw buffer only.
 class FrameResult {
 public:
-    // Creates the array, untouched, when the frame's picture is to be built there.  Called
-    // before the picture buffer is allocated, so that the array does not take over the
-    // memory of that buffer, which is given back unused.
-    void create(const CapturedFrame& frame);
-    // Once the picture buffer has been allocated (its failure reported): points
-    // frame.picture at the array, if created, and gives the buffer back.
+    // Reserves the array once the frame is described and before any buffer of it is allocated.
+    void reserve(const CapturedFrame& frame);
+    // Before the picture buffer is allocated: readies the array when the frame's picture is to
+    // be built there (creating it now if it was left to its step).
+    void ready(const CapturedFrame& frame);
+    // Once the picture buffer has been allocated (its failure reported): points frame.picture
+    // at the array, when the picture is built there, and gives the buffer back.
     void placePicture(CapturedFrame& frame);
     // After placePicture, until take: true when frame.picture is the array, whose
     // arrangement then borrows the raw buffer as work memory.
-    bool holdsPicture() const { return array_ != nullptr; }
-    // After the conversion: the array, created now unless create did.  A creation in create
-    // that failed is reported here, at the step where the array is always created.
-    ArrayPtr take(const CapturedFrame& frame);
+    bool holdsPicture() const { return placed_; }
+    // After the conversion: the array, its memory readied.  A creation that failed is reported
+    // here, at the step where the array was always created.
+    ArrayPtr take();
 
 private:
-    // A colour picture that can be arranged in place: its array is created by create.
+    // A colour picture that can be arranged in place.
     static bool builtInArray(const CapturedFrame& frame);
 
-    ArrayPtr array_;
+    ReservedArray array_;
+    bool placed_ = false;
 };
 
-// A result array created ahead of its step, its elements unwritten: null when it cannot
-// be had (the command then creates it, and reports the failure, at its usual step).
+// A capture's result array is reserved (ReservedArray) once its frames are described, before
+// any buffer or camera mode: a call MATLAB ends there leaves nothing behind but a preview
+// stopped for it, which stays stopped as after any failed capture.
+
+// A result array created ahead of its step, its elements unwritten and its memory readied at
+// once (its slabs receive raw frames): null when it cannot be had (the command then creates
+// it, and reports the failure, at its usual step).
 ArrayPtr tryImageArray(std::initializer_list<std::size_t> dimensions, mxClassID classId);
 
 // The MATLAB class of an array of the format's samples.
 mxClassID arrayClass(const PixelFormat& format);
 
-// After suspendPreview: colour format (property 80), refreshSnapshotFormat, geometry and
-// the raw frame buffer ("Not enough memory to make raw buffer.").
-CapturedFrame prepareSnapshot(CameraRecord& camera);
+// After suspendPreview: colour format (property 80), refreshSnapshotFormat, geometry, the
+// result reserved (with `result`), and the raw frame buffer ("Not enough memory to make raw
+// buffer.").
+CapturedFrame prepareSnapshot(CameraRecord& camera, FrameResult* result = nullptr);
 
 // QorinTakeSnapshot with the camera's SnapshotSettings into frame.raw.  Error 19 raises
 // "Snapshot timed out."; any other error raises `errorFormat` formatted with the error

@@ -9,10 +9,10 @@ namespace qorin {
 ArrayPtr handleTakeSnapshot(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not take snapshot. Camera %d is not connected.");
     suspendPreview(camera);
-    CapturedFrame frame = prepareSnapshot(camera);
-    const FrameGeometry& g = frame.geometry;
     FrameResult result;
-    result.create(frame);
+    CapturedFrame frame = prepareSnapshot(camera, &result);
+    const FrameGeometry& g = frame.geometry;
+    result.ready(frame);
     frame.picture = allocatePictureBuffer(frame, "Not enough memory to make picture buffer.");
     result.placePicture(frame);
     // The message speaks of a fast frame; callers may match on it, so it stays.
@@ -25,7 +25,7 @@ ArrayPtr handleTakeSnapshot(const Args& args) {
         if (!result.holdsPicture()) frame.raw.release();
     }
 
-    ArrayPtr array = result.take(frame);
+    ArrayPtr array = result.take();
     const Orientation orientation = readOrientation(camera.handle, frame.colourFormat);
     copyRgbSlab(frame, ArraySlab{mxGetData(array.get()), g.rows, g.sampleBytes, 0}, orientation);
     frame.picture.release();

@@ -73,11 +73,10 @@ std::array<Participant, kMaxCameraRecords> connectedParticipants(std::size_t& co
 }
 
 // The path of participants of differing sizes or depths, or of an array that could not be
-// had up front (`attempted`): every picture built, then the array created and filled
-// (zeroed unless every participant `filled` its slab).
+// had up front: every picture built, then the `reserved` array (zeroed unless every
+// participant fills its slab) claimed and filled.
 ArrayPtr copyIntoNewArray(std::array<Participant, kMaxCameraRecords>& participants, std::size_t n, std::size_t rows,
-                          std::size_t columns, const PixelFormat& arrayFormat, Orientation orientation,
-                          bool filled, bool attempted) {
+                          const PixelFormat& arrayFormat, Orientation orientation, ReservedArray& reserved) {
     const bool wide = arrayFormat.wide();
     for (std::size_t k = 0; k < n; ++k) {
         CapturedFrame& frame = participants[k].frame;
@@ -100,9 +99,8 @@ ArrayPtr copyIntoNewArray(std::array<Participant, kMaxCameraRecords>& participan
         }
     }
 
-    // The attempt up front was the command's one creation; its failure is reported here.
-    if (attempted) failMemory(kArrayFailed);
-    ArrayPtr array = makeNumericArray({rows, columns, 3, n}, arrayClass(arrayFormat), kArrayFailed, filled);
+    // A creation up front was the command's one; its failure is reported here.
+    ArrayPtr array = reserved.claim(kArrayFailed);
     void* data = mxGetData(array.get());
     for (std::size_t k = 0; k < n; ++k) {
         CapturedFrame& frame = participants[k].frame;
@@ -154,10 +152,16 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     // Participants that fill their slabs exactly get the result array before the capture,
     // untouched, and each raw frame lands in its own slab's blue plane: the command then
     // holds little more than its result.  Without the array they get buffers of their own,
-    // and the failed creation is reported at its usual step, after the conversions.
-    ArrayPtr array;
+    // and the failed creation is reported at its usual step, after the conversions.  Others
+    // get theirs reserved before the capture too, and filled after the conversions.
     const bool early = filled && sameDepth;
-    if (early) array = tryImageArray({rows, columns, 3, n}, arrayClass(arrayFormat));
+    ArrayPtr array;
+    ReservedArray reserved;
+    if (early) {
+        array = tryImageArray({rows, columns, 3, n}, arrayClass(arrayFormat));
+    } else {
+        reserved.reserve({rows, columns, 3, n}, arrayClass(arrayFormat), !filled);
+    }
     auto* slabs = array ? static_cast<std::uint8_t*>(mxGetData(array.get())) : nullptr;
     // Fixed orientation here: the flipping property is not read.
     Orientation orientation;
@@ -207,7 +211,8 @@ ArrayPtr handleSyncSnapshots(const Args&) {
             }
         }
     } else {
-        copyIntoNewArray(participants, n, rows, columns, arrayFormat, orientation, filled, early).swap(array);
+        if (early) reserved = ReservedArray(std::move(array));  // tried for, and refused
+        array = copyIntoNewArray(participants, n, rows, arrayFormat, orientation, reserved);
     }
     for (std::size_t k = 0; k < n; ++k) resumePreview(*participants[k].camera);
     return array;

@@ -1,7 +1,8 @@
 // enumeration.cpp - version information of the attached cameras (code 38) and of one camera (code 57).
+#include <array>
 #include <cstdint>
-#include <memory>
-#include <new>
+#include <cstdio>
+#include <string>
 
 #include "camera/camera_table.h"
 #include "device/device_values.h"
@@ -13,13 +14,17 @@ namespace {
 
 constexpr const char* kEnumerateFailed = "Failed to enumerate all the cameras.";
 
+// A version text on the stack while its array is created (they are 15 characters at most).
+struct FieldText {
+    explicit FieldText(const std::string& text) { std::snprintf(text_, sizeof text_, "%s", text.c_str()); }
+    char text_[24];
+};
+
 void storeVersionTexts(mxArray* structure, std::size_t index, const VersionInfo& version) {
-    setStructField(structure, index, 0, makeString(dottedVersionText(version.API)));
-    setStructField(structure, index, 1, makeString(dottedVersionText(version.Driver)));
-    setStructField(structure, index, 2, makeString(lowWordVersionText(version.Firmware)));
-    setStructField(structure, index, 3, makeString(lowWordVersionText(version.FPGA)));
-    setStructField(structure, index, 4, makeString(serialNumberText(version.SN)));
-    setStructField(structure, index, 5, makeString(reservedWordText(version.Reserved)));
+    const FieldText texts[] = {FieldText(dottedVersionText(version.API)),   FieldText(dottedVersionText(version.Driver)),
+                               FieldText(lowWordVersionText(version.Firmware)), FieldText(lowWordVersionText(version.FPGA)),
+                               FieldText(serialNumberText(version.SN)),     FieldText(reservedWordText(version.Reserved))};
+    for (int field = 0; field < 6; ++field) setStructField(structure, index, field, makeString(texts[field].text_));
 }
 
 ArrayPtr makeVersionStruct(std::size_t rows) {
@@ -35,12 +40,14 @@ ArrayPtr handleEnumerateCameras(const Args&) {
     if (attached == 0) fail(ErrorKind::NotConnected, "No cameras attached to computer.");
     const auto count = static_cast<std::size_t>(attached);
 
-    // Value-initialised: an element without a connected camera shows six zero words.
-    std::unique_ptr<VersionInfo[]> versions(new (std::nothrow) VersionInfo[count]());
-    if (versions == nullptr) failMemory("Failed to allocate memory.");
+    // Value-initialised: an element without a connected camera shows six zero words.  Only the
+    // table's slots can hold one, so the others need no memory: none is held while the structure
+    // is created.
+    std::array<VersionInfo, kMaxCameraRecords> versions{};
+    const VersionInfo unconnected{};
 
     CameraTable& table = cameraTable();
-    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+    for (std::int32_t slot = 0; slot < table.count() && slot < kMaxCameraRecords; ++slot) {
         const CameraRecord& camera = table.at(slot);
         if (!camera.connected()) continue;
         // A camera connected before others were unplugged can sit beyond the n elements.
@@ -51,7 +58,7 @@ ArrayPtr handleEnumerateCameras(const Args&) {
     }
 
     ArrayPtr result = makeVersionStruct(count);
-    for (std::size_t k = 0; k < count; ++k) storeVersionTexts(result.get(), k, versions[k]);
+    for (std::size_t k = 0; k < count; ++k) storeVersionTexts(result.get(), k, k < versions.size() ? versions[k] : unconnected);
     return result;
 }
 

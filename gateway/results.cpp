@@ -1,7 +1,10 @@
 // results.cpp - result array creation; a failed creation becomes the command's message.
 #include "gateway/results.h"
 
-#include <vector>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
 
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
@@ -41,31 +44,98 @@ ArrayPtr makeDoubleMatrix(std::size_t rows, std::size_t columns, std::initialize
     return array;
 }
 
-ArrayPtr makeString(const std::string& text, const char* failMessage) {
-    return checked(mxCreateString(text.c_str()), failMessage);
-}
+ArrayPtr makeString(const char* text, const char* failMessage) { return checked(mxCreateString(text), failMessage); }
+
+ArrayPtr makeString(const std::string& text, const char* failMessage) { return makeString(text.c_str(), failMessage); }
 
 ArrayPtr makeNumericArray(std::initializer_list<std::size_t> dimensions, mxClassID classId, const char* failMessage,
                           bool uninitialised) {
-    std::vector<std::size_t> dims(dimensions);
     if (uninitialised) {
-        return checked(host::createUninitNumericArray(dims.size(), dims.data(), classId), failMessage);
+        return checked(host::createUninitNumericArray(dimensions.size(), dimensions.begin(), classId), failMessage);
     }
-    std::vector<mwSize> mwDims(dims.begin(), dims.end());
-    return checked(mxCreateNumericArray(static_cast<mwSize>(mwDims.size()), mwDims.data(), classId, mxREAL),
-                   failMessage);
+    std::array<mwSize, 4> dims{};
+    if (dimensions.size() > dims.size()) throw std::logic_error("more dimensions than a result array has");
+    std::size_t count = 0;
+    for (std::size_t extent : dimensions) dims[count++] = static_cast<mwSize>(extent);
+    return checked(mxCreateNumericArray(static_cast<mwSize>(count), dims.data(), classId, mxREAL), failMessage);
 }
 
 ArrayPtr makeStructArray(std::size_t rows, std::size_t columns, std::initializer_list<const char*> fieldNames,
                          const char* failMessage) {
-    std::vector<const char*> names(fieldNames);
+    // The host only reads the names; its declaration lacks the const.
     return checked(mxCreateStructMatrix(static_cast<mwSize>(rows), static_cast<mwSize>(columns),
-                                        static_cast<int>(names.size()), names.data()),
+                                        static_cast<int>(fieldNames.size()), const_cast<const char**>(fieldNames.begin())),
                    failMessage);
 }
 
 void setStructField(mxArray* structure, std::size_t index, int field, ArrayPtr value) {
     mxSetFieldByNumber(structure, static_cast<mwIndex>(index), field, value.release());
+}
+
+namespace {
+
+std::size_t elementBytes(mxClassID classId) {
+    switch (classId) {
+        case mxINT8_CLASS: case mxUINT8_CLASS: case mxLOGICAL_CLASS: return 1;
+        case mxINT16_CLASS: case mxUINT16_CLASS: case mxCHAR_CLASS: return 2;
+        case mxINT32_CLASS: case mxUINT32_CLASS: case mxSINGLE_CLASS: return 4;
+        default: return 8;
+    }
+}
+
+// Whether an array of `count` elements of `size` bytes could exist on this machine at all.
+bool couldHold(const std::array<std::size_t, 4>& dims, std::size_t dimensionCount, std::size_t size) {
+    std::uint64_t bytes = size;
+    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max());
+    for (std::size_t k = 0; k < dimensionCount; ++k) {
+        if (dims[k] != 0 && bytes > limit / dims[k]) return false;
+        bytes *= dims[k];
+    }
+    const std::uint64_t memory = host::physicalMemoryBytes();
+    return memory == 0 || bytes <= memory;
+}
+
+}  // namespace
+
+void ReservedArray::reserve(std::initializer_list<std::size_t> dimensions, mxClassID classId, bool zeroed) {
+    if (dimensions.size() > dims_.size()) throw std::logic_error("more dimensions than a result array has");
+    count_ = 0;
+    for (std::size_t extent : dimensions) dims_[count_++] = extent;
+    classId_ = classId;
+    zeroed_ = zeroed;
+    attempted_ = couldHold(dims_, count_, elementBytes(classId));
+    readied_ = false;
+    if (!attempted_) return;
+    std::array<mwSize, 4> dims{};
+    for (std::size_t k = 0; k < count_; ++k) dims[k] = static_cast<mwSize>(dims_[k]);
+    const auto ndim = static_cast<mwSize>(count_);
+    array_.reset(zeroed ? mxCreateNumericArray(ndim, dims.data(), classId, mxREAL)
+                        : mxCreateUninitNumericArray(ndim, dims.data(), classId, mxREAL));
+}
+
+void ReservedArray::ready() {
+    if (readied_) return;
+    readied_ = true;
+    if (!attempted_) {
+        attempted_ = true;
+        if (!zeroed_) {
+            array_.reset(host::createUninitNumericArray(count_, dims_.data(), classId_));
+            return;
+        }
+        std::array<mwSize, 4> dims{};
+        for (std::size_t k = 0; k < count_; ++k) dims[k] = static_cast<mwSize>(dims_[k]);
+        array_.reset(mxCreateNumericArray(static_cast<mwSize>(count_), dims.data(), classId_, mxREAL));
+        return;
+    }
+    if (array_ && !zeroed_) {
+        host::prepareArrayMemory(mxGetData(array_.get()), mxGetNumberOfElements(array_.get()) * mxGetElementSize(array_.get()));
+    }
+}
+
+ArrayPtr ReservedArray::claim(const char* failMessage) {
+    ready();
+    if (!array_) failMemory(failMessage);
+    return std::move(array_);
 }
 
 }  // namespace qorin

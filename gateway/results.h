@@ -1,6 +1,7 @@
 // results.h - creating result arrays for MATLAB, owned until the gateway hands them over.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -17,6 +18,10 @@ struct ArrayDeleter {
 // A result array that is destroyed on every error path until it reaches the output slot.
 using ArrayPtr = std::unique_ptr<mxArray, ArrayDeleter>;
 
+// MATLAB never returns null from a creation: it ends the call there, without unwinding the
+// module's frames.  So while an array is being created no command holds memory of its own
+// (only arrays, and stack memory), nor an SDK mode; these creators hold none either.
+
 // Message used when a result array cannot be created and the command names none of its own.
 inline constexpr const char* kResultMemoryMessage = "Not enough memory to create the result array.";
 
@@ -26,8 +31,10 @@ ArrayPtr makeLogicalScalar(bool value, const char* failMessage = kResultMemoryMe
 ArrayPtr makeDoubleMatrix(std::size_t rows, std::size_t columns, std::initializer_list<double> values,
                           const char* failMessage = kResultMemoryMessage);
 ArrayPtr makeDoubleMatrix(std::size_t rows, std::size_t columns, const char* failMessage = kResultMemoryMessage);
+ArrayPtr makeString(const char* text, const char* failMessage = kResultMemoryMessage);
 ArrayPtr makeString(const std::string& text, const char* failMessage = kResultMemoryMessage);
-// A real numeric array; with `uninitialised` the caller must write every element.
+// A real numeric array of at most four dimensions; with `uninitialised` the caller must write
+// every element.
 ArrayPtr makeNumericArray(std::initializer_list<std::size_t> dimensions, mxClassID classId, const char* failMessage,
                           bool uninitialised = false);
 // A structure array of rows-by-columns elements with the given field names, in order.
@@ -35,5 +42,38 @@ ArrayPtr makeStructArray(std::size_t rows, std::size_t columns, std::initializer
                          const char* failMessage = kResultMemoryMessage);
 // Sets field `field` (by number) of element `index`; the structure takes ownership of `value`.
 void setStructField(mxArray* structure, std::size_t index, int field, ArrayPtr value);
+
+// A numeric result array created ahead of its step, before the command allocates memory of its
+// own or puts a camera into a mode, so that a call MATLAB ends in the creation leaves nothing
+// behind.  One this machine could not hold (its bytes beyond the address space or the physical
+// memory) is left to its step, where it was always created, so that the host's answer to it
+// comes where it always came.  A creation the host refuses (null) is reported at that step too,
+// and not tried again.
+class ReservedArray {
+public:
+    ReservedArray() = default;
+    // Takes over an array already tried for (null when refused), its memory readied.
+    explicit ReservedArray(ArrayPtr tried) : attempted_(true), readied_(true), array_(std::move(tried)) {}
+
+    // At most four dimensions.  `zeroed`: its elements read as zero; otherwise the caller writes
+    // every one.  Created now, its memory not yet readied, unless left to its step.
+    void reserve(std::initializer_list<std::size_t> dimensions, mxClassID classId, bool zeroed = false);
+    // The array, if created (elements unwritten), else null.
+    mxArray* get() const { return array_.get(); }
+    // Its memory readied for writing in full (prepareArrayMemory), or the array created now, so
+    // readied, when it was left to this step.
+    void ready();
+    // At its step: the array, readied, or `failMessage`.
+    ArrayPtr claim(const char* failMessage);
+
+private:
+    std::array<std::size_t, 4> dims_{};
+    std::size_t count_ = 0;
+    mxClassID classId_ = mxUNKNOWN_CLASS;
+    bool zeroed_ = false;
+    bool attempted_ = false;
+    bool readied_ = false;
+    ArrayPtr array_;
+};
 
 }  // namespace qorin

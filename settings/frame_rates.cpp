@@ -33,13 +33,24 @@ ArrayPtr handleListFrameRates(const Args& args) {
     const std::int32_t count = QorinEnumAvailableFrameRates(camera.handle, 0, nullptr);
     // A negative count is as unusable as none, and must not become a huge allocation.
     if (count <= 0) failSdk("An error occured while obtaining number of available frame rates.\n");
-    std::vector<float> rates(static_cast<std::size_t>(count));
-    if (QorinEnumAvailableFrameRates(camera.handle, static_cast<std::uint32_t>(count), rates.data()) == 0) {
+    const auto n = static_cast<std::size_t>(count);
+    // The row comes first (see ReservedArray) and the SDK writes its floats into the row's
+    // first half, widened in place from the last.  Without it they wait in a buffer.
+    ReservedArray reserved;
+    reserved.reserve({1, n}, mxDOUBLE_CLASS, true);
+    std::vector<float> buffer;
+    if (reserved.get() == nullptr) buffer.resize(n);
+    float* rates = reserved.get() ? static_cast<float*>(mxGetData(reserved.get())) : buffer.data();
+    if (QorinEnumAvailableFrameRates(camera.handle, static_cast<std::uint32_t>(count), rates) == 0) {
         failSdk("An error occured while obtaining available frame rates.\n");
     }
-    ArrayPtr row = makeDoubleMatrix(1, rates.size(), kRateMatrixFailed);
+    ArrayPtr row = reserved.claim(kRateMatrixFailed);
     double* data = mxGetPr(row.get());
-    for (std::size_t k = 0; k < rates.size(); ++k) data[k] = static_cast<double>(rates[k]);
+    if (buffer.empty()) {
+        for (std::size_t k = n; k-- > 0;) data[k] = static_cast<double>(rates[k]);
+    } else {
+        for (std::size_t k = 0; k < n; ++k) data[k] = static_cast<double>(buffer[k]);
+    }
     return row;
 }
 

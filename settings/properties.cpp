@@ -1,6 +1,6 @@
 // properties.cpp - the camera's live properties: named setters, getters and ranges, and the generic three.
 #include <cstdint>
-#include <string>
+#include <cstdio>
 
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
@@ -36,10 +36,20 @@ constexpr NamedProperty kBrightness{QORIN_PROP_BRIGHTNESS, "brightness", nullptr
 constexpr NamedProperty kHue{QORIN_PROP_HUE, "hue", nullptr};
 constexpr NamedProperty kSaturation{QORIN_PROP_SATURATION, "saturation", nullptr};
 
-// "<before><name><after>", e.g. "Could not set " gain ". Camera %d is not connected."
-std::string worded(const char* before, const char* name, const char* after) {
-    return std::string(before) + name + after;
-}
+// "<before><name><after>", e.g. "Could not set " gain ". Camera %d is not connected.", held in
+// place: a range's message is alive while its result array is created.
+class Worded {
+public:
+    Worded(const char* before, const char* name, const char* after) {
+        std::snprintf(text_, sizeof text_, "%s%s%s", before, name, after);
+    }
+    const char* c_str() const { return text_; }
+
+private:
+    char text_[96];
+};
+
+Worded worded(const char* before, const char* name, const char* after) { return Worded(before, name, after); }
 
 void setProperty(const CameraRecord& camera, std::uint32_t property, float value, std::uint32_t flags,
                  const char* failMessage) {

@@ -4,18 +4,34 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
+
+// Where MATLAB ends a call.  MinGW's setjmp unwinds the frames it leaves on Windows, running
+// their destructors; the compiler's own pair leaves them as they are, as everywhere else.
+#if defined(_WIN32) && defined(__GNUC__)
+using CallEndBuffer = void* [5];
+#  define HOSTDOUBLE_SETJMP(buffer) __builtin_setjmp(buffer)
+#  define HOSTDOUBLE_LONGJMP(buffer) __builtin_longjmp(buffer, 1)
+#else
+using CallEndBuffer = std::jmp_buf;
+#  define HOSTDOUBLE_SETJMP(buffer) setjmp(buffer)
+#  define HOSTDOUBLE_LONGJMP(buffer) std::longjmp(buffer, 1)
+#endif
 
 struct mxArray_tag {
     mxClassID classId = mxDOUBLE_CLASS;
     std::vector<mwSize> dims{0, 0};
     bool complex = false;
     bool sparse = false;
+    bool held = false;  // a field or cell of another array (in padding: the peaks count this struct)
     // Dense data (or the sparse values), malloc'd at its exact size so that AddressSanitizer
     // catches a read one element too far; null when there are no elements.
     void* real = nullptr;
@@ -36,6 +52,132 @@ std::size_t gFailSkip = 0;
 std::size_t gFailCount = 0;
 bool gFaultArmed = false;
 void (*gExitHook)() = nullptr;
+// The elements of string arrays (mxOBJECT_CLASS), kept beside them: the capture peaks count
+// every array's header, which stays the size it was.
+struct StringElements {
+    std::vector<std::u16string> text;
+    std::vector<bool> missing;
+};
+std::map<const mxArray*, StringElements> gStringArrays;
+bool gMatlabMode = false;
+bool gInCall = false;
+CallEndBuffer gCallEnd;
+// Made during the call in progress, in MATLAB mode: arrays alive, and mxMalloc'd blocks not
+// made persistent.  Empty between calls (and always outside MATLAB mode).
+std::set<mxArray*> gCallArrays;
+std::set<void*> gCallBlocks;
+
+void track(mxArray* array) {
+    if (gMatlabMode && gInCall) gCallArrays.insert(array);
+}
+
+// Frees what MATLAB frees when a call ends: the arrays it made and left unheld (the output
+// slots' among them, unless the call returned them) and its mxMalloc'd blocks.
+void freeCallLeftovers(bool outputsReturned, std::vector<mxArray*>& outputs) {
+    for (bool again = true; again;) {
+        again = false;
+        for (mxArray* array : gCallArrays) {
+            const bool returned = outputsReturned && std::find(outputs.begin(), outputs.end(), array) != outputs.end();
+            if (array->held || returned) continue;
+            std::replace(outputs.begin(), outputs.end(), array, static_cast<mxArray*>(nullptr));
+            mxDestroyArray(array);  // leaves gCallArrays
+            again = true;
+            break;
+        }
+    }
+    gCallArrays.clear();
+    for (void* block : gCallBlocks) std::free(block);
+    gCallBlocks.clear();
+}
+
+// In MATLAB mode a creation or mxMalloc the host refuses ends the call: no frame of the
+// module is unwound, so no destructor of the module runs.
+[[noreturn]] void endCall() { HOSTDOUBLE_LONGJMP(gCallEnd); }
+Encoding gEncoding = Encoding::kWindows1252;
+
+// Windows-1252 at 0x80..0x9F; the five codes it leaves undefined stand for themselves, as in Windows.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Character k (a surrogate pair as one) in the user's encoding, '?' where it has none, as
+// MATLAB substitutes; k moves past it.
+void appendEncoded(std::string& out, const mxChar* chars, std::size_t& k, std::size_t n) {
+    char32_t c = chars[k++];
+    if (gEncoding == Encoding::kWindows1252) {
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+            out += static_cast<char>(c);
+            return;
+        }
+        for (std::size_t b = 0; b < 32; ++b) {
+            if (kWindows1252High[b] == c) {
+                out += static_cast<char>(0x80 + b);
+                return;
+            }
+        }
+        out += '?';
+        return;
+    }
+    if (c >= 0xD800 && c < 0xDC00 && k < n && chars[k] >= 0xDC00 && chars[k] < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (chars[k++] - 0xDC00);
+    } else if (c >= 0xD800 && c < 0xE000) {
+        out += '?';
+        return;
+    }
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// C text in the user's encoding as 16-bit characters; U+FFFD for a malformed UTF-8 sequence.
+std::u16string decode(const char* text) {
+    std::u16string out;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const std::size_t n = std::strlen(text);
+    for (std::size_t k = 0; k < n;) {
+        const unsigned char b = bytes[k];
+        if (gEncoding == Encoding::kWindows1252 || b < 0x80) {
+            out += b >= 0x80 && b < 0xA0 && gEncoding == Encoding::kWindows1252 ? kWindows1252High[b - 0x80]
+                                                                                 : static_cast<char16_t>(b);
+            ++k;
+            continue;
+        }
+        const std::size_t extra = b >= 0xF5 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 ? 1 : 0;
+        char32_t c = extra == 3 ? b & 0x07u : extra == 2 ? b & 0x0Fu : b & 0x1Fu;
+        bool valid = extra > 0;
+        for (std::size_t j = 1; valid && j <= extra; ++j) {
+            valid = k + j < n && (bytes[k + j] & 0xC0) == 0x80;
+            if (valid) c = (c << 6) | (bytes[k + j] & 0x3Fu);
+        }
+        if (!valid || (extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) ||
+            (c >= 0xD800 && c < 0xE000)) {
+            out += u'\uFFFD';
+            ++k;
+            continue;
+        }
+        k += extra + 1;
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
 
 [[noreturn]] void misuse(const char* what, const mxArray* array) {
     std::fprintf(stderr, "host double: %s on %s\n", what, array == nullptr ? "null" : describe(array).c_str());
@@ -93,6 +235,7 @@ mxArray* allocate(mxClassID classId, std::vector<mwSize> dims, bool complex, boo
     const std::size_t size = elementSize(classId);
     if (total * static_cast<long double>(size == 0 ? 1 : size) > static_cast<long double>(1ull << 34)) return nullptr;
     auto* array = new mxArray_tag();
+    track(array);
     array->classId = classId;
     array->dims = std::move(dims);
     array->complex = complex;
@@ -126,6 +269,7 @@ mxArray* createSparse(mwSize m, mwSize n, mwSize nzmax, mxClassID classId, bool 
     if (!creationAllowed()) return nullptr;
     if (nzmax == 0) nzmax = 1;
     auto* array = new mxArray_tag();
+    track(array);
     array->classId = classId;
     array->dims = {m, n};
     array->sparse = true;
@@ -136,6 +280,12 @@ mxArray* createSparse(mwSize m, mwSize n, mwSize nzmax, mxClassID classId, bool 
     array->ir.assign(nzmax, 0);
     array->jc.assign(n + 1, 0);
     ++gLive;
+    return array;
+}
+
+// Called where the host holds no memory of its own: in MATLAB mode a null ends the call.
+mxArray* refuseIfNull(mxArray* array) {
+    if (array == nullptr && gMatlabMode && gInCall) endCall();
     return array;
 }
 
@@ -162,6 +312,19 @@ bool call(std::vector<mxArray*>& outputs, const std::vector<const mxArray*>& inp
     // A host always provides at least one output slot.
     outputs.assign(static_cast<std::size_t>(outputCount < 1 ? 1 : outputCount), nullptr);
     accounting::beginCall();
+    gInCall = true;
+    if (HOSTDOUBLE_SETJMP(gCallEnd) != 0) {
+        freeCallLeftovers(false, outputs);
+        gInCall = false;
+        accounting::endCall(nullptr);
+        if (error != nullptr) *error = RaisedError{kOutOfMemoryIdentifier, kOutOfMemoryMessage};
+        return false;
+    }
+    // Only MATLAB frees what a call leaves; Octave's frees are not modelled.
+    auto leftovers = [&](bool returned) {
+        if (gMatlabMode) freeCallLeftovers(returned, outputs);
+        gInCall = false;
+    };
     try {
         if (gEntry == nullptr) {
             std::fprintf(stderr, "host double: no mexFunction to call\n");
@@ -169,9 +332,11 @@ bool call(std::vector<mxArray*>& outputs, const std::vector<const mxArray*>& inp
         }
         gEntry(outputCount, outputs.data(), static_cast<int>(inputs.size()),
                     const_cast<const mxArray**>(inputs.data()));
+        leftovers(true);
         accounting::endCall(outputs[0]);
         return true;
     } catch (const RaisedError& raised) {
+        leftovers(false);
         accounting::endCall(outputs[0]);
         if (error != nullptr) *error = raised;
         return false;
@@ -189,6 +354,8 @@ void failCreations(std::size_t skip, std::size_t count) {
 }
 
 void clearCreationFaults() { failCreations(0, 0); }
+
+void setMatlabMode(bool on) { gMatlabMode = on; }
 
 bool runExitHook() {
     if (gExitHook == nullptr) return false;
@@ -240,6 +407,27 @@ mxArray* makeText(const std::string& text) {
     for (std::size_t k = 0; k < text.size(); ++k) static_cast<mxChar*>(array->real)[k] = static_cast<unsigned char>(text[k]);
     return array;
 }
+
+mxArray* makeText16(const std::u16string& text) {
+    mxArray* array = allocate(mxCHAR_CLASS, {text.empty() ? 0u : 1u, text.size()}, false, true);
+    if (!text.empty()) std::memcpy(array->real, text.data(), text.size() * sizeof(mxChar));
+    return array;
+}
+
+mxArray* makeStrings(std::vector<std::size_t> dims, const std::vector<std::optional<std::u16string>>& values) {
+    mxArray* array = allocate(mxOBJECT_CLASS, normalised(dims.size(), dims.data()), false, true);
+    const std::size_t n = countOf(array->dims);
+    StringElements& elements = gStringArrays[array];
+    elements.text.assign(n, u"");
+    elements.missing.assign(n, false);
+    for (std::size_t k = 0; k < n && k < values.size(); ++k) {
+        elements.missing[k] = !values[k].has_value();
+        elements.text[k] = values[k].value_or(u"");
+    }
+    return array;
+}
+
+void setUserEncoding(Encoding encoding) { gEncoding = encoding; }
 
 mxArray* makeLogical(std::vector<std::size_t> dims, const std::vector<bool>& values) {
     mxArray* array = allocate(mxLOGICAL_CLASS, normalised(dims.size(), dims.data()), false, true);
@@ -299,11 +487,16 @@ double value(const mxArray* array, std::size_t k) {
     }
 }
 
-std::string describe(const mxArray* array) {
+// MATLAB's name of the class; the only objects the double makes are string arrays.
+static const char* classNameOf(mxClassID classId) {
     static const char* names[] = {"unknown", "cell",  "struct", "logical", "char",   "void",   "double", "single",
                                   "int8",    "uint8", "int16",  "uint16",  "int32",  "uint32", "int64",  "uint64",
-                                  "function"};
-    std::string text = names[array->classId];
+                                  "function_handle", "opaque", "string"};
+    return names[classId];
+}
+
+std::string describe(const mxArray* array) {
+    std::string text = classNameOf(array->classId);
     if (array->sparse) text += " sparse";
     if (array->complex) text += " complex";
     text += " [";
@@ -319,83 +512,105 @@ extern "C" {
 
 mxArray* mxCreateDoubleScalar(double v) {
     mxArray* array = hostdouble::createNumeric({1, 1}, mxDOUBLE_CLASS, mxREAL, true);
+    hostdouble::refuseIfNull(array);
     if (array != nullptr) *static_cast<double*>(array->real) = v;
     return array;
 }
 
 mxArray* mxCreateLogicalScalar(mxLogical v) {
     mxArray* array = hostdouble::createNumeric({1, 1}, mxLOGICAL_CLASS, mxREAL, true);
+    hostdouble::refuseIfNull(array);
     if (array != nullptr) *static_cast<mxLogical*>(array->real) = v;
     return array;
 }
 
 mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity complexity) {
-    return hostdouble::createNumeric({m, n}, mxDOUBLE_CLASS, complexity, true);
+    mxArray* array = hostdouble::createNumeric({m, n}, mxDOUBLE_CLASS, complexity, true);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateNumericMatrix(mwSize m, mwSize n, mxClassID classId, mxComplexity complexity) {
-    return hostdouble::createNumeric({m, n}, classId, complexity, true);
+    mxArray* array = hostdouble::createNumeric({m, n}, classId, complexity, true);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity complexity) {
-    return hostdouble::createNumeric(hostdouble::normalised(ndim, dims), classId, complexity, true);
+    mxArray* array = hostdouble::createNumeric(hostdouble::normalised(ndim, dims), classId, complexity, true);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateUninitNumericArray(size_t ndim, size_t* dims, mxClassID classId, mxComplexity complexity) {
-    return hostdouble::createNumeric(hostdouble::normalised(ndim, dims), classId, complexity, false);
+    mxArray* array = hostdouble::createNumeric(hostdouble::normalised(ndim, dims), classId, complexity, false);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateLogicalMatrix(mwSize m, mwSize n) {
-    return hostdouble::createNumeric({m, n}, mxLOGICAL_CLASS, mxREAL, true);
+    mxArray* array = hostdouble::createNumeric({m, n}, mxLOGICAL_CLASS, mxREAL, true);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateString(const char* text) {
     if (text == nullptr) hostdouble::misuse("mxCreateString(null)", nullptr);
-    const std::size_t length = std::strlen(text);
-    mxArray* array = hostdouble::createNumeric({length == 0 ? 0u : 1u, length}, mxCHAR_CLASS, mxREAL, true);
-    if (array != nullptr) {
-        for (std::size_t k = 0; k < length; ++k) static_cast<mxChar*>(array->real)[k] = static_cast<unsigned char>(text[k]);
+    mxArray* array = nullptr;
+    {
+        const std::u16string chars = hostdouble::decode(text);
+        const std::size_t length = chars.size();
+        array = hostdouble::createNumeric({length == 0 ? 0u : 1u, length}, mxCHAR_CLASS, mxREAL, true);
+        if (array != nullptr && length > 0) std::memcpy(array->real, chars.data(), length * sizeof(mxChar));
     }
-    return array;
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateCharMatrixFromStrings(mwSize m, const char** strings) {
-    std::size_t width = 0;
-    for (mwSize r = 0; r < m; ++r) width = std::max(width, std::strlen(strings[r]));
-    mxArray* array = hostdouble::createNumeric({m, width}, mxCHAR_CLASS, mxREAL, true);
-    if (array != nullptr) {
+    mxArray* array = nullptr;
+    {
+        std::vector<std::u16string> rows;
+        std::size_t width = 0;
         for (mwSize r = 0; r < m; ++r) {
-            const std::size_t length = std::strlen(strings[r]);
-            for (std::size_t c = 0; c < width; ++c)
-                static_cast<mxChar*>(array->real)[c * m + r] = c < length ? static_cast<unsigned char>(strings[r][c]) : u' ';
+            rows.push_back(hostdouble::decode(strings[r]));
+            width = std::max(width, rows.back().size());
+        }
+        array = hostdouble::createNumeric({m, width}, mxCHAR_CLASS, mxREAL, true);
+        if (array != nullptr) {
+            for (mwSize r = 0; r < m; ++r) {
+                for (std::size_t c = 0; c < width; ++c)
+                    static_cast<mxChar*>(array->real)[c * m + r] = c < rows[r].size() ? rows[r][c] : u' ';
+            }
         }
     }
-    return array;
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateStructMatrix(mwSize m, mwSize n, int fieldCount, const char** fieldNames) {
-    return hostdouble::createStruct({m, n}, fieldCount, fieldNames);
+    mxArray* array = hostdouble::createStruct({m, n}, fieldCount, fieldNames);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateStructArray(mwSize ndim, const mwSize* dims, int fieldCount, const char** fieldNames) {
-    return hostdouble::createStruct(hostdouble::normalised(ndim, dims), fieldCount, fieldNames);
+    mxArray* array = hostdouble::createStruct(hostdouble::normalised(ndim, dims), fieldCount, fieldNames);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateCellMatrix(mwSize m, mwSize n) {
-    if (!creationAllowed()) return nullptr;
-    return hostdouble::allocate(mxCELL_CLASS, {m, n}, false, true);
+    if (!creationAllowed()) return hostdouble::refuseIfNull(nullptr);
+    mxArray* array = hostdouble::allocate(mxCELL_CLASS, {m, n}, false, true);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity complexity) {
-    return hostdouble::createSparse(m, n, nzmax, mxDOUBLE_CLASS, complexity == mxCOMPLEX);
+    mxArray* array = hostdouble::createSparse(m, n, nzmax, mxDOUBLE_CLASS, complexity == mxCOMPLEX);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateSparseLogicalMatrix(mwSize m, mwSize n, mwSize nzmax) {
-    return hostdouble::createSparse(m, n, nzmax, mxLOGICAL_CLASS, false);
+    mxArray* array = hostdouble::createSparse(m, n, nzmax, mxLOGICAL_CLASS, false);
+    return hostdouble::refuseIfNull(array);
 }
 
 void mxDestroyArray(mxArray* array) {
     if (array == nullptr) return;
+    hostdouble::gCallArrays.erase(array);
+    hostdouble::gStringArrays.erase(array);
     for (mxArray* child : array->children) mxDestroyArray(child);
     const std::size_t bytes = (array->sparse ? array->nzmax : hostdouble::countOf(array->dims)) *
                               hostdouble::elementSize(array->classId);
@@ -429,11 +644,15 @@ bool mxIsCell(const mxArray* a) { return mxGetClassID(a) == mxCELL_CLASS; }
 bool mxIsSparse(const mxArray* a) { return hostdouble::must(a, "mxIsSparse")->sparse; }
 bool mxIsUint8(const mxArray* a) { return mxGetClassID(a) == mxUINT8_CLASS; }
 bool mxIsUint16(const mxArray* a) { return mxGetClassID(a) == mxUINT16_CLASS; }
+bool mxIsClass(const mxArray* a, const char* className) {
+    return className != nullptr && std::strcmp(hostdouble::classNameOf(mxGetClassID(a)), className) == 0;
+}
 
 double mxGetScalar(const mxArray* a) {
     hostdouble::must(a, "mxGetScalar");
     // Octave raises on these; MATLAB's result is unspecified.  Either way the module must not ask.
-    if (mxIsEmpty(a) || a->classId == mxCELL_CLASS || a->classId == mxSTRUCT_CLASS || a->sparse)
+    if (mxIsEmpty(a) || a->classId == mxCELL_CLASS || a->classId == mxSTRUCT_CLASS || a->classId == mxOBJECT_CLASS ||
+        a->sparse)
         hostdouble::misuse("mxGetScalar", a);
     return hostdouble::value(a, 0);
 }
@@ -450,7 +669,8 @@ double* mxGetPi(const mxArray* a) {
 
 void* mxGetData(const mxArray* a) {
     hostdouble::must(a, "mxGetData");
-    if (a->classId == mxCELL_CLASS || a->classId == mxSTRUCT_CLASS) hostdouble::misuse("mxGetData", a);
+    if (a->classId == mxCELL_CLASS || a->classId == mxSTRUCT_CLASS || a->classId == mxOBJECT_CLASS)
+        hostdouble::misuse("mxGetData", a);
     return a->real;
 }
 
@@ -481,18 +701,34 @@ mwSize mxGetNzmax(const mxArray* a) { return hostdouble::must(a, "mxGetNzmax")->
 int mxGetString(const mxArray* a, char* buffer, mwSize length) {
     if (!mxIsChar(a) || buffer == nullptr || length == 0) return 1;
     const std::size_t n = mxGetNumberOfElements(a);
-    const std::size_t copied = n < length - 1 ? n : length - 1;
-    for (std::size_t k = 0; k < copied; ++k) buffer[k] = static_cast<char>(static_cast<mxChar*>(a->real)[k]);
-    buffer[copied] = '\0';
-    return copied == n ? 0 : 1;
+    const auto* chars = static_cast<const mxChar*>(a->real);
+    // As much as fits, never part of a character's bytes; 1 when not everything did.
+    std::string text;
+    std::size_t k = 0;
+    while (k < n) {
+        std::string one;
+        std::size_t next = k;
+        hostdouble::appendEncoded(one, chars, next, n);
+        if (text.size() + one.size() > length - 1) break;
+        text += one;
+        k = next;
+    }
+    if (!text.empty()) std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+    return k == n ? 0 : 1;
 }
 
 char* mxArrayToString(const mxArray* a) {
     if (!mxIsChar(a)) return nullptr;
     const std::size_t n = mxGetNumberOfElements(a);
-    char* text = static_cast<char*>(std::malloc(n + 1));
-    mxGetString(a, text, n + 1);
-    return text;
+    std::string text;
+    for (std::size_t k = 0; k < n;) hostdouble::appendEncoded(text, static_cast<const mxChar*>(a->real), k, n);
+    // From mxMalloc, as MATLAB's is: freed with the call's other blocks unless the caller frees it.
+    char* copy = static_cast<char*>(mxMalloc(text.size() + 1));
+    if (copy == nullptr) return nullptr;
+    if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    return copy;
 }
 
 int mxGetNumberOfFields(const mxArray* a) {
@@ -534,6 +770,7 @@ void mxSetFieldByNumber(mxArray* a, mwIndex index, int field, mxArray* v) {
     // The host does not free a replaced value; a module that overwrites one leaks it.
     if (slot != nullptr && slot != v) std::fprintf(stderr, "host double: field %d of element %zu replaced\n", field, index);
     slot = v;
+    if (v != nullptr) v->held = true;
 }
 
 void mxSetField(mxArray* a, mwIndex index, const char* name, mxArray* v) {
@@ -551,11 +788,23 @@ void mxSetCell(mxArray* a, mwIndex index, mxArray* v) {
     if (!mxIsCell(a) || index >= mxGetNumberOfElements(a)) hostdouble::misuse("mxSetCell", a);
     mxDestroyArray(a->children[index]);
     a->children[index] = v;
+    if (v != nullptr) v->held = true;
 }
 
-void* mxMalloc(size_t size) { return std::malloc(size == 0 ? 1 : size); }
-void* mxCalloc(size_t count, size_t size) { return std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size); }
-void mxFree(void* pointer) { std::free(pointer); }
+// In MATLAB mode a refused block ends the call, and the blocks of a call are freed when it ends.
+static void* callBlock(void* block) {
+    if (!hostdouble::gMatlabMode || !hostdouble::gInCall) return block;
+    if (block == nullptr) hostdouble::endCall();
+    hostdouble::gCallBlocks.insert(block);
+    return block;
+}
+void* mxMalloc(size_t size) { return callBlock(std::malloc(size == 0 ? 1 : size)); }
+void* mxCalloc(size_t count, size_t size) { return callBlock(std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size)); }
+void mxFree(void* pointer) {
+    hostdouble::gCallBlocks.erase(pointer);
+    std::free(pointer);
+}
+void mexMakeMemoryPersistent(void* pointer) { hostdouble::gCallBlocks.erase(pointer); }
 
 void mexErrMsgTxt(const char* message) { throw hostdouble::RaisedError{"", message == nullptr ? "" : message}; }
 
@@ -580,6 +829,37 @@ int mexPrintf(const char* format, ...) {
     const int n = std::vfprintf(stdout, format, args);
     va_end(args);
     return n;
+}
+
+int mexCallMATLAB(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], const char* functionName) {
+    const mxArray* in = nrhs == 1 && prhs != nullptr ? prhs[0] : nullptr;
+    if (nlhs != 1 || plhs == nullptr || in == nullptr || in->classId != mxOBJECT_CLASS || functionName == nullptr)
+        hostdouble::misuse("mexCallMATLAB other than char or ismissing of a string array", in);
+    const hostdouble::StringElements& elements = hostdouble::gStringArrays[in];
+    const std::size_t n = elements.text.size();
+    if (std::strcmp(functionName, "ismissing") == 0) {
+        mxArray* out = hostdouble::createNumeric(in->dims, mxLOGICAL_CLASS, mxREAL, true);
+        if (out == nullptr) return 1;
+        for (std::size_t k = 0; k < n; ++k) static_cast<mxLogical*>(out->real)[k] = elements.missing[k];
+        plhs[0] = out;
+        return 0;
+    }
+    if (std::strcmp(functionName, "char") != 0) hostdouble::misuse(functionName, in);
+    // One row per element, padded with spaces; "" alone gives 0-by-0.  Code that passes a
+    // missing string on has skipped its check.
+    std::size_t width = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (elements.missing[k]) hostdouble::misuse("char of a missing string", in);
+        width = std::max(width, elements.text[k].size());
+    }
+    mxArray* out = hostdouble::createNumeric({width == 0 && n <= 1 ? 0 : n, width}, mxCHAR_CLASS, mxREAL, true);
+    if (out == nullptr) return 1;
+    for (std::size_t r = 0; r < n; ++r) {
+        for (std::size_t c = 0; c < width; ++c)
+            static_cast<mxChar*>(out->real)[c * n + r] = c < elements.text[r].size() ? elements.text[r][c] : u' ';
+    }
+    plhs[0] = out;
+    return 0;
 }
 
 int mexAtExit(void (*hook)(void)) {

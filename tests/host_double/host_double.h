@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,15 @@ HOSTDOUBLE_API void resetCounters();
 HOSTDOUBLE_API void failCreations(std::size_t skip, std::size_t count);
 HOSTDOUBLE_API void clearCreationFaults();
 
+// MATLAB mode: a creation or mxMalloc the host refuses (a fault above, or an absurd size) ends
+// the call at once, as MATLAB ends it, without unwinding the module's frames; call() then frees
+// what MATLAB frees (the call's arrays that are not returned or held by another array, its
+// mxMalloc'd blocks not made persistent) and reports kOutOfMemoryIdentifier.  Outside it such
+// a creation returns null, as Octave's test builds assume.
+HOSTDOUBLE_API void setMatlabMode(bool on);
+inline constexpr const char* kOutOfMemoryIdentifier = "MATLAB:nomem";
+inline constexpr const char* kOutOfMemoryMessage = "Out of memory.";
+
 // The routine registered with mexAtExit, called as the host does on unloading.  The
 // registration stays: a module that registers on its first call only is reset, not unloaded.
 HOSTDOUBLE_API bool runExitHook();
@@ -45,11 +55,19 @@ HOSTDOUBLE_API bool exitHookRegistered();
 HOSTDOUBLE_API mxArray* makeDouble(double value);
 HOSTDOUBLE_API mxArray* makeNumeric(mxClassID classId, std::vector<std::size_t> dims, const std::vector<double>& values,
                      bool complex = false);
-HOSTDOUBLE_API mxArray* makeText(const std::string& text);
+HOSTDOUBLE_API mxArray* makeText(const std::string& text);  // one character per byte
+HOSTDOUBLE_API mxArray* makeText16(const std::u16string& text);
+// A MATLAB string array (class "string"), elements in column-major order; nullopt is <missing>.
+HOSTDOUBLE_API mxArray* makeStrings(std::vector<std::size_t> dims, const std::vector<std::optional<std::u16string>>& values);
 HOSTDOUBLE_API mxArray* makeLogical(std::vector<std::size_t> dims, const std::vector<bool>& values);
 HOSTDOUBLE_API mxArray* makeStruct(std::size_t rows, std::size_t columns, const std::vector<std::string>& fields);
 HOSTDOUBLE_API mxArray* makeCell(std::size_t rows, std::size_t columns);
 HOSTDOUBLE_API mxArray* makeSparse(std::size_t rows, std::size_t columns, const std::vector<double>& dense, bool logical);
+
+// The user's default character encoding, through which the mx functions convert between C text
+// and 16-bit characters (as MATLAB does); Windows-1252 until set.
+enum class Encoding { kWindows1252, kUtf8 };
+HOSTDOUBLE_API void setUserEncoding(Encoding encoding);
 
 // Element k of a numeric/logical/char array as a double (harness checks).
 HOSTDOUBLE_API double value(const mxArray* array, std::size_t k);

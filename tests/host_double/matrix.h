@@ -41,7 +41,9 @@ typedef enum {
     mxUINT32_CLASS,
     mxINT64_CLASS,
     mxUINT64_CLASS,
-    mxFUNCTION_CLASS
+    mxFUNCTION_CLASS,
+    mxOPAQUE_CLASS,
+    mxOBJECT_CLASS  /* what MATLAB reports for objects: the double's string arrays */
 } mxClassID;
 
 typedef enum { mxREAL = 0, mxCOMPLEX = 1 } mxComplexity;
@@ -88,6 +90,8 @@ HOSTDOUBLE_API bool mxIsCell(const mxArray* array);
 HOSTDOUBLE_API bool mxIsSparse(const mxArray* array);
 HOSTDOUBLE_API bool mxIsUint8(const mxArray* array);
 HOSTDOUBLE_API bool mxIsUint16(const mxArray* array);
+/* True for the name of the array's class: "double", "char", ..., "string" for a string array. */
+HOSTDOUBLE_API bool mxIsClass(const mxArray* array, const char* className);
 
 /* Data.  Accessors used on an array of the wrong class abort the test: the real hosts raise
  * or hand back memory of another layout there. */
@@ -101,6 +105,8 @@ HOSTDOUBLE_API mxChar* mxGetChars(const mxArray* array);
 HOSTDOUBLE_API mwIndex* mxGetIr(const mxArray* array);
 HOSTDOUBLE_API mwIndex* mxGetJc(const mxArray* array);
 HOSTDOUBLE_API mwSize mxGetNzmax(const mxArray* array);
+/* Both convert to the user's default encoding (hostdouble::setUserEncoding), putting '?' for a
+ * character it lacks, as mxCreateString and mxCreateCharMatrixFromStrings convert from it. */
 HOSTDOUBLE_API int mxGetString(const mxArray* array, char* buffer, mwSize length);
 HOSTDOUBLE_API char* mxArrayToString(const mxArray* array);
 

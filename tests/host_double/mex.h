@@ -17,6 +17,10 @@ HOSTDOUBLE_API void mexErrMsgIdAndTxt(const char* identifier, const char* format
 HOSTDOUBLE_API void mexWarnMsgTxt(const char* message);
 HOSTDOUBLE_API int mexPrintf(const char* format, ...);
 HOSTDOUBLE_API int mexAtExit(void (*hook)(void));
+/* Keeps an mxMalloc'd block beyond the end of the call (in MATLAB mode the host frees the others). */
+HOSTDOUBLE_API void mexMakeMemoryPersistent(void* pointer);
+/* MATLAB's "char" and "ismissing" of one string array; any other call aborts the test. */
+HOSTDOUBLE_API int mexCallMATLAB(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], const char* functionName);
 
 #ifdef __cplusplus
 }

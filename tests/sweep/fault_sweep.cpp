@@ -1,5 +1,7 @@
 // fault_sweep.cpp - every command once successfully, then again with each SDK call it made failing,
 // and with each result array it created failing: the exact message, no leak, a sane simulator.
+// The result-array failures run twice: as Octave's test builds give them (null) and as MATLAB
+// gives them (the call ends there, the module's frames are not unwound).
 //
 //   fault_sweep [filter]   runs the cases whose label contains `filter` (all by default)
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "gateway/dispatch.h"
+#include "host_accounting.h"
 #include "sim/sdk_functions.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
@@ -40,6 +43,7 @@ struct LoggedCall {
 struct Tally {
     int pairs = 0;
     int allocationPairs = 0;
+    int matlabRuns = 0;
     int failures = 0;
     int leaks = 0;
     std::set<std::string> pairKeys;  // distinct (command, SDK function)
@@ -123,6 +127,26 @@ void judge(const std::string& what, const harness::Outcome& outcome, const char*
     }
 }
 
+// Creation k refused in MATLAB mode: the host ends the call, after which no SDK mode may be left on,
+// nothing lost, and the command must work again.  Returns what went wrong.
+std::string matlabRun(const sweep::Case& c, std::size_t k) {
+    std::string problem;
+    if (!setUp(c, problem)) return problem;
+    hostdouble::failCreations(k, 1);
+    harness::Outcome outcome = harness::run(c.code, c.params());
+    hostdouble::clearCreationFaults();
+    if (outcome.ok || outcome.identifier != hostdouble::kOutOfMemoryIdentifier) {
+        problem = "the host did not end the call: " + (outcome.ok ? std::string("success") : harness::show(outcome.message));
+    }
+    std::string state = harness::sanity();
+    if (!state.empty()) problem += (problem.empty() ? "" : "; ") + std::string("state: ") + state;
+    const harness::Outcome again = harness::run(c.code, c.params());
+    if (!again.ok) problem += (problem.empty() ? "" : "; ") + std::string("the next run raised ") + harness::show(again.message);
+    state = harness::sanity();
+    if (!state.empty()) problem += (problem.empty() ? "" : "; ") + std::string("state after the next run: ") + state;
+    return problem;
+}
+
 void runCase(const sweep::Case& c, Tally& tally) {
     std::string problem;
     if (!setUp(c, problem)) {
@@ -198,6 +222,24 @@ void runCase(const sweep::Case& c, Tally& tally) {
         ++tally.allocationPairs;
     }
 
+    // The same creations refused as MATLAB refuses them.  The bytes alive after a reset must be
+    // those before: the module holds nothing the host does not free when the call ends.
+    hostdouble::setMatlabMode(true);
+    harness::resetAll(c.attached);
+    const std::size_t heapBefore = hostdouble::bytesAlive();
+    for (std::size_t k = 0; k < creations; ++k) {
+        std::string failure = matlabRun(c, k);
+        harness::resetAll(c.attached);
+        const long long grown = static_cast<long long>(hostdouble::bytesAlive()) - static_cast<long long>(heapBefore);
+        if (grown != 0) failure += (failure.empty() ? "" : "; ") + std::to_string(grown) + " bytes more alive";
+        if (!failure.empty()) {
+            ++tally.failures;
+            std::printf("FAIL %s / result array creation #%zu, MATLAB mode: %s\n", c.label.c_str(), k + 1, failure.c_str());
+        }
+        ++tally.matlabRuns;
+    }
+    hostdouble::setMatlabMode(false);
+
     harness::resetAll();
     if (hostdouble::liveArrays() != 0) {
         ++tally.leaks;
@@ -241,7 +283,8 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("fault sweep: %d cases, %zu (command, SDK function) pairs, %d SDK fault runs, %d result-allocation "
-                "fault runs, %d commands without a case, %d leaks, %d failures\n",
-                cases, tally.pairKeys.size(), tally.pairs, tally.allocationPairs, missing, tally.leaks, tally.failures);
+                "fault runs, %d in MATLAB mode, %d commands without a case, %d leaks, %d failures\n",
+                cases, tally.pairKeys.size(), tally.pairs, tally.allocationPairs, tally.matlabRuns, missing, tally.leaks,
+                tally.failures);
     return tally.failures == 0 && tally.leaks == 0 ? 0 : 1;
 }
