@@ -11,6 +11,7 @@
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
 #include "platform/mex_host.h"
+#include "platform/mex_text.h"
 
 namespace qorin {
 namespace {
@@ -33,13 +34,22 @@ ArrayPtr handleReadPermanentBuffer(const Args& args) {
     // Widened with its sign, a negative count would ask for an impossible buffer.
     if (count < 0) failValue("Count must be greater than or equal to 0.");
     const auto size = static_cast<std::size_t>(count);
-    const auto bytes = allocateBytes(size);
-    if (QorinPermanentBufferRead(camera.handle, bytes.get(), static_cast<std::uint32_t>(offset),
+    // The SDK reads into the result itself, created first: no buffer of our own is held while
+    // it is created.  Without it, a buffer takes the bytes and the failure is reported after
+    // the read, where it always was.
+    ReservedArray reserved;
+    reserved.reserve({1, size}, mxUINT8_CLASS);
+    std::unique_ptr<std::uint8_t[]> bytes;
+    if (reserved.get() == nullptr) bytes = allocateBytes(size);
+    std::uint8_t none = 0;  // an empty array may have no data, and the SDK refuses a null buffer
+    auto* target = reserved.get() ? static_cast<std::uint8_t*>(mxGetData(reserved.get())) : bytes.get();
+    if (target == nullptr) target = &none;
+    if (QorinPermanentBufferRead(camera.handle, target, static_cast<std::uint32_t>(offset),
                                  static_cast<std::uint32_t>(count)) == 0) {
         failSdk("Could not read the permanent buffer.");
     }
-    ArrayPtr result = makeNumericArray({1, size}, mxUINT8_CLASS, kResultMemoryMessage, true);
-    if (size > 0) std::memcpy(mxGetData(result.get()), bytes.get(), size);
+    ArrayPtr result = reserved.claim(kResultMemoryMessage);
+    if (bytes && size > 0) std::memcpy(mxGetData(result.get()), bytes.get(), size);
     return result;
 }
 
@@ -48,6 +58,11 @@ ArrayPtr handleWritePermanentBuffer(const Args& args) {
         connectedCamera(args.integer(1), "Could not write to permanent buffer. Camera %d is not connected.");
     const std::int32_t offset = args.integer(2);
     const mxArray* data = args.array(3);
+    // A string scalar is written as its characters, as the char vector would be.
+    host::HostArray chars;
+    if (!mxIsChar(data) && !mxIsNumeric(data)) {
+        if (const mxArray* text = host::textChars(data, chars)) data = text;
+    }
     const std::size_t rows = mxGetM(data);
     const std::size_t columns = mxGetN(data);
     if (rows != 1 && columns != 1) failValue("Input buffer must be a one-dimensional array.");

@@ -7,6 +7,7 @@
 
 #include "gateway/command_registry.h"
 #include "mex.h"
+#include "platform/mex_host.h"
 
 namespace qorin {
 
@@ -32,8 +33,9 @@ public:
         double real = 0.0;
         float single = 0.0f;
         std::uint8_t logical = 0;
-        const mxArray* array = nullptr;  // the untouched input, for every parameter
-        std::string text;
+        const mxArray* array = nullptr;  // the untouched input, for every parameter; for text, its chars
+        std::string text;                // text in the user's default encoding
+        host::HostArray chars;           // char() of a string scalar, which `array` then is
     };
 
     std::int32_t integer(int parameter) const { return values_[index(parameter)].integer; }

@@ -30,7 +30,7 @@ enum class Conv : std::uint8_t {
     IntegerAsSingle,  // integer conversion held in a 32-bit float
     Logical,          // logical conversion
     Array,            // the array itself, untouched
-    Text,             // the characters of a char array
+    Text,             // a char array or string scalar as text in the user's default encoding
 };
 
 // Bit k stands for input k (input 0 is the command code, input k parameter k).

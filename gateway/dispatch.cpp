@@ -3,6 +3,7 @@
 
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
+#include "platform/mex_text.h"
 
 namespace qorin {
 namespace {
@@ -29,6 +30,17 @@ QORIN_FIXED_FORMAT_END
     }
 }
 
+// A string scalar is handed on as its chars, so that the handler sees the char array it
+// would have had.  Any other class reaches the handler as it came, for its own class message.
+void convertText(const mxArray* input, Args::Value& value) {
+    const mxArray* chars = host::textChars(input, value.chars);
+    if (chars == nullptr) return;
+    value.array = chars;
+    if (host::convertText(chars, value.text) == host::TextStatus::kUnrepresentable) {
+        failValue("The text holds a character that the user's default character encoding cannot represent.");
+    }
+}
+
 void convert(Conv conversion, const mxArray* input, Args::Value& value) {
     value.array = input;
     switch (conversion) {
@@ -44,7 +56,7 @@ void convert(Conv conversion, const mxArray* input, Args::Value& value) {
             break;
         case Conv::Logical: value.logical = logicalConversion(input); break;
         case Conv::Array: break;
-        case Conv::Text: value.text = host::charText(input); break;
+        case Conv::Text: convertText(input, value); break;
     }
 }
 

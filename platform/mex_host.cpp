@@ -1,5 +1,6 @@
 // mex_host.cpp - host-neutral array access and error raising for MATLAB and GNU Octave.
 #include "platform/mex_host.h"
+#include "platform/mex_text.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -85,12 +86,15 @@ double elementValue(const mxArray* array, std::size_t index) {
 double scalarValue(const mxArray* array) { return elementValue(array, 0); }
 
 std::string charText(const mxArray* array) {
+    HostArray converted;
+    const mxArray* chars = textChars(array, converted);
     std::string text;
-    if (array == nullptr || !mxIsChar(array)) return text;
-    const std::size_t count = mxGetNumberOfElements(array);
-    text.resize(count);
-    text.resize(copyChars(array, text.data(), count));
+    if (chars == nullptr || convertText(chars, text) != TextStatus::kConverted) text.clear();
     return text;
+}
+
+bool isTextInput(const mxArray* array) {
+    return array != nullptr && (mxIsChar(array) || mxIsClass(array, "string"));
 }
 
 std::size_t copyChars(const mxArray* array, char* buffer, std::size_t count) {
@@ -111,8 +115,12 @@ const mxArray* structField(const mxArray* array, std::size_t index, const char* 
 }
 
 mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t* dimensions, mxClassID classId) {
-    std::vector<mwSize> dims(dimensions, dimensions + dimensionCount);
-    mxArray* array = mxCreateUninitNumericArray(static_cast<mwSize>(dimensionCount), dims.data(), classId, mxREAL);
+    // On the stack: MATLAB ends the call inside a creation it refuses, and memory of our own
+    // held here would never be freed.
+    mwSize dims[4] = {};
+    if (dimensionCount > 4) return nullptr;
+    for (std::size_t k = 0; k < dimensionCount; ++k) dims[k] = static_cast<mwSize>(dimensions[k]);
+    mxArray* array = mxCreateUninitNumericArray(static_cast<mwSize>(dimensionCount), dims, classId, mxREAL);
     if (array != nullptr) prepareArrayMemory(mxGetData(array), mxGetNumberOfElements(array) * mxGetElementSize(array));
     return array;
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "mex.h"
@@ -23,6 +24,12 @@ constexpr bool kInterleavedComplex = true;
 constexpr bool kInterleavedComplex = false;
 #endif
 
+struct HostArrayDeleter {
+    void operator()(mxArray* array) const noexcept { mxDestroyArray(array); }
+};
+// An array the module asked the host for (a conversion's result), destroyed with the call's frame.
+using HostArray = std::unique_ptr<mxArray, HostArrayDeleter>;
+
 // Rows times columns without the 32-bit wrap of mxGetM * mxGetN.
 std::size_t rowsTimesColumns(const mxArray* array);
 
@@ -34,12 +41,18 @@ double elementValue(const mxArray* array, std::size_t index);
 // mxGetScalar without the host's raising on empty, cell and structure arrays (they give 0).
 double scalarValue(const mxArray* array);
 
-// Every character of a char array, low 8 bits of each (Octave's mxChar is 8-bit, MATLAB's
-// 16-bit); an empty string for anything else.
+// Text of a char array or string scalar in the user's default encoding, as convertText
+// (platform/mex_text.h) makes it; empty for any other input and for text that encoding cannot
+// hold.  For names looked up in a table: where the difference matters, use convertText.
 std::string charText(const mxArray* array);
 
-// Copies at most `count` characters of a char array into `buffer` as bytes and returns how
-// many were copied (the host-neutral form of mxGetNChars).
+// A char array or a MATLAB string (Octave 7 has none): what a text parameter accepts before
+// its conversion checks the string's count.
+bool isTextInput(const mxArray* array);
+
+// Copies at most `count` character codes of a char array into `buffer`, one byte each (the
+// low 8 bits), and returns how many were copied: byte data given as characters.  Text that
+// the SDK reads as text goes through convertText (platform/mex_text.h) instead.
 std::size_t copyChars(const mxArray* array, char* buffer, std::size_t count);
 
 // Field `name` of element `index` of a structure array; null for a non-structure, a missing

@@ -1,6 +1,7 @@
 // qorinsim_mex.cpp - the qorinsim MEX: sets up and inspects the simulated cameras from Octave or MATLAB tests.
 #include "mex.h"
 
+#include "platform/mex_text.h"
 #include "platform/win32.h"
 #include "sim/frame_format_fields.h"
 #include "sim/sim_control.h"
@@ -43,13 +44,16 @@ uint32_t wordArg(const mxArray* a, const std::string& what) {
     return static_cast<uint32_t>(integerArg(a, what, 0, 4294967295.0));
 }
 
+// A char array or string scalar, converted as the module converts its text; it ends at a
+// null character.
 std::string textArg(const mxArray* a, const std::string& what) {
-    if (!mxIsChar(a)) fail(what + " must be a character row");
-    char* text = mxArrayToString(a);
-    if (text == nullptr) fail(what + " must be a character row");
-    std::string result(text);
-    mxFree(text);
-    return result;
+    qorin::host::HostArray converted;
+    const mxArray* chars = qorin::host::textChars(a, converted);
+    if (chars == nullptr) fail(what + " must be a character row");
+    std::string text;
+    if (qorin::host::convertText(chars, text) == qorin::host::TextStatus::kUnrepresentable)
+        fail(what + " holds a character that the user's default character encoding cannot represent");
+    return std::string(text.c_str());
 }
 
 template <typename T>

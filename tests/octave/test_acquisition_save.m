@@ -140,6 +140,10 @@
 %! assert (exist (name, "file") == 2);
 %! delete (name);
 %! rmdir (dir);
+%! name = save_frame ("qorin_Łukasz_é.pgm", true);   # Octave's text is UTF-8 already: byte for byte
+%! assert (save_args ()(5), {name});
+%! assert (exist (name, "file") == 2);
+%! delete (name);
 %! qorinsim ("clearcalls");
 %! msg = "The file name must be a character array.";
 %! qorin_assert_error (@() qorincam (77, 1, 5, true), msg);
