@@ -8,7 +8,9 @@ function demo_first_snapshot (png_file)
   if nargin < 1
     png_file = fullfile (pwd (), 'qorincam_snapshot.png');
   end
-  simulator = exist ('qorinsim') == 3;   % the simulator's control sits beside the module
+  about = qorin.info ();
+  simulator = strcmp (about.sdk, 'simulator');   % or the maker's SDK, with a camera
+  fprintf ('SDK: %s, loaded from %s\n', about.sdk, about.sdkLibrary);
 
   fprintf ('cameras attached: %d\n', qorincam (qorin.cmd.COUNT_CAMERAS));
   qorincam (qorin.cmd.CONNECT, 1);

@@ -6,7 +6,8 @@ function demo_mono16 (out_dir)
   if nargin < 1
     out_dir = pwd ();
   end
-  if exist ('qorinsim') == 3
+  about = qorin.info ();
+  if strcmp (about.sdk, 'simulator')
     qorinsim ('set', 1, 'colour', false);   % the simulator: a monochrome sensor
   end
   cam = qorin.Camera (1);

@@ -6,7 +6,8 @@ function demo_sync_two_cameras (out_dir)
   if nargin < 1
     out_dir = pwd ();
   end
-  if exist ('qorinsim') == 3 && qorincam (37) < 2
+  about = qorin.info ();
+  if strcmp (about.sdk, 'simulator') && about.cameras < 2
     qorinsim ('attach', 2);           % the simulator: a second camera
   end
   list = qorin.cameras ();

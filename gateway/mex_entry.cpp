@@ -1,4 +1,4 @@
-// mex_entry.cpp - mexFunction: first-call set-up, the command code, dispatch and error reporting.
+// mex_entry.cpp - mexFunction: first-call set-up, the command code or name, dispatch and error reporting.
 #include <cstdint>
 #include <exception>
 #include <new>
@@ -8,6 +8,7 @@
 #include "gateway/args.h"
 #include "gateway/dispatch.h"
 #include "gateway/errors.h"
+#include "gateway/named_commands.h"
 #include "platform/mex_host.h"
 
 namespace qorin {
@@ -45,6 +46,12 @@ void runCall(int outputCount, mxArray* outputs[], int inputCount, const mxArray*
         host::registerExitHook(onModuleUnload);
     }
     if (inputCount < 1) failUsage("At least one parameter is required.");
+    // Text names one of the commands the module adds beyond the numeric codes.
+    if (isCommandName(inputs[0])) {
+        ArrayPtr result = runNamedCommand(inputCount, inputs);
+        if (result != nullptr) outputs[0] = result.release();
+        return;
+    }
     if (!isIntegerScalar(inputs[0])) failUsage("First input must be an integer.");
     const std::int32_t code = integerConversion(inputs[0]);
     // A code the registry does not define is not an error: the call does nothing.

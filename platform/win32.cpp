@@ -1,9 +1,10 @@
-// win32.cpp - the module's event and window calls on Windows: the system's own, checked in test builds.
+// win32.cpp - the module's event, window and loaded-library calls on Windows: the system's own, checked in test builds.
 #include "platform/win32.h"
 
 // Part of the module's sources everywhere; elsewhere the POSIX stand-ins (libqorinplatform) do this.
 #if defined(_WIN32)
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,6 +47,39 @@ WindowHandle foregroundWindow() noexcept {
     if (!test_controls::foregroundPresent()) return nullptr;
 #endif
     return reinterpret_cast<WindowHandle>(GetForegroundWindow());
+}
+
+namespace {
+
+// The DLL that holds `address`; it stays loaded as long as the module imports from it, so its
+// reference count is left alone.
+HMODULE moduleHolding(const void* address) noexcept {
+    HMODULE module = nullptr;
+    const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    if (address == nullptr || GetModuleHandleExA(flags, static_cast<LPCSTR>(address), &module) == FALSE) return nullptr;
+    return module;
+}
+
+}  // namespace
+
+std::size_t loadedLibraryPath(const void* address, char* buffer, std::size_t size) noexcept {
+    if (buffer == nullptr || size == 0) return 0;
+    buffer[0] = '\0';
+    HMODULE module = moduleHolding(address);
+    if (module == nullptr) return 0;
+    const DWORD capacity = size > 0x7FFFFFFFu ? 0x7FFFFFFFu : static_cast<DWORD>(size);
+    // A path that does not fit comes back cut to the buffer's length.
+    const DWORD length = GetModuleFileNameA(module, buffer, capacity);
+    if (length == 0 || length >= capacity) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    return length;
+}
+
+bool loadedLibraryExports(const void* address, const char* symbol) noexcept {
+    HMODULE module = moduleHolding(address);
+    return module != nullptr && symbol != nullptr && GetProcAddress(module, symbol) != nullptr;
 }
 
 }  // namespace qorin::platform

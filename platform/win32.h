@@ -1,6 +1,8 @@
 // win32.h - the Windows calls the module makes, behind names and types free of <windows.h>.
 #pragma once
 
+#include <cstddef>
+
 // <windows.h> stays in the platform layer's own .cpp files: its min/max macros and its flood of
 // names never reach a handler.  Here the Windows objects are opaque pointers.
 #if defined(_WIN32)
@@ -22,6 +24,13 @@ QORIN_PLATFORM_API EventHandle createEvent() noexcept;
 QORIN_PLATFORM_API void closeEvent(EventHandle event) noexcept;
 // The window that has the foreground, or null when there is none.
 QORIN_PLATFORM_API WindowHandle foregroundWindow() noexcept;
+
+// The file the loaded library (DLL or shared object) that holds `address` was loaded from, written
+// null-terminated into `buffer` in the system's narrow encoding.  Returns its length, or 0 when
+// the system cannot tell or the path does not fit in `size` bytes.
+QORIN_PLATFORM_API std::size_t loadedLibraryPath(const void* address, char* buffer, std::size_t size) noexcept;
+// Whether the loaded library that holds `address` exports `symbol` itself.
+QORIN_PLATFORM_API bool loadedLibraryExports(const void* address, const char* symbol) noexcept;
 
 // Style of the SDK's display window: WS_VISIBLE | WS_OVERLAPPEDWINDOW (visible, captioned,
 // resizable, with system menu); win32.cpp checks it against the Windows headers.

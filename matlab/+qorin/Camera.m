@@ -3,6 +3,11 @@ classdef Camera < handle
   %
   %   c = qorin.Camera (n)   connects camera n (1-based) and keeps it until c is deleted
   %                          (clear c, or the last reference goes away) or c.disconnect ().
+  %   c = qorin.Camera ()    a placeholder for no camera (number 0) that connects nothing:
+  %                          what MATLAB fills the gaps with when an array of cameras grows.
+  %
+  %   Only the object that connected a camera disconnects it.  A copy made by save and load,
+  %   or sent to a parallel worker, owns no connection and leaves the camera alone.
   %
   %   Live settings are properties that read and write the camera:
   %     c.exposure, c.gain, c.gamma, c.contrast, c.brightness, c.hue, c.saturation,
@@ -14,7 +19,7 @@ classdef Camera < handle
   %
   %   Capture: c.preview (), c.stopPreview (), img = c.snapshot (), img = c.grab (kind)
   %     with kind 'rgb' (default), 'mono' or 'raw' (needs a preview), frames = c.fastFrames (n),
-  %     c.save (file, mono) (needs a preview).
+  %     c.save (file, mono) (needs a preview).  Text inputs may be char vectors or string scalars.
   %
   %   Every method is one or two qorincam calls and raises the module's own errors, with
   %   their identifiers (qorincam:notConnected, qorincam:sdk, ...; see help qorincam).
@@ -29,7 +34,8 @@ classdef Camera < handle
     number = 0;  % the camera number the object was made for
   end
 
-  properties (Access = private)
+  % Transient: a saved and loaded copy, or one sent to a worker, starts with the default.
+  properties (Access = private, Transient)
     owned = false;  % true once this object's connect succeeded, until it disconnects
   end
 
@@ -58,8 +64,9 @@ classdef Camera < handle
   methods
 
     function obj = Camera (n)
+      % Without a number: the placeholder, which calls nothing.
       if (nargin < 1)
-        n = 1;
+        return;
       end
       obj.number = n;
       qorincam (qorin.cmd.CONNECT, n);
@@ -87,15 +94,30 @@ classdef Camera < handle
     end
 
     function disp (obj)
-      connected = false;
-      try
-        connected = obj.call (qorin.cmd.IS_CONNECTED);
-      catch
+      % One line per element; arrays, empty arrays and deleted objects display too.
+      if (isempty (obj))
+        fprintf ('  %s empty qorin.Camera array\n', qorin.Camera.sizeText (obj));
+        return;
       end
-      if (connected)
-        fprintf ('  qorin.Camera %d, connected\n', obj.number);
-      else
-        fprintf ('  qorin.Camera %d, not connected\n', obj.number);
+      if (numel (obj) > 1)
+        fprintf ('  %s qorin.Camera array:\n', qorin.Camera.sizeText (obj));
+      end
+      % Octave 7 has no isvalid: there every element counts as valid.
+      try
+        valid = isvalid (obj);
+      catch
+        valid = true (size (obj));
+      end
+      for k = 1:numel (obj)
+        if (~valid(k))
+          fprintf ('  deleted qorin.Camera\n');
+        elseif (obj(k).number == 0)
+          fprintf ('  qorin.Camera placeholder, no camera\n');
+        elseif (obj(k).connectedQuietly ())
+          fprintf ('  qorin.Camera %d, connected\n', obj(k).number);
+        else
+          fprintf ('  qorin.Camera %d, not connected\n', obj(k).number);
+        end
       end
     end
 
@@ -125,6 +147,9 @@ classdef Camera < handle
       if (nargin < 2)
         kind = 'rgb';
       end
+      if (isa (kind, 'string'))
+        kind = char (kind);
+      end
       switch (lower (kind))
         case 'rgb',  img = obj.call (qorin.cmd.GRAB_RGB_FRAME);
         case 'mono', img = obj.call (qorin.cmd.GRAB_MONO_FRAME);
@@ -141,6 +166,9 @@ classdef Camera < handle
     function save (obj, file, mono)
       if (nargin < 3)
         mono = false;
+      end
+      if (isa (file, 'string'))
+        file = char (file);
       end
       obj.call (qorin.cmd.SAVE_IMAGE, file, logical (mono));
     end
@@ -175,6 +203,9 @@ classdef Camera < handle
       if (isnumeric (name))
         r = obj.call (qorin.cmd.GET_PROPERTY_RANGE, name);
         return;
+      end
+      if (isa (name, 'string'))
+        name = char (name);
       end
       switch (lower (name))
         case 'exposure',   r = obj.call (qorin.cmd.GET_SNAPSHOT_EXPOSURE_RANGE);
@@ -497,6 +528,25 @@ classdef Camera < handle
     function varargout = call (obj, code, varargin)
       % qorincam with this object's camera number as the first parameter.
       [varargout{1:nargout}] = qorincam (code, obj.number, varargin{:});
+    end
+
+    function tf = connectedQuietly (obj)
+      % Whether the camera is connected; false when even that cannot be asked.
+      tf = false;
+      try
+        tf = obj.call (qorin.cmd.IS_CONNECTED);
+      catch
+      end
+    end
+
+  end
+
+  methods (Static, Access = private)
+
+    function text = sizeText (array)
+      % '2x3' for a 2-by-3 array.
+      text = sprintf ('%dx', size (array));
+      text = text(1:end - 1);
     end
 
   end

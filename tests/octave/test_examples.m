@@ -25,6 +25,7 @@
 %!  img = imread (fullfile (out, "snapshot.png"));
 %!  assert (size (img), [480 640 3]);
 %!  assert (! isempty (strfind (text, "snapshot written to")));
+%!  assert (! isempty (regexp (text, 'SDK: simulator, loaded from \S*libqorinapi\.so', "once")));
 %!endfunction
 
 %!function live_preview (out, ~)

@@ -46,9 +46,29 @@
 %!test
 %! qorin_reset ();
 %! qorin_assert_error (@() qorincam (), "At least one parameter is required.");
-%! for bad = {"x", true, 1+2i, [], [1 2], {1}, struct("a", 1), zeros(0, 1)}
+%! for bad = {true, 1+2i, [], [1 2], {1}, struct("a", 1), zeros(0, 1)}
 %!   qorin_assert_error (@() qorincam (bad{1}, 1), "First input must be an integer.");
 %! endfor
+
+%!test
+%! ## Text names a command: what the module is and which SDK library it loaded; unknown names,
+%! ## further inputs and text that is no name are usage errors.
+%! qorin_reset (3);
+%! v = qorincam ("Version");
+%! assert (fieldnames (v)', {"version", "compiler", "buildDate", "builtFor", "sdk", "sdkLibrary", "cameras"});
+%! assert ({v.builtFor, v.sdk, v.cameras}, {"Octave", "simulator", 3});
+%! [~, file, ext] = fileparts (v.sdkLibrary);
+%! assert ([file ext], "libqorinapi.so");
+%! assert (exist (v.sdkLibrary, "file"), 2);
+%! assert (! isempty (regexp (v.buildDate, '^20\d\d-[01]\d-[0-3]\d$', "once")));
+%! qorinsim ("attach", -1);
+%! assert (qorincam ("version").cameras, -1);
+%! list = qorincam ("commands");
+%! assert ({list.name}, {"version", "commands"});
+%! qorin_assert_error (@() qorincam ("x", 1), "Unknown command name 'x'. qorincam('commands') lists the named commands.");
+%! assert (qorin_error_id (@() qorincam ("")), "qorincam:usage");
+%! qorin_assert_error (@() qorincam ("version", 1), "qorincam('version') takes no further inputs.");
+%! qorin_assert_error (@() qorincam (["ab"; "cd"]), "A command name must be a character vector or a string scalar.");
 
 %!test
 %! ## Codes are truncated toward zero; codes outside -2..100 return quietly with no output.

@@ -21,6 +21,49 @@
 %! assert (qorincam (6, 1));
 
 %!test
+%! ## Without a number the constructor makes a placeholder that calls nothing, as MATLAB's array
+%! ## growth needs; the flag of ownership is not saved with an object (a loaded copy owns nothing).
+%! qorin_reset (1);
+%! qorinsim ("clearcalls");
+%! p = qorin.Camera ();
+%! assert (p.number, 0);
+%! assert (! isempty (strfind (evalc ("disp (p)"), "placeholder")));
+%! clear p
+%! assert (isempty (qorinsim ("calls")));
+%! c = qorin.Camera (1);
+%! assert (qorincam (6, 1));
+%! props = meta.class.fromName ("qorin.Camera").PropertyList;
+%! owned = props{cellfun (@(q) strcmp (q.Name, "owned"), props)};
+%! assert (owned.Transient, true);
+
+%!test
+%! ## Text inputs accept a string scalar as a char vector: a stand-in of MATLAB's string class
+%! ## (Octave 7 has none) that converts with char ().
+%! qorin_reset (1);
+%! dir = tempname ();
+%! mkdir (dir);
+%! unwind_protect
+%!   fid = fopen (fullfile (dir, "string.m"), "w");
+%!   fputs (fid, strjoin ({"classdef string", "properties", "text", "end", "methods", ...
+%!                         "function s = string (t)", "s.text = t;", "end", ...
+%!                         "function t = char (s)", "t = s.text;", "end", "end", "end"}, "\n"));
+%!   fclose (fid);
+%!   addpath (dir);
+%!   c = qorin.Camera (1);
+%!   c.frameSize = [8 6];
+%!   assert (c.range (string ("gain")), [1; 16]);
+%!   c.preview ();
+%!   assert (size (c.grab (string ("raw"))), [6 8]);
+%!   file = fullfile (dir, "frame.pnm");
+%!   c.save (string (file));
+%!   assert (exist (file, "file"), 2);
+%! unwind_protect_cleanup
+%!   rmpath (dir);
+%!   confirm_recursive_rmdir (false, "local");
+%!   rmdir (dir, "s");
+%! end_unwind_protect
+
+%!test
 %! ## A second object for a connected camera raises the module's error and leaves the first alone.
 %! qorin_reset (1);
 %! c = qorin.Camera (1);
@@ -137,3 +180,29 @@
 %! ## Camera 2 was opened for the query and closed again.
 %! assert (! qorincam (6, 2));
 %! assert (! qorinsim ("get", 2, "open"));
+
+%!test
+%! ## The read-only self-test of a camera writes no setting and leaves it as it found it:
+%! ## closed, or connected and previewing; a failing check makes it report false.
+%! qorin_reset (2);
+%! format = qorinsim ("get", 2, "format");
+%! qorinsim ("clearcalls");
+%! ok = false;
+%! text = evalc ("ok = qorin.selftest (2);");
+%! assert (ok, true);
+%! assert (! isempty (strfind (text, "5 of 5 groups passed")));
+%! calls = qorinsim ("calls");
+%! writes = regexp ({calls.name}, '^Qorin(SetProperty|Setup|Gpio|Gpo|PermanentBufferWrite|OneShot|Digital|Adjust|AutoRoiSet|InitAutoLens|AutoFocus|CameraReset|SelectExtern|SetTimeout)', "once");
+%! assert (all (cellfun (@isempty, writes)));
+%! assert (qorinsim ("get", 2, "format"), format);
+%! assert (! qorincam (6, 2));
+%! qorincam (-1, 2);
+%! qorincam (0, 2);
+%! text = evalc ("ok = qorin.selftest (2);");
+%! assert (ok, true);
+%! assert (qorincam (6, 2) && qorinsim ("get", 2, "streaming"));
+%! qorinsim ("fail", "QorinTakeSnapshot", 5);
+%! text = evalc ("ok = qorin.selftest (2);");
+%! assert (ok, false);
+%! assert (! isempty (regexp (text, 'snapshot: +FAILED: qorincam:sdk', "once")));
+%! assert (qorincam (6, 2));
