@@ -9,8 +9,10 @@
 // a quote and holds more, so a line not built for that reaches no stand-in, or the wrong one.
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -76,7 +78,15 @@ int main(int argc, char** argv) {
     for (const Case& one : cases) {
         DeleteFileA(record.c_str());
         std::fflush(stdout);
-        const int status = std::system(one.line.c_str());
+        int status = std::system(one.line.c_str());
+        // -1 is a shell that did not start at all, which says nothing of the line: under a
+        // busy Wine it has been seen once, on a fresh machine.  Said, and tried again.
+        for (int retry = 0; status == -1 && retry < 2; ++retry) {
+            std::printf("system could not start the shell (%s); again: %s\n", std::strerror(errno), one.line.c_str());
+            std::fflush(stdout);
+            Sleep(500);
+            status = std::system(one.line.c_str());
+        }
         const std::vector<std::string> received = readLines(record);
         if (status == 0 && received == one.args) continue;
         ++failed;
