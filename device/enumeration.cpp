@@ -1,7 +1,10 @@
 // enumeration.cpp - version information of the attached cameras (code 38) and of one camera (code 57).
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "camera/camera_table.h"
@@ -40,22 +43,27 @@ ArrayPtr handleEnumerateCameras(const Args&) {
     if (attached == 0) fail(ErrorKind::NotConnected, "No cameras attached to computer.");
     const auto count = static_cast<std::size_t>(attached);
 
-    // Value-initialised: an element without a connected camera shows six zero words.  Only the
-    // table's slots can hold one, so the others need no memory: none is held while the structure
-    // is created.
-    std::array<VersionInfo, kMaxCameraRecords> versions{};
-    const VersionInfo unconnected{};
+    // Value-initialised: an element without a connected camera shows six zero words.
+    std::unique_ptr<VersionInfo[]> records(new (std::nothrow) VersionInfo[count]());
+    if (records == nullptr) failMemory("Failed to allocate memory.");
 
     CameraTable& table = cameraTable();
-    for (std::int32_t slot = 0; slot < table.count() && slot < kMaxCameraRecords; ++slot) {
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         const CameraRecord& camera = table.at(slot);
         if (!camera.connected()) continue;
         // A camera connected before others were unplugged can sit beyond the n elements.
         if (static_cast<std::size_t>(slot) >= count) continue;
-        if (QorinQueryVersion(camera.handle, &versions[static_cast<std::size_t>(slot)]) == 0) {
+        if (QorinQueryVersion(camera.handle, &records[static_cast<std::size_t>(slot)]) == 0) {
             failSdk(kEnumerateFailed);
         }
     }
+    // Only table slots hold a connected camera's record: they move to the stack, and the
+    // temporary goes before the structure is created, so that none of our memory is held if the
+    // host ends the call there (MATLAB does when memory runs out).
+    std::array<VersionInfo, kMaxCameraRecords> versions{};
+    std::copy_n(records.get(), std::min<std::size_t>(count, versions.size()), versions.begin());
+    records.reset();
+    const VersionInfo unconnected{};
 
     ArrayPtr result = makeVersionStruct(count);
     for (std::size_t k = 0; k < count; ++k) storeVersionTexts(result.get(), k, k < versions.size() ? versions[k] : unconnected);
