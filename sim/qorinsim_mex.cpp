@@ -15,8 +15,8 @@
 
 namespace {
 
-using qorinsim::CameraState;
 using qorinsim::LogValue;
+using qorinsim::SimulatedCamera;
 
 [[noreturn]] void fail(const std::string& message) { throw std::runtime_error(message); }
 
@@ -95,7 +95,7 @@ int cameraNumberArg(const mxArray* a) {
     return static_cast<int>(integerArg(a, "camera number", 1, qorinsim::kMaxCameras));
 }
 
-CameraState& cameraArg(const mxArray* a) { return *qorinsim::camera(cameraNumberArg(a)); }
+SimulatedCamera& cameraArg(const mxArray* a) { return *qorinsim::camera(cameraNumberArg(a)); }
 
 template <typename T>
 T checkedInteger(double v, const std::string& what, double low, double high) {
@@ -225,7 +225,7 @@ mxArray* callLog() {
 
 // set
 
-void setFormat(CameraState& camera, const mxArray* value) {
+void setFormat(SimulatedCamera& camera, const mxArray* value) {
     if (!mxIsStruct(value) || mxGetNumberOfElements(value) != 1) fail("'format' must be a scalar structure");
     // Fields left out keep their value, so a test can change just the one it is about.
     for (const qorinsim::FrameFormatField& entry : qorinsim::kFrameFormatFields) {
@@ -238,7 +238,7 @@ void setFormat(CameraState& camera, const mxArray* value) {
         camera.frameRate_ = static_cast<float>(scalarArg(field, std::string("format field '") + kFrameRateField + "'"));
 }
 
-mxArray* formatStruct(const CameraState& camera) {
+mxArray* formatStruct(const SimulatedCamera& camera) {
     std::vector<std::string> names;
     for (const auto& field : qorinsim::kFrameFormatFields) names.push_back(field.name_);
     names.push_back(kFrameRateField);
@@ -251,7 +251,7 @@ mxArray* formatStruct(const CameraState& camera) {
 }
 
 // Pages of a rows-by-columns(-by-K) uint8 or uint16 array, each turned row by row into samples.
-void setFrames(CameraState& camera, const mxArray* value, bool single) {
+void setFrames(SimulatedCamera& camera, const mxArray* value, bool single) {
     camera.frames_.clear();
     camera.nextFrame_ = 0;
     if (mxIsEmpty(value) && mxIsDouble(value)) return;
@@ -283,13 +283,13 @@ void setFrames(CameraState& camera, const mxArray* value, bool single) {
 
 // What a getter may need besides the camera: its number and the optional fourth argument.
 struct Query {
-    const CameraState& camera_;
+    const SimulatedCamera& camera_;
     int number_;
     const std::string& name_;
     const mxArray* extra_;  // null when not given
 };
 
-using Setter = void (*)(CameraState& camera, const mxArray* value, const std::string& what);
+using Setter = void (*)(SimulatedCamera& camera, const mxArray* value, const std::string& what);
 using Getter = mxArray* (*)(const Query& query);
 
 // One name of qorinsim's set and get; a null setter or getter: not settable or not readable.
@@ -299,17 +299,17 @@ struct Entry {
     Getter get_;
 };
 
-template <uint32_t CameraState::*kField>
-void setWord(CameraState& camera, const mxArray* value, const std::string& what) {
+template <uint32_t SimulatedCamera::*kField>
+void setWord(SimulatedCamera& camera, const mxArray* value, const std::string& what) {
     camera.*kField = wordArg(value, what);
 }
 
-template <typename T, T CameraState::*kField>
+template <typename T, T SimulatedCamera::*kField>
 mxArray* getNumber(const Query& query) {
     return number(static_cast<double>(query.camera_.*kField));
 }
 
-template <bool CameraState::*kField>
+template <bool SimulatedCamera::*kField>
 mxArray* getFlag(const Query& query) {
     return logical(query.camera_.*kField);
 }
@@ -323,26 +323,26 @@ qorinsim::Property propertyOf(const Query& query) {
 }
 
 const Entry kEntries[] = {
-    {"open", nullptr, getFlag<&CameraState::open_>},
-    {"streaming", nullptr, getFlag<&CameraState::streaming_>},
+    {"open", nullptr, getFlag<&SimulatedCamera::open_>},
+    {"streaming", nullptr, getFlag<&SimulatedCamera::streaming_>},
     {"window", nullptr,
      [](const Query& q) {
-         const CameraState& camera = q.camera_;
+         const SimulatedCamera& camera = q.camera_;
          return camera.window_ ? doubleRow({double(camera.windowWidth_), double(camera.windowHeight_)}) : empty();
      }},
-    {"fastFrames", nullptr, getFlag<&CameraState::fastFrames_>},
+    {"fastFrames", nullptr, getFlag<&SimulatedCamera::fastFrames_>},
     {"colour",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          camera.properties_[QORIN_PROP_COLOUR_FORMAT].value_ = scalarArg(value, what) != 0 ? 1.0f : 0.0f;
      },
      [](const Query& q) {
          auto it = q.camera_.properties_.find(QORIN_PROP_COLOUR_FORMAT);
          return logical(it == q.camera_.properties_.end() || !(it->second.value_ == 0.0f));
      }},
-    {"format", [](CameraState& camera, const mxArray* value, const std::string&) { setFormat(camera, value); },
+    {"format", [](SimulatedCamera& camera, const mxArray* value, const std::string&) { setFormat(camera, value); },
      [](const Query& q) { return formatStruct(q.camera_); }},
     {"maxSize",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          auto v = numbersArg(value, what, 2);
          camera.properties_[QORIN_PROP_MAX_WIDTH].value_ = static_cast<float>(v[0]);
          camera.properties_[QORIN_PROP_MAX_HEIGHT].value_ = static_cast<float>(v[1]);
@@ -359,19 +359,20 @@ const Entry kEntries[] = {
          return entry.hasRange_ ? doubleRow({entry.minimum_, entry.maximum_}) : empty();
      }},
     {"frameRates",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          auto v = numbersArg(value, what);
          camera.frameRates_.assign(v.begin(), v.end());
      },
      [](const Query& q) {
          return doubleRow(std::vector<double>(q.camera_.frameRates_.begin(), q.camera_.frameRates_.end()));
      }},
-    {"frame", [](CameraState& camera, const mxArray* value, const std::string&) { setFrames(camera, value, true); },
+    {"frame", [](SimulatedCamera& camera, const mxArray* value, const std::string&) { setFrames(camera, value, true); },
      nullptr},
-    {"frames", [](CameraState& camera, const mxArray* value, const std::string&) { setFrames(camera, value, false); },
+    {"frames",
+     [](SimulatedCamera& camera, const mxArray* value, const std::string&) { setFrames(camera, value, false); },
      nullptr},
     {"version",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          auto v = numbersArg(value, what, 6);
          uint32_t w[6];
          for (int k = 0; k < 6; ++k) w[k] = checkedInteger<uint32_t>(v[k], what, 0, 4294967295.0);
@@ -382,22 +383,22 @@ const Entry kEntries[] = {
          return doubleRow({double(v.Firmware), double(v.FPGA), double(v.API), double(v.Driver), double(v.SN),
                            double(v.Reserved)});
      }},
-    {"interface", setWord<&CameraState::interfaceCode_>, nullptr},
-    {"cameraId", setWord<&CameraState::cameraId_>, nullptr},
-    {"pixelDepth", setWord<&CameraState::pixelDepth_>, nullptr},
-    {"hwRevision", setWord<&CameraState::hwRevision_>, nullptr},
+    {"interface", setWord<&SimulatedCamera::interfaceCode_>, nullptr},
+    {"cameraId", setWord<&SimulatedCamera::cameraId_>, nullptr},
+    {"pixelDepth", setWord<&SimulatedCamera::pixelDepth_>, nullptr},
+    {"hwRevision", setWord<&SimulatedCamera::hwRevision_>, nullptr},
     {"gpio",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          auto v = numbersArg(value, what, 2);
          camera.gpio_ = {checkedInteger<uint8_t>(v[0], what, 0, 255), checkedInteger<uint8_t>(v[1], what, 0, 255)};
      },
      [](const Query& q) { return doubleRow({double(q.camera_.gpio_[0]), double(q.camera_.gpio_[1])}); }},
-    {"gpo", nullptr, getNumber<uint8_t, &CameraState::gpo_>},
-    {"gpoSelect", nullptr, getNumber<uint8_t, &CameraState::gpoSelect_>},
-    {"gpioConfig", nullptr, getNumber<uint8_t, &CameraState::gpioConfig_>},
+    {"gpo", nullptr, getNumber<uint8_t, &SimulatedCamera::gpo_>},
+    {"gpoSelect", nullptr, getNumber<uint8_t, &SimulatedCamera::gpoSelect_>},
+    {"gpioConfig", nullptr, getNumber<uint8_t, &SimulatedCamera::gpioConfig_>},
     {"lut", nullptr,
      [](const Query& q) {
-         const CameraState& camera = q.camera_;
+         const SimulatedCamera& camera = q.camera_;
          mxArray* s = structOf({"table", "colour", "flags"}, 1);
          mxSetFieldByNumber(s, 0, 0, byteRow(camera.lut_));
          mxSetFieldByNumber(s, 0, 1, logical(camera.lutColour_));
@@ -407,7 +408,7 @@ const Entry kEntries[] = {
          return s;
      }},
     {"matrix",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          if (mxGetM(value) != 3 || mxGetN(value) != 3) fail("'matrix' must be 3-by-3");
          auto v = numbersArg(value, what, 9);
          for (int r = 0; r < 3; ++r)
@@ -421,7 +422,7 @@ const Entry kEntries[] = {
          return m;
      }},
     {"roi",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          auto v = numbersArg(value, what, 4);
          for (int k = 0; k < 4; ++k) camera.roi_[k] = checkedInteger<int32_t>(v[k], what, -2147483648.0, 2147483647.0);
      },
@@ -430,7 +431,7 @@ const Entry kEntries[] = {
          return doubleRow({double(roi[0]), double(roi[1]), double(roi[2]), double(roi[3])});
      }},
     {"permanentBuffer",
-     [](CameraState& camera, const mxArray* value, const std::string&) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string&) {
          if (!mxIsUint8(value)) fail("'permanentBuffer' must be a uint8 array");
          const auto* data = static_cast<const uint8_t*>(mxGetData(value));
          camera.permanentBuffer_.assign(data, data + mxGetNumberOfElements(value));
@@ -440,24 +441,24 @@ const Entry kEntries[] = {
     {"timeout", nullptr,
      [](const Query& q) { return doubleRow({q.camera_.videoTimeout_, q.camera_.snapshotTimeout_}); }},
     {"progress",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          camera.progress_ = static_cast<float>(scalarArg(value, what));
      },
-     getNumber<float, &CameraState::progress_>},
+     getNumber<float, &SimulatedCamera::progress_>},
     {"noise",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          const double sigma = scalarArg(value, what);
          if (!(sigma >= 0.0 && sigma <= 255.0)) fail("'noise' must be from 0 to 255");
          camera.noise_ = sigma;
      },
-     getNumber<double, &CameraState::noise_>},
+     getNumber<double, &SimulatedCamera::noise_>},
     {"temperature",
-     [](CameraState& camera, const mxArray* value, const std::string& what) {
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
          const double celsius = scalarArg(value, what);
          if (!std::isfinite(celsius)) fail("'temperature' must be finite");
          camera.temperature_ = celsius;
      },
-     getNumber<double, &CameraState::temperature_>},
+     getNumber<double, &SimulatedCamera::temperature_>},
     {"syncSnapshots", nullptr, [](const Query& q) { return logical(qorinsim::inSyncSession(q.number_)); }},
     {"interfaceSelector", nullptr, [](const Query&) { return number(qorinsim::interfaceSelector()); }},
 };
@@ -468,13 +469,13 @@ const Entry* findEntry(const std::string& name) {
     return nullptr;
 }
 
-void setOne(CameraState& camera, const std::string& name, const mxArray* value) {
+void setOne(SimulatedCamera& camera, const std::string& name, const mxArray* value) {
     const Entry* entry = findEntry(name);
     if (entry == nullptr || entry->set_ == nullptr) fail("unknown setting '" + name + "'");
     entry->set_(camera, value, "'" + name + "'");
 }
 
-mxArray* getOne(const CameraState& camera, int number, const std::string& name, const mxArray* extra) {
+mxArray* getOne(const SimulatedCamera& camera, int number, const std::string& name, const mxArray* extra) {
     const Entry* entry = findEntry(name);
     if (entry == nullptr || entry->get_ == nullptr) fail("unknown state '" + name + "'");
     return entry->get_(Query{camera, number, name, extra});
@@ -502,16 +503,16 @@ mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
     }
     if (command == "set") {
         if (nrhs < 4 || nrhs % 2 != 0) fail("usage: qorinsim('set', n, name, value, ...)");
-        CameraState& camera = cameraArg(prhs[1]);
+        SimulatedCamera& camera = cameraArg(prhs[1]);
         // Validate everything on a copy so that a bad pair leaves the camera untouched.
-        CameraState changed = camera;
+        SimulatedCamera changed = camera;
         for (int k = 2; k < nrhs; k += 2) setOne(changed, textArg(prhs[k], "a setting name"), prhs[k + 1]);
         camera = std::move(changed);
         return nullptr;
     }
     if (command == "property") {
         needArgs(nrhs, 4, 5, "qorinsim('property', n, number, value[, flags])");
-        CameraState& camera = cameraArg(prhs[1]);
+        SimulatedCamera& camera = cameraArg(prhs[1]);
         uint32_t property = wordArg(prhs[2], "property number");
         float value = static_cast<float>(scalarArg(prhs[3], "property value"));
         uint32_t flags = nrhs > 4 ? wordArg(prhs[4], "property flags") : 0u;
@@ -522,7 +523,7 @@ mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
     }
     if (command == "range") {
         needArgs(nrhs, 4, 4, "qorinsim('range', n, number, [min max])");
-        CameraState& camera = cameraArg(prhs[1]);
+        SimulatedCamera& camera = cameraArg(prhs[1]);
         uint32_t property = wordArg(prhs[2], "property number");
         auto v = numbersArg(prhs[3], "the range", 2);
         auto& entry = camera.properties_[property];

@@ -8,7 +8,7 @@ using namespace qorinsim;
 namespace {
 
 // Everything that belongs to one open session of a camera; its setup stays.
-void endSession(CameraState& camera) {
+void endSession(SimulatedCamera& camera) {
     camera.open_ = false;
     camera.handle_ = 0;
     camera.streaming_ = false;
@@ -22,16 +22,16 @@ void endSession(CameraState& camera) {
     camera.registrations_.clear();
 }
 
-const FrameFormat& knownSnapshotFormat(const CameraState& camera) {
+const FrameFormat& knownSnapshotFormat(const SimulatedCamera& camera) {
     return camera.hasSnapshotFormat_ ? camera.snapshotFormat_ : camera.format_;
 }
 
-void rememberSnapshotFormat(CameraState& camera, const SnapshotSettings& settings) {
+void rememberSnapshotFormat(SimulatedCamera& camera, const SnapshotSettings& settings) {
     camera.hasSnapshotFormat_ = true;
     camera.snapshotFormat_ = settings.format;
 }
 
-float propertyValue(const CameraState& camera, uint32_t number) {
+float propertyValue(const SimulatedCamera& camera, uint32_t number) {
     auto it = camera.properties_.find(number);
     return it == camera.properties_.end() ? 0.0f : it->second.value_;
 }
@@ -46,7 +46,7 @@ int32_t fillImageFormat(Call& call, const FrameFormat& source, ImageFormat* form
     return call.ok();
 }
 
-int32_t capture(Call& call, CameraState& camera, const FrameFormat& format, const Exposure& exposure,
+int32_t capture(Call& call, SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure,
                 void* buffer) {
     uint32_t error = 0;
     if (!deliverFrame(camera, format, exposure, buffer, error)) return call.fail(error);
@@ -58,7 +58,7 @@ int32_t convert(const char* name, Conversion conversion, QorinHandle handle, voi
     Call call(name, handle,
               {logEmpty(), logFrame(source, columns, rows, pixelFormat), logNumber(columns), logNumber(rows),
                logNumber(pixelFormat), logParams(params)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (params == nullptr ||
         !convertFrame(conversion, isColour(*camera), destination, source, columns, rows, pixelFormat))
@@ -87,7 +87,7 @@ QorinHandle QorinCameraOpen(int32_t cameraNumber) {
         call.fail(kErrorNotAttached);
         return nullptr;
     }
-    CameraState& camera = *qorinsim::camera(cameraNumber);
+    SimulatedCamera& camera = *qorinsim::camera(cameraNumber);
     if (camera.open_) {
         call.fail(kErrorAlreadyOpen);
         return nullptr;
@@ -99,7 +99,7 @@ QorinHandle QorinCameraOpen(int32_t cameraNumber) {
 }
 
 int32_t QorinCameraClose(QorinHandle handle) {
-    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { endSession(camera); });
+    return applyToCamera(__func__, handle, {}, [&](SimulatedCamera& camera) { endSession(camera); });
 }
 
 int32_t QorinCameraReset(QorinHandle handle) {
@@ -115,7 +115,7 @@ uint32_t QorinGetLastError(void) {
 
 int32_t QorinGetFormat(QorinHandle handle, FrameFormat* format, float* frameRate) {
     Call call(__func__, handle, {logEmpty(), logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (format == nullptr || frameRate == nullptr) return call.fail(kErrorInvalidArgument);
     *format = camera->format_;
@@ -125,7 +125,7 @@ int32_t QorinGetFormat(QorinHandle handle, FrameFormat* format, float* frameRate
 
 int32_t QorinSetFormat(QorinHandle handle, const FrameFormat* format, float frameRate) {
     Call call(__func__, handle, {logFormat(format), logNumber(frameRate)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (format == nullptr || format->xBinSub == 0 || format->yBinSub == 0 || !(frameRate > 0.0f))
         return call.fail(kErrorInvalidArgument);
@@ -142,7 +142,7 @@ int32_t QorinSetFormat(QorinHandle handle, const FrameFormat* format, float fram
 
 int32_t QorinEnumAvailableFrameRates(QorinHandle handle, uint32_t count, float* rates) {
     Call call(__func__, handle, {logNumber(count), logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     const auto available = static_cast<int32_t>(camera->frameRates_.size());
     if (count == 0) return call.succeed(available);
@@ -153,7 +153,7 @@ int32_t QorinEnumAvailableFrameRates(QorinHandle handle, uint32_t count, float* 
 
 int32_t QorinStreamVideoControl(QorinHandle handle, uint32_t mode, QorinWindow window) {
     return applyToCamera(__func__, handle, {logNumber(mode), logPointer(window)},
-                         [&](CameraState& camera) { camera.streaming_ = mode != QORIN_STREAM_STOP; });
+                         [&](SimulatedCamera& camera) { camera.streaming_ = mode != QORIN_STREAM_STOP; });
 }
 
 int32_t QorinCreateDisplayWindow(QorinHandle handle, const char* title, uint32_t style, int32_t x, int32_t y,
@@ -161,7 +161,7 @@ int32_t QorinCreateDisplayWindow(QorinHandle handle, const char* title, uint32_t
     return applyToCamera(__func__, handle,
                          {logText(title), logNumber(style), logNumber(x), logNumber(y), logNumber(width),
                           logNumber(height), logPointer(parent), logPointer(menu)},
-                         [&](CameraState& camera) {
+                         [&](SimulatedCamera& camera) {
                              camera.window_ = true;
                              camera.windowWidth_ = width;
                              camera.windowHeight_ = height;
@@ -170,7 +170,7 @@ int32_t QorinCreateDisplayWindow(QorinHandle handle, const char* title, uint32_t
 
 int32_t QorinDestroyDisplayWindow(QorinHandle handle) {
     return applyToCamera(__func__, handle, {},
-                         [&](CameraState& camera) {
+                         [&](SimulatedCamera& camera) {
                              camera.window_ = false;
                              camera.windowWidth_ = 0;
                              camera.windowHeight_ = 0;
@@ -181,7 +181,7 @@ int32_t QorinAdjustDisplayWindow(QorinHandle handle, const char* title, int32_t 
                                  int32_t height) {
     return applyToCamera(__func__, handle,
                          {logText(title), logNumber(x), logNumber(y), logNumber(width), logNumber(height)},
-                         [&](CameraState& camera) {
+                         [&](SimulatedCamera& camera) {
                              if (camera.window_) {
                                  camera.windowWidth_ = width;
                                  camera.windowHeight_ = height;
@@ -199,14 +199,14 @@ int32_t QorinDisplayVideoFormatPage(QorinHandle handle, QorinWindow parent) {
 
 int32_t QorinGetStillImageFormat(QorinHandle handle, ImageFormat* format) {
     Call call(__func__, handle, {logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     return fillImageFormat(call, knownSnapshotFormat(*camera), format);
 }
 
 int32_t QorinGetVideoImageFormat(QorinHandle handle, ImageFormat* format) {
     Call call(__func__, handle, {logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     return fillImageFormat(call, camera->format_, format);
 }
@@ -215,7 +215,7 @@ int32_t QorinGetVideoImageFormat(QorinHandle handle, ImageFormat* format) {
 
 int32_t QorinTakeVideo(QorinHandle handle, uint32_t frames, void* buffer) {
     Call call(__func__, handle, {logNumber(frames), logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     Geometry geometry;
     if (buffer == nullptr || !captureGeometry(camera->format_, geometry)) return call.fail(kErrorInvalidArgument);
@@ -231,7 +231,7 @@ int32_t QorinTakeVideo(QorinHandle handle, uint32_t frames, void* buffer) {
 int32_t QorinTakeSnapshot(QorinHandle handle, SnapshotSettings* settings, void* buffer) {
     const SnapshotSettings* table[] = {settings};
     Call call(__func__, handle, {logSettings(table, 1), logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
     rememberSnapshotFormat(*camera, *settings);
@@ -241,7 +241,7 @@ int32_t QorinTakeSnapshot(QorinHandle handle, SnapshotSettings* settings, void* 
 int32_t QorinEnableFastFrames(QorinHandle handle, SnapshotSettings* settings) {
     const SnapshotSettings* table[] = {settings};
     Call call(__func__, handle, {logSettings(table, 1)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
     camera->fastFrames_ = true;
@@ -252,14 +252,14 @@ int32_t QorinEnableFastFrames(QorinHandle handle, SnapshotSettings* settings) {
 
 int32_t QorinTakeFastFrame(QorinHandle handle, void* buffer) {
     Call call(__func__, handle, {logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     const Exposure exposure = camera->fastFrames_ ? snapshotExposure(camera->fastSettings_) : videoExposure(*camera);
     return capture(call, *camera, knownSnapshotFormat(*camera), exposure, buffer);
 }
 
 int32_t QorinDisableFastFrames(QorinHandle handle) {
-    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { camera.fastFrames_ = false; });
+    return applyToCamera(__func__, handle, {}, [&](SimulatedCamera& camera) { camera.fastFrames_ = false; });
 }
 
 QorinSyncHandle QorinEnableSynchronousSnapshots(uint32_t count, QorinHandle* cameras, SnapshotSettings** settings) {
@@ -278,7 +278,7 @@ QorinSyncHandle QorinEnableSynchronousSnapshots(uint32_t count, QorinHandle* cam
     }
     SyncSession session;
     for (uint32_t k = 0; k < count; ++k) {
-        CameraState* camera = openCamera(cameras[k]);
+        SimulatedCamera* camera = openCamera(cameras[k]);
         if (camera == nullptr) {
             call.fail(kErrorInvalidHandle);
             return nullptr;
@@ -305,7 +305,7 @@ int32_t QorinTakeSynchronousSnapshots(QorinSyncHandle sync, void** buffers) {
     if (buffers == nullptr) return call.fail(kErrorInvalidArgument);
     const SyncSession& session = it->second;
     for (std::size_t k = 0; k < session.cameras_.size(); ++k) {
-        CameraState& camera = *qorinsim::camera(session.cameras_[k]);
+        SimulatedCamera& camera = *qorinsim::camera(session.cameras_[k]);
         if (!camera.open_) return call.fail(kErrorInvalidHandle);
         uint32_t error = 0;
         const SnapshotSettings& settings = session.settings_[k];
@@ -359,7 +359,7 @@ int32_t QorinConvertFrameToGreyscale16(QorinHandle handle, void* destination, co
 
 int32_t QorinGetProperty(QorinHandle handle, uint32_t property, float* value, uint32_t* flags) {
     Call call(__func__, handle, {logNumber(property), logEmpty(), logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (value == nullptr || flags == nullptr) return call.fail(kErrorInvalidArgument);
     auto it = camera->properties_.find(property);
@@ -371,7 +371,7 @@ int32_t QorinGetProperty(QorinHandle handle, uint32_t property, float* value, ui
 
 int32_t QorinSetProperty(QorinHandle handle, uint32_t property, float value, uint32_t flags) {
     Call call(__func__, handle, {logNumber(property), logNumber(value), logNumber(flags)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     Property& entry = camera->properties_[property];
     if (entry.hasRange_ && !(value >= entry.minimum_ && value <= entry.maximum_))
@@ -384,7 +384,7 @@ int32_t QorinSetProperty(QorinHandle handle, uint32_t property, float value, uin
 int32_t QorinPropertyRange(QorinHandle handle, uint32_t property, float* minimum, float* maximum, uint32_t* steps,
                            uint32_t* flags) {
     Call call(__func__, handle, {logNumber(property), logEmpty(), logEmpty(), logEmpty(), logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (minimum == nullptr || maximum == nullptr || steps == nullptr || flags == nullptr)
         return call.fail(kErrorInvalidArgument);

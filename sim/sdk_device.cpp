@@ -8,9 +8,9 @@ using namespace qorinsim;
 namespace {
 
 template <typename T>
-int32_t report(const char* name, QorinHandle handle, T* out, T CameraState::*field) {
+int32_t report(const char* name, QorinHandle handle, T* out, T SimulatedCamera::*field) {
     Call call(name, handle, {logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (out == nullptr) return call.fail(kErrorInvalidArgument);
     *out = camera->*field;
@@ -63,7 +63,7 @@ int32_t QorinAdjustWhiteBalanceFromSnapshot(QorinHandle handle, SnapshotSettings
                           settings == nullptr ? logEmpty() : logFrame(rawFrame, settings->format), logNumber(first),
                           logNumber(second)},
                          a, b, c, d));
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
     camera->hasSnapshotFormat_ = true;
@@ -77,7 +77,7 @@ int32_t QorinAdjustWhiteBalanceFromSnapshot(QorinHandle handle, SnapshotSettings
 
 int32_t QorinAutoRoiGet(QorinHandle handle, int32_t* a, int32_t* b, int32_t* c, int32_t* d) {
     Call call(__func__, handle, {logEmpty(), logEmpty(), logEmpty(), logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (a == nullptr || b == nullptr || c == nullptr || d == nullptr) return call.fail(kErrorInvalidArgument);
     *a = camera->roi_[0];
@@ -89,14 +89,14 @@ int32_t QorinAutoRoiGet(QorinHandle handle, int32_t* a, int32_t* b, int32_t* c, 
 
 int32_t QorinAutoRoiSet(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d) {
     return applyToCamera(__func__, handle, withRegion({}, a, b, c, d),
-                         [&](CameraState& camera) { camera.roi_ = {a, b, c, d}; });
+                         [&](SimulatedCamera& camera) { camera.roi_ = {a, b, c, d}; });
 }
 
 // Lens
 
 int32_t QorinInitAutoLens(QorinHandle handle, int32_t flag) {
     return applyToCamera(__func__, handle, {logNumber(flag)},
-                         [&](CameraState& camera) { camera.lensInitialised_ = flag != 0; });
+                         [&](SimulatedCamera& camera) { camera.lensInitialised_ = flag != 0; });
 }
 
 int32_t QorinAutoFocusStart(QorinHandle handle, int32_t a, int32_t b, int32_t c, int32_t d, float e, float f, float g,
@@ -104,27 +104,27 @@ int32_t QorinAutoFocusStart(QorinHandle handle, int32_t a, int32_t b, int32_t c,
     return applyToCamera(__func__, handle,
                          {logNumber(a), logNumber(b), logNumber(c), logNumber(d), logNumber(e), logNumber(f),
                           logNumber(g), logNumber(static_cast<double>(h)), logNumber(static_cast<double>(i))},
-                         [&](CameraState& camera) { camera.focusing_ = true; });
+                         [&](SimulatedCamera& camera) { camera.focusing_ = true; });
 }
 
 int32_t QorinAutoFocusWait(QorinHandle handle, uint32_t timeLimit) {
     return applyToCamera(__func__, handle, {logNumber(timeLimit)},
-                         [&](CameraState& camera) { camera.focusing_ = false; });
+                         [&](SimulatedCamera& camera) { camera.focusing_ = false; });
 }
 
 int32_t QorinAutoFocusStop(QorinHandle handle) {
-    return applyToCamera(__func__, handle, {}, [&](CameraState& camera) { camera.focusing_ = false; });
+    return applyToCamera(__func__, handle, {}, [&](SimulatedCamera& camera) { camera.focusing_ = false; });
 }
 
 int32_t QorinAutoFocusQueryProgress(QorinHandle handle, float* progress) {
-    return report(__func__, handle, progress, &CameraState::progress_);
+    return report(__func__, handle, progress, &SimulatedCamera::progress_);
 }
 
 // Colour processing
 
 int32_t QorinSetup8bitsLUT(QorinHandle handle, const uint8_t* table, uint32_t length) {
     Call call(__func__, handle, {logBytes(table, length), logNumber(length)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (table == nullptr && length > 0) return call.fail(kErrorInvalidArgument);
     camera->lut_.assign(table, table + length);
@@ -138,7 +138,7 @@ int32_t QorinSetup8bitsColorLUT(QorinHandle handle, const uint8_t* table, uint32
     Call call(__func__, handle,
               {logBytes(table, length), logNumber(length), logNumber(flag1), logNumber(flag2), logNumber(flag3),
                logNumber(flag4)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (table == nullptr && length > 0) return call.fail(kErrorInvalidArgument);
     camera->lut_.assign(table, table + length);
@@ -149,7 +149,7 @@ int32_t QorinSetup8bitsColorLUT(QorinHandle handle, const uint8_t* table, uint32
 
 int32_t QorinSetupCustomMatrix(QorinHandle handle, const float* matrix) {
     Call call(__func__, handle, {logFloats(matrix, 9)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (matrix == nullptr) return call.fail(kErrorInvalidArgument);
     std::copy_n(matrix, 9, camera->matrix_.begin());
@@ -158,7 +158,7 @@ int32_t QorinSetupCustomMatrix(QorinHandle handle, const float* matrix) {
 
 int32_t QorinGetCurrentMatrix(QorinHandle handle, float* matrix) {
     Call call(__func__, handle, {logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (matrix == nullptr) return call.fail(kErrorInvalidArgument);
     std::copy(camera->matrix_.begin(), camera->matrix_.end(), matrix);
@@ -169,7 +169,7 @@ int32_t QorinGetCurrentMatrix(QorinHandle handle, float* matrix) {
 
 int32_t QorinGpioRead(QorinHandle handle, uint8_t* first, uint8_t* second) {
     Call call(__func__, handle, {logEmpty(), logEmpty()});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (first == nullptr || second == nullptr) return call.fail(kErrorInvalidArgument);
     *first = camera->gpio_[0];
@@ -178,29 +178,29 @@ int32_t QorinGpioRead(QorinHandle handle, uint8_t* first, uint8_t* second) {
 }
 
 int32_t QorinGpioWrite(QorinHandle handle, uint8_t value) {
-    return applyToCamera(__func__, handle, {logNumber(value)}, [&](CameraState& camera) { camera.gpo_ = value; });
+    return applyToCamera(__func__, handle, {logNumber(value)}, [&](SimulatedCamera& camera) { camera.gpo_ = value; });
 }
 
 int32_t QorinGpoSelect(QorinHandle handle, uint8_t value) {
     return applyToCamera(__func__, handle, {logNumber(value)},
-                         [&](CameraState& camera) { camera.gpoSelect_ = value; });
+                         [&](SimulatedCamera& camera) { camera.gpoSelect_ = value; });
 }
 
 int32_t QorinGpioConfigure(QorinHandle handle, uint8_t value) {
     return applyToCamera(__func__, handle, {logNumber(value)},
-                         [&](CameraState& camera) { camera.gpioConfig_ = value; });
+                         [&](SimulatedCamera& camera) { camera.gpioConfig_ = value; });
 }
 
 int32_t QorinSetTimeout(QorinHandle handle, int32_t snapshotFlag, float timeout) {
     return applyToCamera(__func__, handle, {logNumber(snapshotFlag), logNumber(timeout)},
-                         [&](CameraState& camera) {
+                         [&](SimulatedCamera& camera) {
                              (snapshotFlag != 0 ? camera.snapshotTimeout_ : camera.videoTimeout_) = timeout;
                          });
 }
 
 QorinEventRegistration QorinRegisterEventNotification(QorinHandle handle, int32_t kind, QorinEvent event) {
     Call call(__func__, handle, {logNumber(kind), logPointer(event)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return nullptr;
     // Nothing could ever be signalled through a missing event object.
     if (event == nullptr) {
@@ -214,7 +214,7 @@ QorinEventRegistration QorinRegisterEventNotification(QorinHandle handle, int32_
 
 int32_t QorinUnregisterEventNotification(QorinHandle handle, QorinEventRegistration registration) {
     Call call(__func__, handle, {logPointer(registration)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     auto& list = camera->registrations_;
     auto it = std::find(list.begin(), list.end(), reinterpret_cast<uintptr_t>(registration));
@@ -225,7 +225,7 @@ int32_t QorinUnregisterEventNotification(QorinHandle handle, QorinEventRegistrat
 
 int32_t QorinPermanentBufferRead(QorinHandle handle, uint8_t* buffer, uint32_t offset, uint32_t count) {
     Call call(__func__, handle, {logEmpty(), logNumber(offset), logNumber(count)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (buffer == nullptr) return call.fail(kErrorInvalidArgument);
     if (uint64_t{offset} + count > camera->permanentBuffer_.size()) return call.fail(kErrorOutOfRange);
@@ -235,7 +235,7 @@ int32_t QorinPermanentBufferRead(QorinHandle handle, uint8_t* buffer, uint32_t o
 
 int32_t QorinPermanentBufferWrite(QorinHandle handle, const uint8_t* buffer, uint32_t offset, uint32_t length) {
     Call call(__func__, handle, {logBytes(buffer, length), logNumber(offset), logNumber(length)});
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     if (buffer == nullptr) return call.fail(kErrorInvalidArgument);
     if (uint64_t{offset} + length > camera->permanentBuffer_.size()) return call.fail(kErrorOutOfRange);
@@ -244,11 +244,11 @@ int32_t QorinPermanentBufferWrite(QorinHandle handle, const uint8_t* buffer, uin
 }
 
 int32_t QorinQueryVersion(QorinHandle handle, VersionInfo* version) {
-    return report(__func__, handle, version, &CameraState::version_);
+    return report(__func__, handle, version, &SimulatedCamera::version_);
 }
 
 int32_t QorinQueryExternInterface(QorinHandle handle, uint32_t* interfaceCode) {
-    return report(__func__, handle, interfaceCode, &CameraState::interfaceCode_);
+    return report(__func__, handle, interfaceCode, &SimulatedCamera::interfaceCode_);
 }
 
 int32_t QorinSelectExternInterface(int32_t selector) {
@@ -259,13 +259,13 @@ int32_t QorinSelectExternInterface(int32_t selector) {
 }
 
 int32_t QorinGetCameraId(QorinHandle handle, uint32_t* id) {
-    return report(__func__, handle, id, &CameraState::cameraId_);
+    return report(__func__, handle, id, &SimulatedCamera::cameraId_);
 }
 
 int32_t QorinGetTruePixelDepth(QorinHandle handle, uint32_t* depth) {
-    return report(__func__, handle, depth, &CameraState::pixelDepth_);
+    return report(__func__, handle, depth, &SimulatedCamera::pixelDepth_);
 }
 
 int32_t QorinGetHardwareRevision(QorinHandle handle, uint32_t* revision) {
-    return report(__func__, handle, revision, &CameraState::hwRevision_);
+    return report(__func__, handle, revision, &SimulatedCamera::hwRevision_);
 }

@@ -174,9 +174,9 @@ bool Call::injected() {
     return true;
 }
 
-CameraState* Call::begin() {
+SimulatedCamera* Call::begin() {
     if (injected()) return nullptr;
-    CameraState* camera = openCamera(handle_);
+    SimulatedCamera* camera = openCamera(handle_);
     if (camera == nullptr) state().lastError_ = kErrorInvalidHandle;
     return camera;
 }

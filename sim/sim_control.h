@@ -68,7 +68,8 @@ struct Frame {
     std::vector<uint8_t> data_;
 };
 
-struct CameraState {
+// One simulated camera: the session the module opened on it and the setup tests give it.
+struct SimulatedCamera {
     // Session state, cleared on close.
     bool open_ = false;
     uintptr_t handle_ = 0;
@@ -136,7 +137,7 @@ QORINSIM_API void reset();
 QORINSIM_API void setAttached(int count);
 QORINSIM_API int attached();
 // Camera n (1-based); nullptr outside 1..kMaxCameras.
-QORINSIM_API CameraState* camera(int number);
+QORINSIM_API SimulatedCamera* camera(int number);
 // Camera number of a handle the simulator issued (open or not), 0 otherwise.
 QORINSIM_API int cameraOfHandle(const void* handle);
 // True while camera n takes part in an enabled synchronous session.

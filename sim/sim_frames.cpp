@@ -54,7 +54,7 @@ bool captureGeometry(const FrameFormat& format, Geometry& geometry) {
     return true;
 }
 
-Exposure videoExposure(const CameraState& camera) {
+Exposure videoExposure(const SimulatedCamera& camera) {
     Exposure exposure;
     auto it = camera.properties_.find(QORIN_PROP_EXPOSURE);
     if (it != camera.properties_.end()) exposure.exposure = it->second.value_;
@@ -65,7 +65,7 @@ Exposure videoExposure(const CameraState& camera) {
 
 Exposure snapshotExposure(const SnapshotSettings& settings) { return Exposure{settings.exposure, settings.gain}; }
 
-ChartLight chartLight(const CameraState& camera, const Exposure& exposure) {
+ChartLight chartLight(const SimulatedCamera& camera, const Exposure& exposure) {
     ChartLight light;
     const double brightness = (static_cast<double>(exposure.exposure) / kReferenceExposure) *
                               (static_cast<double>(exposure.gain) / kReferenceGain);
@@ -77,7 +77,7 @@ ChartLight chartLight(const CameraState& camera, const Exposure& exposure) {
     return light;
 }
 
-void stepTemperature(CameraState& camera) {
+void stepTemperature(SimulatedCamera& camera) {
     double goal = kAmbientTemperature;
     auto cooling = camera.properties_.find(QORIN_PROP_COOLING);
     auto target = camera.properties_.find(QORIN_PROP_TARGET_TEMPERATURE);
@@ -219,7 +219,7 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
     }
 }
 
-bool deliverFrame(CameraState& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
+bool deliverFrame(SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
                   uint32_t& error) {
     Geometry geometry;
     if (buffer == nullptr || !captureGeometry(format, geometry)) {

@@ -16,7 +16,7 @@ struct SyncSession {
 };
 
 struct Simulator {
-    std::array<CameraState, kMaxCameras> cameras_;
+    std::array<SimulatedCamera, kMaxCameras> cameras_;
     int attached_ = 1;
     uint32_t lastError_ = 0;
     int32_t interfaceSelector_ = 0;
@@ -25,12 +25,12 @@ struct Simulator {
 
 Simulator& state();
 // A fresh camera n with every default.
-CameraState defaultCamera(int number);
+SimulatedCamera defaultCamera(int number);
 // Opaque tokens standing for handles: never dereferenced, only looked up.
 uintptr_t issueToken(int number);
 uintptr_t issueSessionToken();
 uintptr_t issueRegistrationToken(int number);
-CameraState* openCamera(const void* handle);
+SimulatedCamera* openCamera(const void* handle);
 
 // Values for the call log.
 LogValue logEmpty();
@@ -59,7 +59,7 @@ public:
     bool injected();
     // The open camera of the handle, or nullptr when a fault fires or the handle is not
     // an open camera (last error set in both cases).
-    CameraState* begin();
+    SimulatedCamera* begin();
     int32_t fail(uint32_t error);
     int32_t ok() { return succeed<int32_t>(1); }
     template <typename T>
@@ -80,7 +80,7 @@ private:
 template <typename Change>
 int32_t applyToCamera(const char* name, const void* handle, std::vector<LogValue> args, Change change) {
     Call call(name, handle, std::move(args));
-    CameraState* camera = call.begin();
+    SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
     change(*camera);
     return call.ok();
@@ -88,7 +88,7 @@ int32_t applyToCamera(const char* name, const void* handle, std::vector<LogValue
 
 // A call that only needs an open camera: the simulated camera has nothing to do.
 inline int32_t acknowledge(const char* name, const void* handle, std::vector<LogValue> args) {
-    return applyToCamera(name, handle, std::move(args), [](CameraState&) {});
+    return applyToCamera(name, handle, std::move(args), [](SimulatedCamera&) {});
 }
 
 // Frames and conversions.
@@ -107,7 +107,7 @@ struct Exposure {
     float exposure = kReferenceExposure;
     float gain = kReferenceGain;
 };
-Exposure videoExposure(const CameraState& camera);
+Exposure videoExposure(const SimulatedCamera& camera);
 Exposure snapshotExposure(const SnapshotSettings& settings);
 
 // How the chart is drawn: its brightness relative to the reference exposure and gain,
@@ -116,16 +116,16 @@ struct ChartLight {
     double brightness = 1.0;
     double noise = 0.0;
 };
-ChartLight chartLight(const CameraState& camera, const Exposure& exposure);
+ChartLight chartLight(const SimulatedCamera& camera, const Exposure& exposure);
 
 // Fills buffer with the next frame of the camera; false (with the error) when it cannot.
 // Every delivery also advances the frame counter and the sensor temperature.
-bool deliverFrame(CameraState& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
+bool deliverFrame(SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
                   uint32_t& error);
 void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const ChartLight& light, uint8_t* buffer);
 // One frame's step of the sensor temperature toward the cooling target, or back toward the
 // ambient temperature when cooling is off.
-void stepTemperature(CameraState& camera);
+void stepTemperature(SimulatedCamera& camera);
 
 enum class Conversion { kRgb24, kRgb48, kGrey8, kGrey16 };
 bool convertFrame(Conversion conversion, bool colour, void* destination, const void* source, uint32_t columns,
@@ -136,6 +136,6 @@ bool imageBytes(uint32_t columns, uint32_t rows, uint32_t pixelFormat, uint64_t&
 bool writePnm(const char* fileName, uint32_t columns, uint32_t rows, uint32_t pixelFormat, const void* data,
               uint32_t& error);
 
-bool isColour(const CameraState& camera);
+bool isColour(const SimulatedCamera& camera);
 
 }  // namespace qorinsim

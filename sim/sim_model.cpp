@@ -45,8 +45,8 @@ Simulator& state() {
     return *simulator;
 }
 
-CameraState defaultCamera(int number) {
-    CameraState camera;
+SimulatedCamera defaultCamera(int number) {
+    SimulatedCamera camera;
     camera.format_.width = 640;
     camera.format_.height = 480;
     camera.format_.xBinSub = 1;
@@ -96,15 +96,15 @@ uintptr_t issueRegistrationToken(int number) {
     return kRegistrationTag | (gSerial << 8) | static_cast<uintptr_t>(number);
 }
 
-CameraState* openCamera(const void* handle) {
+SimulatedCamera* openCamera(const void* handle) {
     int number = cameraOfHandle(handle);
     if (number == 0) return nullptr;
-    CameraState& camera = state().cameras_[number - 1];
+    SimulatedCamera& camera = state().cameras_[number - 1];
     if (!camera.open_ || camera.handle_ != reinterpret_cast<uintptr_t>(handle)) return nullptr;
     return &camera;
 }
 
-bool isColour(const CameraState& camera) {
+bool isColour(const SimulatedCamera& camera) {
     auto it = camera.properties_.find(QORIN_PROP_COLOUR_FORMAT);
     // Any value but exactly 0.0 (NaN included) is a colour mosaic, as the module reads it.
     return it == camera.properties_.end() || !(it->second.value_ == 0.0f);
@@ -127,7 +127,7 @@ void setAttached(int count) { state().attached_ = count < -1 ? -1 : (count > kMa
 
 int attached() { return state().attached_; }
 
-CameraState* camera(int number) {
+SimulatedCamera* camera(int number) {
     if (number < 1 || number > kMaxCameras) return nullptr;
     return &state().cameras_[number - 1];
 }

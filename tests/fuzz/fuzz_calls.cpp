@@ -284,7 +284,7 @@ void checkOutcome(double command, const harness::Outcome& outcome) {
 
 void simulatorAction(Reader& in, unsigned action) {
     const int n = 1 + in.byte() % 4;
-    qorinsim::CameraState* camera = qorinsim::camera(n);
+    qorinsim::SimulatedCamera* camera = qorinsim::camera(n);
     switch (action % 10) {
         case 0: {
             const uint8_t b = in.byte();

@@ -45,7 +45,7 @@ void prepare(const Capture& c, std::size_t columns, std::size_t rows) {
     harness::resetAll(c.cameras);
     const std::uint32_t sampleBytes = c.wide ? 2 : 1;
     for (int n = 1; n <= c.cameras; ++n) {
-        qorinsim::CameraState* camera = qorinsim::camera(n);
+        qorinsim::SimulatedCamera* camera = qorinsim::camera(n);
         camera->format_.width = static_cast<std::uint32_t>(columns);
         camera->format_.height = static_cast<std::uint32_t>(rows);
         camera->properties_[QORIN_PROP_MAX_WIDTH].value_ = static_cast<float>(columns);

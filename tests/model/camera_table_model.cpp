@@ -254,7 +254,7 @@ std::string compareTables(const Model& model) {
     }
     // The SDK side: exactly the connected cameras are open, exactly the previewing ones stream.
     for (int n = 1; n <= 32; ++n) {
-        const qorinsim::CameraState* sim = qorinsim::camera(n);
+        const qorinsim::SimulatedCamera* sim = qorinsim::camera(n);
         bool connected = false;
         bool previewing = false;
         for (const Record& record : model.slots) {

@@ -59,13 +59,13 @@ std::string sanity() {
             if (entry->registration != nullptr) ++registrations;
         }
         if (!camera.connected()) continue;
-        const qorinsim::CameraState* sim = qorinsim::camera(camera.cameraNumber);
+        const qorinsim::SimulatedCamera* sim = qorinsim::camera(camera.cameraNumber);
         if (sim == nullptr || !sim->open_ || sim->handle_ != reinterpret_cast<std::uintptr_t>(camera.handle.get()))
             note("camera " + std::to_string(camera.cameraNumber) + " connected but not open in the SDK");
     }
     std::size_t simRegistrations = 0;
     for (int n = 1; n <= qorinsim::kMaxCameras; ++n) {
-        const qorinsim::CameraState* sim = qorinsim::camera(n);
+        const qorinsim::SimulatedCamera* sim = qorinsim::camera(n);
         simRegistrations += sim->registrations_.size();
         if (sim->fastFrames_) note("camera " + std::to_string(n) + " left in fast-frame mode");
         if (qorinsim::inSyncSession(n)) note("camera " + std::to_string(n) + " left in a synchronous session");

@@ -127,7 +127,7 @@ TEST_F(SimChart, AColourChartIsReadOutBottomRowFirst) {
 }
 
 TEST_F(SimChart, CoolingMovesTheSensorTemperatureTowardItsTarget) {
-    qorinsim::CameraState& camera = *qorinsim::camera(1);
+    qorinsim::SimulatedCamera& camera = *qorinsim::camera(1);
     EXPECT_DOUBLE_EQ(camera.temperature_, qorinsim::kAmbientTemperature);
     ASSERT_NE(QorinSetProperty(handle_, QORIN_PROP_COOLING, 1.0f, 0x80000000u), 0);
     ASSERT_NE(QorinSetProperty(handle_, QORIN_PROP_TARGET_TEMPERATURE, -10.0f, 0), 0);
@@ -147,7 +147,7 @@ TEST_F(SimChart, CoolingMovesTheSensorTemperatureTowardItsTarget) {
 }
 
 TEST_F(SimChart, ACooledSensorIsLessNoisy) {
-    qorinsim::CameraState& camera = *qorinsim::camera(1);
+    qorinsim::SimulatedCamera& camera = *qorinsim::camera(1);
     camera.noise_ = 8.0;
     auto spread = [&] {
         const std::vector<uint32_t> frame = snapshot(settings(30, 2));
