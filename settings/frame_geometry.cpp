@@ -1,7 +1,9 @@
 // frame_geometry.cpp - frame size, offsets, 16-bit video and the frame format as a MATLAB structure.
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "acquisition/pixel_format.h"
 #include "camera/session.h"
@@ -9,14 +11,26 @@
 #include "gateway/handlers.h"
 #include "gateway/truncation.h"
 #include "platform/mex_host.h"
+#include "sdk/frame_format_fields.h"
 
 namespace qorin {
 namespace {
 
-// Field order of the MATLAB frame-format structure; code 62 builds it in this order and
-// code 63 reads it in this order.
-constexpr std::array<const char*, 10> kFormatFields = {"width",   "height",  "xOffset", "yOffset",     "xBinSub",
-                                                       "yBinSub", "xFlags",  "yFlags",  "pixelFormat", "frameRate"};
+// Field order of the MATLAB frame-format structure: the FrameFormat fields in the table's order,
+// then the frame rate; code 62 builds it in this order and code 63 reads it in this order.
+constexpr std::size_t kFormatFieldCount = std::size(kFrameFormatFields) + 1;
+constexpr std::array<const char*, kFormatFieldCount> kFormatFields = [] {
+    std::array<const char*, kFormatFieldCount> names{};
+    for (std::size_t k = 0; k < std::size(kFrameFormatFields); ++k) names[k] = kFrameFormatFields[k].name_;
+    names.back() = kFrameRateField;
+    return names;
+}();
+
+// The structure with kFormatFields as its names, which makeStructArray takes as a braced list.
+template <std::size_t... kField>
+ArrayPtr makeFormatStruct(std::index_sequence<kField...>) {
+    return makeStructArray(1, 1, {kFormatFields[kField]...});
+}
 
 constexpr const char* kGet16BitNotConnected = "Could not get 16-bit status. Camera %d is not connected.";
 
@@ -37,12 +51,12 @@ bool read16BitVideo(std::int32_t cameraNumber) {
 
 // The ten fields of a frame-format structure, each checked to be there and to be a real
 // numeric scalar before any is read, so a malformed structure never reaches the SDK.
-std::array<double, kFormatFields.size()> formatStructValues(const mxArray* structure) {
+std::array<double, kFormatFieldCount> formatStructValues(const mxArray* structure) {
     // One message for both refusals; a structure array of another size is a wrong size.
     constexpr const char* kNotOneStructure = "Frame format must be a 1-by-1 structure.";
     if (structure == nullptr || !mxIsStruct(structure)) failUsage(kNotOneStructure);
     if (host::rowsTimesColumns(structure) != 1 || mxGetNumberOfDimensions(structure) != 2) failValue(kNotOneStructure);
-    std::array<double, kFormatFields.size()> values{};
+    std::array<double, kFormatFieldCount> values{};
     for (std::size_t k = 0; k < kFormatFields.size(); ++k) {
         const mxArray* field = host::structField(structure, 0, kFormatFields[k]);
         if (field == nullptr) {
@@ -165,18 +179,12 @@ ArrayPtr handleGetFrameFormat(const Args& args) {
     FrameFormat format{};
     float frameRate = 0.0f;
     readFormat(camera, format, frameRate, "Failed to get frame format.");
-    const std::array<double, kFormatFields.size()> values = {
-        static_cast<double>(format.width),   static_cast<double>(format.height),
-        static_cast<double>(format.xOffset), static_cast<double>(format.yOffset),
-        static_cast<double>(format.xBinSub), static_cast<double>(format.yBinSub),
-        static_cast<double>(format.xFlags),  static_cast<double>(format.yFlags),
-        static_cast<double>(format.pixelFormat), static_cast<double>(frameRate)};
-    ArrayPtr structure = makeStructArray(1, 1, {kFormatFields[0], kFormatFields[1], kFormatFields[2], kFormatFields[3],
-                                                kFormatFields[4], kFormatFields[5], kFormatFields[6], kFormatFields[7],
-                                                kFormatFields[8], kFormatFields[9]});
-    for (std::size_t k = 0; k < values.size(); ++k) {
-        setStructField(structure.get(), 0, static_cast<int>(k), makeDoubleScalar(values[k]));
+    ArrayPtr structure = makeFormatStruct(std::make_index_sequence<kFormatFieldCount>());
+    int k = 0;
+    for (const FrameFormatField& field : kFrameFormatFields) {
+        setStructField(structure.get(), 0, k++, makeDoubleScalar(static_cast<double>(field.get(format))));
     }
+    setStructField(structure.get(), 0, k, makeDoubleScalar(static_cast<double>(frameRate)));
     return structure;
 }
 
@@ -185,18 +193,13 @@ ArrayPtr handleGetFrameFormat(const Args& args) {
 ArrayPtr handleSetFrameFormat(const Args& args) {
     CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not set new frame format. Camera %d is not connected.");
-    const std::array<double, kFormatFields.size()> values = formatStructValues(args.array(2));
+    const std::array<double, kFormatFieldCount> values = formatStructValues(args.array(2));
     FrameFormat format{};
-    format.width = lowWordSaturated(values[0]);
-    format.height = lowWordSaturated(values[1]);
-    format.xOffset = lowWordSaturated(values[2]);
-    format.yOffset = lowWordSaturated(values[3]);
-    format.xBinSub = lowHalfWordSaturated(values[4]);
-    format.yBinSub = lowHalfWordSaturated(values[5]);
-    format.xFlags = lowHalfWordSaturated(values[6]);
-    format.yFlags = lowHalfWordSaturated(values[7]);
-    format.pixelFormat = lowWordSaturated(values[8]);
-    const auto frameRate = static_cast<float>(values[9]);
+    for (std::size_t k = 0; k < std::size(kFrameFormatFields); ++k) {
+        const FrameFormatField& field = kFrameFormatFields[k];
+        field.set(format, field.halfWord() ? lowHalfWordSaturated(values[k]) : lowWordSaturated(values[k]));
+    }
+    const auto frameRate = static_cast<float>(values.back());
     if (QorinSetFormat(camera.handle, &format, frameRate) == 0) failSdk("Failed to set new frame format.");
     return nullptr;
 }

@@ -3,7 +3,7 @@
 
 #include "platform/mex_text.h"
 #include "platform/win32.h"
-#include "sim/frame_format_fields.h"
+#include "sdk/frame_format_fields.h"
 #include "sim/sim_control.h"
 
 #include <algorithm>
@@ -15,6 +15,9 @@
 
 namespace {
 
+using qorin::FrameFormatField;
+using qorin::kFrameFormatFields;
+using qorin::kFrameRateField;
 using qorinsim::LogValue;
 using qorinsim::SimulatedCamera;
 
@@ -129,18 +132,16 @@ mxArray* structOf(const std::vector<std::string>& names, std::size_t count, bool
     return mxCreateStructMatrix(row ? 1 : count, row ? count : 1, static_cast<int>(fields.size()), fields.data());
 }
 
-const char* const kFrameRateField = "frameRate";  // follows the FrameFormat fields in 'format'
-
 // The FrameFormat fields in the record's own order, as the call log shows them.
-std::vector<qorinsim::FrameFormatField> recordOrder() {
-    std::vector<qorinsim::FrameFormatField> fields(std::begin(qorinsim::kFrameFormatFields),
-                                                   std::end(qorinsim::kFrameFormatFields));
+std::vector<FrameFormatField> recordOrder() {
+    std::vector<FrameFormatField> fields(std::begin(kFrameFormatFields),
+                                                   std::end(kFrameFormatFields));
     std::sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) { return a.offset_ < b.offset_; });
     return fields;
 }
 
 mxArray* frameFormatStruct(const FrameFormat& f) {
-    static const std::vector<qorinsim::FrameFormatField> fields = recordOrder();
+    static const std::vector<FrameFormatField> fields = recordOrder();
     std::vector<std::string> names;
     for (const auto& field : fields) names.push_back(field.name_);
     mxArray* s = structOf(names, 1);
@@ -228,7 +229,7 @@ mxArray* callLog() {
 void setFormat(SimulatedCamera& camera, const mxArray* value) {
     if (!mxIsStruct(value) || mxGetNumberOfElements(value) != 1) fail("'format' must be a scalar structure");
     // Fields left out keep their value, so a test can change just the one it is about.
-    for (const qorinsim::FrameFormatField& entry : qorinsim::kFrameFormatFields) {
+    for (const FrameFormatField& entry : kFrameFormatFields) {
         const mxArray* field = mxGetField(value, 0, entry.name_);
         if (field == nullptr) continue;
         const std::string what = std::string("format field '") + entry.name_ + "'";
@@ -240,11 +241,11 @@ void setFormat(SimulatedCamera& camera, const mxArray* value) {
 
 mxArray* formatStruct(const SimulatedCamera& camera) {
     std::vector<std::string> names;
-    for (const auto& field : qorinsim::kFrameFormatFields) names.push_back(field.name_);
+    for (const auto& field : kFrameFormatFields) names.push_back(field.name_);
     names.push_back(kFrameRateField);
     mxArray* s = structOf(names, 1);
     int k = 0;
-    for (const auto& field : qorinsim::kFrameFormatFields)
+    for (const auto& field : kFrameFormatFields)
         mxSetFieldByNumber(s, 0, k++, number(field.get(camera.format_)));
     mxSetFieldByNumber(s, 0, k, number(camera.frameRate_));
     return s;

@@ -23,7 +23,7 @@
 
 #include "gateway/dispatch.h"
 #include "platform/win32.h"
-#include "sim/frame_format_fields.h"
+#include "sdk/frame_format_fields.h"
 #include "sim/sdk_functions.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
@@ -95,8 +95,8 @@ const mxClassID kNumericClasses[10] = {mxDOUBLE_CLASS, mxSINGLE_CLASS, mxINT8_CL
 const std::vector<std::string>& formatFieldNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> all;
-        for (const auto& field : qorinsim::kFrameFormatFields) all.push_back(field.name_);
-        all.push_back("frameRate");
+        for (const auto& field : qorin::kFrameFormatFields) all.push_back(field.name_);
+        all.push_back(qorin::kFrameRateField);
         all.push_back("unknown");
         return all;
     }();
