@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -482,103 +483,147 @@ mxArray* getOne(const SimulatedCamera& camera, int number, const std::string& na
     return entry->get_(Query{camera, number, name, extra});
 }
 
-void needArgs(int nrhs, int low, int high, const std::string& usage) {
-    if (nrhs < low || nrhs > high) fail("usage: " + usage);
+// The controls, qorinsim(name, ...): each is called with every argument, the name first, once
+// the dispatch has checked their count.
+
+mxArray* resetSimulator(int, const mxArray*[]) {
+    qorinsim::reset();
+#if !defined(_WIN32)
+    QorinPlatformReset();
+#endif
+    return nullptr;
 }
+
+mxArray* attach(int, const mxArray* prhs[]) {
+    qorinsim::setAttached(static_cast<int>(integerArg(prhs[1], "N", -1, qorinsim::kMaxCameras)));
+    return nullptr;
+}
+
+mxArray* setCamera(int nrhs, const mxArray* prhs[]) {
+    SimulatedCamera& camera = cameraArg(prhs[1]);
+    // Validate everything on a copy so that a bad pair leaves the camera untouched.
+    SimulatedCamera changed = camera;
+    for (int k = 2; k < nrhs; k += 2) setOne(changed, textArg(prhs[k], "a setting name"), prhs[k + 1]);
+    camera = std::move(changed);
+    return nullptr;
+}
+
+mxArray* setProperty(int nrhs, const mxArray* prhs[]) {
+    SimulatedCamera& camera = cameraArg(prhs[1]);
+    uint32_t property = wordArg(prhs[2], "property number");
+    float value = static_cast<float>(scalarArg(prhs[3], "property value"));
+    uint32_t flags = nrhs > 4 ? wordArg(prhs[4], "property flags") : 0u;
+    auto& entry = camera.properties_[property];
+    entry.value_ = value;
+    entry.flags_ = flags;
+    return nullptr;
+}
+
+mxArray* setRange(int, const mxArray* prhs[]) {
+    SimulatedCamera& camera = cameraArg(prhs[1]);
+    uint32_t property = wordArg(prhs[2], "property number");
+    auto v = numbersArg(prhs[3], "the range", 2);
+    auto& entry = camera.properties_[property];
+    entry.hasRange_ = true;
+    entry.minimum_ = static_cast<float>(v[0]);
+    entry.maximum_ = static_cast<float>(v[1]);
+    entry.steps_ = v[1] > v[0] && v[1] - v[0] < 4294967295.0 ? static_cast<uint32_t>(v[1] - v[0]) : 0u;
+    return nullptr;
+}
+
+mxArray* getState(int nrhs, const mxArray* prhs[]) {
+    const int number = cameraNumberArg(prhs[1]);
+    const std::string name = textArg(prhs[2], "the state name");
+    return getOne(*qorinsim::camera(number), number, name, nrhs > 3 ? prhs[3] : nullptr);
+}
+
+mxArray* failSdkCalls(int nrhs, const mxArray* prhs[]) {
+    std::string name = textArg(prhs[1], "the function name");
+    double error = integerArg(prhs[2], "errno", -2147483648.0, 4294967295.0);
+    auto word = static_cast<uint32_t>(static_cast<int64_t>(error));  // negative numbers as their 32-bit pattern
+    uint32_t count = nrhs > 3 ? wordArg(prhs[3], "count") : 1u;
+    uint32_t skip = nrhs > 4 ? wordArg(prhs[4], "skip") : 0u;
+    if (!qorinsim::failCalls(name, word, count, skip)) fail("'" + name + "' is not an SDK function that can fail");
+    return nullptr;
+}
+
+mxArray* showCalls(int, const mxArray*[]) { return callLog(); }
+
+mxArray* clearCallLog(int, const mxArray*[]) {
+    qorinsim::clearCalls();
+    return nullptr;
+}
+
+// The real event and window calls of a Windows build cannot be steered soundly from here: only
+// the POSIX stand-ins have these controls, and a Windows build links no stand-ins, so there the
+// rows name no function.
+#if defined(_WIN32)
+constexpr bool kHasStandIns = false;
+#  define QORINSIM_STAND_IN(function) nullptr
+#else
+constexpr bool kHasStandIns = true;
+#  define QORINSIM_STAND_IN(function) function
+
+mxArray* setForeground(int, const mxArray* prhs[]) {
+    QorinPlatformSetForeground(scalarArg(prhs[1], "tf") != 0 ? 1 : 0);
+    return nullptr;
+}
+
+mxArray* failNextEvent(int, const mxArray*[]) {
+    QorinPlatformFailNextEvent();
+    return nullptr;
+}
+
+mxArray* countOpenEvents(int, const mxArray*[]) { return number(QorinPlatformOpenEvents()); }
+#endif
+
+// Where a control works: in every build, or only where the POSIX stand-ins are (not on Windows).
+enum class Platform : uint8_t { kAny, kPosixStandIns };
+
+constexpr int kNoLimit = std::numeric_limits<int>::max();
+
+// One row of qorinsim's controls.
+struct Control {
+    const char* name_;
+    int minArgs_;  // counting the name
+    int maxArgs_;
+    bool pairs_;   // name/value pairs follow the camera number, so the count is even
+    const char* usage_;
+    mxArray* (*run_)(int nrhs, const mxArray* prhs[]);  // null where the platform has no such control
+    Platform platform_;
+};
+
+const Control kControls[] = {
+    {"reset", 1, 1, false, "qorinsim('reset')", resetSimulator, Platform::kAny},
+    {"attach", 2, 2, false, "qorinsim('attach', N)", attach, Platform::kAny},
+    {"set", 4, kNoLimit, true, "qorinsim('set', n, name, value, ...)", setCamera, Platform::kAny},
+    {"property", 4, 5, false, "qorinsim('property', n, number, value[, flags])", setProperty, Platform::kAny},
+    {"range", 4, 4, false, "qorinsim('range', n, number, [min max])", setRange, Platform::kAny},
+    {"get", 3, 4, false, "qorinsim('get', n, name[, number])", getState, Platform::kAny},
+    {"fail", 3, 5, false, "qorinsim('fail', name, errno[, count[, skip]])", failSdkCalls, Platform::kAny},
+    {"calls", 1, 1, false, "qorinsim('calls')", showCalls, Platform::kAny},
+    {"clearcalls", 1, 1, false, "qorinsim('clearcalls')", clearCallLog, Platform::kAny},
+    {"foreground", 2, 2, false, "qorinsim('foreground', tf)", QORINSIM_STAND_IN(setForeground),
+     Platform::kPosixStandIns},
+    {"failEvent", 1, 1, false, "qorinsim('failEvent')", QORINSIM_STAND_IN(failNextEvent),
+     Platform::kPosixStandIns},
+    {"openEvents", 1, 1, false, "qorinsim('openEvents')", QORINSIM_STAND_IN(countOpenEvents),
+     Platform::kPosixStandIns},
+};
+
+#undef QORINSIM_STAND_IN
 
 mxArray* dispatch(int nrhs, const mxArray* prhs[]) {
     if (nrhs < 1) fail("the first argument must be a command name");
     const std::string command = textArg(prhs[0], "the command");
-    if (command == "reset") {
-        needArgs(nrhs, 1, 1, "qorinsim('reset')");
-        qorinsim::reset();
-#if !defined(_WIN32)
-        QorinPlatformReset();
-#endif
-        return nullptr;
+    for (const Control& control : kControls) {
+        if (command != control.name_) continue;
+        if (control.platform_ == Platform::kPosixStandIns && !kHasStandIns)
+            fail("'" + command + "' steers the POSIX stand-ins and is not available on Windows");
+        if (nrhs < control.minArgs_ || nrhs > control.maxArgs_ || (control.pairs_ && nrhs % 2 != 0))
+            fail(std::string("usage: ") + control.usage_);
+        return control.run_(nrhs, prhs);
     }
-    if (command == "attach") {
-        needArgs(nrhs, 2, 2, "qorinsim('attach', N)");
-        qorinsim::setAttached(static_cast<int>(integerArg(prhs[1], "N", -1, qorinsim::kMaxCameras)));
-        return nullptr;
-    }
-    if (command == "set") {
-        if (nrhs < 4 || nrhs % 2 != 0) fail("usage: qorinsim('set', n, name, value, ...)");
-        SimulatedCamera& camera = cameraArg(prhs[1]);
-        // Validate everything on a copy so that a bad pair leaves the camera untouched.
-        SimulatedCamera changed = camera;
-        for (int k = 2; k < nrhs; k += 2) setOne(changed, textArg(prhs[k], "a setting name"), prhs[k + 1]);
-        camera = std::move(changed);
-        return nullptr;
-    }
-    if (command == "property") {
-        needArgs(nrhs, 4, 5, "qorinsim('property', n, number, value[, flags])");
-        SimulatedCamera& camera = cameraArg(prhs[1]);
-        uint32_t property = wordArg(prhs[2], "property number");
-        float value = static_cast<float>(scalarArg(prhs[3], "property value"));
-        uint32_t flags = nrhs > 4 ? wordArg(prhs[4], "property flags") : 0u;
-        auto& entry = camera.properties_[property];
-        entry.value_ = value;
-        entry.flags_ = flags;
-        return nullptr;
-    }
-    if (command == "range") {
-        needArgs(nrhs, 4, 4, "qorinsim('range', n, number, [min max])");
-        SimulatedCamera& camera = cameraArg(prhs[1]);
-        uint32_t property = wordArg(prhs[2], "property number");
-        auto v = numbersArg(prhs[3], "the range", 2);
-        auto& entry = camera.properties_[property];
-        entry.hasRange_ = true;
-        entry.minimum_ = static_cast<float>(v[0]);
-        entry.maximum_ = static_cast<float>(v[1]);
-        entry.steps_ = v[1] > v[0] && v[1] - v[0] < 4294967295.0 ? static_cast<uint32_t>(v[1] - v[0]) : 0u;
-        return nullptr;
-    }
-    if (command == "get") {
-        needArgs(nrhs, 3, 4, "qorinsim('get', n, name[, number])");
-        const int number = cameraNumberArg(prhs[1]);
-        const std::string name = textArg(prhs[2], "the state name");
-        return getOne(*qorinsim::camera(number), number, name, nrhs > 3 ? prhs[3] : nullptr);
-    }
-    if (command == "fail") {
-        needArgs(nrhs, 3, 5, "qorinsim('fail', name, errno[, count[, skip]])");
-        std::string name = textArg(prhs[1], "the function name");
-        double error = integerArg(prhs[2], "errno", -2147483648.0, 4294967295.0);
-        auto word = static_cast<uint32_t>(static_cast<int64_t>(error));  // negative numbers as their 32-bit pattern
-        uint32_t count = nrhs > 3 ? wordArg(prhs[3], "count") : 1u;
-        uint32_t skip = nrhs > 4 ? wordArg(prhs[4], "skip") : 0u;
-        if (!qorinsim::failCalls(name, word, count, skip)) fail("'" + name + "' is not an SDK function that can fail");
-        return nullptr;
-    }
-    if (command == "calls") {
-        needArgs(nrhs, 1, 1, "qorinsim('calls')");
-        return callLog();
-    }
-    if (command == "clearcalls") {
-        needArgs(nrhs, 1, 1, "qorinsim('clearcalls')");
-        qorinsim::clearCalls();
-        return nullptr;
-    }
-#if defined(_WIN32)
-    // The real event and window calls of a Windows build cannot be steered soundly from here.
-    if (command == "foreground" || command == "failEvent" || command == "openEvents")
-        fail("'" + command + "' steers the POSIX stand-ins and is not available on Windows");
-#else
-    if (command == "foreground") {
-        needArgs(nrhs, 2, 2, "qorinsim('foreground', tf)");
-        QorinPlatformSetForeground(scalarArg(prhs[1], "tf") != 0 ? 1 : 0);
-        return nullptr;
-    }
-    if (command == "failEvent") {
-        needArgs(nrhs, 1, 1, "qorinsim('failEvent')");
-        QorinPlatformFailNextEvent();
-        return nullptr;
-    }
-    if (command == "openEvents") {
-        needArgs(nrhs, 1, 1, "qorinsim('openEvents')");
-        return number(QorinPlatformOpenEvents());
-    }
-#endif
     fail("unknown command '" + command + "'");
 }
 
