@@ -31,19 +31,11 @@ CameraTable& cameraTable() {
     return table;
 }
 
-void releaseCameraEvents(CameraRecord& camera) noexcept {
-    for (const auto& entry : camera.events) {
-        if (camera.handle != nullptr && entry->registration != nullptr) {
-            QorinUnregisterEventNotification(camera.handle, entry->registration);
-        }
-        platform::closeEvent(entry->event);
-    }
-    camera.events.clear();
-}
-
 void closeCamera(CameraRecord& camera) noexcept {
-    // Events are unregistered and closed while the handle is still open in the SDK.
-    releaseCameraEvents(camera);
+    // Events are unregistered and closed, in the order they were registered, while the handle
+    // is still open in the SDK.
+    for (CameraEvent& event : camera.events) event.reset();
+    camera.events.clear();
     camera.handle.reset();
     camera.state = CameraState::Disconnected;
 }

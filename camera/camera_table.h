@@ -5,19 +5,13 @@
 #include <memory>
 #include <vector>
 
+#include "camera/camera_event.h"
 #include "camera/camera_handle.h"
 #include "camera/camera_state.h"
 #include "sdk/qorinapi.h"
 #include "platform/win32.h"
 
 namespace qorin {
-
-// One registered event notification, owned by its camera's event list.
-struct CameraEvent {
-    platform::EventHandle event = nullptr;
-    QorinEventRegistration registration = nullptr;
-    std::int32_t id = 0;
-};
 
 // Everything the module remembers about one opened camera.
 struct CameraRecord {
@@ -28,7 +22,9 @@ struct CameraRecord {
     CameraHandle handle;
     std::int32_t cameraNumber = 0;
     std::int32_t eventCounter = 0;
-    std::vector<std::unique_ptr<CameraEvent>> events;
+    // Declared after `handle`, so that a record going away unregisters its events while the
+    // camera is still open.
+    std::vector<CameraEvent> events;
 
     bool connected() const { return state != CameraState::Disconnected; }
     bool previewing() const { return state == CameraState::Previewing; }
@@ -62,10 +58,6 @@ private:
 };
 
 CameraTable& cameraTable();
-
-// Unregisters a camera's events with the SDK, closes their event objects and empties its
-// list.  SDK failures are ignored: the records are released whatever the SDK says.
-void releaseCameraEvents(CameraRecord& camera) noexcept;
 
 // Releases an open camera's events, closes it and marks its record disconnected; never throws.
 void closeCamera(CameraRecord& camera) noexcept;

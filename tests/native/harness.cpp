@@ -54,9 +54,9 @@ std::string sanity() {
     std::size_t registrations = 0;
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         qorin::CameraRecord& camera = table.at(slot);
-        for (const auto& entry : camera.events) {
-            if (entry->event != nullptr) ++events;
-            if (entry->registration != nullptr) ++registrations;
+        for (const qorin::CameraEvent& entry : camera.events) {
+            if (entry.event() != nullptr) ++events;
+            if (entry.registration() != nullptr) ++registrations;
         }
         if (!camera.connected()) continue;
         const qorinsim::SimulatedCamera* sim = qorinsim::camera(camera.cameraNumber);
