@@ -1,25 +1,32 @@
-// camera_state.cpp - the connection check and the state gate every command's camera passes.
+// camera_state.cpp - the camera-number and connection checks, and the state gate.
 #include "camera/camera_state.h"
-
-#include <string>
 
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
 
 namespace qorin {
 
-CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat) {
-QORIN_FIXED_FORMAT_BEGIN
-    std::string message = formatText(notConnectedFormat, cameraNumber);
-QORIN_FIXED_FORMAT_END
-    if (cameraNumber < 1) fail(ErrorKind::NotConnected, "Invalid camera number.");
+void requireAttached(std::int32_t cameraNumber) {
     if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
+}
+
+CameraRecord* findCamera(std::int32_t cameraNumber) {
+    if (cameraNumber < 1) fail(ErrorKind::NotConnected, "Invalid camera number.");
+    requireAttached(cameraNumber);
     CameraTable& table = cameraTable();
     const std::int32_t slot = table.findCameraSlot(cameraNumber);
-    if (slot == -1) fail(ErrorKind::NotConnected, "Camera ID not found.");
-    CameraRecord& camera = table.at(slot);
-    if (!camera.connected()) fail(ErrorKind::NotConnected, std::move(message));
-    return camera;
+    return slot == -1 ? nullptr : &table.at(slot);
+}
+
+CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat) {
+    CameraRecord* camera = findCamera(cameraNumber);
+    if (camera == nullptr) fail(ErrorKind::NotConnected, "Camera ID not found.");
+    if (!camera->connected()) {
+QORIN_FIXED_FORMAT_BEGIN
+        fail(ErrorKind::NotConnected, formatText(notConnectedFormat, cameraNumber));
+QORIN_FIXED_FORMAT_END
+    }
+    return *camera;
 }
 
 void requireState(const CameraRecord& camera, CameraState state, const char* messageFormat) {

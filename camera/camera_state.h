@@ -17,9 +17,17 @@ enum class CameraState : std::uint8_t {
     Previewing,
 };
 
+// Throws "Not enough cameras connected.", as a not-connected error, when fewer than n cameras
+// are attached.
+void requireAttached(std::int32_t cameraNumber);
+
+// The record that carries camera number n, connected or not, or null.  Before looking, throws
+// "Invalid camera number." for a number below 1, then as requireAttached.
+CameraRecord* findCamera(std::int32_t cameraNumber);
+
 // The camera of a command: the record of camera n when that camera is open.  Otherwise throws,
-// as a not-connected error, "Invalid camera number.", "Not enough cameras connected.", "Camera
-// ID not found." or `notConnectedFormat` (one %d: the camera number), in that order of tests.
+// as a not-connected error, what findCamera throws, "Camera ID not found." or
+// `notConnectedFormat` (one %d: the camera number), in that order of tests.
 CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat);
 
 // Throws a state error with `messageFormat` (at most one %d: the camera number) unless the

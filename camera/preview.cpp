@@ -13,14 +13,12 @@ constexpr const char* kOpenFailed = "An error occured while opening the video pr
 }  // namespace
 
 void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t height) {
-    if (cameraNumber < 1) fail(ErrorKind::NotConnected, "Invalid camera number.");
-    if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
-    std::int32_t slot = cameraTable().findCameraSlot(cameraNumber);
-    if (slot == -1 || !cameraTable().at(slot).connected()) {
+    CameraRecord* found = findCamera(cameraNumber);
+    if (found == nullptr || !found->connected()) {
         connectCamera(cameraNumber);
-        slot = cameraTable().findCameraSlot(cameraNumber);
+        found = &cameraTable().at(cameraTable().findCameraSlot(cameraNumber));
     }
-    CameraRecord& camera = cameraTable().at(slot);
+    CameraRecord& camera = *found;
     requireState(camera, CameraState::Idle,
                  "Camera may already be previewing. Stop the preview before calling this function.\n");
     FrameFormat format{};

@@ -24,11 +24,9 @@ void setSnapshotDefaults(SnapshotSettings& settings, const FrameFormat& videoFor
 }  // namespace
 
 void connectCamera(std::int32_t cameraNumber) {
-    if (cameraNumber < 1) fail(ErrorKind::NotConnected, "Invalid camera number.");
-    if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
+    const CameraRecord* existing = findCamera(cameraNumber);
+    if (existing != nullptr) requireState(*existing, CameraState::Disconnected, "Camera %d is already connected.");
     CameraTable& table = cameraTable();
-    const std::int32_t existing = table.findCameraSlot(cameraNumber);
-    if (existing != -1) requireState(table.at(existing), CameraState::Disconnected, "Camera %d is already connected.");
     const std::int32_t freeSlot = table.findFreeSlot();
     if (table.count() >= kMaxCameraRecords && freeSlot == -1) {
         failState("The maximum number of cameras has been connected.");
@@ -79,7 +77,7 @@ ArrayPtr handleDisconnect(const Args& args) {
 
 ArrayPtr handleIsConnected(const Args& args) {
     const std::int32_t cameraNumber = args.integer(1);
-    if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
+    requireAttached(cameraNumber);
     const std::int32_t slot = cameraTable().findCameraSlot(cameraNumber);
     return makeLogicalScalar(slot != -1 && cameraTable().at(slot).connected());
 }
