@@ -1,10 +1,12 @@
-// camera_state.cpp - the camera-number and connection checks, and the state gate.
+// camera_state.cpp - the state writer, the camera-number and connection checks, and the state gate.
 #include "camera/camera_state.h"
 
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
 
 namespace qorin {
+
+void setState(CameraRecord& camera, CameraState state) { camera.state_ = state; }
 
 void requireAttached(std::int32_t cameraNumber) {
     if (QorinNumCameras() < cameraNumber) fail(ErrorKind::NotConnected, "Not enough cameras connected.");
@@ -30,7 +32,7 @@ QORIN_FIXED_FORMAT_END
 }
 
 void requireState(const CameraRecord& camera, CameraState state, const char* messageFormat) {
-    if (camera.state == state) return;
+    if (state == CameraState::Previewing ? camera.previewing() : camera.state() == state) return;
 QORIN_FIXED_FORMAT_BEGIN
     failState(formatText(messageFormat, camera.cameraNumber));
 QORIN_FIXED_FORMAT_END

@@ -1,4 +1,4 @@
-// camera_state.h - a camera's state and the one gate that decides what each state allows.
+// camera_state.h - a camera's state, its one writer and the one gate that decides what each state allows.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +11,17 @@ struct CameraRecord;
 enum class CameraState : std::uint8_t {
     Disconnected,  // closed; the record keeps its slot until a newer record takes it
     Idle,          // open, no preview
-    // A preview was started and not yet stopped.  Its stream is stopped during a format
-    // change or a capture, and stays stopped after one that failed, until a later one
-    // succeeds or the preview is stopped and started again.
-    Previewing,
+    Previewing,    // a preview was started and not yet stopped; its stream runs
+    // A preview whose stream suspendPreview stopped for a format change or a capture, and
+    // resumePreview has not restarted: after one that failed it stays so until a later one
+    // succeeds or the preview is stopped and started again.  Every command that needs a
+    // preview takes it as one.
+    PreviewSuspended,
 };
+
+// The only writer of a record's state; connect, start, stop, suspend and resume the preview,
+// and closeCamera call it.
+void setState(CameraRecord& camera, CameraState state);
 
 // Throws "Not enough cameras connected.", as a not-connected error, when fewer than n cameras
 // are attached.
@@ -31,7 +37,7 @@ CameraRecord* findCamera(std::int32_t cameraNumber);
 CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnectedFormat);
 
 // Throws a state error with `messageFormat` (at most one %d: the camera number) unless the
-// camera is in `state`.
+// camera is in `state`; a suspended preview is in Previewing.
 void requireState(const CameraRecord& camera, CameraState state, const char* messageFormat);
 
 }  // namespace qorin

@@ -37,7 +37,7 @@ void closeCamera(CameraRecord& camera) noexcept {
     for (CameraEvent& event : camera.events) event.reset();
     camera.events.clear();
     camera.handle.reset();
-    camera.state = CameraState::Disconnected;
+    setState(camera, CameraState::Disconnected);
 }
 
 void shutdownCameras() noexcept {

@@ -15,9 +15,6 @@ namespace qorin {
 
 // Everything the module remembers about one opened camera.
 struct CameraRecord {
-    // Set by connect, start and stop preview and closeCamera only; `handle` is open exactly
-    // while the state is not Disconnected.
-    CameraState state = CameraState::Disconnected;
     SnapshotSettings snapshot{};
     CameraHandle handle;
     std::int32_t cameraNumber = 0;
@@ -26,8 +23,15 @@ struct CameraRecord {
     // camera is still open.
     std::vector<CameraEvent> events;
 
-    bool connected() const { return state != CameraState::Disconnected; }
-    bool previewing() const { return state == CameraState::Previewing; }
+    CameraState state() const { return state_; }
+    bool connected() const { return state_ != CameraState::Disconnected; }
+    // Previewing, with its stream running or suspended.
+    bool previewing() const { return state_ == CameraState::Previewing || state_ == CameraState::PreviewSuspended; }
+
+private:
+    friend void setState(CameraRecord& camera, CameraState state);
+    // `handle` is open exactly while the state is not Disconnected.
+    CameraState state_ = CameraState::Disconnected;
 };
 
 constexpr int kMaxCameraRecords = 25;

@@ -39,7 +39,7 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
         QorinDestroyDisplayWindow(camera.handle);
         failSdk(kOpenFailed);
     }
-    camera.state = CameraState::Previewing;
+    setState(camera, CameraState::Previewing);
 }
 
 void stopPreview(std::int32_t cameraNumber) {
@@ -47,20 +47,23 @@ void stopPreview(std::int32_t cameraNumber) {
     requireState(camera, CameraState::Previewing, "Preview for camera %d is already closed.");
     // The preview ends whatever the SDK answers: one that failed to stop cleanly can still be
     // started again.
-    camera.state = CameraState::Idle;
+    setState(camera, CameraState::Idle);
     if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr) == 0) failSdk(kStopFailed);
     if (QorinDestroyDisplayWindow(camera.handle) == 0) failSdk(kCloseFailed);
 }
 
 void suspendPreview(CameraRecord& camera) {
     if (!camera.previewing()) return;
+    // A suspended preview is stopped again: its window may have outlived a failed destroy.
     if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_STOP, nullptr) == 0) failSdk(kStopFailed);
+    setState(camera, CameraState::PreviewSuspended);
     if (QorinDestroyDisplayWindow(camera.handle) == 0) failSdk(kCloseFailed);
 }
 
 void resumePreview(CameraRecord& camera) {
     if (!camera.previewing()) return;
     if (QorinStreamVideoControl(camera.handle, QORIN_STREAM_START, nullptr) == 0) failSdk(kOpenFailed);
+    setState(camera, CameraState::Previewing);
 }
 
 ArrayPtr handleStartPreview(const Args& args) {

@@ -56,7 +56,7 @@ void connectCamera(std::int32_t cameraNumber) {
     }
     setSnapshotDefaults(camera.snapshot, videoFormat);
     camera.handle = std::move(handle);
-    camera.state = CameraState::Idle;
+    setState(camera, CameraState::Idle);
 }
 
 void disconnectCamera(std::int32_t cameraNumber) {

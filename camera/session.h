@@ -14,9 +14,9 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
 void stopPreview(std::int32_t cameraNumber);
 
 // Around a format change or a still capture of a previewing camera: stop the stream and
-// destroy the window before, restart the stream (without a window) after.  Both do nothing
-// for a camera that is not previewing, and neither changes the camera's state: a failure in
-// between leaves the stream stopped and the camera Previewing.
+// destroy the window before (PreviewSuspended once the stream stopped), restart the stream
+// (without a window) after (Previewing once it runs).  Both do nothing for a camera that is
+// not previewing; a failure in between leaves the preview suspended.
 void suspendPreview(CameraRecord& camera);
 void resumePreview(CameraRecord& camera);
 

@@ -28,17 +28,21 @@ namespace {
 // SDK mode outlives the command (harness::sanity).
 
 enum Seen { kAbsent, kClosed, kIdle, kPreviewing, kStopped, kSeenCount };
-// kClosed: a disconnected record; kStopped: previewing, its stream stopped by a failed capture.
+// kClosed: a disconnected record; kStopped: a preview suspended by a failed capture.
 constexpr std::array<const char*, kSeenCount> kSeenNames = {"absent", "closed", "idle", "previewing", "stopped"};
 
+// The record's own state; harness::sanity holds the simulator's stream to it.
 Seen seen(int n) {
     qorin::CameraTable& table = qorin::cameraTable();
     const std::int32_t slot = table.findCameraSlot(n);
     if (slot == -1) return kAbsent;
-    const qorin::CameraRecord& camera = table.at(slot);
-    if (!camera.connected()) return kClosed;
-    if (!camera.previewing()) return kIdle;
-    return qorinsim::camera(n)->streaming_ ? kPreviewing : kStopped;
+    switch (table.at(slot).state()) {
+        case qorin::CameraState::Disconnected: return kClosed;
+        case qorin::CameraState::Idle: return kIdle;
+        case qorin::CameraState::Previewing: return kPreviewing;
+        case qorin::CameraState::PreviewSuspended: return kStopped;
+    }
+    return kAbsent;
 }
 
 void enter(Seen state) {

@@ -72,15 +72,19 @@ std::string sanity() {
         if (!sim->open_) continue;
         bool owned = false;
         bool previewing = false;
+        bool suspended = false;
         for (std::int32_t slot = 0; slot < table.count(); ++slot) {
             const qorin::CameraRecord& camera = table.at(slot);
             if (camera.connected() && reinterpret_cast<std::uintptr_t>(camera.handle.get()) == sim->handle_) {
                 owned = true;
                 previewing = camera.previewing();
+                suspended = camera.state() == qorin::CameraState::PreviewSuspended;
             }
         }
         if (!owned) note("camera " + std::to_string(n) + " open in the SDK without a connected record");
         if (sim->streaming_ && !previewing) note("camera " + std::to_string(n) + " streaming without its previewing flag");
+        if (previewing && sim->streaming_ == suspended)
+            note("camera " + std::to_string(n) + (suspended ? " streaming while its preview is suspended" : " previewing without a stream"));
         if (sim->window_ && !previewing) note("camera " + std::to_string(n) + " has a display window without its previewing flag");
     }
     const int openEvents = QorinPlatformOpenEvents() - gEventBaseline;

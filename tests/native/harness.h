@@ -36,7 +36,8 @@ inline mxArray* flag(bool value) { return hostdouble::makeLogical({1, 1}, {value
 inline mxArray* text(const std::string& value) { return hostdouble::makeText(value); }
 
 // Empty when the simulator and the module agree: no fast-frame mode or synchronous session
-// left on, no open camera or stream without its record, every open event owned by a record.
+// left on, no open camera or stream without its record, a stream exactly for each preview not
+// suspended, every open event and registration owned by a record.
 std::string sanity();
 
 // Replaces "%d"-style placeholders: {cam} and {err}.
