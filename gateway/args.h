@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,10 @@ double doubleConversion(const mxArray* array);
 std::uint8_t logicalConversion(const mxArray* array);
 
 // The converted parameters of one call, numbered as MATLAB sees them (parameter 1 first).
+// Each parameter remembers how the dispatch converted it, and an accessor that does not fit
+// that conversion (or a parameter the command does not have) throws std::logic_error: an
+// internal error, never an argument error, since the registry row decides what a handler
+// receives and a correct handler reads only that.
 class Args {
 public:
     struct Value {
@@ -33,23 +38,45 @@ public:
         double real = 0.0;
         float single = 0.0f;
         std::uint8_t logical = 0;
-        const mxArray* array = nullptr;  // the untouched input, for every parameter; for text, its chars
+        const mxArray* array = nullptr;  // the untouched input; for text, its chars
         std::string text;                // text in the user's default encoding
         host::HostArray chars;           // char() of a string scalar, which `array` then is
     };
 
-    std::int32_t integer(int parameter) const { return values_[index(parameter)].integer; }
-    double real(int parameter) const { return values_[index(parameter)].real; }
-    float single(int parameter) const { return values_[index(parameter)].single; }
-    bool logical(int parameter) const { return values_[index(parameter)].logical != 0; }
-    const mxArray* array(int parameter) const { return values_[index(parameter)].array; }
-    const std::string& text(int parameter) const { return values_[index(parameter)].text; }
+    // Integer and IntegerAsSingle parameters.
+    std::int32_t integer(int parameter) const {
+        return read(parameter, Conv::Integer, Conv::IntegerAsSingle, "an integer").integer;
+    }
+    // Double and Single parameters.
+    double real(int parameter) const { return read(parameter, Conv::Double, Conv::Single, "a double").real; }
+    // Single and IntegerAsSingle parameters.
+    float single(int parameter) const {
+        return read(parameter, Conv::Single, Conv::IntegerAsSingle, "a single").single;
+    }
+    bool logical(int parameter) const {
+        return read(parameter, Conv::Logical, Conv::Logical, "a logical").logical != 0;
+    }
+    // Array parameters, and the chars of text parameters.
+    const mxArray* array(int parameter) const { return read(parameter, Conv::Array, Conv::Text, "an array").array; }
+    const std::string& text(int parameter) const { return read(parameter, Conv::Text, Conv::Text, "text").text; }
 
-    Value& at(int parameter) { return values_[index(parameter)]; }
+    // The value of `parameter`, converted as `conversion`, for the dispatch (or a test) to fill.
+    Value& store(int parameter, Conv conversion);
 
 private:
-    static int index(int parameter) { return parameter >= 1 && parameter <= kMaxParameters ? parameter - 1 : 0; }
+    const Value& read(int parameter, Conv conversion, Conv alternative, const char* readAs) const {
+        if (parameter < 1 || parameter > kMaxParameters) failRead(parameter, readAs);
+        const auto k = static_cast<std::size_t>(parameter - 1);
+        if (!stored_[k] || (conversions_[k] != conversion && conversions_[k] != alternative)) {
+            failRead(parameter, readAs);
+        }
+        return values_[k];
+    }
+    [[noreturn]] void failRead(int parameter, const char* readAs) const;
+
     std::array<Value, kMaxParameters> values_{};
+    std::array<Conv, kMaxParameters> conversions_{};
+    std::array<bool, kMaxParameters> stored_{};
 };
 
 }  // namespace qorin

@@ -8,11 +8,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
 
 namespace qorin {
 
 constexpr int kMaxParameters = 10;
+// The inputs a row describes: the command code (input 0) and its parameters.
+constexpr int kMaxInputs = kMaxParameters + 1;
 constexpr int kMaxChecks = 3;
+
+// The inputs a check covers, input k as bit k.
+using InputMask = std::uint16_t;
+static_assert(kMaxInputs <= std::numeric_limits<InputMask>::digits, "every input has its bit in an InputMask");
 
 // How one group of parameters is checked.
 enum class Check : std::uint8_t {
@@ -33,15 +40,23 @@ enum class Conv : std::uint8_t {
     Text,             // a char array or string scalar as text in the user's default encoding
 };
 
+// A malformed registry entry stops the build: the rows are built by constant evaluation, where
+// the call of the non-constexpr registryError is not a constant expression, and the compiler's
+// message shows it with the entry it was evaluating.
+inline void registryError(const char* /*what*/) {}
+
 // Bit k stands for input k (input 0 is the command code, input k parameter k).
-constexpr std::uint16_t param(int k) { return static_cast<std::uint16_t>(1u << k); }
-constexpr std::uint16_t params(int first, int last) {
-    return first > last ? 0 : static_cast<std::uint16_t>(param(first) | params(first + 1, last));
+constexpr InputMask param(int k) {
+    if (k < 0 || k >= kMaxInputs) registryError("an input beyond those a row describes");
+    return static_cast<InputMask>(1u << k);
+}
+constexpr InputMask params(int first, int last) {
+    return first > last ? 0 : static_cast<InputMask>(param(first) | params(first + 1, last));
 }
 
 struct CheckStep {
     Check check = Check::Integer;
-    std::uint16_t inputs = 0;
+    InputMask inputs = 0;
     const char* message = nullptr;  // null: no step
 };
 
@@ -54,7 +69,6 @@ struct CommandRow {
     const char* countMessage = nullptr;   // null: no count check, further inputs are ignored
     std::array<CheckStep, kMaxChecks> checks{};  // run in this order, each over its inputs in increasing order
     const char* result = nullptr;         // what the command returns, as the help describes it; null: nothing
-    bool hasResult = false;               // result != null
     const char* summary = "";             // what the command does, one sentence
 };
 
@@ -64,11 +78,6 @@ const CommandRow* findCommandRow(std::int32_t code);
 // Every row, in code order.
 const CommandRow* commandRowsBegin();
 const CommandRow* commandRowsEnd();
-
-// Building a row from a registry entry.  A malformed entry stops the build: the call of the
-// non-constexpr registryError is not a constant expression, and the compiler's message shows it
-// with the entry it was evaluating.
-inline void registryError(const char* /*what*/) {}
 
 constexpr std::size_t countParameterNames(const char* names) {
     if (*names == '\0') return 0;
@@ -88,7 +97,6 @@ constexpr CommandRow defineCommand(std::int32_t code, const char* name, const ch
     row.parameterCount = static_cast<int>(conversions.size());
     row.countMessage = countMessage;
     row.result = result;
-    row.hasResult = result != nullptr;
     row.summary = summary;
     if (conversions.size() > kMaxParameters) registryError("more parameters than a call carries");
     if (checks.size() > kMaxChecks) registryError("more check steps than a row holds");
@@ -102,15 +110,15 @@ constexpr CommandRow defineCommand(std::int32_t code, const char* name, const ch
     if (countMessage == nullptr && (conversions.size() != 0 || checks.size() != 0)) {
         registryError("parameters without a count check");
     }
-    std::uint16_t checked = 0;
+    InputMask checked = 0;
     k = 0;
     for (const CheckStep& step : checks) {
         row.checks[k++] = step;
-        const std::uint16_t allowed = step.check == Check::IntegerEachPosition ? params(0, row.parameterCount)
-                                                                               : params(1, row.parameterCount);
+        const InputMask allowed = step.check == Check::IntegerEachPosition ? params(0, row.parameterCount)
+                                                                           : params(1, row.parameterCount);
         if ((step.inputs & ~allowed) != 0) registryError("a check names a parameter the command does not have");
         if ((step.inputs & checked) != 0) registryError("a parameter is checked twice");
-        checked = static_cast<std::uint16_t>(checked | step.inputs);
+        checked = static_cast<InputMask>(checked | step.inputs);
         for (int p = 1; p <= row.parameterCount; ++p) {
             if ((step.inputs & param(p)) == 0) continue;
             const Conv conversion = row.conversions[static_cast<std::size_t>(p - 1)];

@@ -18,8 +18,10 @@ bool passes(Check check, const mxArray* input) {
     return false;
 }
 
+// After the count check, so that the inputs are the row's: kMaxInputs at most, as the registry
+// makes sure, each with its bit in the step's mask.
 void runCheck(const CheckStep& step, int inputCount, const mxArray* const inputs[]) {
-    for (int k = 0; k < inputCount && k < 16; ++k) {
+    for (int k = 0; k < inputCount && k < kMaxInputs; ++k) {
         if ((step.inputs & param(k)) == 0 || passes(step.check, inputs[k])) continue;
         if (step.check == Check::IntegerEachPosition) {
 QORIN_FIXED_FORMAT_BEGIN
@@ -69,8 +71,9 @@ ArrayPtr runCommandRow(const CommandRow& row, int inputCount, const mxArray* con
         for (const CheckStep& step : row.checks) {
             if (step.message != nullptr) runCheck(step, inputCount, inputs);
         }
-        for (int k = 1; k <= row.parameterCount && k <= kMaxParameters; ++k) {
-            convert(row.conversions[static_cast<size_t>(k - 1)], inputs[k], args.at(k));
+        for (int k = 1; k <= row.parameterCount; ++k) {
+            const Conv conversion = row.conversions[static_cast<size_t>(k - 1)];
+            convert(conversion, inputs[k], args.store(k, conversion));
         }
     }
     return handlerOf(row)(args);

@@ -60,7 +60,7 @@ void runCall(int outputCount, mxArray* outputs[], int inputCount, const mxArray*
     ArrayPtr result = runCommandRow(*row, inputCount, inputs);
     // The result always goes to the first output slot, which the host provides even when
     // the caller asked for no output.
-    if (row->hasResult && result != nullptr) outputs[0] = result.release();
+    if (row->result != nullptr && result != nullptr) outputs[0] = result.release();
 }
 
 // The message of the failed call; static so that no C++ object is alive when the host's

@@ -69,7 +69,7 @@ std::vector<std::string> splitNames(const char* names) {
 
 // "r = qorincam(13, cam)" with the kind marks of the row's conversions.
 std::string callForm(const CommandRow& row) {
-    std::string call = row.hasResult ? "r = qorincam(" : "qorincam(";
+    std::string call = row.result != nullptr ? "r = qorincam(" : "qorincam(";
     call += std::to_string(row.code);
     const std::vector<std::string> names = splitNames(row.parameterNames);
     for (std::size_t k = 0; k < names.size(); ++k) {
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
         text += head + callForm(*row);
         text += "\n%         ";
         text += row->summary;
-        if (row->hasResult) {
+        if (row->result != nullptr) {
             text += "  Returns ";
             text += row->result;
             text += ".";

@@ -278,8 +278,8 @@ void checkOutcome(double command, const harness::Outcome& outcome) {
         if (outcome.result != nullptr) failure("result for out-of-range code " + std::to_string(command));
         return;
     }
-    if (row->hasResult && outcome.result == nullptr) failure(std::string("no result from ") + row->name);
-    if (!row->hasResult && outcome.result != nullptr) failure(std::string("unexpected result from ") + row->name);
+    if (row->result != nullptr && outcome.result == nullptr) failure(std::string("no result from ") + row->name);
+    if (row->result == nullptr && outcome.result != nullptr) failure(std::string("unexpected result from ") + row->name);
 }
 
 void simulatorAction(Reader& in, unsigned action) {

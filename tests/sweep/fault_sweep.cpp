@@ -166,7 +166,7 @@ void runCase(const sweep::Case& c, Tally& tally) {
             return;
         }
         const qorin::CommandRow* row = qorin::findCommandRow(c.code);
-        if (row->hasResult != (outcome.result != nullptr)) {
+        if ((row->result != nullptr) != (outcome.result != nullptr)) {
             ++tally.failures;
             std::printf("FAIL %s: result slot %s\n", c.label.c_str(), outcome.result ? "set" : "empty");
         }

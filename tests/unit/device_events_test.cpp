@@ -19,8 +19,8 @@ protected:
         QorinPlatformReset();
         connectCamera(1);
         qorinsim::clearCalls();
-        args_.at(1).integer = 1;
-        args_.at(2).integer = 4;
+        args_.store(1, Conv::Integer).integer = 1;
+        args_.store(2, Conv::Integer).integer = 4;
         openBefore_ = QorinPlatformOpenEvents();
     }
     void TearDown() override { shutdownCameras(); }

@@ -38,9 +38,9 @@ protected:
     }
     static Args three(std::int32_t a, std::int32_t b) {
         Args args;
-        args.at(1).integer = 1;
-        args.at(2).integer = a;
-        args.at(3).integer = b;
+        args.store(1, Conv::Integer).integer = 1;
+        args.store(2, Conv::Integer).integer = a;
+        args.store(3, Conv::Integer).integer = b;
         return args;
     }
 };
@@ -82,8 +82,8 @@ TEST_F(SnapshotFormat, SixteenBitVideoLeavesItAlone) {
     snapshot().pixelFormat = 0;
     const FrameFormat before = snapshot();
     Args args;
-    args.at(1).integer = 1;
-    args.at(2).logical = 1;
+    args.store(1, Conv::Integer).integer = 1;
+    args.store(2, Conv::Logical).logical = 1;
     handleSet16BitVideo(args);
     EXPECT_EQ(qorinsim::camera(1)->format_.pixelFormat, 1u);
     EXPECT_EQ(snapshot().pixelFormat, 0u);
@@ -99,8 +99,8 @@ TEST_F(SnapshotFormat, WholeFormatLeavesItAlone) {
     for (int k = 0; k < 10; ++k) setStructField(structure.get(), 0, k, makeDoubleScalar(values[k]));
     const FrameFormat before = snapshot();
     Args args;
-    args.at(1).integer = 1;
-    args.at(2).array = structure.get();
+    args.store(1, Conv::Integer).integer = 1;
+    args.store(2, Conv::Array).array = structure.get();
     handleSetFrameFormat(args);
     EXPECT_EQ(qorinsim::camera(1)->format_.width, 320u);
     EXPECT_EQ(0, std::memcmp(&before, &snapshot(), sizeof before));
