@@ -1,5 +1,6 @@
 // fast_frames.cpp - code 87: a burst of N frames in the SDK's fast-frame mode, as one [rows, columns, 3, N] array.
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <new>
@@ -19,6 +20,11 @@ constexpr const char* kBufferFailed = "Out of memory. Unable to create buffer.";
 constexpr const char* kEnableFailed = "Error enabling fast frames.";
 constexpr const char* kPictureFailed = "Error allocating picture buffer. Not enough memory.";
 
+// A burst reads no conversion property (properties 64 and 65): its colour frames are always
+// converted with the last of the demosaic methods property 64 offers (0 to 3) and with the
+// colour-correction matrix of property 65 switched on (1; 0 is off).
+constexpr std::uint32_t kBurstDemosaicMethod = 3;
+constexpr std::uint32_t kBurstCorrectionMatrixOn = 1;
 
 // True when `count` buffers of `bytes` each could exist together in one address space.
 bool fitsAddressSpace(std::size_t count, std::uint64_t bytes) {
@@ -152,8 +158,8 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     picturesOrientation.rowsReversed = true;
     if (!burst.monochrome()) {
         ConversionParams params{};
-        params.demosaicMethod = 3;
-        params.correctionMatrix = 1;
+        params.demosaicMethod = kBurstDemosaicMethod;
+        params.correctionMatrix = kBurstCorrectionMatrixOn;
         for (std::size_t f = 0; f < n; ++f) {
             if (inSlabs) {
                 frames.convertInSlab(camera.handle, f, work, params, picturesOrientation);

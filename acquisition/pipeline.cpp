@@ -155,8 +155,9 @@ void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation 
     }
     std::uint8_t* start = slabStart(slab, g.columns);
     if (frame.picture.data() == start) {
-        // Chosen by picturesInPlace, which made sure the raw buffer is work enough: an internal
-        // error rather than a picture left in the wrong layout, should that ever not hold.
+        // Chosen by picturesInPlace, which made sure the raw buffer holds at least the work
+        // memory the arrangement needs (pictureArrangeWorkBytes): an internal error rather than
+        // a picture left in the wrong layout, should that ever not hold.
         if (!arrangePictureInPlace(start, g.rows, g.columns, slab.sampleBytes, orientation, frame.raw.data(),
                                    static_cast<std::size_t>(frame.raw.size()))) {
             throw std::logic_error("too little work memory to arrange a picture in place");

@@ -149,8 +149,10 @@ void convertFrame(QorinHandle handle, SdkConversions::Convert convert, const Cap
 // flags), the SDK's RGB24/RGB48 conversion otherwise.
 void buildRgbPicture(QorinHandle handle, const CapturedFrame& frame, void* picture, ConversionParams& params);
 
-// The picture buffer of a capture, or the command's allocation message.  For a monochrome
-// sensor the memory is only shown to be there: the buffer comes back empty, untouched.
+// The picture buffer of a capture, or the command's allocation message.  A monochrome sensor
+// needs no picture (its samples go straight into the array), but the buffer is still allocated,
+// so that a capture that lacks the memory fails with the same message at the same step as a
+// colour one, and released at once: it comes back empty, its pages never touched.
 FrameBuffer allocatePictureBuffer(const CapturedFrame& frame, const char* failMessage);
 
 // Slab `index` of a [rows, columns, 3, ...] array of `sampleBytes`-byte samples.
