@@ -179,7 +179,7 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     void* data = mxGetData(array.get());
     if (burst.monochrome()) {
         for (std::size_t f = 0; f < n; ++f) {
-            copyMonoWithinSlab(frames.raw(f), g.rows, g.columns, g.sampleBytes, monoWordRule(g.sampleBytes, burst.flags),
+            copyMonoWithinSlab(frames.raw(f), g.rows, g.columns, g.sampleBytes, monoWordRule(g.sampleBytes, burst.monoWordFlags),
                                orientation, data, g.rows, f);
         }
     } else if (orientation.colsReversed) {

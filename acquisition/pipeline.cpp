@@ -98,7 +98,7 @@ CapturedFrame describeFrame(const FrameFormat& format, const PropertyReading& co
     frame.geometry = captureGeometry(format);
     frame.format = &sensorPixelFormat(format.pixelFormat);
     frame.colourFormat = colourFormat.value;
-    frame.flags = colourFormat.flags;
+    frame.monoWordFlags = colourFormat.flags;
     return frame;
 }
 
@@ -123,7 +123,7 @@ void convertFrame(QorinHandle handle, SdkConversions::Convert convert, const Cap
 void buildRgbPicture(QorinHandle handle, const CapturedFrame& frame, void* picture, ConversionParams& params) {
     const FrameGeometry& g = frame.geometry;
     if (frame.monochrome()) {
-        buildMonoPicture(frame.raw.data(), static_cast<std::size_t>(g.samples), g.sampleBytes, frame.flags, picture);
+        buildMonoPicture(frame.raw.data(), static_cast<std::size_t>(g.samples), g.sampleBytes, frame.monoWordFlags, picture);
         return;
     }
     const SdkConversions& sdk = sdkConversions(*frame.format);
@@ -149,7 +149,7 @@ void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation 
     if (frame.monochrome()) {
         // Widened 8-bit samples keep their values: the rule is the frame's, not the array's.
         copyMonoToPictureArray(frame.raw.data(), g.rows, g.columns, slab.sampleBytes,
-                               monoWordRule(g.sampleBytes, frame.flags), orientation, slab.data, slab.rows,
+                               monoWordRule(g.sampleBytes, frame.monoWordFlags), orientation, slab.data, slab.rows,
                                slab.index);
         return;
     }

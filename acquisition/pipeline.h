@@ -104,7 +104,7 @@ struct CapturedFrame {
     float colourFormat = 0.0f;  // property 80
     // The word the 16-bit rule of a monochrome picture goes by: that of the last property
     // read before the picture is made (the colour format, or the conversion parameters).
-    std::uint32_t flags = 0;
+    std::uint32_t monoWordFlags = 0;
     FrameBuffer raw;      // geometry.rawBytes
     FrameBuffer picture;  // geometry.pictureBytes, where a picture is built or kept
 
@@ -118,7 +118,7 @@ struct CapturedFrame {
         frame.format = format;
         frame.geometry = geometry;
         frame.colourFormat = colourFormat;
-        frame.flags = flags;
+        frame.monoWordFlags = monoWordFlags;
         return frame;
     }
 };

@@ -19,7 +19,7 @@ ArrayPtr handleTakeSnapshot(const Args& args) {
     captureSnapshot(camera, frame, "Error %u occured while attempting to take a fast frame with camera %d.");
 
     ConversionReading conversion = readConversionParams(camera.handle);
-    frame.flags = conversion.flags;
+    frame.monoWordFlags = conversion.flags;
     if (!frame.monochrome()) {
         buildRgbPicture(camera.handle, frame, frame.picture.data(), conversion.params);
         if (!result.holdsPicture()) frame.raw.release();

@@ -18,7 +18,7 @@ constexpr const char* kPictureTableFailed = "Not enough memory to create the rgb
 ConversionParams readPictureSettings(QorinHandle handle, CapturedFrame& frame) {
     frame.colourFormat = readColourFormat(handle).value;
     const ConversionReading conversion = readConversionParams(handle);
-    frame.flags = conversion.flags;
+    frame.monoWordFlags = conversion.flags;
     return conversion.params;
 }
 
@@ -200,7 +200,7 @@ ArrayPtr handleSyncSnapshots(const Args&) {
             ConversionParams conversion = readPictureSettings(handle, frame);
             const FrameGeometry& g = frame.geometry;
             if (frame.monochrome()) {
-                copyMonoWithinSlab(frame.raw.data(), rows, columns, g.sampleBytes, monoWordRule(g.sampleBytes, frame.flags),
+                copyMonoWithinSlab(frame.raw.data(), rows, columns, g.sampleBytes, monoWordRule(g.sampleBytes, frame.monoWordFlags),
                                    orientation, slabs, rows, k);
             } else if (inSlabs) {
                 buildPictureInSlab(handle, frame, work, ArraySlab{slabs, rows, g.sampleBytes, k}, conversion,

@@ -31,7 +31,7 @@ void buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPic
     QorinHandle handle = frame.camera->handle;
     ConversionReading conversion = readConversionParams(handle);
     params = conversion.params;
-    frame.flags = conversion.flags;
+    frame.monoWordFlags = conversion.flags;
     if (build) buildRgbPicture(handle, frame, frame.picture.data(), params);
 }
 
