@@ -85,6 +85,6 @@ const CopyKernelSet& bestCopyKernels();
 bool streamingPays(std::size_t destinationBytes);
 
 // The copy with the best kernels, streaming decided by size.
-void copyIntoArray(CopyJob job, unsigned sampleSize);
+void copyIntoArray(CopyJob job, unsigned sampleBytes);
 
 }  // namespace qorin

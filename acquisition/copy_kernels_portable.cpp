@@ -96,11 +96,11 @@ const CopyKernelSet& bestCopyKernels() {
 
 bool streamingPays(std::size_t destinationBytes) { return destinationBytes >= kStreamingBytes; }
 
-void copyIntoArray(CopyJob job, unsigned sampleSize) {
+void copyIntoArray(CopyJob job, unsigned sampleBytes) {
     const CopyKernelSet& kernels = bestCopyKernels();
-    const std::size_t bytes = job.rows * job.columns * job.channels * job.copies * (sampleSize == 2 ? 2 : 1);
+    const std::size_t bytes = job.rows * job.columns * job.channels * job.copies * (sampleBytes == 2 ? 2 : 1);
     job.streaming = streamingPays(bytes);
-    (sampleSize == 2 ? kernels.copy16 : kernels.copy8)(job);
+    (sampleBytes == 2 ? kernels.copy16 : kernels.copy8)(job);
 }
 
 }  // namespace qorin

@@ -40,8 +40,8 @@ Orientation frameOrientation(float flipping, float colourFormat) {
     return orientation;
 }
 
-WordRule monoWordRule(unsigned sampleSize, std::uint32_t flags) {
-    if (sampleSize != 2) return WordRule::kUnchanged;
+WordRule monoWordRule(unsigned sampleBytes, std::uint32_t flags) {
+    if (sampleBytes != 2) return WordRule::kUnchanged;
     // The flags word of the last property read says whether the camera already sends its
     // words in host order; the comparison is on the whole word, not on one bit.
     return flags == 0x80000000u ? WordRule::kMask : WordRule::kExchangeMask;
@@ -50,10 +50,10 @@ WordRule monoWordRule(unsigned sampleSize, std::uint32_t flags) {
 namespace {
 
 // `copies` 3 with one channel writes the plane into all three planes of a picture slab.
-void copyIntoSlab(const void* source, std::size_t rows, std::size_t columns, unsigned channels, unsigned sampleSize,
+void copyIntoSlab(const void* source, std::size_t rows, std::size_t columns, unsigned channels, unsigned sampleBytes,
                   Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab,
                   WordRule rule = WordRule::kUnchanged, unsigned copies = 1) {
-    const std::size_t slabBytes = channels * copies * destinationRows * columns * (sampleSize == 2 ? 2 : 1);
+    const std::size_t slabBytes = channels * copies * destinationRows * columns * (sampleBytes == 2 ? 2 : 1);
     CopyJob job;
     job.source = source;
     job.rows = rows;
@@ -64,37 +64,37 @@ void copyIntoSlab(const void* source, std::size_t rows, std::size_t columns, uns
     job.destinationRows = destinationRows;
     job.rule = rule;
     job.copies = copies;
-    copyIntoArray(job, sampleSize);
+    copyIntoArray(job, sampleBytes);
 }
 
 }  // namespace
 
-void copyPlaneToArray(const void* source, std::size_t rows, std::size_t columns, unsigned sampleSize,
+void copyPlaneToArray(const void* source, std::size_t rows, std::size_t columns, unsigned sampleBytes,
                       Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
-    copyIntoSlab(source, rows, columns, 1, sampleSize, orientation, destination, destinationRows, slab);
+    copyIntoSlab(source, rows, columns, 1, sampleBytes, orientation, destination, destinationRows, slab);
 }
 
-void copyPictureToArray(const void* picture, std::size_t rows, std::size_t columns, unsigned sampleSize,
+void copyPictureToArray(const void* picture, std::size_t rows, std::size_t columns, unsigned sampleBytes,
                         Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
-    copyIntoSlab(picture, rows, columns, 3, sampleSize, orientation, destination, destinationRows, slab);
+    copyIntoSlab(picture, rows, columns, 3, sampleBytes, orientation, destination, destinationRows, slab);
 }
 
-void copyMonoToPictureArray(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
+void copyMonoToPictureArray(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleBytes, WordRule rule,
                             Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
-    copyIntoSlab(raw, rows, columns, 1, sampleSize, orientation, destination, destinationRows, slab, rule, 3);
+    copyIntoSlab(raw, rows, columns, 1, sampleBytes, orientation, destination, destinationRows, slab, rule, 3);
 }
 
-void copyMonoWithinSlab(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleSize, WordRule rule,
+void copyMonoWithinSlab(const void* raw, std::size_t rows, std::size_t columns, unsigned sampleBytes, WordRule rule,
                         Orientation orientation, void* destination, std::size_t destinationRows, std::size_t slab) {
-    copyIntoSlab(raw, rows, columns, 1, sampleSize, orientation, destination, destinationRows, slab * 3, rule);
-    const std::size_t planeBytes = destinationRows * columns * (sampleSize == 2 ? 2 : 1);
+    copyIntoSlab(raw, rows, columns, 1, sampleBytes, orientation, destination, destinationRows, slab * 3, rule);
+    const std::size_t planeBytes = destinationRows * columns * (sampleBytes == 2 ? 2 : 1);
     auto* red = static_cast<std::uint8_t*>(destination) + slab * 3 * planeBytes;
     std::memcpy(red + planeBytes, red, planeBytes);
     std::memcpy(red + 2 * planeBytes, red, planeBytes);
 }
 
-void reverseColumns(void* data, std::size_t rows, std::size_t columns, unsigned sampleSize, std::size_t planes) {
-    const std::size_t columnBytes = rows * (sampleSize == 2 ? 2 : 1);
+void reverseColumns(void* data, std::size_t rows, std::size_t columns, unsigned sampleBytes, std::size_t planes) {
+    const std::size_t columnBytes = rows * (sampleBytes == 2 ? 2 : 1);
     auto* plane = static_cast<std::uint8_t*>(data);
     for (std::size_t p = 0; p < planes; ++p, plane += columns * columnBytes) {
         for (std::size_t left = 0, right = columns; left + 1 < right; ++left, --right) {
@@ -104,14 +104,14 @@ void reverseColumns(void* data, std::size_t rows, std::size_t columns, unsigned 
     }
 }
 
-void buildMonoPicture(const void* raw, std::size_t samples, unsigned sampleSize, std::uint32_t flags, void* picture) {
-    if (sampleSize != 2) {
+void buildMonoPicture(const void* raw, std::size_t samples, unsigned sampleBytes, std::uint32_t flags, void* picture) {
+    if (sampleBytes != 2) {
         const auto* in = static_cast<const std::uint8_t*>(raw);
         auto* out = static_cast<std::uint8_t*>(picture);
         for (std::size_t k = 0; k < samples; ++k) out[3 * k] = out[3 * k + 1] = out[3 * k + 2] = in[k];
         return;
     }
-    const bool exchange = monoWordRule(sampleSize, flags) == WordRule::kExchangeMask;
+    const bool exchange = monoWordRule(sampleBytes, flags) == WordRule::kExchangeMask;
     const auto* in = static_cast<const std::uint16_t*>(raw);
     auto* out = static_cast<std::uint16_t*>(picture);
     for (std::size_t k = 0; k < samples; ++k) {

@@ -39,12 +39,12 @@ struct Layout {
     std::size_t workBytes = 0;
 };
 
-Layout layout(std::size_t rows, std::size_t columns, unsigned sampleSize, std::size_t runRows) {
+Layout layout(std::size_t rows, std::size_t columns, unsigned sampleBytes, std::size_t runRows) {
     Layout l;
     l.runRows = runRows;
     l.bands = rows / runRows;
     l.leftoverRows = rows % runRows;
-    const std::size_t rowBytes = 3 * columns * sampleSize;
+    const std::size_t rowBytes = 3 * columns * sampleBytes;
     l.leftoverBytes = l.leftoverRows * rowBytes;
     l.bandBytes = runRows * rowBytes;
     l.bitmapOffset = (l.leftoverBytes + l.bandBytes + 7) / 8 * 8;
@@ -53,21 +53,21 @@ Layout layout(std::size_t rows, std::size_t columns, unsigned sampleSize, std::s
     return l;
 }
 
-std::size_t longestRunRows(std::size_t rows, unsigned sampleSize) {
-    return std::min<std::size_t>(std::max<std::size_t>(kRunBytes / sampleSize, 1), rows);
+std::size_t longestRunRows(std::size_t rows, unsigned sampleBytes) {
+    return std::min<std::size_t>(std::max<std::size_t>(kRunBytes / sampleBytes, 1), rows);
 }
 
 // The layout with the longest runs that fits `workBytes`, or runs that divide the rows (no
 // spreading of the columns at the end) if some at least half as long fit too.  runRows is 0
 // when nothing fits.
-Layout chooseLayout(std::size_t rows, std::size_t columns, unsigned sampleSize, std::size_t workBytes) {
-    std::size_t k = longestRunRows(rows, sampleSize);
-    while (k >= 1 && layout(rows, columns, sampleSize, k).workBytes > workBytes) --k;
+Layout chooseLayout(std::size_t rows, std::size_t columns, unsigned sampleBytes, std::size_t workBytes) {
+    std::size_t k = longestRunRows(rows, sampleBytes);
+    while (k >= 1 && layout(rows, columns, sampleBytes, k).workBytes > workBytes) --k;
     if (k == 0) return Layout{};
     for (std::size_t d = k; 2 * d > k; --d) {
-        if (rows % d == 0) return layout(rows, columns, sampleSize, d);
+        if (rows % d == 0) return layout(rows, columns, sampleBytes, d);
     }
-    return layout(rows, columns, sampleSize, k);
+    return layout(rows, columns, sampleBytes, k);
 }
 
 bool placed(const std::uint64_t* bitmap, std::size_t run) { return ((bitmap[run / 64] >> (run % 64)) & 1u) != 0; }
@@ -147,19 +147,19 @@ private:
 
 }  // namespace
 
-std::size_t pictureArrangeWorkBytes(std::size_t rows, std::size_t columns, unsigned sampleSize) {
+std::size_t pictureArrangeWorkBytes(std::size_t rows, std::size_t columns, unsigned sampleBytes) {
     if (rows == 0 || columns == 0) return 0;
-    std::size_t least = layout(rows, columns, sampleSize, 1).workBytes;
-    for (std::size_t k = 2, longest = longestRunRows(rows, sampleSize); k <= longest; ++k) {
-        least = std::min(least, layout(rows, columns, sampleSize, k).workBytes);
+    std::size_t least = layout(rows, columns, sampleBytes, 1).workBytes;
+    for (std::size_t k = 2, longest = longestRunRows(rows, sampleBytes); k <= longest; ++k) {
+        least = std::min(least, layout(rows, columns, sampleBytes, k).workBytes);
     }
     return least;
 }
 
-bool arrangePictureInPlace(void* slab, std::size_t rows, std::size_t columns, unsigned sampleSize,
+bool arrangePictureInPlace(void* slab, std::size_t rows, std::size_t columns, unsigned sampleBytes,
                            Orientation orientation, void* work, std::size_t workBytes) {
     if (rows == 0 || columns == 0) return true;
-    const Layout l = chooseLayout(rows, columns, sampleSize, workBytes);
+    const Layout l = chooseLayout(rows, columns, sampleBytes, workBytes);
     if (l.runRows == 0) return false;
     auto* data = static_cast<std::uint8_t*>(slab);
     auto* scratch = static_cast<std::uint8_t*>(work);
@@ -168,28 +168,28 @@ bool arrangePictureInPlace(void* slab, std::size_t rows, std::size_t columns, un
 
     // The rows below the last band leave first: the columns will be spread over their place.
     if (l.leftoverRows != 0) {
-        copyPictureToArray(data + l.bands * l.bandBytes, l.leftoverRows, columns, sampleSize, orientation, scratch,
+        copyPictureToArray(data + l.bands * l.bandBytes, l.leftoverRows, columns, sampleBytes, orientation, scratch,
                            l.leftoverRows, 0);
     }
     // One transposing pass over the bands (there is at least one: runs are never longer than
     // the columns): the first into the work memory, every later one into the place of the
     // one before it.  Then every run is moved once.
     std::uint8_t* first = scratch + l.leftoverBytes;
-    copyPictureToArray(data, l.runRows, columns, sampleSize, orientation, first, l.runRows, 0);
+    copyPictureToArray(data, l.runRows, columns, sampleBytes, orientation, first, l.runRows, 0);
     for (std::size_t b = 1; b < l.bands; ++b) {
-        copyPictureToArray(data + b * l.bandBytes, l.runRows, columns, sampleSize, orientation,
+        copyPictureToArray(data + b * l.bandBytes, l.runRows, columns, sampleBytes, orientation,
                            data + (b - 1) * l.bandBytes, l.runRows, 0);
     }
-    RunPlacer(data, first, l.bands, runsPerBand, l.runRows * sampleSize, orientation.rowsReversed,
+    RunPlacer(data, first, l.bands, runsPerBand, l.runRows * sampleBytes, orientation.rowsReversed,
               reinterpret_cast<std::uint64_t*>(scratch + l.bitmapOffset))
         .placeAll();
     if (l.leftoverRows == 0) return true;
 
     // Columns of mainRows samples become columns of `rows`, the last first so that none is
     // overwritten before it has moved; reversed rows put the leftover rows at the top.
-    const std::size_t mainBytes = mainRows * sampleSize;
-    const std::size_t leftoverColumnBytes = l.leftoverRows * sampleSize;
-    const std::size_t columnBytes = rows * sampleSize;
+    const std::size_t mainBytes = mainRows * sampleBytes;
+    const std::size_t leftoverColumnBytes = l.leftoverRows * sampleBytes;
+    const std::size_t columnBytes = rows * sampleBytes;
     const std::size_t mainAt = orientation.rowsReversed ? leftoverColumnBytes : 0;
     const std::size_t leftoverAt = orientation.rowsReversed ? 0 : mainBytes;
     for (std::size_t j = runsPerBand; j-- > 0;) {

@@ -83,11 +83,11 @@ const CopyKernelSet kNaive{"naive", qorin::referenceCopy<std::uint8_t>, qorin::r
 enum class Streaming { bySize, on, off };
 
 std::string sizeName(Size size) { return std::to_string(size.columns) + "x" + std::to_string(size.rows); }
-std::string layoutName(unsigned sampleSize, unsigned channels) {
-    return std::to_string(8 * sampleSize) + "bit/" + (channels == 3 ? "picture" : "plane");
+std::string layoutName(unsigned sampleBytes, unsigned channels) {
+    return std::to_string(8 * sampleBytes) + "bit/" + (channels == 3 ? "picture" : "plane");
 }
-std::string memcpyName(Memory memory, Size size, unsigned sampleSize, unsigned channels) {
-    return "memcpy/" + std::string(memoryName(memory)) + "/" + sizeName(size) + "/" + layoutName(sampleSize, channels);
+std::string memcpyName(Memory memory, Size size, unsigned sampleBytes, unsigned channels) {
+    return "memcpy/" + std::string(memoryName(memory)) + "/" + sizeName(size) + "/" + layoutName(sampleBytes, channels);
 }
 
 void runMemcpy(benchmark::State& state, Memory memory, std::size_t bytes) {
@@ -106,9 +106,9 @@ void runMemcpy(benchmark::State& state, Memory memory, std::size_t bytes) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
-void runCopy(benchmark::State& state, const CopyKernelSet* kernels, Memory memory, Size size, unsigned sampleSize,
+void runCopy(benchmark::State& state, const CopyKernelSet* kernels, Memory memory, Size size, unsigned sampleBytes,
              unsigned channels, Orientation orientation, Streaming streaming) {
-    const std::size_t bytes = size.rows * size.columns * channels * sampleSize;
+    const std::size_t bytes = size.rows * size.columns * channels * sampleBytes;
     Buffers& buffers = buffersFor(bytes);
     CopyJob job;
     job.source = buffers.source.data();
@@ -118,7 +118,7 @@ void runCopy(benchmark::State& state, const CopyKernelSet* kernels, Memory memor
     job.orientation = orientation;
     job.destinationRows = size.rows;
     job.streaming = streaming == Streaming::on || (streaming == Streaming::bySize && qorin::streamingPays(bytes));
-    const qorin::CopyKernel kernel = sampleSize == 2 ? kernels->copy16 : kernels->copy8;
+    const qorin::CopyKernel kernel = sampleBytes == 2 ? kernels->copy16 : kernels->copy8;
     for (auto _ : state) {
         if (memory == Memory::warm) {
             job.destination = buffers.destination.data();
@@ -137,15 +137,15 @@ void runCopy(benchmark::State& state, const CopyKernelSet* kernels, Memory memor
 // A picture turned into its planes where it lies, with a raw frame's worth of work memory, as
 // a capture that builds its picture in the result array does; the picture is put back in
 // place outside the timed part.
-void runInPlace(benchmark::State& state, Size size, unsigned sampleSize) {
-    const std::size_t bytes = size.rows * size.columns * 3 * sampleSize;
+void runInPlace(benchmark::State& state, Size size, unsigned sampleBytes) {
+    const std::size_t bytes = size.rows * size.columns * 3 * sampleBytes;
     Buffers& buffers = buffersFor(bytes);
     std::vector<std::uint64_t> work(bytes / 3 / sizeof(std::uint64_t) + 1);
     for (auto _ : state) {
         state.PauseTiming();
         std::memcpy(buffers.destination.data(), buffers.source.data(), bytes);
         state.ResumeTiming();
-        qorin::arrangePictureInPlace(buffers.destination.data(), size.rows, size.columns, sampleSize,
+        qorin::arrangePictureInPlace(buffers.destination.data(), size.rows, size.columns, sampleBytes,
                                      Orientation{true, false}, work.data(), bytes / 3);
         benchmark::ClobberMemory();
     }
@@ -167,20 +167,20 @@ const char* orientationName(Orientation orientation) {
     return orientation.colsReversed ? "cols" : "none";
 }
 
-void addCopy(const CopyKernelSet* kernels, Memory memory, Size size, unsigned sampleSize, unsigned channels,
+void addCopy(const CopyKernelSet* kernels, Memory memory, Size size, unsigned sampleBytes, unsigned channels,
              Orientation orientation, Streaming streaming) {
     std::string name = std::string(kernels->name) + "/" + memoryName(memory) + "/" + sizeName(size) + "/" +
-                       layoutName(sampleSize, channels) + "/" + orientationName(orientation);
+                       layoutName(sampleBytes, channels) + "/" + orientationName(orientation);
     if (streaming == Streaming::on) name += "/stream";
     if (streaming == Streaming::off) name += "/cached";
-    benchmark::RegisterBenchmark(name.c_str(), runCopy, kernels, memory, size, sampleSize, channels, orientation,
+    benchmark::RegisterBenchmark(name.c_str(), runCopy, kernels, memory, size, sampleBytes, channels, orientation,
                                  streaming)
         ->Unit(benchmark::kMicrosecond)
         ->UseRealTime();
-    cases().push_back({name, memcpyName(memory, size, sampleSize, channels), ""});
+    cases().push_back({name, memcpyName(memory, size, sampleBytes, channels), ""});
     // A prepared array against what a plain MEX function does: create the array, memcpy.
     if (memory == Memory::prepared) {
-        cases().push_back({name, memcpyName(Memory::fresh, size, sampleSize, channels), name + " vs plain"});
+        cases().push_back({name, memcpyName(Memory::fresh, size, sampleBytes, channels), name + " vs plain"});
     }
 }
 
@@ -188,42 +188,42 @@ void registerAll(const std::vector<const CopyKernelSet*>& sets) {
     const Orientation orientations[] = {{false, false}, {true, false}, {false, true}, {true, true}};
     const CopyKernelSet* best = &qorin::bestCopyKernels();
     for (Size size : kSizes) {
-        for (unsigned sampleSize : {1u, 2u}) {
+        for (unsigned sampleBytes : {1u, 2u}) {
             for (unsigned channels : {1u, 3u}) {
-                const std::size_t bytes = size.rows * size.columns * channels * sampleSize;
+                const std::size_t bytes = size.rows * size.columns * channels * sampleBytes;
                 for (Memory memory : {Memory::warm, Memory::fresh, Memory::prepared}) {
-                    const std::string name = memcpyName(memory, size, sampleSize, channels);
+                    const std::string name = memcpyName(memory, size, sampleBytes, channels);
                     benchmark::RegisterBenchmark(name.c_str(), runMemcpy, memory, bytes)
                         ->Unit(benchmark::kMicrosecond)
                         ->UseRealTime();
                 }
                 // The module's own choice in every orientation, warm and fresh.
                 for (Orientation orientation : orientations) {
-                    addCopy(best, Memory::warm, size, sampleSize, channels, orientation, Streaming::bySize);
+                    addCopy(best, Memory::warm, size, sampleBytes, channels, orientation, Streaming::bySize);
                 }
-                addCopy(best, Memory::fresh, size, sampleSize, channels, {false, false}, Streaming::bySize);
-                addCopy(best, Memory::fresh, size, sampleSize, channels, {true, false}, Streaming::bySize);
-                addCopy(best, Memory::prepared, size, sampleSize, channels, {false, false}, Streaming::bySize);
+                addCopy(best, Memory::fresh, size, sampleBytes, channels, {false, false}, Streaming::bySize);
+                addCopy(best, Memory::fresh, size, sampleBytes, channels, {true, false}, Streaming::bySize);
+                addCopy(best, Memory::prepared, size, sampleBytes, channels, {false, false}, Streaming::bySize);
                 // Streaming forced either way, to check the size at which it starts paying.
-                addCopy(best, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::on);
-                addCopy(best, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::off);
-                addCopy(best, Memory::fresh, size, sampleSize, channels, {false, false}, Streaming::on);
-                addCopy(best, Memory::fresh, size, sampleSize, channels, {false, false}, Streaming::off);
+                addCopy(best, Memory::warm, size, sampleBytes, channels, {false, false}, Streaming::on);
+                addCopy(best, Memory::warm, size, sampleBytes, channels, {false, false}, Streaming::off);
+                addCopy(best, Memory::fresh, size, sampleBytes, channels, {false, false}, Streaming::on);
+                addCopy(best, Memory::fresh, size, sampleBytes, channels, {false, false}, Streaming::off);
                 // The other kernels and the straightforward loop, unmirrored.
                 for (const CopyKernelSet* kernels : sets) {
                     if (kernels != best) {
-                        addCopy(kernels, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::bySize);
+                        addCopy(kernels, Memory::warm, size, sampleBytes, channels, {false, false}, Streaming::bySize);
                     }
                 }
-                addCopy(&kNaive, Memory::warm, size, sampleSize, channels, {false, false}, Streaming::bySize);
+                addCopy(&kNaive, Memory::warm, size, sampleBytes, channels, {false, false}, Streaming::bySize);
                 if (channels == 3) {
                     // Against the copy it replaces: the module's, rows reversed as for every colour picture.
-                    const std::string name = "in-place/warm/" + sizeName(size) + "/" + layoutName(sampleSize, 3);
-                    benchmark::RegisterBenchmark(name.c_str(), runInPlace, size, sampleSize)
+                    const std::string name = "in-place/warm/" + sizeName(size) + "/" + layoutName(sampleBytes, 3);
+                    benchmark::RegisterBenchmark(name.c_str(), runInPlace, size, sampleBytes)
                         ->Unit(benchmark::kMicrosecond)
                         ->UseRealTime();
                     cases().push_back({name, std::string(best->name) + "/warm/" + sizeName(size) + "/" +
-                                                 layoutName(sampleSize, 3) + "/rows",
+                                                 layoutName(sampleBytes, 3) + "/rows",
                                        name + " vs copy"});
                 }
             }

@@ -34,21 +34,21 @@ constexpr std::uint8_t kUntouched = 0xA5;
 
 // Runs one kernel and the reference into identical guarded buffers and compares every
 // byte, guards and rows below the frame included.  Returns an empty string on success.
-std::string compareOne(const CopyKernelSet& kernels, unsigned sampleSize, unsigned channels, Shape shape,
+std::string compareOne(const CopyKernelSet& kernels, unsigned sampleBytes, unsigned channels, Shape shape,
                        Orientation orientation, std::size_t extraRows, std::size_t offsetSamples, bool streaming,
                        std::mt19937& random, WordRule rule = WordRule::kUnchanged, unsigned copies = 1) {
-    const std::size_t sourceBytes = shape.rows * shape.columns * channels * sampleSize;
+    const std::size_t sourceBytes = shape.rows * shape.columns * channels * sampleBytes;
     std::vector<std::uint8_t> source(sourceBytes);
     for (auto& byte : source) byte = static_cast<std::uint8_t>(random());
 
     const std::size_t destinationRows = shape.rows + extraRows;
-    const std::size_t slabBytes = destinationRows * shape.columns * channels * copies * sampleSize;
-    const std::size_t total = 64 + offsetSamples * sampleSize + slabBytes + 2 * kGuardBytes;
+    const std::size_t slabBytes = destinationRows * shape.columns * channels * copies * sampleBytes;
+    const std::size_t total = 64 + offsetSamples * sampleBytes + slabBytes + 2 * kGuardBytes;
     std::vector<std::uint8_t> expected(total, kUntouched);
     std::vector<std::uint8_t> actual(total + 64, kUntouched);
     // Both slabs start at the same offset from a 64-byte boundary.
     std::uint8_t* actualBase = actual.data() + (64 - reinterpret_cast<std::uintptr_t>(actual.data()) % 64) % 64;
-    const std::size_t slabStart = kGuardBytes + offsetSamples * sampleSize;
+    const std::size_t slabStart = kGuardBytes + offsetSamples * sampleBytes;
 
     CopyJob job;
     job.source = source.data();
@@ -62,19 +62,19 @@ std::string compareOne(const CopyKernelSet& kernels, unsigned sampleSize, unsign
     job.copies = copies;
 
     job.destination = expected.data() + slabStart;
-    if (sampleSize == 2) {
+    if (sampleBytes == 2) {
         referenceCopy<std::uint16_t>(job);
     } else {
         referenceCopy<std::uint8_t>(job);
     }
     job.destination = actualBase + slabStart;
-    (sampleSize == 2 ? kernels.copy16 : kernels.copy8)(job);
+    (sampleBytes == 2 ? kernels.copy16 : kernels.copy8)(job);
 
     if (std::memcmp(expected.data(), actualBase, total) == 0) return {};
     std::size_t first = 0;
     while (expected[first] == actualBase[first]) ++first;
     std::ostringstream message;
-    message << kernels.name << " " << 8 * sampleSize << "-bit " << (channels == 3 ? "picture " : "plane ") << shape.rows
+    message << kernels.name << " " << 8 * sampleBytes << "-bit " << (channels == 3 ? "picture " : "plane ") << shape.rows
             << "x" << shape.columns << " rowsReversed " << orientation.rowsReversed << " colsReversed "
             << orientation.colsReversed << " extra rows " << extraRows << " offset " << offsetSamples << " streaming "
             << streaming << " rule " << static_cast<int>(rule) << " copies " << copies << ": first difference at byte "
@@ -83,7 +83,7 @@ std::string compareOne(const CopyKernelSet& kernels, unsigned sampleSize, unsign
 }
 
 // Runs every kernel over every combination and reports the first mismatch of each kernel.
-void checkAll(unsigned sampleSize, unsigned channels, const std::vector<Shape>& shapes,
+void checkAll(unsigned sampleBytes, unsigned channels, const std::vector<Shape>& shapes,
               const std::vector<std::size_t>& extraRows, const std::vector<std::size_t>& offsets,
               const std::vector<bool>& streaming, WordRule rule = WordRule::kUnchanged, unsigned copies = 1) {
     std::mt19937 random(12345);
@@ -96,7 +96,7 @@ void checkAll(unsigned sampleSize, unsigned channels, const std::vector<Shape>& 
                     for (std::size_t offset : offsets) {
                         for (bool stream : streaming) {
                             if (failure.empty()) {
-                                failure = compareOne(*kernels, sampleSize, channels, shape, orientation, extra, offset,
+                                failure = compareOne(*kernels, sampleBytes, channels, shape, orientation, extra, offset,
                                                      stream, random, rule, copies);
                             }
                         }
@@ -201,12 +201,12 @@ TEST(CopyKernels, FrameCopiesWriteOnlyTheirSlab) {
     const std::size_t rows = 37;
     const std::size_t columns = 29;
     const std::size_t destinationRows = 41;
-    for (unsigned sampleSize : {1u, 2u}) {
+    for (unsigned sampleBytes : {1u, 2u}) {
         for (int o = 0; o < 4; ++o) {
             const Orientation orientation{(o & 2) != 0, (o & 1) != 0};
-            std::vector<std::uint8_t> picture(3 * rows * columns * sampleSize);
+            std::vector<std::uint8_t> picture(3 * rows * columns * sampleBytes);
             for (auto& byte : picture) byte = static_cast<std::uint8_t>(random());
-            const std::size_t slabBytes = 3 * destinationRows * columns * sampleSize;
+            const std::size_t slabBytes = 3 * destinationRows * columns * sampleBytes;
             std::vector<std::uint8_t> expected(3 * slabBytes, kUntouched);
             std::vector<std::uint8_t> actual(3 * slabBytes, kUntouched);
 
@@ -218,26 +218,26 @@ TEST(CopyKernels, FrameCopiesWriteOnlyTheirSlab) {
             job.orientation = orientation;
             job.destinationRows = destinationRows;
             job.destination = expected.data() + slabBytes;
-            if (sampleSize == 2) {
+            if (sampleBytes == 2) {
                 referenceCopy<std::uint16_t>(job);
             } else {
                 referenceCopy<std::uint8_t>(job);
             }
-            copyPictureToArray(picture.data(), rows, columns, sampleSize, orientation, actual.data(), destinationRows,
+            copyPictureToArray(picture.data(), rows, columns, sampleBytes, orientation, actual.data(), destinationRows,
                                1);
-            EXPECT_EQ(expected, actual) << "picture, " << sampleSize << " bytes, orientation " << o;
+            EXPECT_EQ(expected, actual) << "picture, " << sampleBytes << " bytes, orientation " << o;
 
             std::fill(expected.begin(), expected.end(), kUntouched);
             std::fill(actual.begin(), actual.end(), kUntouched);
             job.channels = 1;
-            job.destination = expected.data() + 2 * destinationRows * columns * sampleSize;
-            if (sampleSize == 2) {
+            job.destination = expected.data() + 2 * destinationRows * columns * sampleBytes;
+            if (sampleBytes == 2) {
                 referenceCopy<std::uint16_t>(job);
             } else {
                 referenceCopy<std::uint8_t>(job);
             }
-            copyPlaneToArray(picture.data(), rows, columns, sampleSize, orientation, actual.data(), destinationRows, 2);
-            EXPECT_EQ(expected, actual) << "plane, " << sampleSize << " bytes, orientation " << o;
+            copyPlaneToArray(picture.data(), rows, columns, sampleBytes, orientation, actual.data(), destinationRows, 2);
+            EXPECT_EQ(expected, actual) << "plane, " << sampleBytes << " bytes, orientation " << o;
         }
     }
 }

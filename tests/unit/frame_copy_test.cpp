@@ -42,28 +42,28 @@ std::vector<Sample> referenceCopy(const std::vector<Sample>& source, std::size_t
 template <typename Sample>
 void checkInPlace(const std::vector<Sample>& picture, std::size_t rows, std::size_t columns, Orientation o,
                   const std::vector<Sample>& expected, std::size_t slab) {
-    const unsigned sampleSize = sizeof(Sample);
-    const std::size_t least = pictureArrangeWorkBytes(rows, columns, sampleSize);
-    for (std::size_t workBytes : {least - 1, least, least + least / 2, 4 * least, rows * columns * sampleSize,
-                                  picture.size() * sampleSize}) {
+    const unsigned sampleBytes = sizeof(Sample);
+    const std::size_t least = pictureArrangeWorkBytes(rows, columns, sampleBytes);
+    for (std::size_t workBytes : {least - 1, least, least + least / 2, 4 * least, rows * columns * sampleBytes,
+                                  picture.size() * sampleBytes}) {
         std::vector<Sample> slabData(picture);
         std::vector<std::uint64_t> work(workBytes / 8 + 1, 0xDEADBEEFu);
         const bool arranged =
-            arrangePictureInPlace(slabData.data(), rows, columns, sampleSize, o, work.data(), workBytes);
+            arrangePictureInPlace(slabData.data(), rows, columns, sampleBytes, o, work.data(), workBytes);
         const auto first = expected.begin() + static_cast<std::ptrdiff_t>(slab * picture.size());
         const auto last = first + static_cast<std::ptrdiff_t>(picture.size());
         const std::vector<Sample> wanted = arranged ? std::vector<Sample>(first, last) : picture;
         EXPECT_EQ(arranged, workBytes >= least);
         EXPECT_EQ(slabData, wanted) << rows << "x" << columns << " in place, work " << workBytes << " of at least "
                                     << least << " rows reversed " << o.rowsReversed << " columns reversed "
-                                    << o.colsReversed << " bytes " << sampleSize;
+                                    << o.colsReversed << " bytes " << sampleBytes;
     }
 }
 
 template <typename Sample>
 void checkAgainstReference(std::size_t rows, std::size_t columns, std::size_t destRows, std::size_t slab,
                            std::size_t slabs) {
-    const unsigned sampleSize = sizeof(Sample);
+    const unsigned sampleBytes = sizeof(Sample);
     const Sample fill = static_cast<Sample>(0xA5A5u);  // marks elements the copy must not touch
     for (bool picture : {false, true}) {
         std::vector<Sample> source(rows * columns * (picture ? 3 : 1));
@@ -76,12 +76,12 @@ void checkAgainstReference(std::size_t rows, std::size_t columns, std::size_t de
                 referenceCopy(source, rows, columns, picture, o, destRows, slab, slabs, fill);
             std::vector<Sample> actual(expected.size(), fill);
             if (picture) {
-                copyPictureToArray(source.data(), rows, columns, sampleSize, o, actual.data(), destRows, slab);
+                copyPictureToArray(source.data(), rows, columns, sampleBytes, o, actual.data(), destRows, slab);
             } else {
-                copyPlaneToArray(source.data(), rows, columns, sampleSize, o, actual.data(), destRows, slab);
+                copyPlaneToArray(source.data(), rows, columns, sampleBytes, o, actual.data(), destRows, slab);
             }
             EXPECT_EQ(actual, expected) << rows << "x" << columns << " dest rows " << destRows << " slab " << slab
-                                        << " picture " << picture << " flip " << flip << " bytes " << sampleSize;
+                                        << " picture " << picture << " flip " << flip << " bytes " << sampleBytes;
             if (picture && destRows == rows) checkInPlace(source, rows, columns, o, expected, slab);
         }
     }
