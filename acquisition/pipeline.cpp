@@ -32,12 +32,6 @@ FrameBuffer allocateFrameBuffer(std::uint64_t bytes, const char* failMessage) {
     return buffer;
 }
 
-PropertyReading readProperty(QorinHandle handle, std::uint32_t property, const char* failMessage) {
-    PropertyReading reading;
-    if (QorinGetProperty(handle, property, &reading.value, &reading.flags) == 0) failSdk(failMessage);
-    return reading;
-}
-
 PropertyReading readColourFormat(QorinHandle handle) {
     return readProperty(handle, QORIN_PROP_COLOUR_FORMAT, kColourFormatFailed);
 }
@@ -48,9 +42,7 @@ Orientation readOrientation(QorinHandle handle, float colourFormat) {
 }
 
 FrameFormat readVideoFormat(const CameraRecord& camera) {
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) failSdk(kFrameFormatFailed);
+    const FrameFormat format = readFormat(camera.handle, kFrameFormatFailed).format;
     // A zero factor would divide by zero in the geometry: such a format is as good as unread.
     if (format.xBinSub == 0 || format.yBinSub == 0) failSdk(kFrameFormatFailed);
     if (format.pixelFormat == QORIN_PIXEL_YUV422) failState("YUV422 mode is not supported.");
@@ -58,9 +50,7 @@ FrameFormat readVideoFormat(const CameraRecord& camera) {
 }
 
 void refreshSnapshotFormat(CameraRecord& camera) {
-    FrameFormat video{};
-    float frameRate = 0.0f;
-    if (QorinGetFormat(camera.handle, &video, &frameRate) == 0) failSdk(kFrameFormatFailed);
+    const FrameFormat video = readFormat(camera.handle, kFrameFormatFailed).format;
     if (video.xBinSub == 0 || video.yBinSub == 0) failSdk(kFrameFormatFailed);
     FrameFormat& snapshot = camera.snapshot.format;
     snapshot.xOffset = video.xOffset;

@@ -9,13 +9,13 @@
 #include "acquisition/frame_copy.h"
 #include "acquisition/pixel_format.h"
 #include "camera/camera_table.h"
+#include "camera/sdk_readers.h"
 #include "gateway/results.h"
 #include "sdk/qorinapi.h"
 #include "mex.h"
 
 namespace qorin {
 
-inline constexpr const char* kFrameFormatFailed = "An error occured while obtaining the frame format.\n";
 inline constexpr const char* kColourFormatFailed = "An error occured while obtaining the color format.\n";
 inline constexpr const char* kArrayFailed = "An error occured while creating the Matlab array.";
 
@@ -65,13 +65,6 @@ private:
 // A buffer of `bytes` bytes, or the command's allocation message.
 FrameBuffer allocateFrameBuffer(std::uint64_t bytes, const char* failMessage);
 
-// What one QorinGetProperty returned: the value and the flags word beside it.
-struct PropertyReading {
-    float value = 0.0f;
-    std::uint32_t flags = 0;
-};
-
-PropertyReading readProperty(QorinHandle handle, std::uint32_t property, const char* failMessage);
 PropertyReading readColourFormat(QorinHandle handle);  // property 80
 // Property 66, turned into the orientation of the copy.
 Orientation readOrientation(QorinHandle handle, float colourFormat);

@@ -1,4 +1,5 @@
 // preview.cpp - live preview: start, stop, resize, adjust, and the suspend/resume steps.
+#include "camera/sdk_readers.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
@@ -21,12 +22,8 @@ void startPreview(std::int32_t cameraNumber, std::int32_t width, std::int32_t he
     CameraRecord& camera = *found;
     requireState(camera, CameraState::Idle,
                  "Camera may already be previewing. Stop the preview before calling this function.\n");
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) {
-        failSdk("An error occured while obtaining the frame format.\n");
-    }
-    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
+    FormatReading current = readFormat(camera.handle, kFrameFormatFailed);
+    if (QorinSetFormat(camera.handle, &current.format, current.frameRate) == 0) {
         failSdk("An error occured while setting the frame size.\n");
     }
     if (QorinCreateDisplayWindow(camera.handle, nullptr, static_cast<std::uint32_t>(platform::kDisplayWindowStyle), 0, 0,

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "camera/sdk_readers.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
 
@@ -49,12 +50,7 @@ void connectCamera(std::int32_t cameraNumber) {
 
     // Should the read fail, the record stays, disconnected, and the camera is closed on the way
     // out, so that it can be opened again.
-    FrameFormat videoFormat{};
-    float frameRate = 0.0f;
-    if (QorinGetFormat(handle, &videoFormat, &frameRate) == 0) {
-        failSdk("Failed to get the initial frame format.\n");
-    }
-    setSnapshotDefaults(camera.snapshot, videoFormat);
+    setSnapshotDefaults(camera.snapshot, readFormat(handle, "Failed to get the initial frame format.\n").format);
     camera.handle = std::move(handle);
     setState(camera, CameraState::Idle);
 }

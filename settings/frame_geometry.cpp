@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "acquisition/pixel_format.h"
+#include "camera/sdk_readers.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
@@ -34,17 +35,10 @@ ArrayPtr makeFormatStruct(std::index_sequence<kField...>) {
 
 constexpr const char* kGet16BitNotConnected = "Could not get 16-bit status. Camera %d is not connected.";
 
-// Reads the current video format of a connected camera into `format` and `frameRate`.
-void readFormat(const CameraRecord& camera, FrameFormat& format, float& frameRate, const char* failMessage) {
-    if (QorinGetFormat(camera.handle, &format, &frameRate) == 0) failSdk(failMessage);
-}
-
 // The code-11 procedure: whether the camera's video format has 16-bit samples, as the SDK says.
 bool read16BitVideo(std::int32_t cameraNumber) {
     CameraRecord& camera = connectedCamera(cameraNumber, kGet16BitNotConnected);
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    readFormat(camera, format, frameRate, "Unable to get current frame format.");
+    const FrameFormat format = readFormat(camera.handle, "Unable to get current frame format.").format;
     // Every format but 8-bit counts, YUV 4:2:2 included.
     return format.pixelFormat != kPixel8Bit.code;
 }
@@ -74,9 +68,7 @@ std::array<double, kFormatFieldCount> formatStructValues(const mxArray* structur
 ArrayPtr formatPair(const Args& args, const char* notConnected, std::uint32_t FrameFormat::*first,
                     std::uint32_t FrameFormat::*second) {
     CameraRecord& camera = connectedCamera(args.integer(1), notConnected);
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    readFormat(camera, format, frameRate, "Failed to get the frame format.");
+    const FrameFormat format = readFormat(camera.handle, "Failed to get the frame format.").format;
     return makeDoubleMatrix(2, 1, {static_cast<double>(format.*first), static_cast<double>(format.*second)});
 }
 
@@ -84,13 +76,9 @@ ArrayPtr formatPair(const Args& args, const char* notConnected, std::uint32_t Fr
 
 ArrayPtr handleSetFrameSize(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not set frame size. Camera %d is not connected.");
-    float maxWidth = 0.0f;
-    float maxHeight = 0.0f;
-    std::uint32_t flags = 0;
-    if (QorinGetProperty(camera.handle, QORIN_PROP_MAX_WIDTH, &maxWidth, &flags) == 0 ||
-        QorinGetProperty(camera.handle, QORIN_PROP_MAX_HEIGHT, &maxHeight, &flags) == 0) {
-        failSdk("An error occured wile obtaining the maximum resolution.\n");
-    }
+    constexpr const char* kMaxResolutionFailed = "An error occured wile obtaining the maximum resolution.\n";
+    const float maxWidth = readProperty(camera.handle, QORIN_PROP_MAX_WIDTH, kMaxResolutionFailed).value;
+    const float maxHeight = readProperty(camera.handle, QORIN_PROP_MAX_HEIGHT, kMaxResolutionFailed).value;
     // Unsigned on purpose: a negative size reads as a huge one and is refused here.
     const auto width = static_cast<std::uint32_t>(args.integer(2));
     const auto height = static_cast<std::uint32_t>(args.integer(3));
@@ -98,9 +86,8 @@ ArrayPtr handleSetFrameSize(const Args& args) {
         failValue("Invalid resolution selected.");
     }
     suspendPreview(camera);
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    readFormat(camera, format, frameRate, "An error occured while obtaining the frame format.\n");
+    FormatReading current = readFormat(camera.handle, kFrameFormatFailed);
+    FrameFormat& format = current.format;
     format.width = width;
     format.height = height;
     format.xBinSub = 1;
@@ -114,7 +101,7 @@ ArrayPtr handleSetFrameSize(const Args& args) {
     snapshot.yOffset = format.yOffset;
     snapshot.xBinSub = 1;
     snapshot.yBinSub = 1;
-    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
+    if (QorinSetFormat(camera.handle, &format, current.frameRate) == 0) {
         failSdk("An error occured while setting the frame size.\n");
     }
     resumePreview(camera);
@@ -137,13 +124,12 @@ ArrayPtr handleSetOffset(const Args& args) {
     const std::int32_t yOffset = args.integer(3);
     if (xOffset < 0 || yOffset < 0) failValue("Offsets need to be positive.");
     // Read while the preview still runs: a failed read leaves the preview untouched.
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    readFormat(camera, format, frameRate, "Failed to get the frame format.");
+    FormatReading current = readFormat(camera.handle, "Failed to get the frame format.");
+    FrameFormat& format = current.format;
     suspendPreview(camera);
     format.xOffset = static_cast<std::uint32_t>(xOffset);
     format.yOffset = static_cast<std::uint32_t>(yOffset);
-    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
+    if (QorinSetFormat(camera.handle, &format, current.frameRate) == 0) {
         failSdk("Failed to set the new offset. Offset may be invalid.");
     }
     camera.snapshot.format.xOffset = format.xOffset;
@@ -161,12 +147,11 @@ ArrayPtr handleSet16BitVideo(const Args& args) {
     const bool enable = args.logical(2);
     // Asking for the depth the camera already has must not interrupt its preview.
     if (read16BitVideo(args.integer(1)) == enable) return nullptr;
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    readFormat(camera, format, frameRate, "Failed to get the frame format.");
+    FormatReading current = readFormat(camera.handle, "Failed to get the frame format.");
+    FrameFormat& format = current.format;
     suspendPreview(camera);
     format.pixelFormat = (enable ? kPixel16Bit : kPixel8Bit).code;
-    if (QorinSetFormat(camera.handle, &format, frameRate) == 0) {
+    if (QorinSetFormat(camera.handle, &format, current.frameRate) == 0) {
         failSdk("Failed to enable 16-bit mode. Mode may not be supported.");
     }
     resumePreview(camera);
@@ -176,15 +161,13 @@ ArrayPtr handleSet16BitVideo(const Args& args) {
 ArrayPtr handleGetFrameFormat(const Args& args) {
     CameraRecord& camera =
         connectedCamera(args.integer(1), "Could not get current frame format. Camera %d is not connected.");
-    FrameFormat format{};
-    float frameRate = 0.0f;
-    readFormat(camera, format, frameRate, "Failed to get frame format.");
+    const FormatReading current = readFormat(camera.handle, "Failed to get frame format.");
     ArrayPtr structure = makeFormatStruct(std::make_index_sequence<kFormatFieldCount>());
     int k = 0;
     for (const FrameFormatField& field : kFrameFormatFields) {
-        setStructField(structure.get(), 0, k++, makeDoubleScalar(static_cast<double>(field.get(format))));
+        setStructField(structure.get(), 0, k++, makeDoubleScalar(static_cast<double>(field.get(current.format))));
     }
-    setStructField(structure.get(), 0, k, makeDoubleScalar(static_cast<double>(frameRate)));
+    setStructField(structure.get(), 0, k, makeDoubleScalar(static_cast<double>(current.frameRate)));
     return structure;
 }
 

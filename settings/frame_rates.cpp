@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "camera/sdk_readers.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
@@ -18,12 +19,8 @@ ArrayPtr handleSetFrameRate(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not set frame rate. Camera %d is not connected.");
     const auto rate = static_cast<float>(args.real(2));
     suspendPreview(camera);
-    FrameFormat format{};
-    float currentRate = 0.0f;
-    if (QorinGetFormat(camera.handle, &format, &currentRate) == 0) {
-        failSdk("An error occured while obtaining the frame format.\n");
-    }
-    if (QorinSetFormat(camera.handle, &format, rate) == 0) failSdk("Failed to set frame rate.");
+    FormatReading current = readFormat(camera.handle, kFrameFormatFailed);
+    if (QorinSetFormat(camera.handle, &current.format, rate) == 0) failSdk("Failed to set frame rate.");
     resumePreview(camera);
     return nullptr;
 }
@@ -56,11 +53,7 @@ ArrayPtr handleListFrameRates(const Args& args) {
 
 ArrayPtr handleGetFrameRate(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not get frame rate. Camera %d is not connected.");
-    FrameFormat format{};
-    float rate = 0.0f;
-    if (QorinGetFormat(camera.handle, &format, &rate) == 0) {
-        failSdk("An error occured while obtaining the current frame rate.");
-    }
+    const float rate = readFormat(camera.handle, "An error occured while obtaining the current frame rate.").frameRate;
     return makeDoubleScalar(static_cast<double>(rate), kRateMatrixFailed);
 }
 

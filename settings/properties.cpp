@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "camera/camera_table.h"
+#include "camera/sdk_readers.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
 #include "settings/property_range.h"
@@ -56,12 +57,6 @@ void setProperty(const CameraRecord& camera, std::uint32_t property, float value
     if (QorinSetProperty(camera.handle, property, value, flags) == 0) failSdk(failMessage);
 }
 
-float getProperty(const CameraRecord& camera, std::uint32_t property, std::uint32_t& flags, const char* failMessage) {
-    float value = 0.0f;
-    if (QorinGetProperty(camera.handle, property, &value, &flags) == 0) failSdk(failMessage);
-    return value;
-}
-
 
 ArrayPtr setNamed(const Args& args, const NamedProperty& named) {
     const CameraRecord& camera = connectedCamera(
@@ -79,9 +74,9 @@ ArrayPtr setNamed(const Args& args, const NamedProperty& named) {
 ArrayPtr getNamed(const Args& args, const NamedProperty& named) {
     const CameraRecord& camera = connectedCamera(
         args.integer(1), worded("Could not get ", named.name, ". Camera %d is not connected.").c_str());
-    std::uint32_t flags = 0;
-    const float value = getProperty(camera, named.property, flags,
-                                    worded("An error occured while getting the ", named.name, ".").c_str());
+    const float value =
+        readProperty(camera.handle, named.property, worded("An error occured while getting the ", named.name, ".").c_str())
+            .value;
     return makeDoubleScalar(static_cast<double>(value));
 }
 
@@ -123,10 +118,10 @@ ArrayPtr handleGetSaturationRange(const Args& args) { return rangeNamed(args, kS
 // A 1-by-2 row: the value, then the flags word read as a signed 32-bit number.
 ArrayPtr handleGetProperty(const Args& args) {
     const CameraRecord& camera = connectedCamera(args.integer(1), "Could not get exposure. Camera %d is not connected.");
-    std::uint32_t flags = 0;
-    const float value = getProperty(camera, static_cast<std::uint32_t>(args.integer(2)), flags,
-                                    "An error occured while getting the exposure.");
-    return makeDoubleMatrix(1, 2, {static_cast<double>(value), static_cast<double>(static_cast<std::int32_t>(flags))});
+    const PropertyReading reading = readProperty(camera.handle, static_cast<std::uint32_t>(args.integer(2)),
+                                                 "An error occured while getting the exposure.");
+    return makeDoubleMatrix(
+        1, 2, {static_cast<double>(reading.value), static_cast<double>(static_cast<std::int32_t>(reading.flags))});
 }
 
 // Parameter 3 arrives by value whatever its numeric class; parameter 4 was not class-checked
