@@ -6,7 +6,9 @@
 #include <new>
 #include <utility>
 
-#include "acquisition/pipeline.h"
+#include "acquisition/array_slabs.h"
+#include "acquisition/frame_readings.h"
+#include "acquisition/sdk_conversions.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
@@ -67,7 +69,7 @@ class BurstFrames {
 public:
     BurstFrames(const CapturedFrame& burst, std::size_t count, mxArray* array) : burst_(burst.sameKind()) {
         if (array != nullptr) {
-            slabs_ = static_cast<std::uint8_t*>(mxGetData(array));
+            slabs_ = mxGetData(array);
             return;
         }
         frames_.reset(new (std::nothrow) CapturedFrame[count]);
@@ -78,35 +80,23 @@ public:
         }
     }
 
-    void* raw(std::size_t f) const {
-        if (frames_) return frames_[f].raw.data();
-        const auto slabBytes = static_cast<std::size_t>(burst_.geometry.pictureBytes);
-        return slabs_ + f * slabBytes + 2 * static_cast<std::size_t>(burst_.geometry.rawBytes);
+    void* raw(std::size_t f) { return frame(f).raw.data(); }
+
+    // Frame f: its own, or the burst's description viewing the frame where it lies in its slab.
+    CapturedFrame& frame(std::size_t f) {
+        if (frames_) return frames_[f];
+        burst_.raw.view(rawFrameInSlab(slabs_, burst_.geometry, f), burst_.geometry.rawBytes);
+        return burst_;
     }
 
-    // Frame f's picture into `picture`; a frame of its own is released once converted.
-    void convert(QorinHandle handle, std::size_t f, void* picture, ConversionParams& params) {
-        if (frames_) {
-            buildRgbPicture(handle, frames_[f], picture, params);
-            frames_[f].raw.release();
-            return;
-        }
-        // The SDK reads the frame where it lies; only the buffer's view of it is borrowed.
-        burst_.raw.view(static_cast<std::uint8_t*>(raw(f)), burst_.geometry.rawBytes);
-        buildRgbPicture(handle, burst_, picture, params);
-    }
-
-    // Frame f's picture built in its own slab and arranged there, the frame moved into `work`.
-    void convertInSlab(QorinHandle handle, std::size_t f, const FrameBuffer& work, ConversionParams& params,
-                       Orientation orientation) {
-        const FrameGeometry& g = burst_.geometry;
-        burst_.raw.view(static_cast<std::uint8_t*>(raw(f)), g.rawBytes);
-        buildPictureInSlab(handle, burst_, work, ArraySlab{slabs_, g.rows, g.sampleBytes, f}, params, orientation);
+    // A frame of its own is released once converted.
+    void converted(std::size_t f) {
+        if (frames_) frames_[f].raw.release();
     }
 
 private:
     CapturedFrame burst_;
-    std::uint8_t* slabs_ = nullptr;
+    void* slabs_ = nullptr;
     std::unique_ptr<CapturedFrame[]> frames_;
 };
 
@@ -143,14 +133,8 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     if (!mode.disable()) failSdk(kEnableFailed);
 
     if (!fitsAddressSpace(n, g.pictureBytes)) failMemory(kPictureFailed);
-    // One picture at a time: each is in its slab before the next frame is converted, either
-    // through a picture buffer or built in the slab itself, whose frame then waits in a raw
-    // buffer instead.
-    FrameBuffer picture;
-    const bool inSlabs = array && !burst.monochrome() && picturesInPlace(g, n);
-    FrameBuffer work;
-    if (!(inSlabs ? work.allocate(g.rawBytes) : picture.allocate(g.pictureBytes))) failMemory(kPictureFailed);
-    if (burst.monochrome()) picture.release();  // the raw frames go straight into the array
+    void* slabs = array ? mxGetData(array.get()) : nullptr;
+    SlabFiller filler(slabs, g, n, !burst.monochrome(), kPictureFailed);
 
     // A colour sensor's rows are reversed whatever the flipping; its columns are reversed,
     // if at all, once the flipping has been read after the last conversion.
@@ -161,29 +145,20 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
         params.demosaicMethod = kBurstDemosaicMethod;
         params.correctionMatrix = kBurstCorrectionMatrixOn;
         for (std::size_t f = 0; f < n; ++f) {
-            if (inSlabs) {
-                frames.convertInSlab(camera.handle, f, work, params, picturesOrientation);
-                continue;
-            }
-            frames.convert(camera.handle, f, picture.data(), params);
-            if (array) copyPictureToArray(picture.data(), g.rows, g.columns, g.sampleBytes, picturesOrientation,
-                                          mxGetData(array.get()), g.rows, f);
+            filler.fill(camera.handle, frames.frame(f), f, params, picturesOrientation);
+            frames.converted(f);
         }
-        picture.release();
-        work.release();
+        filler.release();
     }
 
     // The creation above was the command's one attempt; its failure is reported here.
     if (!array) failMemory(kArrayFailed);
     const Orientation orientation = readOrientation(camera.handle, burst.colourFormat);
-    void* data = mxGetData(array.get());
     if (burst.monochrome()) {
-        for (std::size_t f = 0; f < n; ++f) {
-            copyMonoWithinSlab(frames.raw(f), g.rows, g.columns, g.sampleBytes, monoWordRule(g.sampleBytes, burst.monoWordFlags),
-                               orientation, data, g.rows, f);
-        }
+        ConversionParams none{};
+        for (std::size_t f = 0; f < n; ++f) filler.fill(camera.handle, frames.frame(f), f, none, orientation);
     } else if (orientation.colsReversed) {
-        reverseColumns(data, g.rows, g.columns, g.sampleBytes, 3 * n);
+        reverseColumns(slabs, g.rows, g.columns, g.sampleBytes, 3 * n);
     }
     resumePreview(camera);
     return array;

@@ -1,15 +1,12 @@
 // pipeline.cpp - format reads, property reads, buffers and picture building shared by the capture commands.
-#include "acquisition/pipeline.h"
+#include "acquisition/sdk_conversions.h"
 
 #include <cstddef>
-#include <cstring>
 #include <limits>
 #include <new>
-#include <stdexcept>
 
 #include "gateway/errors.h"
 #include "gateway/truncation.h"
-#include "platform/mex_host.h"
 
 namespace qorin {
 
@@ -120,105 +117,16 @@ void buildRgbPicture(QorinHandle handle, const CapturedFrame& frame, void* pictu
     convertFrame(handle, sdk.rgb, frame, picture, params, sdk.rgbFailed);
 }
 
+ConversionParams readFrameConversion(QorinHandle handle, CapturedFrame& frame) {
+    const ConversionReading conversion = readConversionParams(handle);
+    frame.monoWordFlags = conversion.flags;
+    return conversion.params;
+}
+
 FrameBuffer allocatePictureBuffer(const CapturedFrame& frame, const char* failMessage) {
     FrameBuffer picture = allocateFrameBuffer(frame.geometry.pictureBytes, failMessage);
     if (frame.monochrome()) picture.release();
     return picture;
-}
-
-namespace {
-
-std::uint8_t* slabStart(const ArraySlab& slab, std::size_t columns) {
-    return static_cast<std::uint8_t*>(slab.data) + slab.index * 3 * slab.rows * columns * slab.sampleBytes;
-}
-
-}  // namespace
-
-void copyRgbSlab(const CapturedFrame& frame, const ArraySlab& slab, Orientation orientation) {
-    const FrameGeometry& g = frame.geometry;
-    if (frame.monochrome()) {
-        // Widened 8-bit samples keep their values: the rule is the frame's, not the array's.
-        copyMonoToPictureArray(frame.raw.data(), g.rows, g.columns, slab.sampleBytes,
-                               monoWordRule(g.sampleBytes, frame.monoWordFlags), orientation, slab.data, slab.rows,
-                               slab.index);
-        return;
-    }
-    std::uint8_t* start = slabStart(slab, g.columns);
-    if (frame.picture.data() == start) {
-        // Chosen by picturesInPlace, which made sure the raw buffer holds at least the work
-        // memory the arrangement needs (pictureArrangeWorkBytes): an internal error rather than
-        // a picture left in the wrong layout, should that ever not hold.
-        if (!arrangePictureInPlace(start, g.rows, g.columns, slab.sampleBytes, orientation, frame.raw.data(),
-                                   static_cast<std::size_t>(frame.raw.size()))) {
-            throw std::logic_error("too little work memory to arrange a picture in place");
-        }
-    } else {
-        copyPictureToArray(frame.picture.data(), g.rows, g.columns, slab.sampleBytes, orientation, slab.data,
-                           slab.rows, slab.index);
-    }
-}
-
-void buildPictureInSlab(QorinHandle handle, CapturedFrame& frame, const FrameBuffer& work, const ArraySlab& slab,
-                        ConversionParams& params, Orientation orientation) {
-    const FrameGeometry& g = frame.geometry;
-    std::memcpy(work.data(), frame.raw.data(), static_cast<std::size_t>(g.rawBytes));
-    frame.raw.view(work.data(), g.rawBytes);
-    std::uint8_t* start = slabStart(slab, g.columns);
-    frame.picture.view(start, g.pictureBytes);
-    buildRgbPicture(handle, frame, frame.picture.data(), params);
-    copyRgbSlab(frame, slab, orientation);
-}
-
-bool picturesInPlace(const FrameGeometry& geometry, std::size_t frames) {
-    const std::uint64_t result = geometry.pictureBytes * frames;  // the array exists: no overflow
-    if (geometry.pictureBytes <= geometry.rawBytes + result / 10) return false;
-    return geometry.rawBytes >= pictureArrangeWorkBytes(geometry.rows, geometry.columns, geometry.sampleBytes);
-}
-
-bool FrameResult::builtInArray(const CapturedFrame& frame) {
-    return !frame.monochrome() && picturesInPlace(frame.geometry, 1);
-}
-
-void FrameResult::reserve(const CapturedFrame& frame) {
-    const FrameGeometry& g = frame.geometry;
-    array_.reserve({g.rows, g.columns, 3}, arrayClass(*frame.format));
-}
-
-void FrameResult::ready(const CapturedFrame& frame) {
-    if (builtInArray(frame)) array_.ready();
-}
-
-void FrameResult::placePicture(CapturedFrame& frame) {
-    placed_ = builtInArray(frame) && array_.get() != nullptr;
-    if (placed_) frame.picture.view(static_cast<std::uint8_t*>(mxGetData(array_.get())), frame.geometry.pictureBytes);
-}
-
-ArrayPtr FrameResult::take() { return array_.claim(kArrayFailed); }
-
-ArrayPtr tryImageArray(std::initializer_list<std::size_t> dimensions, mxClassID classId) {
-    return ArrayPtr(host::createUninitNumericArray(dimensions.size(), dimensions.begin(), classId));
-}
-
-mxClassID arrayClass(const PixelFormat& format) {
-    return format.sampleClass == SampleClass::kUint8 ? mxUINT8_CLASS : mxUINT16_CLASS;
-}
-
-CapturedFrame prepareSnapshot(CameraRecord& camera, FrameResult* result) {
-    const PropertyReading colourFormat = readColourFormat(camera.handle);
-    refreshSnapshotFormat(camera);
-    CapturedFrame frame = describeFrame(camera.snapshot.format, colourFormat);
-    if (result != nullptr) result->reserve(frame);
-    frame.raw = allocateFrameBuffer(frame.geometry.rawBytes, "Not enough memory to make raw buffer.");
-    return frame;
-}
-
-void captureSnapshot(CameraRecord& camera, CapturedFrame& frame, const char* errorFormat) {
-    if (QorinTakeSnapshot(camera.handle, &camera.snapshot, frame.raw.data()) != 0) return;
-    const std::uint32_t error = QorinGetLastError();
-    if (error == QORIN_ERROR_TIMEOUT) failSdk("Snapshot timed out.");
-QORIN_FIXED_FORMAT_BEGIN
-    failSdk(formatText(errorFormat, error, camera.cameraNumber));
-QORIN_FIXED_FORMAT_END
 }
 
 }  // namespace qorin

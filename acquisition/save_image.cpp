@@ -1,6 +1,7 @@
 // save_image.cpp - code 77: the current preview frame written to a file by the SDK, raw, grey or RGB.
 #include <string>
 
+#include "acquisition/sdk_conversions.h"
 #include "acquisition/video_frame.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
@@ -26,9 +27,8 @@ ArrayPtr handleSaveImage(const Args& args) {
     const bool monochrome = args.logical(3);
 
     VideoFrame frame = grabVideoFrame(args.integer(1));
-    ConversionParams params{};
     // Built on every save, also when the file receives the raw frame or a grey image.
-    buildVideoPicture(frame, params, true);
+    ConversionParams params = buildVideoPicture(frame);
 
     QorinHandle handle = frame.camera->handle;
     const FrameGeometry& g = frame.geometry;

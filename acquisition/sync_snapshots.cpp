@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <utility>
 
-#include "acquisition/pipeline.h"
+#include "acquisition/array_slabs.h"
+#include "acquisition/frame_readings.h"
+#include "acquisition/sdk_conversions.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
@@ -17,9 +19,7 @@ constexpr const char* kPictureTableFailed = "Not enough memory to create the rgb
 // conversion flags go with the frame, the parameters to the conversion.
 ConversionParams readPictureSettings(QorinHandle handle, CapturedFrame& frame) {
     frame.colourFormat = readColourFormat(handle).value;
-    const ConversionReading conversion = readConversionParams(handle);
-    frame.monoWordFlags = conversion.flags;
-    return conversion.params;
+    return readFrameConversion(handle, frame);
 }
 
 // One camera taking part, in slot order.
@@ -162,7 +162,7 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     } else {
         reserved.reserve({rows, columns, 3, n}, arrayClass(arrayFormat), !filled);
     }
-    auto* slabs = array ? static_cast<std::uint8_t*>(mxGetData(array.get())) : nullptr;
+    void* slabs = array ? mxGetData(array.get()) : nullptr;
     // Fixed orientation here: the flipping property is not read.
     Orientation orientation;
     orientation.rowsReversed = true;
@@ -173,7 +173,7 @@ ArrayPtr handleSyncSnapshots(const Args&) {
         CapturedFrame& frame = participants[k].frame;
         const std::uint64_t rawBytes = frame.geometry.rawBytes;
         if (slabs != nullptr) {
-            frame.raw.view(slabs + static_cast<std::size_t>((3 * k + 2) * rawBytes), rawBytes);
+            frame.raw.view(rawFrameInSlab(slabs, frame.geometry, k), rawBytes);
         } else if (!frame.raw.allocate(rawBytes)) {
             failMemory("Not enough memory to create raw buffer.");
         }
@@ -185,30 +185,14 @@ ArrayPtr handleSyncSnapshots(const Args&) {
     if (!session.disable()) failSdk("Error disabling synchronous snapshots.");
 
     if (slabs != nullptr) {
-        // One picture at a time, each in its slab before the next camera's turn: through a
-        // picture buffer, or built in the slab itself, whose frame then waits in a raw buffer.
-        const FrameGeometry& shared = participants[0].frame.geometry;
-        const bool inSlabs = picturesInPlace(shared, n);
-        FrameBuffer picture;
-        FrameBuffer work;
-        if (!(inSlabs ? work.allocate(shared.rawBytes) : picture.allocate(shared.pictureBytes))) {
-            failMemory(kPictureTableFailed);
-        }
+        // Whether a participant's picture is to be built is known only once its colour format
+        // has been read, after the capture.
+        SlabFiller filler(slabs, participants[0].frame.geometry, n, true, kPictureTableFailed);
         for (std::size_t k = 0; k < n; ++k) {
             CapturedFrame& frame = participants[k].frame;
             QorinHandle handle = participants[k].camera->handle;
             ConversionParams conversion = readPictureSettings(handle, frame);
-            const FrameGeometry& g = frame.geometry;
-            if (frame.monochrome()) {
-                copyMonoWithinSlab(frame.raw.data(), rows, columns, g.sampleBytes, monoWordRule(g.sampleBytes, frame.monoWordFlags),
-                                   orientation, slabs, rows, k);
-            } else if (inSlabs) {
-                buildPictureInSlab(handle, frame, work, ArraySlab{slabs, rows, g.sampleBytes, k}, conversion,
-                                   orientation);
-            } else {
-                buildRgbPicture(handle, frame, picture.data(), conversion);
-                copyPictureToArray(picture.data(), rows, columns, g.sampleBytes, orientation, slabs, rows, k);
-            }
+            filler.fill(handle, frame, k, conversion, orientation);
         }
     } else {
         if (early) reserved = ReservedArray(std::move(array));  // tried for, and refused

@@ -3,7 +3,10 @@
 
 #include <cstdint>
 
-#include "acquisition/pipeline.h"
+#include "acquisition/captured_frame.h"
+#include "camera/camera_table.h"
+#include "gateway/results.h"
+#include "sdk/qorinapi.h"
 
 namespace qorin {
 
@@ -12,17 +15,19 @@ struct VideoFrame : CapturedFrame {
     CameraRecord* camera = nullptr;
 };
 
-// Connection and preview checks, the video format, the colour format, the result array (a
-// [rows, columns] `plane`, or a `picture`, reserved before any buffer: see ReservedArray),
-// the raw frame buffer and QorinTakeVideo, each with its message.
-VideoFrame grabVideoFrame(std::int32_t cameraNumber, ReservedArray* plane = nullptr, FrameResult* picture = nullptr);
+// Connection and preview checks, the video format and the colour format, each with its
+// message: the frame described, before its result array is reserved (see ReservedArray).
+VideoFrame describeVideoFrame(std::int32_t cameraNumber);
 
-// The RGB picture of a grabbed frame into frame.picture ("Not enough memory to make rgb
-// frame buffer.", properties 65 and 64, then buildRgbPicture); `params` receives the
-// conversion parameters.  Without `monoPicture` a monochrome sensor's picture is neither
-// kept nor built (see allocatePictureBuffer): its raw frame is copied into the array instead.
-// With a `result` (reserved by grabVideoFrame), the picture is built in the result array when
-// it can be arranged there.
-void buildVideoPicture(VideoFrame& frame, ConversionParams& params, bool monoPicture, FrameResult* result = nullptr);
+// Once the result is reserved: the raw frame buffer and QorinTakeVideo, each with its message.
+void takeVideoFrame(VideoFrame& frame);
+
+// describeVideoFrame, a [rows, columns] `plane` reserved, if given, then takeVideoFrame.
+VideoFrame grabVideoFrame(std::int32_t cameraNumber, ReservedArray* plane = nullptr);
+
+// The RGB picture of a grabbed frame, also of a monochrome sensor's, into frame.picture ("Not
+// enough memory to make rgb frame buffer.", properties 65 and 64, then buildRgbPicture); the
+// conversion parameters are returned.
+ConversionParams buildVideoPicture(VideoFrame& frame);
 
 }  // namespace qorin

@@ -1,7 +1,7 @@
 // auto_adjust.cpp - one-shot exposure, iris and white balance, camera reset and the automatic ROI.
 #include <cstdint>
 
-#include "acquisition/pipeline.h"
+#include "acquisition/frame_result.h"
 #include "camera/camera_table.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
@@ -78,7 +78,8 @@ ArrayPtr handleWhiteBalanceFromSnapshot(const Args& args) {
     suspendPreview(camera);
     // The snapshot steps up to the raw frame; the SDK balances from that frame, so no
     // picture is built.
-    CapturedFrame frame = prepareSnapshot(camera);
+    CapturedFrame frame = describeSnapshot(camera);
+    frame.raw = allocateFrameBuffer(frame.geometry.rawBytes, kSnapshotRawFailed);
     captureSnapshot(camera, frame, "Error %u occured while attempting to take a snapshot with camera %d.");
     if (QorinAdjustWhiteBalanceFromSnapshot(camera.handle, &camera.snapshot, frame.raw.data(), args.single(2),
                                             args.single(3), args.integer(4), args.integer(5), args.integer(6),

@@ -5,7 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "acquisition/pipeline.h"
+#include "acquisition/frame_buffer.h"
+#include "acquisition/frame_readings.h"
 #include "gateway/errors.h"
 
 namespace qorin {

@@ -1,0 +1,40 @@
+// frame_readings.h - what a capture reads from the camera about its frames: formats and properties.
+#pragma once
+
+#include <cstdint>
+
+#include "acquisition/frame_copy.h"
+#include "camera/camera_table.h"
+#include "camera/sdk_readers.h"
+#include "sdk/qorinapi.h"
+
+namespace qorin {
+
+inline constexpr const char* kColourFormatFailed = "An error occured while obtaining the color format.\n";
+
+PropertyReading readColourFormat(QorinHandle handle);  // property 80
+// Property 66, turned into the orientation of the copy.
+Orientation readOrientation(QorinHandle handle, float colourFormat);
+
+// Properties 65, then 64, and the flags word of the last of the two reads.
+struct ConversionReading {
+    ConversionParams params{};
+    std::uint32_t flags = 0;
+};
+ConversionReading readConversionParams(QorinHandle handle);
+
+// The video format.  A zero binning factor counts as a failed read; YUV 4:2:2 gives "YUV422
+// mode is not supported.".
+FrameFormat readVideoFormat(const CameraRecord& camera);
+
+// Copies the video format's offsets, size, binning and flags into the snapshot format,
+// keeping its pixel format (the snapshot depth).  A failed read, or one with a zero binning
+// factor, leaves the snapshot format untouched and raises the frame-format message.
+void refreshSnapshotFormat(CameraRecord& camera);
+
+// Geometry of a format about to be captured: a zero binning factor raises the frame-format
+// message, a pixel format other than 0 and 1 "Pixel format %u is not supported." (its
+// buffer size and sample width would not agree).
+FrameGeometry captureGeometry(const FrameFormat& format);
+
+}  // namespace qorin
