@@ -1,4 +1,4 @@
-## test_qorinsim - the simulator's control MEX: set-up, read-backs, faults, the call log and bad calls.
+## The simulator's control MEX: set-up, read-backs, faults, the call log and bad calls.
 
 %!shared default_format
 %! default_format = struct ("width", 640, "height", 480, "xOffset", 0, "yOffset", 0, ...

@@ -1,4 +1,4 @@
-## The +qorin package: the camera object's life cycle, properties, captures and errors (qorin.cmd: test_help).
+## The +qorin package: the camera object's life cycle, properties, captures and errors (qorin.cmd: test_gateway_help).
 
 %!test
 %! ## The object connects on construction and disconnects when the last reference goes.
