@@ -1,4 +1,4 @@
-// truncation_test.cpp - the truncation rules at their edges, and where the named variants part.
+// gateway_truncation_test.cpp - the truncation rules at their edges, and where the named variants part.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,4 +1,4 @@
-// copy_kernels_test.cpp - every copy kernel against the plain element-by-element copy.
+// acquisition_copy_kernels_test.cpp - every copy kernel against the plain element-by-element copy.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// text_input_test.cpp - text parameters with MATLAB's 16-bit characters and string scalars, on the host double.
+// platform_mex_text_test.cpp - text parameters with MATLAB's 16-bit characters and string scalars, on the host double.
 #include <gtest/gtest.h>
 
 #include "mex.h"

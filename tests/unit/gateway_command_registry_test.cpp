@@ -1,4 +1,4 @@
-// command_registry_test.cpp - the registry defines every code -2..100 once, with a handler, in code order;
+// gateway_command_registry_test.cpp - the registry defines every code -2..100 once, with a handler, in code order;
 // a handler reads its parameters only as its row converts them.
 //
 // The form of each entry (parameter names against conversions, checks against parameters, help

@@ -1,4 +1,4 @@
-// frame_copy_test.cpp - the copy routines against a plain reference loop, and the geometry, orientation and mono rules.
+// acquisition_frame_copy_test.cpp - the copies against a reference loop; the geometry, orientation and mono rules.
 #include <gtest/gtest.h>
 
 #include <cstdint>
