@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${QORIN_BUILD_DIR:-$ROOT/build}"
 
 source "$ROOT/scripts/packages.sh"
-source "$ROOT/scripts/cmake_build.sh"
+source "$ROOT/scripts/steps.sh"
 qorin_require_packages setup g++ "${QORIN_BUILD_PACKAGES[@]}" pkg-config libgtest-dev libgmock-dev \
   libbenchmark-dev octave liboctave-dev libtiff-tools || exit 1
 

@@ -14,22 +14,21 @@
 #              call on Linux and on Windows; the traces must be identical
 #   commands   build_qorincam's Windows command lines (written by Octave, paths with a space)
 #              run through cmd against stand-ins that must receive their arguments intact
-# A step passes only when it exits 0 and prints its own summary line: Wine can exit 0 after a
-# crash, so its debugger is disabled and the programs' crash handler names module and offset.
+# The two builds (build.windows, build.linux) and the Wine prefix (prefix) are steps too; when
+# one fails the run ends there.  A step passes only when it exits 0 and prints its own summary
+# line (scripts/steps.sh): Wine can exit 0 after a crash, so its debugger is disabled and the
+# programs' crash handler names module and offset.  Logs are kept in $QORIN_WINDOWS_DIR/logs.
 # Installs wine64, the mingw-w64 compilers and googletest's sources when missing (as root).
 #
 #   bash scripts/windows_tests.sh
 #   QORIN_WINDOWS_STEPS="loader unit" bash scripts/windows_tests.sh
-set -euo pipefail
+set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="${QORIN_WINDOWS_DIR:-$ROOT/build-windows}"
-STEPS="${QORIN_WINDOWS_STEPS:-exports loader sweep model replay unit trace commands}"
+ALL_STEPS="exports loader sweep model replay unit trace commands"
 TRACE_INPUTS="${QORIN_WINDOWS_TRACE_INPUTS:-3000}"
-JOBS=2
 start=$SECONDS
-
-say() { echo "windows_tests: $*"; }
 
 # --- toolchain -------------------------------------------------------------------------------
 wine_binary() {
@@ -40,28 +39,29 @@ wine_binary() {
   return 1
 }
 source "$ROOT/scripts/packages.sh"
-source "$ROOT/scripts/cmake_build.sh"
+source "$ROOT/scripts/steps.sh"
 # The Linux build for comparison needs the host compiler and GoogleTest's package as well.
 qorin_require_packages windows_tests g++-mingw-w64-x86-64 wine64 googletest "${QORIN_BUILD_PACKAGES[@]}" g++ \
   libgtest-dev libgmock-dev octave || exit 1
 WINE="$(wine_binary)"
 
-# --- builds ----------------------------------------------------------------------------------
-build() {  # build <dir> <cmake args...>
-  local dir=$1
-  shift
-  qorin_cmake_configure "$dir" -S "$ROOT/tests/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 ||
-    { cat "$dir.configure.log" >&2; return 1; }
-  # A link that misses a host function names it in an "undefined reference" line.
-  cmake --build "$dir" -j"$JOBS" >"$dir.build.log" 2>&1 ||
-    { grep -E "undefined reference|error|warning|FAILED" "$dir.build.log" | head -40 >&2; return 1; }
+step_line() { echo "windows_tests: $2 $1 ($3 s): $4"; }
+qorin_steps_begin step_line "$OUT/logs" "$ALL_STEPS" "${QORIN_WINDOWS_STEPS:-$ALL_STEPS}" || exit 1
+finish() {
+  if qorin_steps_failed; then
+    echo "windows_tests: FAILED after $((SECONDS - start)) s" >&2
+    exit 1
+  fi
+  echo "windows_tests: all steps passed in $((SECONDS - start)) s"
+  exit 0
 }
-mkdir -p "$OUT"
-say "building for Windows (mingw-w64) and, for comparison, for Linux"
-build "$OUT/windows" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/MingwW64.cmake"
-build "$OUT/linux" -DQORIN_SANITIZE=
+
+# --- builds ----------------------------------------------------------------------------------
 WIN="$OUT/windows"
 LIN="$OUT/linux"
+qorin_build build.windows "$WIN" "" -S "$ROOT/tests/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/MingwW64.cmake" || finish
+qorin_build build.linux "$LIN" "" -S "$ROOT/tests/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORIN_SANITIZE= || finish
 
 # --- Wine prefix -----------------------------------------------------------------------------
 SCRATCH="$(mktemp -d "${TMPDIR:-/tmp}/qorin-wine.XXXXXX")"
@@ -74,48 +74,22 @@ cleanup() {
   rm -rf "$SCRATCH"
 }
 trap cleanup EXIT
-prefix_start=$SECONDS
-"$WINE" wineboot -i >"$SCRATCH/wineboot.log" 2>&1 || { cat "$SCRATCH/wineboot.log" >&2; exit 1; }
-"$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 0 /f >/dev/null 2>&1 || true
-say "Wine prefix ready in $((SECONDS - prefix_start)) s ($("$WINE" --version 2>/dev/null))"
+wine_prefix() {
+  "$WINE" wineboot -i || return 1
+  "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 0 /f >/dev/null 2>&1
+  echo "Wine prefix ready ($("$WINE" --version 2>/dev/null))"
+}
+qorin_step prefix '^Wine prefix ready' wine_prefix || finish
 
 winpath() { echo "Z:${1//\//\\}"; }
 
 # --- steps -----------------------------------------------------------------------------------
-status=0
-declare -A SUMMARY
-# run_step <name> <summary pattern> <command...>: passes on exit 0 and a summary line matching
-# the pattern; the matching line is kept for comparison.
-run_step() {
-  local name=$1 pattern=$2
-  shift 2
-  local log="$SCRATCH/$name.log" rc=0 t0=$SECONDS
-  (cd "$SCRATCH/work" && "$@") >"$log" 2>&1 || rc=$?
-  local line
-  line="$(tr -d '\r' <"$log" | grep -E "$pattern" | tail -1 || true)"
-  SUMMARY[$name]="$line"
-  if ((rc == 0)) && [[ -n "$line" ]]; then
-    say "PASS $name ($((SECONDS - t0)) s): $line"
-    return 0
-  fi
-  say "FAIL $name (exit $rc$([[ -z "$line" ]] && echo ", no passing summary line"); last lines of its output:)" >&2
-  tr -d '\r' <"$log" | grep -v '^DBG' | tail -15 >&2
-  status=1
-  return 1
-}
-# Compares a Windows step's summary line with the Linux program's.
-same_as_linux() {
-  local name=$1 linux=$2
-  if [[ "${SUMMARY[$name]}" != "${SUMMARY[$linux]}" ]]; then
-    say "FAIL $name: Windows says '${SUMMARY[$name]}', Linux says '${SUMMARY[$linux]}'" >&2
-    status=1
-  fi
-}
-mkdir -p "$SCRATCH/work"
+# Every step runs in one scratch folder; the Windows harnesses' summary lines must equal those
+# of the same programs built for Linux, run first.
+QORIN_STEP_WORKDIR="$SCRATCH/work"
+mkdir -p "$QORIN_STEP_WORKDIR"
 
-has_step() { [[ " $STEPS " == *" $1 "* ]]; }
-
-if has_step exports; then
+if qorin_wants exports; then
   export_names() { x86_64-w64-mingw32-objdump -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^[ \t]*\[/{print $NF} on&&/^$/{on=0}'; }
   exports_check() {
     local dump names imports allowed
@@ -146,39 +120,38 @@ if has_step exports; then
     [[ -z "${extra// /}" ]] || { echo "hostdouble.dll exports more than the host API: $extra"; return 1; }
     echo "exports: mexFunction only; imports $imports; $(wc -l <<<"$host_imports") host API functions"
   }
-  run_step exports '^exports: mexFunction only' exports_check || true
+  qorin_step exports '^exports: mexFunction only' exports_check
 fi
 
-if has_step loader; then
-  # From a folder of their own, with qorinapi.dll beside them and not beside the host.
-  run_step loader '^loader test: [0-9]+ checks, 0 failed' "$WINE" "$WIN/host/loader_test.exe" "$(winpath "$WIN/mex")" || true
+# From a folder of their own, with qorinapi.dll beside them and not beside the host.
+qorin_wants loader &&
+  qorin_step loader '^loader test: [0-9]+ checks, 0 failed' "$WINE" "$WIN/host/loader_test.exe" "$(winpath "$WIN/mex")"
+
+if qorin_wants sweep; then
+  qorin_step sweep.linux '^fault sweep: .*0 failures' "$LIN/fault_sweep"
+  qorin_step --same-as sweep.linux sweep '^fault sweep: .*0 failures' "$WINE" "$WIN/bin/fault_sweep.exe"
 fi
 
-if has_step sweep; then
-  run_step sweep.linux '^fault sweep: .*0 failures' "$LIN/fault_sweep" || true
-  run_step sweep '^fault sweep: .*0 failures' "$WINE" "$WIN/bin/fault_sweep.exe" && same_as_linux sweep sweep.linux || true
+if qorin_wants model; then
+  qorin_step model.linux '^camera table model: .*: OK' "$LIN/camera_table_model"
+  qorin_step --same-as model.linux model '^camera table model: .*: OK' "$WINE" "$WIN/bin/camera_table_model.exe"
 fi
 
-if has_step model; then
-  run_step model.linux '^camera table model: .*: OK' "$LIN/camera_table_model" || true
-  run_step model '^camera table model: .*: OK' "$WINE" "$WIN/bin/camera_table_model.exe" && same_as_linux model model.linux || true
+if qorin_wants replay; then
+  qorin_step replay.linux '^fuzz replay: [0-9]+ inputs, no failure' "$LIN/fuzz_replay" "$ROOT/tests/fuzz/corpus"
+  qorin_step --same-as replay.linux replay '^fuzz replay: [0-9]+ inputs, no failure' \
+    "$WINE" "$WIN/bin/fuzz_replay.exe" "$(winpath "$ROOT/tests/fuzz/corpus")"
 fi
 
-if has_step replay; then
-  run_step replay.linux '^fuzz replay: [0-9]+ inputs, no failure' "$LIN/fuzz_replay" "$ROOT/tests/fuzz/corpus" || true
-  run_step replay '^fuzz replay: [0-9]+ inputs, no failure' "$WINE" "$WIN/bin/fuzz_replay.exe" "$(winpath "$ROOT/tests/fuzz/corpus")" &&
-    same_as_linux replay replay.linux || true
+if qorin_wants unit; then
+  qorin_step unit.linux '^\[  PASSED  \] [0-9]+ tests?\.' "$LIN/unit_tests"
+  qorin_step --same-as unit.linux unit '^\[  PASSED  \] [0-9]+ tests?\.' "$WINE" "$WIN/bin/unit_tests.exe"
 fi
 
-if has_step unit; then
-  run_step unit.linux '^\[  PASSED  \] [0-9]+ tests?\.' "$LIN/unit_tests" || true
-  run_step unit '^\[  PASSED  \] [0-9]+ tests?\.' "$WINE" "$WIN/bin/unit_tests.exe" && same_as_linux unit unit.linux || true
-fi
-
-if has_step trace; then
+if qorin_wants trace; then
   # Deterministic inputs of 1..512 bytes, the same on every run.
-  mkdir -p "$SCRATCH/work/inputs"
-  LC_ALL=C awk -v n="$TRACE_INPUTS" -v dir="$SCRATCH/work/inputs" 'BEGIN {
+  mkdir -p "$QORIN_STEP_WORKDIR/inputs"
+  LC_ALL=C awk -v n="$TRACE_INPUTS" -v dir="$QORIN_STEP_WORKDIR/inputs" 'BEGIN {
       srand(20261208)
       for (i = 0; i < n; i++) {
         file = sprintf("%s/%05d", dir, i)
@@ -189,40 +162,38 @@ if has_step trace; then
     }'
   trace_run() {  # trace_run <program...>: every input, in name order, in batches of 500
     local files=() k
-    mapfile -t files < <(cd "$SCRATCH/work" && ls inputs | sed 's|^|inputs/|')
+    mapfile -t files < <(ls inputs | sed 's|^|inputs/|')
     for ((k = 0; k < ${#files[@]}; k += 500)); do
       QORIN_FUZZ_TRACE=1 "$@" "${files[@]:k:500}" || return 1
     done
     echo "traced ${#files[@]} inputs"
   }
-  run_step trace.linux '^traced [0-9]+ inputs' trace_run "$LIN/fuzz_replay" || true
-  run_step trace.windows '^traced [0-9]+ inputs' trace_run "$WINE" "$WIN/bin/fuzz_replay.exe" || true
-  tr -d '\r' <"$SCRATCH/trace.linux.log" | grep -E '^code ' >"$SCRATCH/trace.linux.calls" || true
-  tr -d '\r' <"$SCRATCH/trace.windows.log" | grep -E '^code ' >"$SCRATCH/trace.windows.calls" || true
-  calls=$(wc -l <"$SCRATCH/trace.linux.calls")
-  if ((calls > 0)) && cmp -s "$SCRATCH/trace.linux.calls" "$SCRATCH/trace.windows.calls"; then
-    say "PASS trace: $TRACE_INPUTS inputs, $calls calls traced identically on Linux and Windows"
-  else
-    say "FAIL trace: the traces differ ($calls calls on Linux); first differences:" >&2
-    diff "$SCRATCH/trace.linux.calls" "$SCRATCH/trace.windows.calls" | head -10 >&2 || true
-    status=1
-  fi
+  trace_calls() { tr -d '\r' <"$(qorin_step_log "$1")" | grep -E '^code ' >"$1.calls"; }
+  trace_compare() {
+    trace_calls trace.linux && trace_calls trace.windows || return 1
+    local calls
+    calls=$(wc -l <trace.linux.calls)
+    if ((calls == 0)) || ! cmp -s trace.linux.calls trace.windows.calls; then
+      echo "the traces differ ($calls calls on Linux); first differences:"
+      diff trace.linux.calls trace.windows.calls | head -10
+      return 1
+    fi
+    echo "trace: $TRACE_INPUTS inputs, $calls calls traced identically on Linux and Windows"
+  }
+  qorin_step trace.linux '^traced [0-9]+ inputs' trace_run "$LIN/fuzz_replay"
+  qorin_step trace.windows '^traced [0-9]+ inputs' trace_run "$WINE" "$WIN/bin/fuzz_replay.exe"
+  qorin_step trace '^trace: ' trace_compare
 fi
 
-if has_step commands; then
+if qorin_wants commands; then
   # The lines as cmd.exe gets them from MATLAB's and Octave's system, with the stand-ins in a
   # folder whose name holds a space.
   commands_check() {
     octave-cli --no-gui --norc --quiet --eval \
-      "addpath('$ROOT/tests/octave'); qorin_windows_lines('$SCRATCH/work/command_lines.txt', 'C:\\qorin build\\bin')" &&
-      "$WINE" "$WIN/bin/command_lines.exe" "$(winpath "$SCRATCH/work/command_lines.txt")" 'C:\qorin build\bin'
+      "addpath('$ROOT/tests/octave'); qorin_windows_lines('$QORIN_STEP_WORKDIR/command_lines.txt', 'C:\\qorin build\\bin')" &&
+      "$WINE" "$WIN/bin/command_lines.exe" "$(winpath "$QORIN_STEP_WORKDIR/command_lines.txt")" 'C:\qorin build\bin'
   }
-  run_step commands '^command lines: [0-9]+ run, 0 failed' commands_check || true
+  qorin_step commands '^command lines: [0-9]+ run, 0 failed' commands_check
 fi
 
-if ((status == 0)); then
-  say "all steps passed in $((SECONDS - start)) s"
-else
-  say "FAILED after $((SECONDS - start)) s" >&2
-fi
-exit $status
+finish
