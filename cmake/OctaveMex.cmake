@@ -1,23 +1,7 @@
 # OctaveMex.cmake - builds MEX files for GNU Octave from CMake, the way mkoctfile does.
 
-find_program(MKOCTFILE_EXECUTABLE mkoctfile REQUIRED)
-
-function(_qorin_mkoctfile_query variable out)
-  execute_process(COMMAND ${MKOCTFILE_EXECUTABLE} -p ${variable}
-                  OUTPUT_VARIABLE value ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
-  set(${out} "${value}" PARENT_SCOPE)
-endfunction()
-
-_qorin_mkoctfile_query(INCFLAGS _octave_incflags)
+include(${CMAKE_CURRENT_LIST_DIR}/OctaveHeaders.cmake)
 _qorin_mkoctfile_query(OCTLIBDIR _octave_libdir)
-string(REGEX MATCHALL "-I[^ ]+" _octave_includes "${_octave_incflags}")
-set(OCTAVE_INCLUDE_DIRS "")
-foreach(flag IN LISTS _octave_includes)
-  string(SUBSTRING "${flag}" 2 -1 dir)
-  get_filename_component(dir "${dir}" ABSOLUTE)
-  list(APPEND OCTAVE_INCLUDE_DIRS "${dir}")
-endforeach()
-list(REMOVE_DUPLICATES OCTAVE_INCLUDE_DIRS)
 find_library(OCTAVE_OCTINTERP_LIBRARY octinterp HINTS "${_octave_libdir}" REQUIRED)
 find_library(OCTAVE_OCTAVE_LIBRARY octave HINTS "${_octave_libdir}" REQUIRED)
 
