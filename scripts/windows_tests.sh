@@ -22,6 +22,7 @@
 #
 #   bash scripts/windows_tests.sh
 #   QORIN_WINDOWS_STEPS="loader unit" bash scripts/windows_tests.sh
+#   QORIN_WINDOWS_DIR=/tmp/win QORIN_JOBS=4 bash scripts/windows_tests.sh   # builds and logs there
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
