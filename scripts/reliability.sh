@@ -90,7 +90,7 @@ octave_asan_suite() {
 
 # --- native harnesses under AddressSanitizer + UndefinedBehaviorSanitizer ------------------------
 if qorin_wants sweep model replay peaks &&
-   qorin_build native "$NATIVE_DIR" "fault_sweep camera_table_model fuzz_replay capture_peaks" "${NATIVE_CMAKE[@]}"; then
+   qorin_build native-build "$NATIVE_DIR" "fault_sweep camera_table_model fuzz_replay capture_peaks" "${NATIVE_CMAKE[@]}"; then
   qorin_wants sweep && qorin_step --show "^FAIL|$SANITIZER_FAULTS" sweep '^fault sweep: ' "$NATIVE_DIR/fault_sweep"
   qorin_wants model && qorin_step model '^camera table model: ' "$NATIVE_DIR/camera_table_model" 20240611 300 250
   qorin_wants replay && qorin_step replay '^fuzz replay: ' in_scratch "$NATIVE_DIR/fuzz_replay" "$ROOT/tests/fuzz/corpus"
