@@ -38,4 +38,23 @@ QORIN_FIXED_FORMAT_BEGIN
 QORIN_FIXED_FORMAT_END
 }
 
+HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused) {
+    CameraTable& table = cameraTable();
+    CameraRecord* turnOf = nullptr;
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+        CameraRecord& camera = table.at(slot);
+        if (camera.recorder == nullptr || (cameraNumber && camera.cameraNumber != *cameraNumber)) continue;
+        camera.recorder->settle();
+        if (!camera.recording()) continue;
+        if (refused) failState(formatText("Camera %d is recording. Stop the recording first.", camera.cameraNumber));
+        if (cameraNumber) turnOf = &camera;
+    }
+    return turnOf != nullptr ? HostTurn(turnOf->sdkTurns) : HostTurn();
+}
+
+void giveBackHostTurns() noexcept {
+    CameraTable& table = cameraTable();
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) table.at(slot).sdkTurns.giveBackHostTurn();
+}
+
 }  // namespace qorin

@@ -32,6 +32,7 @@ CameraTable& cameraTable() {
 }
 
 void closeCamera(CameraRecord& camera) noexcept {
+    camera.recorder.reset();
     // Events are unregistered and closed, in the order they were registered, while the handle
     // is still open in the SDK.
     for (CameraEvent& event : camera.events) event.reset();
@@ -42,6 +43,10 @@ void closeCamera(CameraRecord& camera) noexcept {
 
 void shutdownCameras() noexcept {
     CameraTable& table = cameraTable();
+    // Every worker first, so that no camera is closed under another's recording.
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+        if (table.at(slot).recorder != nullptr) table.at(slot).recorder->stopForUnload();
+    }
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         CameraRecord& camera = table.at(slot);
         if (!camera.connected()) continue;

@@ -8,6 +8,7 @@
 #include "camera/camera_event.h"
 #include "camera/camera_handle.h"
 #include "camera/camera_state.h"
+#include "camera/recording_gate.h"
 #include "sdk/qorinapi.h"
 #include "platform/win32.h"
 
@@ -22,11 +23,18 @@ struct CameraRecord {
     // Declared after `handle`, so that a record going away unregisters its events while the
     // camera is still open.
     std::vector<CameraEvent> events;
+    // Turns at the camera's SDK calls while a recording worker makes some of them.
+    SdkTurns sdkTurns;
+    // The camera's latest recording, running or ended with its frames still held; declared
+    // last, so that a record going away stops its worker before anything else goes.
+    std::unique_ptr<BackgroundRecording> recorder;
 
     CameraState state() const { return state_; }
     bool connected() const { return state_ != CameraState::Disconnected; }
     // Previewing, with its stream running or suspended.
     bool previewing() const { return state_ == CameraState::Previewing || state_ == CameraState::PreviewSuspended; }
+    // A recording worker takes this camera's frames.
+    bool recording() const { return recorder != nullptr && recorder->running(); }
 
 private:
     friend void setState(CameraRecord& camera, CameraState state);
@@ -63,10 +71,12 @@ private:
 
 CameraTable& cameraTable();
 
-// Releases an open camera's events, closes it and marks its record disconnected; never throws.
+// Stops and releases the camera's recording, releases its events, closes it and marks its
+// record disconnected; never throws.
 void closeCamera(CameraRecord& camera) noexcept;
 
-// Stops every preview, closes every camera and releases every record; never throws.
+// Stops every recording and every preview, closes every camera and releases every record;
+// never throws.
 void shutdownCameras() noexcept;
 
 }  // namespace qorin

@@ -61,13 +61,19 @@ constexpr Conv L = Conv::Logical;
 constexpr Conv A = Conv::Array;
 constexpr Conv T = Conv::Text;
 
+// What a command does while its camera records.
+constexpr WhileRecording kWaits = WhileRecording::Waits;
+constexpr WhileRecording kRefused = WhileRecording::Refused;
+
 constexpr const char* kNoCountCheck = nullptr;  // further inputs are ignored
 constexpr const char* kNone = nullptr;          // no result
 
 #define QORIN_LIST(...) __VA_ARGS__
 constexpr CommandRow kRows[] = {
-#define QORIN_COMMAND(NAME, CODE, HANDLER, NAMES, CONVERSIONS, COUNT_MESSAGE, CHECKS, RESULT, SUMMARY) \
-    defineCommand(CODE, "CMD_" #NAME, NAMES, {QORIN_LIST CONVERSIONS}, COUNT_MESSAGE, {QORIN_LIST CHECKS}, RESULT, SUMMARY),
+#define QORIN_COMMAND(NAME, CODE, HANDLER, WHILE_RECORDING, NAMES, CONVERSIONS, COUNT_MESSAGE, CHECKS, RESULT, \
+                      SUMMARY)                                                                              \
+    defineCommand(CODE, "CMD_" #NAME, WHILE_RECORDING, NAMES, {QORIN_LIST CONVERSIONS}, COUNT_MESSAGE,        \
+                  {QORIN_LIST CHECKS}, RESULT, SUMMARY),
 #include "gateway/command_registry.def"
 #undef QORIN_COMMAND
 };

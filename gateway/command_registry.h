@@ -54,6 +54,9 @@ constexpr InputMask params(int first, int last) {
     return first > last ? 0 : static_cast<InputMask>(param(first) | params(first + 1, last));
 }
 
+// What a command does while its camera records (command_registry.def says why).
+enum class WhileRecording : std::uint8_t { Waits, Refused };
+
 struct CheckStep {
     Check check = Check::Integer;
     InputMask inputs = 0;
@@ -63,6 +66,7 @@ struct CheckStep {
 struct CommandRow {
     std::int32_t code = 0;
     const char* name = nullptr;           // CMD_ and the code's name in qorin.cmd
+    WhileRecording whileRecording = WhileRecording::Waits;
     const char* parameterNames = "";      // as the help shows them, ", " between names
     int parameterCount = 0;               // inputs after the command code
     std::array<Conv, kMaxParameters> conversions{};
@@ -86,13 +90,15 @@ constexpr std::size_t countParameterNames(const char* names) {
     return count;
 }
 
-constexpr CommandRow defineCommand(std::int32_t code, const char* name, const char* parameterNames,
+constexpr CommandRow defineCommand(std::int32_t code, const char* name, WhileRecording whileRecording,
+                                   const char* parameterNames,
                                    std::initializer_list<Conv> conversions, const char* countMessage,
                                    std::initializer_list<CheckStep> checks, const char* result,
                                    const char* summary) {
     CommandRow row;
     row.code = code;
     row.name = name;
+    row.whileRecording = whileRecording;
     row.parameterNames = parameterNames;
     row.parameterCount = static_cast<int>(conversions.size());
     row.countMessage = countMessage;

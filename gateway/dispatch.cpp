@@ -1,6 +1,10 @@
 // dispatch.cpp - running a registry row: count check, class checks, conversions, handler.
 #include "gateway/dispatch.h"
 
+#include <cstring>
+#include <optional>
+
+#include "camera/camera_state.h"
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
 #include "platform/mex_text.h"
@@ -62,6 +66,15 @@ void convert(Conv conversion, const mxArray* input, Args::Value& value) {
     }
 }
 
+// The camera a command is for: its parameter 1 when that is the camera number, else none.
+std::optional<std::int32_t> cameraOf(const CommandRow& row, const Args& args) {
+    const bool hasCamera = row.parameterCount >= 1 && row.conversions[0] == Conv::Integer &&
+                           std::strncmp(row.parameterNames, "cam", 3) == 0 &&
+                           (row.parameterNames[3] == '\0' || row.parameterNames[3] == ',');
+    if (!hasCamera) return std::nullopt;
+    return args.integer(1);
+}
+
 }  // namespace
 
 ArrayPtr runCommandRow(const CommandRow& row, int inputCount, const mxArray* const inputs[]) {
@@ -76,6 +89,7 @@ ArrayPtr runCommandRow(const CommandRow& row, int inputCount, const mxArray* con
             convert(conversion, inputs[k], args.store(k, conversion));
         }
     }
+    const HostTurn turn = admitWhileRecording(cameraOf(row, args), row.whileRecording == WhileRecording::Refused);
     return handlerOf(row)(args);
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "camera/camera_state.h"
 #include "camera/camera_table.h"
 #include "gateway/args.h"
 #include "gateway/dispatch.h"
@@ -39,17 +40,18 @@ const char* identifierFor(ErrorKind kind) {
 
 // Runs one call; returns normally or throws CommandError.
 void runCall(int outputCount, mxArray* outputs[], int inputCount, const mxArray* inputs[]) {
-    (void)outputCount;
     if (firstCallMarker != kFirstCallDone) {
         cameraTable().clear();
         firstCallMarker = kFirstCallDone;
         host::registerExitHook(onModuleUnload);
     }
+    giveBackHostTurns();
     if (inputCount < 1) failUsage("At least one parameter is required.");
     // Text names one of the commands the module adds beyond the numeric codes.
     if (isCommandName(inputs[0])) {
-        ArrayPtr result = runNamedCommand(inputCount, inputs);
-        if (result != nullptr) outputs[0] = result.release();
+        NamedResult result = runNamedCommand(inputCount, inputs);
+        if (result.first != nullptr) outputs[0] = result.first.release();
+        if (result.second != nullptr && outputCount >= 2) outputs[1] = result.second.release();
         return;
     }
     if (!isIntegerScalar(inputs[0])) failUsage("First input must be an integer.");

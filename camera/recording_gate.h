@@ -1,0 +1,80 @@
+// recording_gate.h - what the camera layer knows of a camera that records: whose turn it is with the SDK, and whether it runs.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+namespace qorin {
+
+// Turns at one camera's SDK calls between MATLAB's thread and the camera's recording worker,
+// served in the order they were asked for: a worker that asks again at once, frame after
+// frame, cannot keep a waiting command out.
+class SdkTurns {
+public:
+    void lock() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        const std::uint64_t ticket = next_++;
+        served_.wait(lock, [&] { return serving_ == ticket; });
+    }
+    void unlock() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++serving_;
+        }
+        served_.notify_all();
+    }
+
+    // MATLAB's thread marks the turn it holds.  MATLAB ends a call whose allocation it refuses
+    // without unwinding the module, which would keep the turn and stall the worker for good;
+    // the next call gives such a turn back (giveBackHostTurn).  Both on MATLAB's thread only.
+    void lockForHost() {
+        lock();
+        hostHolds_ = true;
+    }
+    void giveBackHostTurn() {
+        if (!hostHolds_) return;
+        hostHolds_ = false;
+        unlock();
+    }
+
+private:
+    bool hostHolds_ = false;
+    std::mutex mutex_;
+    std::condition_variable served_;
+    std::uint64_t next_ = 0;
+    std::uint64_t serving_ = 0;
+};
+
+// MATLAB's turn at a camera's SDK calls, for as long as it lives; empty: no turn taken.
+class HostTurn {
+public:
+    HostTurn() = default;
+    explicit HostTurn(SdkTurns& turns) : turns_(&turns) { turns.lockForHost(); }
+    HostTurn(HostTurn&& other) noexcept : turns_(other.turns_) { other.turns_ = nullptr; }
+    HostTurn& operator=(HostTurn&&) = delete;
+    ~HostTurn() {
+        if (turns_ != nullptr) turns_->giveBackHostTurn();
+    }
+
+private:
+    SdkTurns* turns_ = nullptr;
+};
+
+// A camera's recording as the camera layer sees it.  The recording itself (acquisition/)
+// owns its worker threads; everything here is called on MATLAB's thread.
+class BackgroundRecording {
+public:
+    virtual ~BackgroundRecording() = default;
+    // True while its worker takes frames.
+    virtual bool running() const noexcept = 0;
+    // Once the worker has ended by itself: waits for the disk writer, gives the camera back
+    // the modes it was in (stream, fast frames, preview).  Does nothing otherwise.
+    virtual void settle() noexcept = 0;
+    // Stops the worker (if it runs), then settles.
+    virtual void stop() noexcept = 0;
+    // As stop, at unloading: a recording that was running says so in its status.
+    virtual void stopForUnload() noexcept = 0;
+};
+
+}  // namespace qorin
