@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "acquisition/array_slabs.h"
+#include "acquisition/capture_modes.h"
 #include "acquisition/frame_readings.h"
 #include "acquisition/sdk_conversions.h"
 #include "camera/session.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr const char* kTableFailed = "Error creating buffer. Not enough memory.";
 constexpr const char* kBufferFailed = "Out of memory. Unable to create buffer.";
-constexpr const char* kEnableFailed = "Error enabling fast frames.";
 constexpr const char* kPictureFailed = "Error allocating picture buffer. Not enough memory.";
 
 // A burst reads no conversion property (properties 64 and 65): its colour frames are always
@@ -41,27 +41,6 @@ bool fitsMemory(std::size_t count, std::uint64_t bytes) {
     const std::uint64_t memory = host::physicalMemoryBytes();
     return memory == 0 || bytes == 0 || count <= memory / 4 / bytes;
 }
-
-// A camera's fast-frame mode, left again on every way out of the burst: left on, it would
-// hold the camera for every later command.  A preview stopped for the burst is not the
-// mode's to restart.
-class FastFrameMode {
-public:
-    FastFrameMode(QorinHandle handle, SnapshotSettings& settings) {
-        if (QorinEnableFastFrames(handle, &settings) == 0) failSdk(kEnableFailed);
-        handle_ = handle;
-    }
-    FastFrameMode(const FastFrameMode&) = delete;
-    FastFrameMode& operator=(const FastFrameMode&) = delete;
-    ~FastFrameMode() {
-        if (handle_ != nullptr) QorinDisableFastFrames(handle_);
-    }
-    // Leaves the mode; false when the SDK refuses, which is then not asked again.
-    bool disable() { return QorinDisableFastFrames(std::exchange(handle_, nullptr)) != 0; }
-
-private:
-    QorinHandle handle_ = nullptr;
-};
 
 // Where the raw frames of a burst wait for their conversion: in the blue plane of their own
 // slab of the result array, or in buffers of their own when there is no array yet.
@@ -130,7 +109,7 @@ ArrayPtr handleTakeFastFrames(const Args& args) {
     for (std::size_t f = 0; f < n; ++f) {
         if (QorinTakeFastFrame(camera.handle, frames.raw(f)) == 0) failSdk("Error taking fast frames.");
     }
-    if (!mode.disable()) failSdk(kEnableFailed);
+    if (!mode.disable()) failSdk(FastFrameMode::kEnableFailed);
 
     if (!fitsAddressSpace(n, g.pictureBytes)) failMemory(kPictureFailed);
     void* slabs = array ? mxGetData(array.get()) : nullptr;

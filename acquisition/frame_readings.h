@@ -23,9 +23,9 @@ struct ConversionReading {
 };
 ConversionReading readConversionParams(QorinHandle handle);
 
-// The video format.  A zero binning factor counts as a failed read; YUV 4:2:2 gives "YUV422
+// The video format and its frame rate.  A zero binning factor counts as a failed read; YUV 4:2:2 gives "YUV422
 // mode is not supported.".
-FrameFormat readVideoFormat(const CameraRecord& camera);
+FormatReading readVideoFormat(const CameraRecord& camera);
 
 // Copies the video format's offsets, size, binning and flags into the snapshot format,
 // keeping its pixel format (the snapshot depth).  A failed read, or one with a zero binning

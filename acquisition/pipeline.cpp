@@ -38,12 +38,13 @@ Orientation readOrientation(QorinHandle handle, float colourFormat) {
     return frameOrientation(flipping, colourFormat);
 }
 
-FrameFormat readVideoFormat(const CameraRecord& camera) {
-    const FrameFormat format = readFormat(camera.handle, kFrameFormatFailed).format;
+FormatReading readVideoFormat(const CameraRecord& camera) {
+    const FormatReading reading = readFormat(camera.handle, kFrameFormatFailed);
+    const FrameFormat& format = reading.format;
     // A zero factor would divide by zero in the geometry: such a format is as good as unread.
     if (format.xBinSub == 0 || format.yBinSub == 0) failSdk(kFrameFormatFailed);
     if (format.pixelFormat == QORIN_PIXEL_YUV422) failState("YUV422 mode is not supported.");
-    return format;
+    return reading;
 }
 
 void refreshSnapshotFormat(CameraRecord& camera) {

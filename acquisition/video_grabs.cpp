@@ -17,7 +17,7 @@ constexpr const char* kPictureFailed = "Not enough memory to make rgb frame buff
 VideoFrame describeVideoFrame(std::int32_t cameraNumber) {
     CameraRecord& camera = connectedCamera(cameraNumber, "Could not capture a frame. Camera %d is not connected.");
     requireState(camera, CameraState::Previewing, "Could not capture a frame, not previewing.");
-    const FrameFormat format = readVideoFormat(camera);
+    const FrameFormat format = readVideoFormat(camera).format;
     VideoFrame frame;
     static_cast<CapturedFrame&>(frame) = describeFrame(format, readColourFormat(camera.handle));
     frame.camera = &camera;

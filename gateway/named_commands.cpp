@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "acquisition/recording_commands.h"
 #include "gateway/errors.h"
 #include "platform/mex_text.h"
 #include "platform/win32.h"
@@ -78,7 +79,7 @@ void noFurtherInputs(int inputCount, const char* message) {
     if (inputCount != 0) failUsage(message);
 }
 
-ArrayPtr handleVersion(int inputCount, const mxArray* const[]) {
+NamedResult handleVersion(int inputCount, const mxArray* const[]) {
     noFurtherInputs(inputCount, "qorincam('version') takes no further inputs.");
     ArrayPtr info = makeStructArray(
         1, 1, {"version", "compiler", "buildDate", "builtFor", "sdk", "sdkLibrary", "cameras"});
@@ -92,7 +93,7 @@ ArrayPtr handleVersion(int inputCount, const mxArray* const[]) {
     return info;
 }
 
-ArrayPtr handleCommands(int inputCount, const mxArray* const[]);
+NamedResult handleCommands(int inputCount, const mxArray* const[]);
 
 constexpr NamedCommand kNamedCommands[] = {
     {"version", handleVersion,
@@ -100,9 +101,28 @@ constexpr NamedCommand kNamedCommands[] = {
      "library loaded (sdk 'maker' or 'simulator', sdkLibrary its file) and the cameras attached (-1: "
      "the SDK could not count them)."},
     {"commands", handleCommands, "list = qorincam('commands'): every named command (name, help) as a structure array."},
+    {"startRecording", handleStartRecording,
+     "qorincam('startRecording', cam, name, value, ...): records in the background into a buffer (and a TIFF "
+     "file) until stopped; options source ('video' or 'snapshot'), frames, seconds, buffer (frames, or bytes "
+     "as '512MB'), whenFull ('overwrite' or 'stop'), file, overwrite."},
+    {"stopRecording", handleStopRecording,
+     "qorincam('stopRecording', cam): ends the recording and closes its file; its frames stay available."},
+    {"isRecording", handleIsRecording, "tf = qorincam('isRecording', cam): whether the camera records."},
+    {"getFrames", handleGetFrames,
+     "[frames, meta] = qorincam('getFrames', cam, count, kind): the oldest frames not yet taken (count "
+     "omitted: all), kind 'raw', 'mono' or 'rgb' as codes 76, 75 and 7, stacked; meta: sequence, "
+     "timestamp, missed."},
+    {"peekFrame", handlePeekFrame,
+     "[img, meta] = qorincam('peekFrame', cam, kind): the newest frame, nothing taken ([] before the first)."},
+    {"waitFrames", handleWaitFrames,
+     "tf = qorincam('waitFrames', cam, count, timeout): waits until count frames are available (timeout in "
+     "seconds, default 10, or the recording's end)."},
+    {"recordingStatus", handleRecordingStatus,
+     "s = qorincam('recordingStatus', cam): running, source, acquired, taken, available, dropped, "
+     "overwritten, written, notWritten, capacity, frameBytes, file, writeError, error, stopReason."},
 };
 
-ArrayPtr handleCommands(int inputCount, const mxArray* const[]) {
+NamedResult handleCommands(int inputCount, const mxArray* const[]) {
     noFurtherInputs(inputCount, "qorincam('commands') takes no further inputs.");
     ArrayPtr list = makeStructArray(std::size(kNamedCommands), 1, {"name", "help"});
     std::size_t k = 0;
@@ -114,17 +134,22 @@ ArrayPtr handleCommands(int inputCount, const mxArray* const[]) {
     return list;
 }
 
+}  // namespace
+
+namespace {
+
+char lowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
 bool sameName(const std::string& given, const char* name) {
     const std::size_t length = std::strlen(name);
     if (given.size() != length) return false;
     for (std::size_t i = 0; i < length; ++i) {
-        const char c = given[i] >= 'A' && given[i] <= 'Z' ? static_cast<char>(given[i] - 'A' + 'a') : given[i];
-        if (c != name[i]) return false;
+        if (lowerCase(given[i]) != lowerCase(name[i])) return false;
     }
     return true;
 }
-
-}  // namespace
 
 const NamedCommand* namedCommandsBegin() { return std::begin(kNamedCommands); }
 const NamedCommand* namedCommandsEnd() { return std::end(kNamedCommands); }
@@ -133,7 +158,7 @@ bool isCommandName(const mxArray* input) {
     return input != nullptr && (mxIsChar(input) || mxIsClass(input, "string"));
 }
 
-ArrayPtr runNamedCommand(int inputCount, const mxArray* const inputs[]) {
+NamedResult runNamedCommand(int inputCount, const mxArray* const inputs[]) {
     host::HostArray converted;
     const mxArray* chars = host::textChars(inputs[0], converted);
     if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) {

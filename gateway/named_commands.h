@@ -1,17 +1,30 @@
 // named_commands.h - commands called by a name instead of a code (qorincam('version')), one table row each.
 #pragma once
 
+#include <string>
+#include <utility>
+
 #include "gateway/results.h"
 #include "mex.h"
 
 namespace qorin {
+
+// What a named command returns: its first output, and a second one for the commands that
+// have two ([frames, meta] = ...), handed over only when the caller asks for it.
+struct NamedResult {
+    NamedResult() = default;
+    NamedResult(ArrayPtr only) : first(std::move(only)) {}  // NOLINT: a single result converts
+    NamedResult(ArrayPtr one, ArrayPtr two) : first(std::move(one)), second(std::move(two)) {}
+    ArrayPtr first;
+    ArrayPtr second;
+};
 
 // A command called as qorincam('name', inputs...).  The numeric codes are the maker's fixed set;
 // whatever the module adds beyond them is a row of this table.  The handler receives the inputs
 // after the name, checks them itself and reports failure by throwing CommandError.
 struct NamedCommand {
     const char* name;  // matched without regard to case
-    ArrayPtr (*handler)(int inputCount, const mxArray* const inputs[]);
+    NamedResult (*handler)(int inputCount, const mxArray* const inputs[]);
     const char* help;  // one line: the call and what it returns
 };
 
@@ -19,10 +32,14 @@ struct NamedCommand {
 const NamedCommand* namedCommandsBegin();
 const NamedCommand* namedCommandsEnd();
 
+// Whether `given` is `name` but for the case of ASCII letters: how command names and the
+// words of their options are matched.
+bool sameName(const std::string& given, const char* name);
+
 // Whether a first input names a command rather than giving a code.
 bool isCommandName(const mxArray* input);
 
 // Runs the command inputs[0] names with inputs[1..]; an unknown name is a usage error.
-ArrayPtr runNamedCommand(int inputCount, const mxArray* const inputs[]);
+NamedResult runNamedCommand(int inputCount, const mxArray* const inputs[]);
 
 }  // namespace qorin

@@ -1,0 +1,119 @@
+// recorder.h - a camera's recording: a worker taking frames into a ring, a writer streaming them into a TIFF file.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "acquisition/capture_modes.h"
+#include "acquisition/captured_frame.h"
+#include "acquisition/frame_ring.h"
+#include "acquisition/tiff_file.h"
+#include "camera/camera_table.h"
+
+namespace qorin {
+
+enum class RecordingSource : std::uint8_t {
+    Video,     // QorinTakeVideo on the running stream, at the video format's frame rate
+    Snapshot,  // QorinTakeFastFrame with the snapshot settings
+};
+
+struct RecordingOptions {
+    RecordingSource source = RecordingSource::Video;
+    std::uint64_t frames = 0;        // the recording ends after this many; 0: no limit
+    double seconds = 0.0;            // the recording ends after this long; 0: no limit
+    std::uint64_t bufferFrames = 0;  // frames the ring holds; 0: from bufferBytes
+    std::uint64_t bufferBytes = 0;   // bytes the ring may take; 0 with bufferFrames 0: the default
+    WhenFull whenFull = WhenFull::Overwrite;
+    std::string file;                // the TIFF file every frame goes into; empty: none
+};
+
+// Why a recording ended.
+enum class StopReason : std::uint8_t { None, Stopped, Frames, Seconds, Full, Error, Unloaded };
+const char* stopReasonName(StopReason reason);
+
+// The ring's default size: the smaller of 1 GiB and a quarter of the physical memory.
+std::uint64_t defaultRingBytes(std::uint64_t physicalMemory);
+
+// The first frame is on time; after it, a gap longer than one and a half frame periods means
+// frames were lost in between, as many as the whole periods it spans beyond one.
+std::uint32_t framesMissed(double gapSeconds, double periodSeconds);
+
+// A camera's recording.  Made and driven on MATLAB's thread; its worker thread makes the
+// camera's capture calls, each in its turn with MATLAB's (SdkTurns), and its writer thread
+// writes the frames.  No MATLAB API call is made off MATLAB's thread.
+class Recorder final : public BackgroundRecording {
+public:
+    struct Status {
+        bool running = false;
+        RecordingSource source = RecordingSource::Video;
+        FrameRing::Counts counts;
+        std::uint64_t dropped = 0;  // frames the camera delivered that the recording missed
+        std::uint64_t written = 0;
+        std::string file;
+        std::string writeError;
+        std::string error;
+        StopReason stopReason = StopReason::None;
+    };
+
+    // Starts recording the open camera as `options` say; throws CommandError, with nothing
+    // started, no file made and the camera as it was, when it cannot.
+    static std::unique_ptr<Recorder> start(CameraRecord& camera, const RecordingOptions& options);
+    ~Recorder() override;
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    bool running() const noexcept override { return running_.load(); }
+    void settle() noexcept override;
+    void stop() noexcept override;
+    void stopForUnload() noexcept override;
+
+    // The frames' description (format, geometry, colour format); their buffers stay empty.
+    const CapturedFrame& frames() const { return description_; }
+    FrameRing& ring() { return ring_; }
+    Status status() const;
+    // The worker's failure, once: the first caller after it gets its message, later ones none.
+    std::string takeError();
+
+private:
+    Recorder(CameraRecord& camera, const RecordingOptions& options) : camera_(camera), options_(options) {}
+    void launch();
+    void record();
+    void writeFile();
+    void end(StopReason reason) noexcept;
+
+    CameraRecord& camera_;  // MATLAB's thread only
+    QorinHandle handle_ = nullptr;
+    RecordingOptions options_;
+    CapturedFrame description_;
+    double period_ = 0.0;  // seconds; 0 when the source has no frame rate
+    FrameRing ring_;
+    std::unique_ptr<TiffFile> file_;
+    std::string mosaic_;
+
+    // Camera modes held for the recording, given back when it settles.
+    StartedStream stream_;
+    FastFrameMode fastFrames_;
+    bool previewSuspended_ = false;
+
+    std::chrono::steady_clock::time_point start_;
+    std::thread worker_;
+    std::thread writer_;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<std::uint64_t> dropped_{0};
+    std::atomic<std::uint64_t> written_{0};
+    bool settled_ = false;  // MATLAB's thread only
+
+    mutable std::mutex statusMutex_;
+    std::string error_;
+    bool errorReported_ = false;
+    std::string writeError_;
+    StopReason stopReason_ = StopReason::None;
+};
+
+}  // namespace qorin

@@ -1,0 +1,439 @@
+// recording_commands.cpp - startRecording, stopRecording, isRecording, getFrames, peekFrame, waitFrames and recordingStatus.
+#include "acquisition/recording_commands.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "acquisition/array_slabs.h"
+#include "acquisition/frame_readings.h"
+#include "acquisition/recorder.h"
+#include "acquisition/sdk_conversions.h"
+#include "camera/camera_state.h"
+#include "gateway/args.h"
+#include "gateway/errors.h"
+#include "platform/mex_host.h"
+#include "platform/mex_text.h"
+
+namespace qorin {
+namespace {
+
+constexpr const char* kNotConnected = "Camera %d is not connected.";
+constexpr double kDefaultWaitSeconds = 10.0;
+// The longest wait waitFrames takes: a day, far below what the clock can represent.
+constexpr double kLongestWaitSeconds = 86400.0;
+
+// What getFrames and peekFrame return a frame as: what codes 76, 75 and 7 return.
+enum class FrameKind { Raw, Mono, Rgb };
+
+// Text input (char row or string scalar) or `message` as a usage error.
+std::string textInput(const mxArray* input, const std::string& message) {
+    host::HostArray converted;
+    const mxArray* chars = host::textChars(input, converted);
+    if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) fail(ErrorKind::Usage, message);
+    std::string text;
+    if (host::convertText(chars, text) == host::TextStatus::kUnrepresentable) {
+        failValue("The text holds a character that the user's default character encoding cannot represent.");
+    }
+    return text;
+}
+
+bool isText(const mxArray* input) {
+    return input != nullptr && (mxIsChar(input) || mxIsClass(input, "string"));
+}
+
+// A real numeric scalar holding a whole number of at least 1, or `message`.
+std::uint64_t countInput(const mxArray* input, const std::string& message) {
+    if (input == nullptr || !mxIsNumeric(input) || mxIsComplex(input) || mxGetNumberOfElements(input) != 1) {
+        fail(ErrorKind::Usage, message);
+    }
+    const double value = doubleConversion(input);
+    // Below 2^53 every whole double is exact.
+    if (!(value >= 1.0) || value != std::floor(value) || value > 9007199254740992.0) fail(ErrorKind::Value, message);
+    return static_cast<std::uint64_t>(value);
+}
+
+CameraRecord& cameraInput(int inputCount, const mxArray* const inputs[], const char* command) {
+    if (inputCount < 1 || !isIntegerScalar(inputs[0])) {
+        fail(ErrorKind::Usage, formatText("qorincam('%s', cam, ...) needs the camera number, an integer.", command));
+    }
+    return connectedCamera(integerConversion(inputs[0]), kNotConnected);
+}
+
+void inputCountAtMost(int inputCount, int most, const char* usage) {
+    if (inputCount > most) fail(ErrorKind::Usage, formatText("Too many inputs. The call is %s.", usage));
+}
+
+// The camera's recording, settled when it ended by itself; "Camera %d has no recording." when
+// it never recorded (since it was connected).
+Recorder& recordingOf(CameraRecord& camera) {
+    if (camera.recorder == nullptr) failState(formatText("Camera %d has no recording.", camera.cameraNumber));
+    camera.recorder->settle();
+    return static_cast<Recorder&>(*camera.recorder);
+}
+
+// The worker's failure, raised once by the first call that looks at the recording after it.
+void raiseWorkerError(Recorder& recorder) {
+    const std::string error = recorder.takeError();
+    if (!error.empty()) failSdk(error);
+}
+
+FrameKind kindInput(int inputCount, const mxArray* const inputs[], int index) {
+    if (inputCount <= index) return FrameKind::Raw;
+    const std::string kind = textInput(inputs[index], "The frame kind must be 'raw', 'mono' or 'rgb'.");
+    if (sameName(kind, "raw")) return FrameKind::Raw;
+    if (sameName(kind, "mono")) return FrameKind::Mono;
+    if (sameName(kind, "rgb")) return FrameKind::Rgb;
+    failValue("The frame kind must be 'raw', 'mono' or 'rgb'.");
+}
+
+// Bytes of a size given as text: a number and a unit, B, kB, MB, GB, TB (powers of 1000) or
+// KiB, MiB, GiB, TiB (powers of 1024); false for anything else.
+bool parseByteSize(const std::string& text, std::uint64_t& bytes) {
+    std::size_t end = 0;
+    double number = 0.0;
+    try {
+        number = std::stod(text, &end);
+    } catch (const std::exception&) {
+        return false;
+    }
+    while (end < text.size() && text[end] == ' ') ++end;
+    const std::string unit = text.substr(end);
+    static constexpr struct {
+        const char* name;
+        double factor;
+    } kUnits[] = {{"B", 1.0},           {"kB", 1e3},  {"MB", 1e6},  {"GB", 1e9},  {"TB", 1e12},
+                  {"KiB", 1024.0},      {"MiB", 1048576.0},          {"GiB", 1073741824.0},
+                  {"TiB", 1099511627776.0}};
+    for (const auto& candidate : kUnits) {
+        if (!sameName(unit, candidate.name)) continue;
+        const double value = std::floor(number * candidate.factor);
+        if (!(value >= 1.0) || value > 9007199254740992.0) return false;
+        bytes = static_cast<std::uint64_t>(value);
+        return true;
+    }
+    return false;
+}
+
+constexpr const char* kOptionNames = "source, frames, seconds, buffer, whenFull, file and overwrite";
+
+// Every option checked, and the file's place, before anything starts.
+RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[]) {
+    RecordingOptions options;
+    bool overwrite = false;
+    if (inputCount % 2 != 0) failUsage("Recording options come in name, value pairs.");
+    for (int k = 0; k < inputCount; k += 2) {
+        const std::string name = textInput(
+            inputs[k], formatText("Option names must be text; the options are %s.", kOptionNames));
+        const mxArray* value = inputs[k + 1];
+        if (sameName(name, "source")) {
+            const std::string source = textInput(value, "Option 'source' must be 'video' or 'snapshot'.");
+            if (sameName(source, "video")) {
+                options.source = RecordingSource::Video;
+            } else if (sameName(source, "snapshot")) {
+                options.source = RecordingSource::Snapshot;
+            } else {
+                failValue("Option 'source' must be 'video' or 'snapshot'.");
+            }
+        } else if (sameName(name, "frames")) {
+            options.frames = countInput(value, "Option 'frames' must be a whole number of at least 1.");
+        } else if (sameName(name, "seconds")) {
+            if (!isDoubleScalar(value) || !(doubleConversion(value) > 0.0) || !std::isfinite(doubleConversion(value))) {
+                failValue("Option 'seconds' must be a positive number.");
+            }
+            options.seconds = doubleConversion(value);
+        } else if (sameName(name, "buffer")) {
+            constexpr const char* kBufferMessage =
+                "Option 'buffer' must be a number of frames (at least 1) or a size such as '512MB'.";
+            options.bufferFrames = 0;
+            options.bufferBytes = 0;
+            if (isText(value)) {
+                if (!parseByteSize(textInput(value, kBufferMessage), options.bufferBytes)) failValue(kBufferMessage);
+            } else {
+                options.bufferFrames = countInput(value, kBufferMessage);
+            }
+        } else if (sameName(name, "whenFull")) {
+            const std::string whenFull = textInput(value, "Option 'whenFull' must be 'overwrite' or 'stop'.");
+            if (sameName(whenFull, "overwrite")) {
+                options.whenFull = WhenFull::Overwrite;
+            } else if (sameName(whenFull, "stop")) {
+                options.whenFull = WhenFull::Stop;
+            } else {
+                failValue("Option 'whenFull' must be 'overwrite' or 'stop'.");
+            }
+        } else if (sameName(name, "file")) {
+            options.file = textInput(value, "Option 'file' must be a file name.");
+            if (options.file.empty()) failValue("Option 'file' must be a file name.");
+        } else if (sameName(name, "overwrite")) {
+            if (!isLogicalScalar(value) && !isIntegerScalar(value)) failUsage("Option 'overwrite' must be true or false.");
+            overwrite = mxIsLogical(value) ? logicalConversion(value) != 0 : doubleConversion(value) != 0.0;
+        } else {
+            // Only so much of what was given goes into the message.
+            constexpr std::size_t kShownLength = 40;
+            const std::string shown = name.size() > kShownLength ? name.substr(0, kShownLength) + "..." : name;
+            fail(ErrorKind::Usage, formatText("Unknown recording option '%s'. The options are %s.", shown.c_str(),
+                                              kOptionNames));
+        }
+    }
+    if (!options.file.empty()) {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        const fs::path path(options.file);
+        const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+        if (!fs::is_directory(folder, error)) failValue("The folder of " + options.file + " does not exist.");
+        if (fs::is_directory(path, error)) failValue(options.file + " is a folder.");
+        if (fs::exists(path, error) && !overwrite) {
+            failValue("The file " + options.file + " exists. Give 'overwrite', true to replace it.");
+        }
+    }
+    return options;
+}
+
+// The frames of a recording as codes 76 (raw), 75 (mono) and 7 (rgb) return a frame, one slab
+// each, from frame span.first on: the properties those codes read, read once, then each frame
+// converted in its turn with the worker and copied into its slab.
+void copyFrames(CameraRecord& camera, Recorder& recorder, const FrameRing::Span& span, FrameKind kind, void* data) {
+    CapturedFrame frame = recorder.frames().sameKind();
+    const FrameGeometry& g = frame.geometry;
+    const QorinHandle handle = camera.handle;
+    FrameRing& ring = recorder.ring();
+    auto view = [&](std::uint64_t index) {
+        frame.raw.view(const_cast<std::uint8_t*>(ring.samples(index)), g.rawBytes);
+    };
+    if (kind == FrameKind::Raw) {
+        Orientation orientation;
+        {
+            HostTurn turn(camera.sdkTurns);
+            orientation = readOrientation(handle, frame.colourFormat);
+        }
+        for (std::uint64_t f = 0; f < span.count; ++f) {
+            copyPlaneToArray(ring.samples(span.first + f), g.rows, g.columns, g.sampleBytes, orientation, data, g.rows,
+                             static_cast<std::size_t>(f));
+        }
+        return;
+    }
+    // The properties come first, in one turn; then each conversion takes a turn of its own, so
+    // that the worker goes on between two frames.
+    if (kind == FrameKind::Mono) {
+        FrameBuffer grey = allocateFrameBuffer(g.rawBytes, "Not enough memory to make grayscale frame buffer.");
+        const SdkConversions& sdk = sdkConversions(*frame.format);
+        ConversionReading conversion;
+        Orientation orientation;
+        {
+            HostTurn turn(camera.sdkTurns);
+            conversion = readConversionParams(handle);
+            orientation = readOrientation(handle, frame.colourFormat);
+        }
+        for (std::uint64_t f = 0; f < span.count; ++f) {
+            view(span.first + f);
+            {
+                HostTurn turn(camera.sdkTurns);
+                convertFrame(handle, sdk.grey, frame, grey.data(), conversion.params, sdk.greyFailed);
+            }
+            copyPlaneToArray(grey.data(), g.rows, g.columns, g.sampleBytes, orientation, data, g.rows,
+                             static_cast<std::size_t>(f));
+        }
+        return;
+    }
+    frame.picture = allocatePictureBuffer(frame, "Not enough memory to make rgb frame buffer.");
+    ConversionParams params{};
+    Orientation orientation;
+    {
+        HostTurn turn(camera.sdkTurns);
+        params = readFrameConversion(handle, frame);
+        orientation = readOrientation(handle, frame.colourFormat);
+    }
+    for (std::uint64_t f = 0; f < span.count; ++f) {
+        view(span.first + f);
+        if (!frame.monochrome()) {
+            HostTurn turn(camera.sdkTurns);
+            buildRgbPicture(handle, frame, frame.picture.data(), params);
+        }
+        copyRgbSlab(frame, ArraySlab{data, g.rows, g.sampleBytes, static_cast<std::size_t>(f)}, orientation);
+    }
+}
+
+// The result of getFrames or peekFrame: `count` frames' slabs and a count-by-1 structure of
+// their stamps, both created before the frames are pinned (see ReservedArray).
+struct FramesResult {
+    ArrayPtr frames;
+    ArrayPtr meta;
+};
+
+FramesResult createFramesResult(const Recorder& recorder, std::uint64_t count, FrameKind kind) {
+    const CapturedFrame& description = recorder.frames();
+    const FrameGeometry& g = description.geometry;
+    const auto n = static_cast<std::size_t>(count);
+    FramesResult result;
+    const mxClassID classId = arrayClass(*description.format);
+    if (kind == FrameKind::Rgb) {
+        result.frames = makeNumericArray({g.rows, g.columns, 3, n}, classId, kArrayFailed, true);
+    } else {
+        result.frames = makeNumericArray({g.rows, g.columns, n}, classId, kArrayFailed, true);
+    }
+    result.meta = makeStructArray(n, 1, {"sequence", "timestamp", "missed"});
+    for (std::size_t f = 0; f < n; ++f) {
+        for (int field = 0; field < 3; ++field) setStructField(result.meta.get(), f, field, makeDoubleScalar(0.0));
+    }
+    return result;
+}
+
+void fillStamps(mxArray* meta, const FrameRing& ring, const FrameRing::Span& span) {
+    for (std::uint64_t f = 0; f < span.count; ++f) {
+        const FrameStamp stamp = ring.stamp(span.first + f);
+        const auto index = static_cast<mwIndex>(f);
+        *mxGetPr(mxGetFieldByNumber(meta, index, 0)) = static_cast<double>(stamp.sequence);
+        *mxGetPr(mxGetFieldByNumber(meta, index, 1)) = stamp.timestamp;
+        *mxGetPr(mxGetFieldByNumber(meta, index, 2)) = stamp.missed;
+    }
+}
+
+// Unpins the span on every way out of the copy.
+class PinnedSpan {
+public:
+    PinnedSpan(FrameRing& ring, FrameRing::Span span, bool take) : ring_(ring), span_(span), take_(take) {}
+    PinnedSpan(const PinnedSpan&) = delete;
+    PinnedSpan& operator=(const PinnedSpan&) = delete;
+    ~PinnedSpan() { ring_.unpin(span_, take_ && done_); }
+    const FrameRing::Span& span() const { return span_; }
+    void done() { done_ = true; }
+
+private:
+    FrameRing& ring_;
+    FrameRing::Span span_;
+    bool take_;
+    bool done_ = false;
+};
+
+NamedResult framesResult(CameraRecord& camera, Recorder& recorder, std::uint64_t count, FrameKind kind, bool newest) {
+    FramesResult result = createFramesResult(recorder, count, kind);
+    FrameRing& ring = recorder.ring();
+    // The frames available only grow but by a take, so the span pinned is as long as the
+    // arrays just made; the newest frame, once there, is always there.
+    PinnedSpan pinned(ring, newest ? ring.pinNewest() : ring.pinOldest(count), !newest);
+    if (pinned.span().count != count) throw std::logic_error("fewer frames pinned than counted");
+    copyFrames(camera, recorder, pinned.span(), kind, mxGetData(result.frames.get()));
+    fillStamps(result.meta.get(), ring, pinned.span());
+    pinned.done();
+    return NamedResult(std::move(result.frames), std::move(result.meta));
+}
+
+ArrayPtr makeUint64Scalar(std::uint64_t value) { return makeDoubleScalar(static_cast<double>(value)); }
+
+}  // namespace
+
+NamedResult handleStartRecording(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "startRecording");
+    const RecordingOptions options = recordingOptions(inputCount - 1, inputs + 1);
+    if (camera.recorder != nullptr) camera.recorder->settle();
+    if (camera.recording()) failState(formatText("Camera %d is already recording.", camera.cameraNumber));
+    // The frames of the recording before go with the new one's start.
+    camera.recorder.reset();
+    camera.recorder = Recorder::start(camera, options);
+    return NamedResult();
+}
+
+NamedResult handleStopRecording(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "stopRecording");
+    inputCountAtMost(inputCount, 1, "qorincam('stopRecording', cam)");
+    if (camera.recorder != nullptr) camera.recorder->stop();
+    return NamedResult();
+}
+
+NamedResult handleIsRecording(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "isRecording");
+    inputCountAtMost(inputCount, 1, "qorincam('isRecording', cam)");
+    if (camera.recorder != nullptr) camera.recorder->settle();
+    return NamedResult(makeLogicalScalar(camera.recording()));
+}
+
+NamedResult handleGetFrames(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "getFrames");
+    inputCountAtMost(inputCount, 3, "[frames, meta] = qorincam('getFrames', cam, count, kind)");
+    const bool all = inputCount < 2 || (mxIsNumeric(inputs[1]) && mxIsEmpty(inputs[1]));
+    const std::uint64_t wanted = all ? 0 : countInput(inputs[1], "The frame count must be a whole number of at least 1.");
+    const FrameKind kind = kindInput(inputCount, inputs, 2);
+    Recorder& recorder = recordingOf(camera);
+    raiseWorkerError(recorder);
+    const std::uint64_t capacity = recorder.ring().capacity();
+    if (!all && wanted > capacity) {
+        failValue(formatText("Camera %d's recording buffer holds at most %llu frames.", camera.cameraNumber,
+                             static_cast<unsigned long long>(capacity)));
+    }
+    const std::uint64_t available = recorder.ring().counts().available;
+    const std::uint64_t count = all || available < wanted ? available : wanted;
+    return framesResult(camera, recorder, count, kind, false);
+}
+
+NamedResult handlePeekFrame(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "peekFrame");
+    inputCountAtMost(inputCount, 2, "[img, meta] = qorincam('peekFrame', cam, kind)");
+    const FrameKind kind = kindInput(inputCount, inputs, 1);
+    Recorder& recorder = recordingOf(camera);
+    if (recorder.ring().counts().acquired == 0) {
+        return NamedResult(makeDoubleMatrix(0, 0), makeStructArray(0, 1, {"sequence", "timestamp", "missed"}));
+    }
+    return framesResult(camera, recorder, 1, kind, true);
+}
+
+NamedResult handleWaitFrames(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "waitFrames");
+    inputCountAtMost(inputCount, 3, "tf = qorincam('waitFrames', cam, count, timeout)");
+    if (inputCount < 2) failUsage("qorincam('waitFrames', cam, count, timeout) needs the frame count.");
+    const std::uint64_t count = countInput(inputs[1], "The frame count must be a whole number of at least 1.");
+    double timeout = kDefaultWaitSeconds;
+    if (inputCount >= 3) {
+        if (!isDoubleScalar(inputs[2]) || !(doubleConversion(inputs[2]) >= 0.0)) {
+            failValue("The timeout must be a number of seconds, 0 or more.");
+        }
+        timeout = std::fmin(doubleConversion(inputs[2]), kLongestWaitSeconds);
+    }
+    Recorder& recorder = recordingOf(camera);
+    raiseWorkerError(recorder);
+    const std::uint64_t capacity = recorder.ring().capacity();
+    if (count > capacity) {
+        failValue(formatText("Camera %d's recording buffer holds at most %llu frames.", camera.cameraNumber,
+                             static_cast<unsigned long long>(capacity)));
+    }
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(timeout));
+    const bool ready = recorder.ring().waitAvailable(count, deadline);
+    recorder.settle();
+    raiseWorkerError(recorder);
+    return NamedResult(makeLogicalScalar(ready));
+}
+
+NamedResult handleRecordingStatus(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "recordingStatus");
+    inputCountAtMost(inputCount, 1, "s = qorincam('recordingStatus', cam)");
+    Recorder& recorder = recordingOf(camera);
+    raiseWorkerError(recorder);
+    const Recorder::Status s = recorder.status();
+    ArrayPtr status = makeStructArray(1, 1,
+                                      {"running", "source", "acquired", "taken", "available", "dropped", "overwritten",
+                                       "written", "notWritten", "capacity", "frameBytes", "file", "writeError", "error",
+                                       "stopReason"});
+    mxArray* st = status.get();
+    setStructField(st, 0, 0, makeLogicalScalar(s.running));
+    setStructField(st, 0, 1, makeString(s.source == RecordingSource::Video ? "video" : "snapshot"));
+    setStructField(st, 0, 2, makeUint64Scalar(s.counts.acquired));
+    setStructField(st, 0, 3, makeUint64Scalar(s.counts.taken));
+    setStructField(st, 0, 4, makeUint64Scalar(s.counts.available));
+    setStructField(st, 0, 5, makeUint64Scalar(s.dropped));
+    setStructField(st, 0, 6, makeUint64Scalar(s.counts.overwritten));
+    setStructField(st, 0, 7, makeUint64Scalar(s.written));
+    setStructField(st, 0, 8, makeUint64Scalar(s.counts.notWritten));
+    setStructField(st, 0, 9, makeUint64Scalar(recorder.ring().capacity()));
+    setStructField(st, 0, 10, makeUint64Scalar(recorder.ring().frameBytes()));
+    setStructField(st, 0, 11, makeString(s.file));
+    setStructField(st, 0, 12, makeString(s.writeError));
+    setStructField(st, 0, 13, makeString(s.error));
+    setStructField(st, 0, 14, makeString(stopReasonName(s.stopReason)));
+    return NamedResult(std::move(status));
+}
+
+}  // namespace qorin
