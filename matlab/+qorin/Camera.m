@@ -21,6 +21,19 @@ classdef Camera < handle
   %     with kind 'rgb' (default), 'mono' or 'raw' (needs a preview), frames = c.fastFrames (n),
   %     c.save (file, mono) (needs a preview).  Text inputs may be char vectors or string scalars.
   %
+  %   Recording: c.startRecording (name, value, ...) records frames into a buffer in memory
+  %     (and, with 'file', into a multipage TIFF) while MATLAB goes on; options 'source'
+  %     ('video' or 'snapshot'), 'frames', 'seconds', 'buffer' (frames, or bytes as text:
+  %     '512MB'), 'whenFull' ('overwrite' or 'stop'), 'file', 'overwrite'.
+  %     [frames, meta] = c.getFrames (count, kind) takes the oldest frames not yet taken
+  %     (count omitted or []: all; kind 'raw' (default), 'mono' or 'rgb'), [img, meta] =
+  %     c.peekFrame (kind) shows the newest without taking it, tf = c.waitFrames (count,
+  %     timeout) waits for frames, s = c.recordingStatus (), tf = c.isRecording (),
+  %     c.stopRecording ().  meta (sequence, timestamp, missed per frame) is a table where
+  %     the host has tables, else a k-by-1 structure array.  While a camera records,
+  %     commands that change its geometry or stream are refused; deleting the object stops
+  %     the recording before it disconnects.
+  %
   %   Every method is one or two qorincam calls and raises the module's own errors, with
   %   their identifiers (qorincam:notConnected, qorincam:sdk, ...; see help qorincam).
   %
@@ -28,6 +41,10 @@ classdef Camera < handle
   %     c = qorin.Camera (1);
   %     c.exposure = 20;  c.preview ();
   %     img = c.snapshot ();  imshow (img);
+  %     c.stopPreview ();
+  %     c.startRecording ('frames', 100, 'file', 'run.tif');
+  %     c.waitFrames (100, 30);
+  %     [frames, meta] = c.getFrames ();          % [rows, cols, 100] raw, and their times
   %     clear c                                   % disconnects
 
   properties (SetAccess = private)
@@ -74,9 +91,14 @@ classdef Camera < handle
     end
 
     function delete (obj)
-      % Never raises: the host calls this while clearing variables.
+      % Never raises: the host calls this while clearing variables.  A recording would make
+      % the module refuse the disconnect, so it is stopped first.
       if (obj.owned)
         obj.owned = false;
+        try
+          obj.call ('stopRecording');
+        catch
+        end
         try
           obj.call (qorin.cmd.DISCONNECT);
         catch
@@ -85,8 +107,16 @@ classdef Camera < handle
     end
 
     function disconnect (obj)
+      % Refused while the camera records (qorincam:state): an object that owned the camera
+      % then keeps it, so that its delete still stops the recording and disconnects.
+      owned = obj.owned;
       obj.owned = false;
-      obj.call (qorin.cmd.DISCONNECT);
+      try
+        obj.call (qorin.cmd.DISCONNECT);
+      catch err
+        obj.owned = owned && strcmp (err.identifier, 'qorincam:state');
+        rethrow (err);
+      end
     end
 
     function tf = isConnected (obj)
@@ -114,7 +144,11 @@ classdef Camera < handle
         elseif (obj(k).number == 0)
           fprintf ('  qorin.Camera placeholder, no camera\n');
         elseif (obj(k).connectedQuietly ())
-          fprintf ('  qorin.Camera %d, connected\n', obj(k).number);
+          if (obj(k).recordingQuietly ())
+            fprintf ('  qorin.Camera %d, connected, recording\n', obj(k).number);
+          else
+            fprintf ('  qorin.Camera %d, connected\n', obj(k).number);
+          end
         else
           fprintf ('  qorin.Camera %d, not connected\n', obj(k).number);
         end
@@ -171,6 +205,45 @@ classdef Camera < handle
         file = char (file);
       end
       obj.call (qorin.cmd.SAVE_IMAGE, file, logical (mono));
+    end
+
+    % Recording: the module records in the background; these ask it and take its frames.
+
+    function startRecording (obj, varargin)
+      % Options as name/value pairs: 'source', 'frames', 'seconds', 'buffer', 'whenFull',
+      % 'file', 'overwrite' (see help qorin.Camera).
+      obj.call ('startRecording', varargin{:});
+    end
+
+    function stopRecording (obj)
+      obj.call ('stopRecording');
+    end
+
+    function tf = isRecording (obj)
+      tf = obj.call ('isRecording');
+    end
+
+    function [frames, meta] = getFrames (obj, varargin)
+      % (count, kind): the oldest count frames not yet taken (omitted or []: all there are),
+      % 'raw' (default), 'mono' or 'rgb'; never waits.
+      [frames, meta] = obj.call ('getFrames', varargin{:});
+      meta = qorin.Camera.metaTable (meta);
+    end
+
+    function [img, meta] = peekFrame (obj, varargin)
+      % (kind): the newest frame, taken by nobody; [] before the first one.
+      [img, meta] = obj.call ('peekFrame', varargin{:});
+      meta = qorin.Camera.metaTable (meta);
+    end
+
+    function tf = waitFrames (obj, count, varargin)
+      % (count, timeout): true once count frames wait for getFrames; false when the timeout
+      % (default 10 s) passes or the recording ends first.
+      tf = obj.call ('waitFrames', count, varargin{:});
+    end
+
+    function s = recordingStatus (obj)
+      s = obj.call ('recordingStatus');
     end
 
     % Snapshot settings without a read-back command
@@ -539,6 +612,15 @@ classdef Camera < handle
       end
     end
 
+    function tf = recordingQuietly (obj)
+      % Whether the camera records; false when even that cannot be asked.
+      tf = false;
+      try
+        tf = obj.call ('isRecording');
+      catch
+      end
+    end
+
   end
 
   methods (Static, Access = private)
@@ -547,6 +629,25 @@ classdef Camera < handle
       % '2x3' for a 2-by-3 array.
       text = sprintf ('%dx', size (array));
       text = text(1:end - 1);
+    end
+
+    function meta = metaTable (meta)
+      % The k-by-1 structure array of frame data as a k-row table with one variable per
+      % field, where the host has tables (MATLAB; Octave 7 has none).  Built column by
+      % column so that no frame (0-by-1) gives a 0-row table with the same variables.
+      persistent tables
+      if (isempty (tables))
+        tables = exist ('table') > 0;   %#ok<EXIST>
+      end
+      if (~tables || ~isstruct (meta))
+        return;
+      end
+      names = fieldnames (meta);
+      columns = cell (1, numel (names));
+      for k = 1:numel (names)
+        columns{k} = reshape ([meta.(names{k})], [], 1);
+      end
+      meta = table (columns{:}, 'VariableNames', names');
     end
 
   end
