@@ -59,8 +59,30 @@
 %!  assert (max (mono(:)) > 255);
 %!endfunction
 
+%!function record_to_tiff (out, text)
+%!  file = fullfile (out, "recording.tif");
+%!  assert (numel (imfinfo (file)), 30);
+%!  first = imread (file, 1);
+%!  assert (class (first), "uint8");
+%!  assert (size (first), [480 640]);
+%!  assert (! isequal (first, imread (file, 30)));     # the frame counter moves
+%!  assert (! isempty (regexp (text, 'acquired 30, dropped \d+, written 30 \(stopped: frames\)', "once")));
+%!  assert (! isempty (strfind (text, "pages 1 and 30 equal the frames in memory: 1")));
+%!endfunction
+
+%!function live_view (out, text)
+%!  assert (size (imread (fullfile (out, "live_view.png"))), [240 320 3]);
+%!  shown = str2double (regexp (text, '30 updates showed (\d+) distinct frames', "tokens", "once"));
+%!  assert (shown >= 2 && shown <= 30);
+%!  if (isempty (available_graphics_toolkits ()))
+%!    assert (! isempty (strfind (text, "not drawn")));
+%!  endif
+%!endfunction
+
 %!test run_example (@(out) demo_first_snapshot (fullfile (out, "snapshot.png")), @first_snapshot);
 %!test run_example (@demo_live_preview, @live_preview);
 %!test run_example (@demo_fast_frames, @fast_frames);
 %!test run_example (@demo_sync_two_cameras, @sync_two_cameras);
 %!test run_example (@demo_mono16, @mono16);
+%!test run_example (@(out) demo_record_to_tiff (out, 30), @record_to_tiff);
+%!test run_example (@demo_live_view_in_figure, @live_view);
