@@ -21,7 +21,8 @@ function demo_record_to_tiff (out_dir, frames)
   cam.frameSize = [640 480];
   file = fullfile (out_dir, 'recording.tif');
   fprintf ('recording %d frames at %g fps into %s\n', frames, cam.frameRate, file);
-  cam.startRecording ('frames', frames, 'file', file, 'overwrite', true);
+  % A buffer of as many frames as the recording keeps them all for getFrames at the end.
+  cam.startRecording ('frames', frames, 'buffer', frames, 'file', file, 'overwrite', true);
 
   % The module records on its own; MATLAB is free meanwhile, and here only reports progress.
   s = cam.recordingStatus ();
@@ -50,8 +51,8 @@ function demo_record_to_tiff (out_dir, frames)
   pageFirst = imread (file, 1);
   pageLast = imread (file, pages);
   fprintf ('%d pages of %dx%d, %d bit\n', pages, info(1).Width, info(1).Height, info(1).BitDepth);
-  if isfield (info, 'ImageDescription')
-    fprintf ('page 1: %s\n', info(1).ImageDescription);
+  if isfield (info, 'ImageDescription') && ~isempty (info(1).ImageDescription)
+    fprintf ('page 1: %s\n', info(1).ImageDescription);   % sequence=1 timestamp=... missed=0
   end
   if ~isequal (size (pageFirst), size (first)) || ~isequal (size (pageLast), size (last))
     error ('demo_record_to_tiff:size', 'The pages of %s do not have the size of the frames.', file);

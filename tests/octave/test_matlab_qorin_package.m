@@ -166,6 +166,32 @@
 %! assert (! isempty (strfind (disp_text, "not connected")));
 
 %!test
+%! ## Recording through the object: the arguments reach their commands in order, no frame
+%! ## gives an empty structure array with its fields, and a disconnect the module refuses
+%! ## during a recording leaves the object owning the camera, so that deleting it stops the
+%! ## recording and disconnects.
+%! qorin_reset (1);
+%! c = qorin.Camera (1);
+%! c.frameSize = [64 48];
+%! c.startRecording ("frames", 3, "buffer", 3);
+%! assert (c.waitFrames (3, 10));
+%! [frames, meta] = c.getFrames (2, "mono");
+%! assert (size (frames), [48 64 2]);
+%! assert ([meta.sequence], [1 2]);
+%! [img, meta] = c.peekFrame ("rgb");
+%! assert ([size(img) meta.sequence], [48 64 3 3]);
+%! c.getFrames ();
+%! [~, meta] = c.getFrames ();
+%! assert (size (meta), [0 1]);
+%! assert (isfield (meta, {"sequence", "timestamp", "missed"}));
+%! c.startRecording ("buffer", 2);
+%! assert (c.isRecording ());
+%! assert (! isempty (strfind (evalc ("disp (c)"), "connected, recording")));
+%! assert (qorin_error_id (@() c.disconnect ()), "qorincam:state");
+%! clear c
+%! assert (! qorincam (6, 1));
+
+%!test
 %! ## Synchronous snapshots and the list of cameras.
 %! qorin_reset (3);
 %! a = qorin.Camera (1);
