@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -461,6 +462,35 @@ const Entry kEntries[] = {
          camera.temperature_ = celsius;
      },
      getNumber<double, &SimulatedCamera::temperature_>},
+    {"timing",
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
+         const std::string text = textArg(value, what);
+         if (text != "immediate" && text != "realtime") fail("'timing' must be 'immediate' or 'realtime'");
+         const auto timing = text == "realtime" ? qorinsim::Timing::kRealtime : qorinsim::Timing::kImmediate;
+         // A clock started for the other mode would count frames as lost that were never due.
+         if (timing != camera.timing_) camera.clockRunning_ = false;
+         camera.timing_ = timing;
+     },
+     [](const Query& q) {
+         return mxCreateString(q.camera_.timing_ == qorinsim::Timing::kRealtime ? "realtime" : "immediate");
+     }},
+    {"hiccup",
+     [](SimulatedCamera& camera, const mxArray* value, const std::string& what) {
+         std::vector<double> v = numbersArg(value, what);
+         if (v.size() == 1 && v[0] == 0) v.clear();
+         if (!v.empty() && v.size() != 2) fail("'hiccup' must be [frame delayMs], [] or 0");
+         if (!v.empty()) {
+             checkedInteger<uint64_t>(v[0], what + " frame", 0, 9007199254740992.0);
+             if (!(v[1] >= 0 && v[1] <= 1e9)) fail(what + " delay out of range");
+         }
+         camera.hiccupFrame_ = v.empty() ? 0 : static_cast<uint64_t>(v[0]);
+         camera.hiccupDelay_ = v.empty() ? 0.0 : v[1];
+         camera.hiccupPending_ = camera.hiccupDelay_ > 0.0;
+     },
+     [](const Query& q) {
+         const SimulatedCamera& camera = q.camera_;
+         return camera.hiccupDelay_ > 0.0 ? doubleRow({double(camera.hiccupFrame_), camera.hiccupDelay_}) : empty();
+     }},
     {"syncSnapshots", nullptr, [](const Query& q) { return logical(qorinsim::inSyncSession(q.number_)); }},
     {"interfaceSelector", nullptr, [](const Query&) { return number(qorinsim::interfaceSelector()); }},
 };
@@ -633,6 +663,9 @@ std::string gFailureMessage;
 
 bool runAndCatch(int nrhs, const mxArray* prhs[], mxArray* plhs[]) {
     try {
+        // The controls reach into the cameras, which worker threads of the module may be capturing
+        // from; released before the host's error routine leaves mexFunction.
+        std::lock_guard<std::recursive_mutex> lock(qorinsim::mutex());
         mxArray* result = dispatch(nrhs, prhs);
         if (result != nullptr) plhs[0] = result;
         return true;

@@ -20,6 +20,8 @@ void endSession(SimulatedCamera& camera) {
     camera.hasSnapshotFormat_ = false;
     camera.snapshotFormat_ = FrameFormat{};
     camera.registrations_.clear();
+    stopClock(camera);
+    state().wake_.notify_all();  // a capture waiting on this camera gives up
 }
 
 const FrameFormat& knownSnapshotFormat(const SimulatedCamera& camera) {
@@ -108,7 +110,7 @@ int32_t QorinCameraReset(QorinHandle handle) {
 
 uint32_t QorinGetLastError(void) {
     Call call(__func__, {});
-    return state().lastError_;
+    return lastError();
 }
 
 // Format and display
@@ -152,8 +154,13 @@ int32_t QorinEnumAvailableFrameRates(QorinHandle handle, uint32_t count, float* 
 }
 
 int32_t QorinStreamVideoControl(QorinHandle handle, uint32_t mode, QorinWindow window) {
-    return applyToCamera(__func__, handle, {logNumber(mode), logPointer(window)},
-                         [&](SimulatedCamera& camera) { camera.streaming_ = mode != QORIN_STREAM_STOP; });
+    return applyToCamera(__func__, handle, {logNumber(mode), logPointer(window)}, [&](SimulatedCamera& camera) {
+        const bool start = mode != QORIN_STREAM_STOP;
+        // The stream's frames are numbered from its start; fast frames may still run on without it.
+        if (start && !camera.streaming_) startClock(camera);
+        if (!start && !camera.fastFrames_) stopClock(camera);
+        camera.streaming_ = start;
+    });
 }
 
 int32_t QorinCreateDisplayWindow(QorinHandle handle, const char* title, uint32_t style, int32_t x, int32_t y,
@@ -217,12 +224,15 @@ int32_t QorinTakeVideo(QorinHandle handle, uint32_t frames, void* buffer) {
     Call call(__func__, handle, {logNumber(frames), logEmpty()});
     SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
+    // The format the caller sized its buffer for, whatever happens while the call waits.
+    const FrameFormat format = camera->format_;
     Geometry geometry;
-    if (buffer == nullptr || !captureGeometry(camera->format_, geometry)) return call.fail(kErrorInvalidArgument);
+    if (buffer == nullptr || !captureGeometry(format, geometry)) return call.fail(kErrorInvalidArgument);
     auto* out = static_cast<uint8_t*>(buffer);
     for (uint32_t k = 0; k < frames; ++k) {
         uint32_t error = 0;
-        if (!deliverFrame(*camera, camera->format_, videoExposure(*camera), out + k * geometry.bytes(), error))
+        if (!awaitFrame(call, camera, error) ||
+            !deliverPacedFrame(call, *camera, format, videoExposure(*camera), out + k * geometry.bytes(), error))
             return call.fail(error);
     }
     return call.ok();
@@ -246,6 +256,7 @@ int32_t QorinEnableFastFrames(QorinHandle handle, SnapshotSettings* settings) {
     if (settings == nullptr) return call.fail(kErrorInvalidArgument);
     camera->fastFrames_ = true;
     camera->fastSettings_ = *settings;
+    startClock(*camera);
     rememberSnapshotFormat(*camera, *settings);
     return call.ok();
 }
@@ -254,12 +265,21 @@ int32_t QorinTakeFastFrame(QorinHandle handle, void* buffer) {
     Call call(__func__, handle, {logEmpty()});
     SimulatedCamera* camera = call.begin();
     if (camera == nullptr) return 0;
+    const FrameFormat format = knownSnapshotFormat(*camera);
+    Geometry geometry;
+    if (buffer == nullptr || !captureGeometry(format, geometry)) return call.fail(kErrorInvalidArgument);
+    uint32_t error = 0;
+    if (!awaitFrame(call, camera, error)) return call.fail(error);
     const Exposure exposure = camera->fastFrames_ ? snapshotExposure(camera->fastSettings_) : videoExposure(*camera);
-    return capture(call, *camera, knownSnapshotFormat(*camera), exposure, buffer);
+    if (!deliverPacedFrame(call, *camera, format, exposure, buffer, error)) return call.fail(error);
+    return call.ok();
 }
 
 int32_t QorinDisableFastFrames(QorinHandle handle) {
-    return applyToCamera(__func__, handle, {}, [&](SimulatedCamera& camera) { camera.fastFrames_ = false; });
+    return applyToCamera(__func__, handle, {}, [&](SimulatedCamera& camera) {
+        camera.fastFrames_ = false;
+        if (!camera.streaming_) stopClock(camera);
+    });
 }
 
 QorinSyncHandle QorinEnableSynchronousSnapshots(uint32_t count, QorinHandle* cameras, SnapshotSettings** settings) {

@@ -158,18 +158,26 @@ LogValue logImage(const void* image, uint32_t columns, uint32_t rows, uint32_t p
 
 // Calls
 
-Call::Call(const char* name, const void* handle, std::vector<LogValue> args) : name_(name), handle_(handle) {
+uint32_t& lastError() {
+    // Per thread, as the system's own last error is: a worker's failure does not overwrite what
+    // another thread is about to read.
+    static thread_local uint32_t error = 0;
+    return error;
+}
+
+Call::Call(const char* name, const void* handle, std::vector<LogValue> args)
+    : lock_(mutex()), name_(name), handle_(handle) {
     record(name, cameraOfHandle(handle), std::move(args));
 }
 
-Call::Call(const char* name, std::vector<LogValue> args) : name_(name), handle_(nullptr) {
+Call::Call(const char* name, std::vector<LogValue> args) : lock_(mutex()), name_(name), handle_(nullptr) {
     record(name, 0, std::move(args));
 }
 
 bool Call::injected() {
     auto it = faults().find(name_);
     if (it == faults().end() || it->second.skip_ > 0 || it->second.count_ == 0) return false;
-    state().lastError_ = it->second.error_;
+    lastError() = it->second.error_;
     if (--it->second.count_ == 0) faults().erase(it);
     return true;
 }
@@ -177,12 +185,12 @@ bool Call::injected() {
 SimulatedCamera* Call::begin() {
     if (injected()) return nullptr;
     SimulatedCamera* camera = openCamera(handle_);
-    if (camera == nullptr) state().lastError_ = kErrorInvalidHandle;
+    if (camera == nullptr) lastError() = kErrorInvalidHandle;
     return camera;
 }
 
 int32_t Call::fail(uint32_t error) {
-    state().lastError_ = error;
+    lastError() = error;
     return 0;
 }
 
@@ -196,6 +204,7 @@ void Call::countSuccess() {
 bool isSdkFunction(const std::string& name) { return sdkFunctionIndex(name) < kSdkFunctionCount; }
 
 bool failCalls(const std::string& name, uint32_t error, uint32_t count, uint32_t skip) {
+    std::lock_guard<std::recursive_mutex> lock(mutex());
     if (name.empty()) {
         faults().clear();
         return true;
@@ -209,9 +218,13 @@ bool failCalls(const std::string& name, uint32_t error, uint32_t count, uint32_t
     return true;
 }
 
-const std::deque<CallRecord>& calls() { return callLog().records_; }
+const std::deque<CallRecord>& calls() {
+    std::lock_guard<std::recursive_mutex> lock(mutex());
+    return callLog().records_;
+}
 
 void clearCalls() {
+    std::lock_guard<std::recursive_mutex> lock(mutex());
     callLog().records_.clear();
     callLog().bytes_ = 0;
 }

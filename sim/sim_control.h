@@ -4,10 +4,12 @@
 #include "sdk/qorinapi.h"
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -49,7 +51,11 @@ enum : uint32_t {
     kErrorAlreadyOpen = 4,
     kErrorOutOfRange = 5,       // permanent buffer past its end
     kErrorFileWrite = 6,        // image file could not be written
+    kErrorTimeout = QORIN_ERROR_TIMEOUT,  // a capture waited longer than the video timeout
 };
+
+// When a camera's video and fast frames come: all at once, or paced at the frame rate.
+enum class Timing : uint8_t { kImmediate, kRealtime };
 
 struct Property {
     float value_ = 0.0f;
@@ -110,9 +116,23 @@ struct SimulatedCamera {
     std::vector<uint8_t> permanentBuffer_;
     std::vector<Frame> frames_;  // explicit frames, delivered in turn; empty: the test chart
     std::size_t nextFrame_ = 0;
-    uint64_t frameCounter_ = 0;  // captures delivered, moves the chart's counter element
+    uint64_t frameCounter_ = 0;  // index of the next frame, moves the chart's counter element
     double noise_ = 0.0;         // chart noise in 8-bit levels at the ambient temperature; 0: none
     double temperature_ = kAmbientTemperature;  // sensor temperature, moved by cooling frame by frame
+
+    // Pacing of video and fast frames.  Realtime: frame k is produced at clockStart_ +
+    // (k - clockFrame_) / clockRate_, and a capture waits for it or takes the newest one.
+    Timing timing_ = Timing::kImmediate;
+    bool clockRunning_ = false;
+    std::chrono::steady_clock::time_point clockStart_{};
+    uint64_t clockFrame_ = 0;  // frame index produced at clockStart_
+    float clockRate_ = 0.0f;   // the frame rate the clock was started with
+    // A stall of the bus: the first video or fast frame with an index from hiccupFrame_ on waits
+    // hiccupDelay_ ms before it is delivered, and the frames produced meanwhile are lost.
+    uint64_t hiccupFrame_ = 0;
+    double hiccupDelay_ = 0.0;  // 0: none
+    bool hiccupPending_ = false;
+    std::chrono::steady_clock::time_point stallEnd_{};  // deliveries wait until then
 };
 
 // One argument of a logged call.  Records are kept as their raw bytes to keep a long
@@ -131,7 +151,15 @@ struct CallRecord {
     std::vector<LogValue> args_;
 };
 
-// Every camera closed and back to its defaults, one attached, log and faults empty.
+// Every function here and every SDK entry point runs under this one lock, so the SDK may be
+// called from several threads at once.  A caller that keeps using what camera() or calls()
+// returned while other threads call in holds it meanwhile (it is recursive, so the functions
+// here may still be called), but never around an SDK call that waits for a frame: that one
+// releases only its own hold on the lock while it waits.
+QORINSIM_API std::recursive_mutex& mutex();
+
+// Every camera closed and back to its defaults, one attached, log and faults empty; the last
+// error of the calling thread is 0 again (each thread has its own).
 QORINSIM_API void reset();
 // -1 makes QorinNumCameras fail.
 QORINSIM_API void setAttached(int count);
@@ -148,6 +176,7 @@ QORINSIM_API bool isSdkFunction(const std::string& name);
 // After `skip` further successful calls of `name`, its next `count` calls fail with `error`.
 // False for a name that is not an SDK function (or cannot fail).
 QORINSIM_API bool failCalls(const std::string& name, uint32_t error, uint32_t count, uint32_t skip);
+// The log itself: read it while holding mutex(), or while no other thread calls in.
 QORINSIM_API const std::deque<CallRecord>& calls();
 QORINSIM_API void clearCalls();
 

@@ -219,14 +219,15 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
     }
 }
 
-bool deliverFrame(SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
-                  uint32_t& error) {
+bool takeFrame(SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
+               uint32_t& error, FramePlan& plan) {
     Geometry geometry;
     if (buffer == nullptr || !captureGeometry(format, geometry)) {
         error = kErrorInvalidArgument;
         return false;
     }
     auto* out = static_cast<uint8_t*>(buffer);
+    plan = FramePlan{};
     if (!camera.frames_.empty()) {
         const Frame& frame = camera.frames_[camera.nextFrame_ % camera.frames_.size()];
         if (frame.rows_ != geometry.rows_ || frame.columns_ != geometry.columns_ ||
@@ -237,10 +238,27 @@ bool deliverFrame(SimulatedCamera& camera, const FrameFormat& format, const Expo
         if (!frame.data_.empty()) std::memcpy(out, frame.data_.data(), frame.data_.size());
         camera.nextFrame_ = (camera.nextFrame_ + 1) % camera.frames_.size();
     } else {
-        renderChart(geometry, isColour(camera), camera.frameCounter_, chartLight(camera, exposure), out);
+        plan.chart_ = true;
+        plan.geometry_ = geometry;
+        plan.colour_ = isColour(camera);
+        plan.counter_ = camera.frameCounter_;
+        plan.light_ = chartLight(camera, exposure);
+        plan.buffer_ = out;
     }
     ++camera.frameCounter_;
     stepTemperature(camera);
+    return true;
+}
+
+void drawFrame(const FramePlan& plan) {
+    if (plan.chart_) renderChart(plan.geometry_, plan.colour_, plan.counter_, plan.light_, plan.buffer_);
+}
+
+bool deliverFrame(SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
+                  uint32_t& error) {
+    FramePlan plan;
+    if (!takeFrame(camera, format, exposure, buffer, error, plan)) return false;
+    drawFrame(plan);
     return true;
 }
 

@@ -4,8 +4,10 @@
 #include "sim/sim_control.h"
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <vector>
 
 namespace qorinsim {
@@ -18,12 +20,16 @@ struct SyncSession {
 struct Simulator {
     std::array<SimulatedCamera, kMaxCameras> cameras_;
     int attached_ = 1;
-    uint32_t lastError_ = 0;
     int32_t interfaceSelector_ = 0;
     std::map<uintptr_t, SyncSession> syncSessions_;
+    // Captures waiting for a frame wait on this (with mutex()); a close or a reset wakes them.
+    std::condition_variable_any wake_;
 };
 
+// The whole simulator; use it only while holding mutex().
 Simulator& state();
+// The calling thread's last error, as QorinGetLastError reports it.
+uint32_t& lastError();
 // A fresh camera n with every default.
 SimulatedCamera defaultCamera(int number);
 // Opaque tokens standing for handles: never dereferenced, only looked up.
@@ -49,7 +55,9 @@ LogValue logFrame(const void* frame, const FrameFormat& format);
 LogValue logFrame(const void* frame, uint32_t columns, uint32_t rows, uint32_t pixelFormat);
 LogValue logImage(const void* image, uint32_t columns, uint32_t rows, uint32_t pixelFormat);
 
-// One SDK call: logs it on construction, then applies injected faults and handle checks.
+// One SDK call: takes the simulator's lock and logs the call on construction, then applies
+// injected faults and handle checks.  The lock is held until the call returns, except where
+// the call gives it up itself to wait or to draw a frame.
 class Call {
 public:
     Call(const char* name, const void* handle, std::vector<LogValue> args);  // per-camera call
@@ -62,6 +70,8 @@ public:
     SimulatedCamera* begin();
     int32_t fail(uint32_t error);
     int32_t ok() { return succeed<int32_t>(1); }
+    std::unique_lock<std::recursive_mutex>& lock() { return lock_; }
+    const void* handle() const { return handle_; }
     template <typename T>
     T succeed(T value) {
         countSuccess();
@@ -71,6 +81,7 @@ public:
 private:
     void countSuccess();
 
+    std::unique_lock<std::recursive_mutex> lock_;  // first, so it is taken before anything else
     const char* name_;
     const void* handle_;
 };
@@ -118,8 +129,22 @@ struct ChartLight {
 };
 ChartLight chartLight(const SimulatedCamera& camera, const Exposure& exposure);
 
-// Fills buffer with the next frame of the camera; false (with the error) when it cannot.
-// Every delivery also advances the frame counter and the sensor temperature.
+// A frame taken from the camera's state, to be drawn into the caller's buffer without the lock.
+struct FramePlan {
+    bool chart_ = false;  // false: nothing left to draw (an explicit frame is copied at once)
+    Geometry geometry_;
+    bool colour_ = false;
+    uint64_t counter_ = 0;
+    ChartLight light_;
+    uint8_t* buffer_ = nullptr;
+};
+// Takes the camera's next frame: copies an explicit frame into buffer, or plans the chart;
+// false (with the error) when it cannot.  Every frame taken advances the frame counter and
+// the sensor temperature.
+bool takeFrame(SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
+               uint32_t& error, FramePlan& plan);
+void drawFrame(const FramePlan& plan);
+// takeFrame and drawFrame at once, under the lock.
 bool deliverFrame(SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure, void* buffer,
                   uint32_t& error);
 void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const ChartLight& light, uint8_t* buffer);
@@ -137,5 +162,18 @@ bool writePnm(const char* fileName, uint32_t columns, uint32_t rows, uint32_t pi
               uint32_t& error);
 
 bool isColour(const SimulatedCamera& camera);
+
+// Pacing of video and fast frames (sim_pacing.cpp).
+// Starts the camera's clock now: the next frame index is produced at once.
+void startClock(SimulatedCamera& camera);
+void stopClock(SimulatedCamera& camera);
+// Waits until the next video or fast frame of the call's camera may be delivered, releasing the
+// lock meanwhile, and moves the camera's frame counter past the frames lost on the way.  On
+// return camera is the call's open camera again; false with the error when the camera was closed
+// meanwhile (invalid handle) or no frame came within the video timeout.
+bool awaitFrame(Call& call, SimulatedCamera*& camera, uint32_t& error);
+// Takes the next frame for awaitFrame's caller and draws it without the lock.
+bool deliverPacedFrame(Call& call, SimulatedCamera& camera, const FrameFormat& format, const Exposure& exposure,
+                       void* buffer, uint32_t& error);
 
 }  // namespace qorinsim

@@ -35,6 +35,11 @@ Property fixed(float value) {
 
 }  // namespace
 
+std::recursive_mutex& mutex() {
+    static auto* lock = new std::recursive_mutex;  // never destroyed, as state()
+    return *lock;
+}
+
 Simulator& state() {
     // Never destroyed, for the same reason as the call log: exit hooks may still call in.
     static Simulator* simulator = [] {
@@ -113,25 +118,35 @@ bool isColour(const SimulatedCamera& camera) {
 // Control API
 
 void reset() {
+    std::lock_guard<std::recursive_mutex> lock(mutex());
     Simulator& simulator = state();
     for (int n = 1; n <= kMaxCameras; ++n) simulator.cameras_[n - 1] = defaultCamera(n);
     simulator.attached_ = 1;
-    simulator.lastError_ = 0;
+    lastError() = 0;
     simulator.interfaceSelector_ = 0;
     simulator.syncSessions_.clear();
     clearCalls();
     failCalls("", 0, 0, 0);  // an empty name clears every pending fault
+    simulator.wake_.notify_all();  // waiting captures find their cameras closed
 }
 
-void setAttached(int count) { state().attached_ = count < -1 ? -1 : (count > kMaxCameras ? kMaxCameras : count); }
+void setAttached(int count) {
+    std::lock_guard<std::recursive_mutex> lock(mutex());
+    state().attached_ = count < -1 ? -1 : (count > kMaxCameras ? kMaxCameras : count);
+}
 
-int attached() { return state().attached_; }
+int attached() {
+    std::lock_guard<std::recursive_mutex> lock(mutex());
+    return state().attached_;
+}
 
 SimulatedCamera* camera(int number) {
     if (number < 1 || number > kMaxCameras) return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(mutex());
     return &state().cameras_[number - 1];
 }
 
+// Touches no state: the number is read from the token itself.
 int cameraOfHandle(const void* handle) {
     auto token = reinterpret_cast<uintptr_t>(handle);
     if ((token & kTagMask) != kHandleTag) return 0;
@@ -140,12 +155,16 @@ int cameraOfHandle(const void* handle) {
 }
 
 bool inSyncSession(int number) {
+    std::lock_guard<std::recursive_mutex> lock(mutex());
     for (const auto& entry : state().syncSessions_)
         for (int n : entry.second.cameras_)
             if (n == number) return true;
     return false;
 }
 
-int32_t interfaceSelector() { return state().interfaceSelector_; }
+int32_t interfaceSelector() {
+    std::lock_guard<std::recursive_mutex> lock(mutex());
+    return state().interfaceSelector_;
+}
 
 }  // namespace qorinsim
