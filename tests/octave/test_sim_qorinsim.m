@@ -21,6 +21,8 @@
 %! assert (qorinsim ("get", 1, "property", 64), [0 0]);
 %! assert (qorinsim ("get", 1, "frameRates"), [3.75 7.5 15 30 60]);
 %! assert (qorinsim ("get", 1, "timeout"), [5000 5000]);
+%! assert (qorinsim ("get", 1, "timing"), "immediate");
+%! assert (isempty (qorinsim ("get", 1, "hiccup")));
 %! assert (qorinsim ("get", 1, "events"), 0);
 %! assert (qorinsim ("get", 1, "matrix"), eye (3));
 %! buffer = qorinsim ("get", 1, "permanentBuffer");
@@ -56,6 +58,11 @@
 %! assert (qorinsim ("get", 2, "progress"), 0.5);
 %! assert (qorinsim ("get", 2, "version"), [1 2 3 4 5 6]);
 %! assert (qorinsim ("get", 2, "permanentBuffer"), uint8 ([7 8 9]));
+%! qorinsim ("set", 2, "timing", "realtime", "hiccup", [5 40]);
+%! assert (qorinsim ("get", 2, "timing"), "realtime");
+%! assert (qorinsim ("get", 2, "hiccup"), [5 40]);
+%! qorinsim ("set", 2, "hiccup", 0);
+%! assert (isempty (qorinsim ("get", 2, "hiccup")));
 %! qorinsim ("set", 2, "frame", uint16 (magic (4)));
 %! qorinsim ("set", 2, "frames", zeros (2, 3, 4, "uint8"));
 %! qorinsim ("set", 2, "frame", []);
@@ -153,6 +160,8 @@
 %!error <2 elements> qorinsim ("set", 1, "gpio", 1)
 %!error <gpio> qorinsim ("set", 1, "gpio", [1 256])
 %!error <6 elements> qorinsim ("set", 1, "version", [1 2 3])
+%!error <timing> qorinsim ("set", 1, "timing", "fast")
+%!error <hiccup> qorinsim ("set", 1, "hiccup", [1 2 3])
 %!error <uint8> qorinsim ("set", 1, "permanentBuffer", [1 2 3])
 %!error <range> qorinsim ("range", 1, 20, 5)
 %!error <property value> qorinsim ("property", 1, 20, "x")

@@ -137,6 +137,40 @@ TEST_F(SimFrames, ExplicitFramesAreDeliveredInTurnAndMustMatch) {
     EXPECT_EQ(QorinGetLastError(), 1u);
 }
 
+TEST_F(SimFrames, AStallLosesFramesAndALateCaptureGetsTheNewest) {
+    qorinsim::SimulatedCamera& camera = *qorinsim::camera(1);
+    camera.format_ = FrameFormat{0, 0, 8, 8, 0, 1, 0, 1, 0};
+    std::vector<uint8_t> frame(64);
+    auto next = [&] {
+        EXPECT_NE(QorinTakeVideo(handle_, 1, frame.data()), 0);
+        return camera.frameCounter_ - 1;  // the index just delivered
+    };
+    // At once, 100 ms at 30 fps costs three frames, whatever the machine.
+    camera.hiccupFrame_ = 2;
+    camera.hiccupDelay_ = 100.0;
+    camera.hiccupPending_ = true;
+    std::vector<uint64_t> delivered;
+    for (int k = 0; k < 4; ++k) delivered.push_back(next());
+    EXPECT_EQ(delivered, (std::vector<uint64_t>{0, 1, 5, 6}));
+
+    // Paced at 1000 fps, a 30 ms stall loses at least the 30 frames produced meanwhile.
+    camera.timing_ = qorinsim::Timing::kRealtime;
+    camera.frameRate_ = 1000.0f;
+    camera.hiccupFrame_ = 8;
+    camera.hiccupDelay_ = 30.0;
+    camera.hiccupPending_ = true;
+    EXPECT_GE(next(), 7u);
+    EXPECT_GE(next(), 8u + 30u);
+
+    // A stall longer than the video timeout fails the capture as a timeout.
+    ASSERT_NE(QorinSetTimeout(handle_, 0, 10.0f), 0);
+    camera.hiccupFrame_ = 0;
+    camera.hiccupDelay_ = 200.0;
+    camera.hiccupPending_ = true;
+    EXPECT_EQ(QorinTakeVideo(handle_, 1, frame.data()), 0);
+    EXPECT_EQ(QorinGetLastError(), 19u);
+}
+
 // Conversions
 
 std::vector<uint8_t> words(const std::vector<uint16_t>& values) {

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -298,6 +303,62 @@ TEST_F(SimSdk, EventRegistrationsAreTracked) {
     EXPECT_NE(QorinUnregisterEventNotification(h, first), 0);
     EXPECT_EQ(QorinUnregisterEventNotification(h, first), 0);
     EXPECT_EQ(qorinsim::camera(1)->registrations_.size(), 1u);
+}
+
+TEST_F(SimSdk, CamerasCaptureOnTheirOwnThreadsWhileAnotherSetsProperties) {
+    qorinsim::setAttached(2);
+    QorinHandle one = QorinCameraOpen(1);
+    QorinHandle two = QorinCameraOpen(2);
+    const FrameFormat small{0, 0, 64, 48, 0, 1, 0, 1, 0};
+    ASSERT_NE(QorinSetFormat(one, &small, 30.0f), 0);
+    ASSERT_NE(QorinSetFormat(two, &small, 1000.0f), 0);
+    SnapshotSettings settings{};
+    settings.format = small;
+    ASSERT_NE(QorinEnableFastFrames(two, &settings), 0);
+    qorinsim::camera(2)->timing_ = qorinsim::Timing::kRealtime;
+    // Camera 1 fails after 50 frames, in its own thread's last error only.
+    ASSERT_TRUE(qorinsim::failCalls("QorinTakeVideo", 77, 1, 50));
+
+    std::atomic<int> running{2};
+    int videoFrames = 0;
+    uint32_t videoError = 0;
+    std::vector<uint64_t> fastCounters;
+    std::thread video([&] {
+        std::vector<uint8_t> frame(64 * 48);
+        while (QorinTakeVideo(one, 1, frame.data()) != 0) ++videoFrames;
+        videoError = QorinGetLastError();
+        --running;
+    });
+    std::thread fast([&] {
+        std::vector<uint8_t> frame(64 * 48);
+        for (int k = 0; k < 40; ++k) {
+            ASSERT_NE(QorinTakeFastFrame(two, frame.data()), 0);
+            std::lock_guard<std::recursive_mutex> lock(qorinsim::mutex());
+            fastCounters.push_back(qorinsim::camera(2)->frameCounter_);
+        }
+        --running;
+    });
+    int changes = 0;
+    while (running > 0 || changes < 10) {
+        EXPECT_NE(QorinSetProperty(one, QORIN_PROP_GAIN, static_cast<float>(1 + changes % 8), 0), 0);
+        EXPECT_NE(QorinSetProperty(two, QORIN_PROP_EXPOSURE, static_cast<float>(changes % 100), 0), 0);
+        {
+            std::lock_guard<std::recursive_mutex> lock(qorinsim::mutex());
+            qorinsim::camera(1 + changes % 2)->noise_ = changes % 5;
+        }
+        ++changes;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));  // keeps the log short of its bound
+    }
+    video.join();
+    fast.join();
+    EXPECT_EQ(videoFrames, 50);
+    EXPECT_EQ(videoError, 77u);
+    EXPECT_EQ(QorinGetLastError(), 0u);
+    EXPECT_TRUE(std::is_sorted(fastCounters.begin(), fastCounters.end()));
+    EXPECT_EQ(std::adjacent_find(fastCounters.begin(), fastCounters.end()), fastCounters.end());
+    EXPECT_EQ(std::count_if(qorinsim::calls().begin(), qorinsim::calls().end(),
+                            [](const auto& call) { return call.name_ == std::string("QorinTakeVideo"); }),
+              51);
 }
 
 }  // namespace
