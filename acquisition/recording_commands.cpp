@@ -1,5 +1,5 @@
 // recording_commands.cpp - startRecording, stopRecording, isRecording, getFrames, peekFrame, waitFrames and recordingStatus.
-#include "acquisition/recording_commands.h"
+#include "gateway/named_commands.h"
 
 #include <chrono>
 #include <cmath>

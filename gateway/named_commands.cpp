@@ -6,7 +6,6 @@
 #include <iterator>
 #include <string>
 
-#include "acquisition/recording_commands.h"
 #include "gateway/errors.h"
 #include "platform/mex_text.h"
 #include "platform/win32.h"
@@ -79,6 +78,8 @@ void noFurtherInputs(int inputCount, const char* message) {
     if (inputCount != 0) failUsage(message);
 }
 
+}  // namespace
+
 NamedResult handleVersion(int inputCount, const mxArray* const[]) {
     noFurtherInputs(inputCount, "qorincam('version') takes no further inputs.");
     ArrayPtr info = makeStructArray(
@@ -93,34 +94,15 @@ NamedResult handleVersion(int inputCount, const mxArray* const[]) {
     return info;
 }
 
-NamedResult handleCommands(int inputCount, const mxArray* const[]);
+namespace {
 
 constexpr NamedCommand kNamedCommands[] = {
-    {"version", handleVersion,
-     "s = qorincam('version'): the module's version and build, the host it was built for, the SDK "
-     "library loaded (sdk 'maker' or 'simulator', sdkLibrary its file) and the cameras attached (-1: "
-     "the SDK could not count them)."},
-    {"commands", handleCommands, "list = qorincam('commands'): every named command (name, help) as a structure array."},
-    {"startRecording", handleStartRecording,
-     "qorincam('startRecording', cam, name, value, ...): records in the background into a buffer (and a TIFF "
-     "file) until stopped; options source ('video' or 'snapshot'), frames, seconds, buffer (frames, or bytes "
-     "as '512MB'), whenFull ('overwrite' or 'stop'), file, overwrite."},
-    {"stopRecording", handleStopRecording,
-     "qorincam('stopRecording', cam): ends the recording and closes its file; its frames stay available."},
-    {"isRecording", handleIsRecording, "tf = qorincam('isRecording', cam): whether the camera records."},
-    {"getFrames", handleGetFrames,
-     "[frames, meta] = qorincam('getFrames', cam, count, kind): the oldest frames not yet taken (count "
-     "omitted: all), kind 'raw', 'mono' or 'rgb' as codes 76, 75 and 7, stacked; meta: sequence, "
-     "timestamp, missed."},
-    {"peekFrame", handlePeekFrame,
-     "[img, meta] = qorincam('peekFrame', cam, kind): the newest frame, nothing taken ([] before the first)."},
-    {"waitFrames", handleWaitFrames,
-     "tf = qorincam('waitFrames', cam, count, timeout): waits until count frames are available (timeout in "
-     "seconds, default 10, or the recording's end)."},
-    {"recordingStatus", handleRecordingStatus,
-     "s = qorincam('recordingStatus', cam): running, source, acquired, taken, available, dropped, "
-     "overwritten, written, notWritten, capacity, frameBytes, file, writeError, error, stopReason."},
+#define QORIN_NAMED_COMMAND(NAME, HANDLER, HELP) {#NAME, HANDLER, HELP},
+#include "gateway/named_commands.def"
+#undef QORIN_NAMED_COMMAND
 };
+
+}  // namespace
 
 NamedResult handleCommands(int inputCount, const mxArray* const[]) {
     noFurtherInputs(inputCount, "qorincam('commands') takes no further inputs.");
@@ -133,8 +115,6 @@ NamedResult handleCommands(int inputCount, const mxArray* const[]) {
     }
     return list;
 }
-
-}  // namespace
 
 namespace {
 

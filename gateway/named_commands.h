@@ -28,6 +28,13 @@ struct NamedCommand {
     const char* help;  // one line: the call and what it returns
 };
 
+// The handler of every named command, declared from the list; each command family's file
+// defines its own.
+#define QORIN_NAMED_COMMAND(NAME, HANDLER, HELP) \
+    NamedResult HANDLER(int inputCount, const mxArray* const inputs[]);
+#include "gateway/named_commands.def"
+#undef QORIN_NAMED_COMMAND
+
 // Every named command, in the order qorincam('commands') lists them.
 const NamedCommand* namedCommandsBegin();
 const NamedCommand* namedCommandsEnd();

@@ -129,6 +129,38 @@ const char* const kIntroduction[] = {
     "",
 };
 
+// The named commands' names and help lines, from their one list.
+struct NamedHelp {
+    const char* name;
+    const char* help;
+};
+constexpr NamedHelp kNamedHelp[] = {
+#define QORIN_NAMED_COMMAND(NAME, HANDLER, HELP) {#NAME, HELP},
+#include "gateway/named_commands.def"
+#undef QORIN_NAMED_COMMAND
+};
+
+// `text` as help lines of at most `width` characters, each opened by `indent`.
+std::string wrapped(const std::string& text, const char* indent, std::size_t width) {
+    std::string out;
+    std::string line = indent;
+    const std::size_t start = line.size();
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(at, end - at);
+        if (line.size() > start && line.size() + 1 + word.size() > width) {
+            out += line + "\n";
+            line = indent;
+        }
+        if (line.size() > start) line += ' ';
+        line += word;
+        at = end + 1;
+    }
+    return out + line + "\n";
+}
+
 bool writeFile(const char* path, const std::string& text) {
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr) {
@@ -180,7 +212,8 @@ int main(int argc, char** argv) {
     }
     for (const CommandRow* row = qorin::commandRowsBegin(); row != qorin::commandRowsEnd(); ++row) {
         char head[64];
-        std::snprintf(head, sizeof head, "%%   %4d  %-34s ", row->code, row->name);
+        const char* mark = row->whileRecording == qorin::WhileRecording::Refused ? "*" : " ";
+        std::snprintf(head, sizeof head, "%% %s %4d  %-34s ", mark, row->code, row->name);
         text += head + callForm(*row);
         text += "\n%         ";
         text += row->summary;
@@ -190,6 +223,15 @@ int main(int argc, char** argv) {
             text += ".";
         }
         text += "\n";
+    }
+    text += "%\n%   * refused while the camera records (any camera, for a command without\n"
+            "%     one); every other command waits for the recording's current frame.\n";
+    text += "%\n%   Named commands, qorincam('name', ...), names in any case:\n";
+    for (const NamedHelp& named : kNamedHelp) {
+        text += "%     ";
+        text += named.name;
+        text += "\n";
+        text += wrapped(named.help, "%         ", 76);
     }
     text += "%\n%   Without a camera: the simulated SDK and its control qorinsim, see README.md.\n";
     return writeFile(argv[1], text) && writeFile(argv[2], commandConstants()) ? 0 : 1;

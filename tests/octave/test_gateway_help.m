@@ -5,7 +5,7 @@
 %!  text = get_help_text ("qorincam");
 %!  entries = struct ("code", {}, "name", {}, "params", {}, "kinds", {});
 %!  for line = strsplit (text, "\n")
-%!    t = regexp (line{1}, '^%?\s+(-?\d+)\s+(CMD_\w+)\s+(?:r = )?qorincam\(([^)]*)\)\s*$', "tokens", "once");
+%!    t = regexp (line{1}, '^%?\s+\*?\s+(-?\d+)\s+(CMD_\w+)\s+(?:r = )?qorincam\(([^)]*)\)\s*$', "tokens", "once");
 %!    if (isempty (t))
 %!      continue;
 %!    endif
