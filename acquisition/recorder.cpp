@@ -248,10 +248,9 @@ Recorder::Status Recorder::status() const {
     status.counts = ring_.counts();
     status.dropped = dropped_;
     status.written = written_;
-    status.file = options_.file;
     std::lock_guard<std::mutex> lock(statusMutex_);
-    status.writeError = writeError_;
-    status.error = error_;
+    writeError_.copy(status.writeError, Status::kTextCapacity - 1);
+    error_.copy(status.error, Status::kTextCapacity - 1);
     status.stopReason = stopReason_;
     return status;
 }

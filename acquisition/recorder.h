@@ -48,15 +48,17 @@ std::uint32_t framesMissed(double gapSeconds, double periodSeconds);
 // writes the frames.  No MATLAB API call is made off MATLAB's thread.
 class Recorder final : public BackgroundRecording {
 public:
+    // The texts are copied into the status itself: it lives on the stack while its result
+    // arrays are created, where a call MATLAB ends must leave no memory of the module's own.
     struct Status {
+        static constexpr std::size_t kTextCapacity = 512;
         bool running = false;
         RecordingSource source = RecordingSource::Video;
         FrameRing::Counts counts;
         std::uint64_t dropped = 0;  // frames the camera delivered that the recording missed
         std::uint64_t written = 0;
-        std::string file;
-        std::string writeError;
-        std::string error;
+        char writeError[kTextCapacity] = {};  // cut to fit
+        char error[kTextCapacity] = {};
         StopReason stopReason = StopReason::None;
     };
 
@@ -72,6 +74,8 @@ public:
     void stop() noexcept override;
     void stopForUnload() noexcept override;
 
+    // The file the frames go into ('' for none); fixed from the start on.
+    const std::string& file() const { return options_.file; }
     // The frames' description (format, geometry, colour format); their buffers stay empty.
     const CapturedFrame& frames() const { return description_; }
     FrameRing& ring() { return ring_; }

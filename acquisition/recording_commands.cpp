@@ -429,7 +429,7 @@ NamedResult handleRecordingStatus(int inputCount, const mxArray* const inputs[])
     setStructField(st, 0, 8, makeUint64Scalar(s.counts.notWritten));
     setStructField(st, 0, 9, makeUint64Scalar(recorder.ring().capacity()));
     setStructField(st, 0, 10, makeUint64Scalar(recorder.ring().frameBytes()));
-    setStructField(st, 0, 11, makeString(s.file));
+    setStructField(st, 0, 11, makeString(recorder.file()));
     setStructField(st, 0, 12, makeString(s.writeError));
     setStructField(st, 0, 13, makeString(s.error));
     setStructField(st, 0, 14, makeString(stopReasonName(s.stopReason)));

@@ -5,7 +5,9 @@
 // is read front to back (so that seeds can be written by hand, see encodeSeeds):
 //   byte 0                 attached cameras (1 + b % 4)
 //   then operations:
-//   0x00-0x9F  call:       code byte (0..104: code = b - 3; above: an odd command code), count byte
+//   0x00-0x9F  call:       code byte (0..104: code = b - 3; 240 and above: a named command, its camera
+//                          1 + next byte % 4 and words of the recording options among its inputs;
+//                          else an odd command code), count byte
 //                          (below 200: the command's own parameter count, else b % 12), arrays
 //   0xA0-0xC7  simulator:  action (op - 0xA0) % 10 with its bytes
 //   0xC8-0xDB  SDK fault:  function index, error, count, skip
@@ -18,10 +20,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "camera/camera_table.h"
 #include "gateway/dispatch.h"
+#include "gateway/named_commands.h"
 #include "platform/win32.h"
 #include "sdk/frame_format_fields.h"
 #include "sim/sdk_functions.h"
@@ -37,6 +43,7 @@ class Reader {
 public:
     Reader(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     bool more() const { return at_ < size_; }
+    uint8_t peek() const { return at_ < size_ ? data_[at_] : 0; }
     uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
     template <typename T>
     T raw() {
@@ -258,6 +265,58 @@ void limitResources(int command, std::vector<mxArray*>& params) {
     }
 }
 
+// Named commands are called with these words among their inputs, so that the recording options
+// and frame kinds are reached.
+const char* const kWords[] = {"frames", "buffer", "whenFull", "stop", "overwrite", "source", "snapshot", "video",
+                              "seconds", "file", "raw", "mono", "rgb", "1kB", "200B"};
+
+// A named command's inputs: the camera, then arrays and words.
+std::vector<mxArray*> namedInputs(Reader& in, const char* name, std::size_t count) {
+    std::vector<mxArray*> inputs{hostdouble::makeText(name)};
+    const uint8_t cameraByte = in.byte();
+    inputs.push_back(harness::num(1 + cameraByte % 4));
+    for (std::size_t k = 0; k < count; ++k) {
+        const uint8_t kind = in.byte();
+        if (kind % 2 == 0) {
+            inputs.push_back(hostdouble::makeText(kWords[kind / 2 % std::size(kWords)]));
+        } else {
+            inputs.push_back(readArray(in, 0));
+        }
+    }
+    const std::string command = name;
+    // A recording ends by itself, in a small buffer, and writes into the working folder.
+    if (command == "startRecording") {
+        inputs.push_back(hostdouble::makeText("frames"));
+        inputs.push_back(harness::num(1 + cameraByte % 4));
+        inputs.push_back(hostdouble::makeText("buffer"));
+        inputs.push_back(harness::num(4));
+        for (std::size_t k = 2; k + 1 < inputs.size(); ++k) {
+            if (mxIsChar(inputs[k]) && mxGetNumberOfElements(inputs[k]) == 4 && hostdouble::value(inputs[k], 0) == 'f' &&
+                hostdouble::value(inputs[k], 1) == 'i' && hostdouble::value(inputs[k], 2) == 'l' &&
+                hostdouble::value(inputs[k], 3) == 'e') {
+                mxDestroyArray(inputs[k + 1]);
+                inputs[k + 1] = hostdouble::makeText("fuzz_recording.tif");
+                inputs.push_back(hostdouble::makeText("overwrite"));
+                inputs.push_back(harness::flag(true));
+                break;
+            }
+        }
+    }
+    if (command == "waitFrames" && inputs.size() > 4) {
+        mxDestroyArray(inputs[4]);
+        inputs[4] = harness::num(0.01);
+    }
+    return inputs;
+}
+
+// Until every recording worker has ended, so that what follows does not depend on timing.
+void awaitRecordings() {
+    qorin::CameraTable& table = qorin::cameraTable();
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+        while (table.at(slot).recording()) std::this_thread::yield();
+    }
+}
+
 [[noreturn]] void failure(const std::string& what) {
     std::fprintf(stderr, "fuzz_calls: %s\n", what.c_str());
     std::abort();
@@ -367,7 +426,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     bool faultsInjected = false;
     for (int operations = 0; in.more() && operations < 48; ++operations) {
         const uint8_t op = in.byte();
-        if (op < 0xA0) {
+        if (op < 0xA0 && in.more() && in.peek() >= 240) {
+            const uint8_t which = in.byte();
+            const auto count = static_cast<std::size_t>(qorin::namedCommandsEnd() - qorin::namedCommandsBegin());
+            const char* name = qorin::namedCommandsBegin()[which % count].name;
+            const std::size_t inputs = in.byte() % 8;
+            harness::Outcome outcome = harness::runRaw(namedInputs(in, name, inputs), op % 3);
+            if (!outcome.ok && (outcome.message.empty() || outcome.identifier == "qorincam:internal"))
+                failure(std::string("named command ") + name + " raised " + harness::show(outcome.message));
+            awaitRecordings();
+            if (std::getenv("QORIN_FUZZ_TRACE") != nullptr) {
+                std::fprintf(stderr, "code %s (%zu inputs): %s\n", name, inputs,
+                             outcome.ok ? (outcome.result ? hostdouble::describe(outcome.result.get()).c_str() : "ok")
+                                        : harness::show(outcome.message).c_str());
+            }
+            hostdouble::clearCreationFaults();
+        } else if (op < 0xA0) {
             const double command = code(in);
             const uint8_t countByte = in.byte();
             std::size_t count = countByte % 12;

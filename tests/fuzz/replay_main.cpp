@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "gateway/named_commands.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size);
 
 namespace {
@@ -61,6 +63,27 @@ struct Seed {
         for (const auto& a : args) bytes.insert(bytes.end(), a.begin(), a.end());
         return *this;
     }
+    // Named command `index` (in qorincam('commands') order) on camera 1 + camera % 4; each input a
+    // word of the fuzzer's list (an index, as a negative number -1 - k) or an array.
+    Seed& named(int index, int camera, std::vector<std::vector<uint8_t>> inputs) {
+        const auto count = static_cast<int>(qorin::namedCommandsEnd() - qorin::namedCommandsBegin());
+        int which = 240;
+        while (which % count != index) ++which;
+        bytes.push_back(0x01);
+        bytes.push_back(static_cast<uint8_t>(which));
+        bytes.push_back(static_cast<uint8_t>(inputs.size()));
+        bytes.push_back(static_cast<uint8_t>(camera - 1));
+        for (const auto& input : inputs) {
+            if (input.size() == 1 && input[0] >= 0x80) {
+                bytes.push_back(static_cast<uint8_t>(2 * (input[0] - 0x80)));
+            } else {
+                bytes.push_back(1);
+                bytes.insert(bytes.end(), input.begin(), input.end());
+            }
+        }
+        return *this;
+    }
+    static std::vector<uint8_t> word(int k) { return {static_cast<uint8_t>(0x80 + k)}; }
     Seed& raw(std::vector<uint8_t> more) {
         bytes.insert(bytes.end(), more.begin(), more.end());
         return *this;
@@ -106,6 +129,15 @@ int writeSeeds(const std::string& dir) {
                                         .call(77, {N(1), Seed::text("img.raw"), L(true)}));
     seeds.emplace_back("errors", Seed(1).raw({0x01, 0x6A, 0x00}).call(1, {L(true)}).call(3, {N(1)})
                                           .call(87, {N(1), N(0)}).call(-1, {N(0)}).call(-1, {N(9)}).call(-2, {N(1)}));
+    // Recordings, video and fast frames, with a file, taken as each kind; a capture failing in
+    // the worker.  Words: frames 0, buffer 1, source 5, snapshot 6, file 9, raw 10, mono 11, rgb 12.
+    auto W = Seed::word;
+    seeds.emplace_back("recording", Seed(2).call(-1, {N(1)}).named(2, 1, {W(0), N(3)}).named(5, 1, {N(2), W(12)})
+                                             .named(6, 1, {W(11)}).named(8, 1, {}).named(7, 1, {N(1)})
+                                             .call(0, {N(1)}).named(2, 1, {W(5), W(6), W(9), Seed::text("x.tif")})
+                                             .named(5, 1, {}).named(3, 1, {}).named(4, 1, {})
+                                             .raw({0xC8, 15, 7, 1, 1}).call(-1, {N(2)}).named(2, 2, {W(1), N(2)})
+                                             .named(5, 2, {N(1), W(10)}).named(8, 2, {}));
     // Odd geometry then a snapshot; a failing capture in the middle of a preview.
     seeds.emplace_back("odd_format", Seed(1).raw({0xA1, 0, 3, 5, 3, 5, 1, 1, 1}).call(-1, {N(1)}).call(13, {N(1)})
                                               .call(87, {N(1), N(2)}).raw({0xC8, 15, 7, 0, 0}).call(0, {N(1)})

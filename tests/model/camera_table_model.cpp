@@ -27,15 +27,18 @@ namespace {
 // makes the row's main SDK call fail: a stream stopped for a capture stays stopped, and no
 // SDK mode outlives the command (harness::sanity).
 
-enum Seen { kAbsent, kClosed, kIdle, kPreviewing, kStopped, kSeenCount };
-// kClosed: a disconnected record; kStopped: a preview suspended by a failed capture.
-constexpr std::array<const char*, kSeenCount> kSeenNames = {"absent", "closed", "idle", "previewing", "stopped"};
+enum Seen { kAbsent, kClosed, kIdle, kPreviewing, kStopped, kRecording, kSeenCount };
+// kClosed: a disconnected record; kStopped: a preview suspended by a failed capture;
+// kRecording: an idle camera whose recording worker takes frames.
+constexpr std::array<const char*, kSeenCount> kSeenNames = {"absent",  "closed",  "idle",
+                                                            "previewing", "stopped", "recording"};
 
 // The record's own state; harness::sanity holds the simulator's stream to it.
 Seen seen(int n) {
     qorin::CameraTable& table = qorin::cameraTable();
     const std::int32_t slot = table.findCameraSlot(n);
     if (slot == -1) return kAbsent;
+    if (table.at(slot).recording()) return kRecording;
     switch (table.at(slot).state()) {
         case qorin::CameraState::Disconnected: return kClosed;
         case qorin::CameraState::Idle: return kIdle;
@@ -52,7 +55,8 @@ void enter(Seen state) {
     if (state == kAbsent) return;
     harness::run(-1, {harness::num(1)});
     if (state == kClosed) harness::run(-2, {harness::num(1)});
-    if (state < kPreviewing) return;
+    if (state == kRecording) harness::runRaw({harness::text("startRecording"), harness::num(1), harness::text("buffer"), harness::num(2)});
+    if (state < kPreviewing || state == kRecording) return;
     harness::run(0, {harness::num(1)});
     if (state == kStopped) {
         qorinsim::failCalls("QorinTakeSnapshot", 9, 1, 0);
@@ -85,20 +89,23 @@ std::vector<StateRow> stateRows() {
     const Params none = [] { return std::vector<mxArray*>{}; };
     const Params on16Bit = [] { return std::vector<mxArray*>{harness::num(1), harness::flag(true)}; };
     // A capture or format change: runs in any open state, restarts a stopped stream.
-    const std::array<const char*, kSeenCount + 1> change = {nc, nc, "idle", "previewing", "previewing", "!sdk>stopped"};
-    //                              absent        closed  idle          previewing    stopped       previewing, failing
+    // Refused while recording: it would change the frames the worker takes.
+    const std::array<const char*, kSeenCount + 1> change = {nc, nc, "idle", "previewing", "previewing", "!state",
+                                                            "!sdk>stopped"};
+    //                              absent        closed  idle          previewing    stopped   recording  previewing, failing
     return {
-        {"connect", -1, cam(), nullptr, {"idle", "idle", "!state", "!state", "!state", nullptr}},
-        {"disconnect", -2, cam(), nullptr, {nc, nc, "closed", "closed", "closed", nullptr}},
-        {"start preview", 0, cam(), nullptr, {"previewing", "previewing", "previewing", "!state", "!state", nullptr}},
-        {"stop preview", 1, cam(), nullptr, {nc, nc, "!state", "idle", "idle", nullptr}},
-        {"is connected", 6, cam(), nullptr, {"absent", "closed", "idle", "previewing", "stopped", nullptr}},
+        {"connect", -1, cam(), nullptr, {"idle", "idle", "!state", "!state", "!state", "!state", nullptr}},
+        {"disconnect", -2, cam(), nullptr, {nc, nc, "closed", "closed", "closed", "!state", nullptr}},
+        {"start preview", 0, cam(), nullptr,
+         {"previewing", "previewing", "previewing", "!state", "!state", "!state", nullptr}},
+        {"stop preview", 1, cam(), nullptr, {nc, nc, "!state", "idle", "idle", "!state", nullptr}},
+        {"is connected", 6, cam(), nullptr, {"absent", "closed", "idle", "previewing", "stopped", "recording", nullptr}},
         {"set preview size", 79, cam({320, 240}), "QorinCreateDisplayWindow",
-         {nc, nc, "!state", "previewing", "previewing", "!sdk>idle"}},
+         {nc, nc, "!state", "previewing", "previewing", "!state", "!sdk>idle"}},
         {"adjust display window", 80, cam({1, 2, 3, 4}), "QorinAdjustDisplayWindow",
-         {nc, nc, "!state", "previewing", "stopped", "!sdk"}},
-        {"grab raw frame", 76, cam(), "QorinTakeVideo", {nc, nc, "!state", "previewing", "stopped", "!sdk"}},
-        {"get frame format", 62, cam(), nullptr, {nc, nc, "idle", "previewing", "stopped", nullptr}},
+         {nc, nc, "!state", "previewing", "stopped", "!state", "!sdk"}},
+        {"grab raw frame", 76, cam(), "QorinTakeVideo", {nc, nc, "!state", "previewing", "stopped", "!state", "!sdk"}},
+        {"get frame format", 62, cam(), nullptr, {nc, nc, "idle", "previewing", "stopped", "recording", nullptr}},
         {"snapshot", 13, cam(), "QorinTakeSnapshot", change},
         {"fast frames", 87, cam({2}), "QorinTakeFastFrame", change},
         {"white balance from snapshot", 82, cam({1, 1, 0, 0, 10, 10}), "QorinAdjustWhiteBalanceFromSnapshot", change},
@@ -107,7 +114,7 @@ std::vector<StateRow> stateRows() {
         {"set frame rate", 3, cam({15}), "QorinSetFormat", change},
         {"set 16-bit video", 10, on16Bit, "QorinSetFormat", change},
         {"synchronous snapshots", 32, none, "QorinTakeSynchronousSnapshots",
-         {"!state", "!state", "idle", "previewing", "previewing", "!sdk>stopped"}},
+         {"!state", "!state", "idle", "previewing", "previewing", "!state", "!sdk>stopped"}},
     };
 }
 

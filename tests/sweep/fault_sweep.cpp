@@ -50,6 +50,17 @@ struct Tally {
     std::set<std::string> failed;    // SDK functions made to fail in some case
 };
 
+// The case's command, by its code or by its name.
+harness::Outcome runCommand(const sweep::Case& c) {
+    if (c.name.empty()) return harness::run(c.code, c.params());
+    std::vector<mxArray*> inputs = c.params();
+    inputs.insert(inputs.begin(), harness::text(c.name));
+    harness::Outcome outcome = harness::runRaw(std::move(inputs), 2);
+    // A recording started is awaited, so that its worker's calls are logged before they are read.
+    if (c.name == "startRecording") sweep::awaitRecording();
+    return outcome;
+}
+
 bool setUp(const sweep::Case& c, std::string& problem) {
     harness::resetAll(c.attached);
     for (int n : c.connect) {
@@ -133,14 +144,14 @@ std::string matlabRun(const sweep::Case& c, std::size_t k) {
     std::string problem;
     if (!setUp(c, problem)) return problem;
     hostdouble::failCreations(k, 1);
-    harness::Outcome outcome = harness::run(c.code, c.params());
+    harness::Outcome outcome = runCommand(c);
     hostdouble::clearCreationFaults();
     if (outcome.ok || outcome.identifier != hostdouble::kOutOfMemoryIdentifier) {
         problem = "the host did not end the call: " + (outcome.ok ? std::string("success") : harness::show(outcome.message));
     }
     std::string state = harness::sanity();
     if (!state.empty()) problem += (problem.empty() ? "" : "; ") + std::string("state: ") + state;
-    const harness::Outcome again = harness::run(c.code, c.params());
+    const harness::Outcome again = runCommand(c);
     if (!again.ok) problem += (problem.empty() ? "" : "; ") + std::string("the next run raised ") + harness::show(again.message);
     state = harness::sanity();
     if (!state.empty()) problem += (problem.empty() ? "" : "; ") + std::string("state after the next run: ") + state;
@@ -157,7 +168,7 @@ void runCase(const sweep::Case& c, Tally& tally) {
     std::vector<LoggedCall> baseline;
     std::size_t creations = 0;
     {
-        harness::Outcome outcome = harness::run(c.code, c.params());
+        harness::Outcome outcome = runCommand(c);
         baseline = loggedCalls();
         creations = hostdouble::creationCount();
         if (!outcome.ok) {
@@ -165,8 +176,9 @@ void runCase(const sweep::Case& c, Tally& tally) {
             std::printf("FAIL %s: the successful run raised %s\n", c.label.c_str(), harness::show(outcome.message).c_str());
             return;
         }
-        const qorin::CommandRow* row = qorin::findCommandRow(c.code);
-        if ((row->result != nullptr) != (outcome.result != nullptr)) {
+        const qorin::CommandRow* row = c.name.empty() ? qorin::findCommandRow(c.code) : nullptr;
+        const bool hasResult = row != nullptr ? row->result != nullptr : c.namedResult;
+        if (hasResult != (outcome.result != nullptr)) {
             ++tally.failures;
             std::printf("FAIL %s: result slot %s\n", c.label.c_str(), outcome.result ? "set" : "empty");
         }
@@ -199,7 +211,7 @@ void runCase(const sweep::Case& c, Tally& tally) {
         for (const sweep::Rule* rule : found) {
             if (!setUp(c, problem)) break;
             qorinsim::failCalls(call.name, rule->error, 1, static_cast<uint32_t>(call.occurrence));
-            harness::Outcome outcome = harness::run(c.code, c.params());
+            harness::Outcome outcome = runCommand(c);
             qorinsim::failCalls("", 0, 0, 0);
             const std::string expected =
                 rule->message == nullptr ? std::string() : harness::expand(rule->message, c.camera, static_cast<long>(rule->error));
@@ -215,7 +227,7 @@ void runCase(const sweep::Case& c, Tally& tally) {
     for (std::size_t k = 0; k < creations; ++k) {
         if (!setUp(c, problem)) break;
         hostdouble::failCreations(k, 1);
-        harness::Outcome outcome = harness::run(c.code, c.params());
+        harness::Outcome outcome = runCommand(c);
         hostdouble::clearCreationFaults();
         const char* expected = k == 0 && c.resultMessage != nullptr ? c.resultMessage : "*";
         judge(c.label + " / result array creation #" + std::to_string(k + 1), outcome, expected, nullptr, tally);
@@ -266,7 +278,7 @@ int main(int argc, char** argv) {
     for (const sweep::Case& c : sweep::cases()) {
         if (c.label.find(filter) == std::string::npos) continue;
         runCase(c, tally);
-        covered.insert(c.code);
+        if (c.name.empty()) covered.insert(c.code);
         ++cases;
     }
     int missing = 0;

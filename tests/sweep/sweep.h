@@ -26,6 +26,10 @@ struct Rule {
 struct Case {
     std::string label;
     int code = 0;
+    // A named command (qorincam('getFrames', ...)) instead of the code, and whether it returns
+    // a result.
+    std::string name;
+    bool namedResult = false;
     int attached = 1;
     std::vector<int> connect;  // connected first, in this order
     std::vector<int> preview;  // then previewing
@@ -40,5 +44,8 @@ struct Case {
 };
 
 std::vector<Case> cases();
+
+// Until camera 1's recording worker, if any, has ended; makes no call of its own.
+void awaitRecording();
 
 }  // namespace sweep

@@ -1,9 +1,13 @@
 // sweep_table.cpp - every command with its set-up and the message each failing SDK step must give.
+#include <chrono>
 #include <deque>
+#include <functional>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <utility>
 
+#include "camera/camera_table.h"
 #include "gateway/command_registry.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
@@ -111,7 +115,41 @@ Case single(int code, const char* function, const char* message, std::initialize
     return make(qorin::findCommandRow(code)->name, code, {1}, {}, cam(code, more), {{function, selector, message}});
 }
 
+// Until camera 1's recording worker has ended (polled without a call, which would log SDK
+// calls of its own), then `settled` as a command would settle it.
+void awaitRecordingEnd(bool settled) {
+    qorin::CameraTable& table = qorin::cameraTable();
+    const std::int32_t slot = table.findCameraSlot(1);
+    if (slot == -1 || table.at(slot).recorder == nullptr) return;
+    qorin::CameraRecord& camera = table.at(slot);
+    while (camera.recording()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (settled) camera.recorder->settle();
+}
+
+// A recording command: `name` on camera 1 with `more` inputs after the camera number.
+Case recording(std::string label, const char* name, std::vector<int> preview,
+               std::function<std::vector<mxArray*>()> more, std::vector<Rule> rules, bool result) {
+    Case c = make(std::move(label), 0, {1}, std::move(preview),
+                  [more] {
+                      std::vector<mxArray*> inputs{num(1)};
+                      for (mxArray* input : more()) inputs.push_back(input);
+                      return inputs;
+                  },
+                  std::move(rules), result ? kArray : nullptr);
+    c.name = name;
+    c.namedResult = result;
+    return c;
+}
+
+// Camera 1 with two frames recorded, its recording ended and settled.
+void recordTwoFrames() {
+    harness::runRaw({text("startRecording"), num(1), text("frames"), num(2), text("buffer"), num(2)});
+    awaitRecordingEnd(true);
+}
+
 }  // namespace
+
+void awaitRecording() { awaitRecordingEnd(false); }
 
 std::vector<Case> cases() {
     std::vector<Case> all;
@@ -405,6 +443,61 @@ std::vector<Case> cases() {
 
     // Permanent buffer.
     add(single(96, "QorinPermanentBufferRead", "Could not read the permanent buffer.", {0, 16}));
+
+    // Recording.  A start waits here for its one frame, so that the worker's capture is logged
+    // once; the worker's failure is no failure of the start.
+    {
+        Case c = recording("start recording, video", "startRecording", {},
+                           [] { return std::vector<mxArray*>{text("frames"), num(1)}; },
+                           {{"QorinGetProperty", 80, kColour},
+                            {"QorinGetFormat", -1, kFormat},
+                            {"QorinStreamVideoControl", 2, kOpen},
+                            {"QorinTakeVideo", -1, nullptr}},
+                           false);
+        c.resultMessage = nullptr;
+        add(c);
+        Case s = recording("start recording, fast frames, previewing", "startRecording", {1},
+                           [] { return std::vector<mxArray*>{text("source"), text("snapshot"), text("frames"), num(1)}; },
+                           join({{{"QorinGetProperty", 80, kColour}, {"QorinGetFormat", -1, kFormat}},
+                                 {{"QorinStreamVideoControl", 0, kStop}, {"QorinDestroyDisplayWindow", -1, kClose}},
+                                 {{"QorinEnableFastFrames", -1, "Error enabling fast frames."},
+                                  {"QorinTakeFastFrame", -1, nullptr}}}),
+                           false);
+        s.resultMessage = nullptr;
+        add(s);
+    }
+    for (const char* kind : {"raw", "mono", "rgb"}) {
+        std::vector<Rule> rules{{"QorinGetProperty", 66, kFlip}};
+        if (std::string(kind) != "raw") {
+            rules.push_back({"QorinGetProperty", 65, kMatrix});
+            rules.push_back({"QorinGetProperty", 64, kDemosaic});
+        }
+        if (std::string(kind) == "mono") rules.push_back({"QorinConvertFrameToGreyscale8", -1, "Failed to convert to 8-bit monochrome"});
+        if (std::string(kind) == "rgb") rules.push_back({"QorinConvertFrameToRgb24", -1, kRgb24});
+        Case c = recording(std::string("get frames, ") + kind, "getFrames", {},
+                           [kind] { return std::vector<mxArray*>{num(2), text(kind)}; }, rules, true);
+        c.prepare = recordTwoFrames;
+        add(c);
+    }
+    {
+        Case c = recording("peek frame, rgb", "peekFrame", {}, [] { return std::vector<mxArray*>{text("rgb")}; },
+                           pipeline(), true);
+        c.rules.erase(c.rules.begin());  // the colour format was read at the start
+        c.prepare = recordTwoFrames;
+        add(c);
+        for (const char* name : {"recordingStatus", "isRecording", "stopRecording"}) {
+            Case r = recording(name, name, {}, [] { return std::vector<mxArray*>{}; }, {},
+                               std::string(name) != "stopRecording");
+            r.resultMessage = nullptr;
+            r.prepare = recordTwoFrames;
+            add(r);
+        }
+        Case w = recording("waitFrames", "waitFrames", {}, [] { return std::vector<mxArray*>{num(2), num(1)}; }, {},
+                           true);
+        w.resultMessage = nullptr;
+        w.prepare = recordTwoFrames;
+        add(w);
+    }
     {
         Case c = single(97, "QorinPermanentBufferWrite", "Could not write to the permanent buffer.");
         c.params = [] { return std::vector<mxArray*>{num(1), num(0), text("hello")}; };
