@@ -74,6 +74,29 @@
 %! assert ({s.acquired s.stopReason}, {3 "full"});
 %! qorincam ("startRecording", 1, "buffer", "1kB", "frames", 1);
 %! assert (qorincam ("recordingStatus", 1).capacity, 28);
+%! ## Fast frames pause a preview and give it back when the recording ends.
+%! qorincam (0, 1);
+%! qorincam ("startRecording", 1, "source", "snapshot", "frames", 2);
+%! wait_end (1);
+%! s = qorincam ("recordingStatus", 1);
+%! assert ({s.source s.acquired s.stopReason}, {"snapshot" 2 "frames"});
+%! assert (qorinsim ("get", 1, "streaming") && ! qorinsim ("get", 1, "fastFrames"));
+
+%!test
+%! ## In real time the frames come a period apart; a stall of the bus shows as missed frames
+%! ## before the frame after it, and the status counts them.
+%! qorin_reset ();
+%! qorinsim ("set", 1, "format", struct ("width", 16, "height", 8, "frameRate", 100), "timing", "realtime", ...
+%!           "hiccup", [10 100]);
+%! qorincam (-1, 1);
+%! qorincam ("startRecording", 1, "frames", 20);
+%! wait_end (1);
+%! [f, meta] = qorincam ("getFrames", 1);
+%! missed = [meta.missed];
+%! assert (missed(11) >= 5, "missed %s", mat2str (missed));
+%! assert (sum (missed), qorincam ("recordingStatus", 1).dropped);
+%! gap = median (diff ([meta.timestamp]));
+%! assert (gap > 0.005 && gap < 0.05, "median gap %g s", gap);
 
 %!test
 %! ## While camera 1 records, a setting waits its turn and works; what would change the
