@@ -41,10 +41,6 @@ std::string textInput(const mxArray* input, const std::string& message) {
     return text;
 }
 
-bool isText(const mxArray* input) {
-    return input != nullptr && (mxIsChar(input) || mxIsClass(input, "string"));
-}
-
 // A real numeric scalar holding a whole number of at least 1, or `message`.
 std::uint64_t countInput(const mxArray* input, const std::string& message) {
     if (input == nullptr || !mxIsNumeric(input) || mxIsComplex(input) || mxGetNumberOfElements(input) != 1) {
@@ -150,7 +146,7 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
                 "Option 'buffer' must be a number of frames (at least 1) or a size such as '512MB'.";
             options.bufferFrames = 0;
             options.bufferBytes = 0;
-            if (isText(value)) {
+            if (host::isTextInput(value)) {
                 if (!parseByteSize(textInput(value, kBufferMessage), options.bufferBytes)) failValue(kBufferMessage);
             } else {
                 options.bufferFrames = countInput(value, kBufferMessage);

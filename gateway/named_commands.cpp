@@ -135,7 +135,7 @@ const NamedCommand* namedCommandsBegin() { return std::begin(kNamedCommands); }
 const NamedCommand* namedCommandsEnd() { return std::end(kNamedCommands); }
 
 bool isCommandName(const mxArray* input) {
-    return input != nullptr && (mxIsChar(input) || mxIsClass(input, "string"));
+    return host::isTextInput(input);
 }
 
 NamedResult runNamedCommand(int inputCount, const mxArray* const inputs[]) {

@@ -85,14 +85,6 @@ double elementValue(const mxArray* array, std::size_t index) {
 
 double scalarValue(const mxArray* array) { return elementValue(array, 0); }
 
-std::string charText(const mxArray* array) {
-    HostArray converted;
-    const mxArray* chars = textChars(array, converted);
-    std::string text;
-    if (chars == nullptr || convertText(chars, text) != TextStatus::kConverted) text.clear();
-    return text;
-}
-
 bool isTextInput(const mxArray* array) {
     return array != nullptr && (mxIsChar(array) || mxIsClass(array, "string"));
 }

@@ -41,11 +41,6 @@ double elementValue(const mxArray* array, std::size_t index);
 // mxGetScalar without the host's raising on empty, cell and structure arrays (they give 0).
 double scalarValue(const mxArray* array);
 
-// Text of a char array or string scalar in the user's default encoding, as convertText
-// (platform/mex_text.h) makes it; empty for any other input and for text that encoding cannot
-// hold.  For names looked up in a table: where the difference matters, use convertText.
-std::string charText(const mxArray* array);
-
 // A char array or a MATLAB string (Octave 7 has none): what a text parameter accepts before
 // its conversion checks the string's count.
 bool isTextInput(const mxArray* array);
