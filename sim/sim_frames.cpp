@@ -118,19 +118,83 @@ public:
         }
     }
 
-    void put(uint64_t i, uint64_t j, const Rgb& c) {
+    bool noisy() const { return noiseScale_ != 0.0; }
+
+    // The chart value of colour c at readout row i, column j.
+    uint8_t value(uint64_t i, uint64_t j, const Rgb& c) const {
         // RGGB: red at even row and even column, blue at odd row and odd column.
-        const uint8_t v = colour_ ? c[(i % 2) + (j % 2)] : luma(c);
+        return colour_ ? c[(i % 2) + (j % 2)] : luma(c);
+    }
+
+    void put(uint64_t i, uint64_t j, const Rgb& c) {
         const uint64_t index = i * columns_ + j;
-        uint32_t level = levels_[v];
-        if (noiseScale_ != 0.0) {
-            // Sum of two uniform values: zero mean, the requested standard deviation.
-            const uint64_t h = mix(seed_ ^ index);
-            const double n = (static_cast<double>(h & 0x7FFFFFFF) + static_cast<double>((h >> 32) & 0x7FFFFFFF) -
-                              2147483647.0) * noiseScale_;
-            const double value = wide_ ? (scaled_[v] + n) * 257.0 : scaled_[v] + n;
-            level = static_cast<uint32_t>(std::lround(std::clamp(value, 0.0, wide_ ? 65535.0 : 255.0)));
+        store(index, noisy() ? noisyLevel(index, value(i, j, c)) : levels_[value(i, j, c)]);
+    }
+
+    // A row's samples without noise, from its chart values, in the buffer's layout.
+    void levelRow(const uint8_t* values, uint8_t* samples) const {
+        for (uint64_t j = 0; j < columns_; ++j) {
+            const uint32_t level = levels_[values[j]];
+            if (wide_) {
+                samples[2 * j] = static_cast<uint8_t>(level & 0xFF);
+                samples[2 * j + 1] = static_cast<uint8_t>(level >> 8);
+            } else {
+                samples[j] = static_cast<uint8_t>(level);
+            }
         }
+    }
+
+    // Readout row i from its chart values, with noise.
+    void noisyRow(uint64_t i, const uint8_t* values) const {
+        if (wide_)
+            noisyRow<true>(i, values);
+        else
+            noisyRow<false>(i, values);
+    }
+
+private:
+    uint32_t noisyLevel(uint64_t index, uint8_t v) const {
+        return wide_ ? noisyLevel<true>(seed_, noiseScale_, scaled_.data(), index, v)
+                     : noisyLevel<false>(seed_, noiseScale_, scaled_.data(), index, v);
+    }
+
+    // Everything in locals: the byte stores could otherwise alias the members, and every sample
+    // would read them again.
+    template <bool kWide>
+    void noisyRow(uint64_t i, const uint8_t* values) const {
+        const uint64_t first = i * columns_;
+        const uint64_t columns = columns_;
+        const uint64_t seed = seed_;
+        const double scale = noiseScale_;
+        const double* scaled = scaled_.data();
+        uint8_t* out = buffer_ + first * (kWide ? 2 : 1);
+        for (uint64_t j = 0; j < columns; ++j) {
+            const uint32_t level = noisyLevel<kWide>(seed, scale, scaled, first + j, values[j]);
+            if (kWide) {
+                out[2 * j] = static_cast<uint8_t>(level & 0xFF);
+                out[2 * j + 1] = static_cast<uint8_t>(level >> 8);
+            } else {
+                out[j] = static_cast<uint8_t>(level);
+            }
+        }
+    }
+
+    template <bool kWide>
+    static uint32_t noisyLevel(uint64_t seed, double scale, const double* scaled, uint64_t index, uint8_t v) {
+        // Sum of two uniform values: zero mean, the requested standard deviation.
+        const uint64_t h = mix(seed ^ index);
+        // Summed as integers: the same value the doubles would hold exactly, one conversion fewer.
+        const auto sum = static_cast<int64_t>(h & 0x7FFFFFFF) + static_cast<int64_t>((h >> 32) & 0x7FFFFFFF);
+        const double n = static_cast<double>(sum - 2147483647) * scale;
+        const double value = kWide ? (scaled[v] + n) * 257.0 : scaled[v] + n;
+        const double clipped = std::clamp(value, 0.0, kWide ? 65535.0 : 255.0);
+        // Rounded half away from zero, as lround does, without its call: clipped - whole is exact.
+        if (!(clipped == clipped)) return static_cast<uint32_t>(std::lround(clipped));
+        const auto whole = static_cast<uint32_t>(clipped);
+        return whole + (clipped - whole >= 0.5 ? 1u : 0u);
+    }
+
+    void store(uint64_t index, uint32_t level) {
         if (wide_) {
             // Stored little-endian like the camera's words.
             buffer_[2 * index] = static_cast<uint8_t>(level & 0xFF);
@@ -140,7 +204,6 @@ public:
         }
     }
 
-private:
     uint64_t columns_;
     bool wide_;
     bool colour_;
@@ -151,6 +214,81 @@ private:
     std::array<double, 256> scaled_{};
 };
 
+// The chart's layout for one frame.  Its rows come in a few kinds (band, where the orientation
+// marker crosses the row, the mosaic's phase), and all rows of a kind hold the same samples
+// but for the noise, so each kind is drawn once and copied.
+class ChartLayout {
+public:
+    static constexpr int kKinds = 4 * 3 * 2;
+
+    ChartLayout(const Geometry& geometry, bool colour, uint64_t counter)
+        : columns_(geometry.columns_), rows_(geometry.rows_), colour_(colour), counter_(counter),
+          moverWidth_(std::max<uint64_t>(1, columns_ / 16)),
+          moverStart_((counter * std::max<uint64_t>(1, columns_ / 64)) % columns_),
+          // Orientation marker: a black square at the top-left corner with a white quarter in
+          // its own top-left corner, so a mirrored or flipped picture is obvious.
+          marker_(std::max<uint64_t>(1, std::min(rows_, columns_) / 8)),
+          markerDot_(std::max<uint64_t>(1, marker_ / 2)) {}
+
+    uint64_t marker() const { return marker_; }
+
+    // A colour sensor is read out bottom row first (the module turns its frames the right
+    // way up), so its chart is drawn upside down; the mosaic stays in readout order.
+    uint64_t readout(uint64_t sceneRow) const { return colour_ ? rows_ - 1 - sceneRow : sceneRow; }
+
+    int kind(uint64_t sceneRow) const {
+        int band = 0;  // colour bars
+        if (sceneRow >= rows_ * 5 / 8) band = 1;  // grey ramp
+        if (sceneRow >= rows_ * 6 / 8) band = 2;  // the bar that moves with the counter
+        if (sceneRow >= rows_ * 7 / 8) band = 3;  // the counter's bits
+        const int part = sceneRow >= marker_ ? 0 : (sceneRow < markerDot_ ? 1 : 2);
+        return (band * 3 + part) * 2 + static_cast<int>(readout(sceneRow) % 2);
+    }
+
+    // The chart values of a row of this kind.
+    void values(int kind, const SampleWriter& writer, uint8_t* out) const {
+        const int band = kind / 6;
+        const int part = kind / 2 % 3;
+        const uint64_t parity = static_cast<uint64_t>(kind % 2);
+        for (uint64_t j = 0; j < columns_; ++j) {
+            Rgb c = colourAt(band, j);
+            if (part != 0 && j < marker_) c = (part == 1 && j < markerDot_) ? kWhite : kBlack;
+            out[j] = writer.value(parity, j, c);
+        }
+    }
+
+private:
+    Rgb colourAt(int band, uint64_t j) const {
+        switch (band) {
+            case 0: return kBars[j * kBars.size() / columns_];
+            case 1: {
+                auto level = static_cast<uint8_t>(columns_ > 1 ? j * 255 / (columns_ - 1) : 128);
+                return Rgb{level, level, level};
+            }
+            case 2: return (j + columns_ - moverStart_) % columns_ < moverWidth_ ? kWhite : kDark;
+            default: {
+                const uint64_t bit = j * kCounterBits / columns_;  // most significant bit on the left
+                return ((counter_ >> (kCounterBits - 1 - bit)) & 1) ? kWhite : kDark;
+            }
+        }
+    }
+
+    uint64_t columns_;
+    uint64_t rows_;
+    bool colour_;
+    uint64_t counter_;
+    uint64_t moverWidth_;
+    uint64_t moverStart_;
+    uint64_t marker_;
+    uint64_t markerDot_;
+};
+
+// Row kinds of the chart being drawn, kept per thread so that a frame costs no allocation.
+struct ChartRows {
+    std::vector<uint8_t> values_;   // chart values, a row per kind
+    std::vector<uint8_t> samples_;  // samples without noise, a row per kind
+};
+
 }  // namespace
 
 void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const ChartLight& light, uint8_t* buffer) {
@@ -158,39 +296,28 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
     const uint64_t rows = geometry.rows_;
     if (columns == 0 || rows == 0) return;
     SampleWriter writer(geometry, colour, counter, light, buffer);
+    const ChartLayout layout(geometry, colour, counter);
 
-    // The chart is drawn per band from column tables, so each sample costs a lookup.
-    std::vector<Rgb> bars(columns), ramp(columns), mover(columns), bits(columns);
-    const uint64_t moverWidth = std::max<uint64_t>(1, columns / 16);
-    const uint64_t moverStart = (counter * std::max<uint64_t>(1, columns / 64)) % columns;
-    for (uint64_t j = 0; j < columns; ++j) {
-        bars[j] = kBars[j * kBars.size() / columns];
-        auto level = static_cast<uint8_t>(columns > 1 ? j * 255 / (columns - 1) : 128);
-        ramp[j] = Rgb{level, level, level};
-        bool inMover = (j + columns - moverStart) % columns < moverWidth;
-        mover[j] = inMover ? kWhite : kDark;
-        uint64_t bit = j * kCounterBits / columns;  // most significant bit on the left
-        bits[j] = ((counter >> (kCounterBits - 1 - bit)) & 1) ? kWhite : kDark;
-    }
-    // Orientation marker: a black square at the top-left corner with a white quarter in its
-    // own top-left corner, so a mirrored or flipped picture is obvious.
-    const uint64_t marker = std::max<uint64_t>(1, std::min(rows, columns) / 8);
-    const uint64_t markerDot = std::max<uint64_t>(1, marker / 2);
-
-    // A colour sensor is read out bottom row first (the module turns its frames the right
-    // way up), so its chart is drawn upside down; the mosaic stays in readout order.
-    auto readoutRow = [rows, colour](uint64_t sceneRow) { return colour ? rows - 1 - sceneRow : sceneRow; };
+    static thread_local ChartRows scratch;
+    const uint64_t rowBytes = columns * geometry.sampleBytes_;
+    if (scratch.values_.size() < ChartLayout::kKinds * columns) scratch.values_.resize(ChartLayout::kKinds * columns);
+    if (!writer.noisy() && scratch.samples_.size() < ChartLayout::kKinds * rowBytes)
+        scratch.samples_.resize(ChartLayout::kKinds * rowBytes);
+    std::array<bool, ChartLayout::kKinds> drawn{};
     for (uint64_t i = 0; i < rows; ++i) {
-        const std::vector<Rgb>* band = &bars;
-        if (i >= rows * 5 / 8) band = &ramp;
-        if (i >= rows * 6 / 8) band = &mover;
-        if (i >= rows * 7 / 8) band = &bits;
-        const uint64_t readout = readoutRow(i);
-        for (uint64_t j = 0; j < columns; ++j) {
-            Rgb c = (*band)[j];
-            if (i < marker && j < marker) c = (i < markerDot && j < markerDot) ? kWhite : kBlack;
-            writer.put(readout, j, c);
+        const int kind = layout.kind(i);
+        uint8_t* values = scratch.values_.data() + kind * columns;
+        uint8_t* samples = writer.noisy() ? nullptr : scratch.samples_.data() + kind * rowBytes;
+        if (!drawn[kind]) {
+            layout.values(kind, writer, values);
+            if (samples != nullptr) writer.levelRow(values, samples);
+            drawn[kind] = true;
         }
+        const uint64_t readout = layout.readout(i);
+        if (samples != nullptr)
+            std::memcpy(buffer + readout * rowBytes, samples, rowBytes);
+        else
+            writer.noisyRow(readout, values);
     }
 
     // The frame number in decimal, white on black at the top right, where it also reads
@@ -199,7 +326,7 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
     const uint64_t pitch = 4 * scale;  // a digit and its gap
     const uint64_t boxWidth = kCounterDigits * pitch + scale;
     const uint64_t boxHeight = 7 * scale;
-    if (boxWidth + marker + scale > columns || boxHeight + scale > rows * 5 / 8) return;
+    if (boxWidth + layout.marker() + scale > columns || boxHeight + scale > rows * 5 / 8) return;
     const uint64_t left = columns - boxWidth - scale;
     const uint64_t top = scale;
     uint64_t number = counter;
@@ -214,7 +341,7 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
                 const uint64_t row = (y - scale) / scale;
                 if (column < 3) lit = (kDigits[digits[cell]][row] >> (2 - column)) & 1;
             }
-            writer.put(readoutRow(top + y), left + x, lit ? kWhite : kBlack);
+            writer.put(layout.readout(top + y), left + x, lit ? kWhite : kBlack);
         }
     }
 }
