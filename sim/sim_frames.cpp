@@ -9,6 +9,13 @@
 #include <cstring>
 #include <memory>
 
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+#  define QORINSIM_NOISE_AVX512 1
+#  include <immintrin.h>
+#else
+#  define QORINSIM_NOISE_AVX512 0
+#endif
+
 namespace qorinsim {
 namespace {
 
@@ -93,6 +100,7 @@ constexpr uint8_t kDigits[10][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 
                                     {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1},
                                     {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}};
 constexpr int kCounterDigits = 6;
+constexpr uint64_t kCounterRows = 5;  // of a digit
 
 // splitmix64: a cheap, well-mixed hash, so the noise of a pixel depends only on the frame
 // counter and the pixel's position.
@@ -103,12 +111,64 @@ inline uint64_t mix(uint64_t x) {
     return x ^ (x >> 31);
 }
 
+#if QORINSIM_NOISE_AVX512
+// The noise of eight samples at a time, with the very operations of SampleWriter::noisyLevel
+// (no fused multiply-add: none is enabled here), so every sample comes out the same.  Needs
+// a finite noise scale; returns how many samples it did, the rest is left to the caller.
+__attribute__((target("avx512f,avx512dq"))) uint64_t noisySamplesAvx512(uint64_t first, uint64_t count,
+                                                                       uint64_t seed, double scale, double brightness,
+                                                                       const uint8_t* values, uint8_t* out, bool wide) {
+    const __m512i lanes = _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m512i seeds = _mm512_set1_epi64(static_cast<long long>(seed));
+    const __m512d scales = _mm512_set1_pd(scale);
+    const __m512d brightnesses = _mm512_set1_pd(brightness);
+    const __m512d top = _mm512_set1_pd(wide ? 65535.0 : 255.0);
+    // Masked forms with every lane kept: GCC 12's plain forms pass an undefined register along
+    // and warn about it.
+    constexpr __mmask8 kAll = 0xFF;
+    uint64_t j = 0;
+    for (; j + 8 <= count; j += 8) {
+        const __m512i index = _mm512_add_epi64(_mm512_set1_epi64(static_cast<long long>(first + j)), lanes);
+        __m512i x = _mm512_add_epi64(_mm512_xor_si512(seeds, index),
+                                     _mm512_set1_epi64(static_cast<long long>(0x9E3779B97F4A7C15ull)));
+        x = _mm512_mullo_epi64(_mm512_xor_si512(x, _mm512_maskz_srli_epi64(kAll, x, 30)),
+                               _mm512_set1_epi64(static_cast<long long>(0xBF58476D1CE4E5B9ull)));
+        x = _mm512_mullo_epi64(_mm512_xor_si512(x, _mm512_maskz_srli_epi64(kAll, x, 27)),
+                               _mm512_set1_epi64(static_cast<long long>(0x94D049BB133111EBull)));
+        x = _mm512_xor_si512(x, _mm512_maskz_srli_epi64(kAll, x, 31));
+        const __m512i low = _mm512_and_si512(x, _mm512_set1_epi64(0x7FFFFFFF));
+        const __m512i high = _mm512_and_si512(_mm512_maskz_srli_epi64(kAll, x, 32), _mm512_set1_epi64(0x7FFFFFFF));
+        const __m512i sum = _mm512_sub_epi64(_mm512_add_epi64(low, high), _mm512_set1_epi64(2147483647));
+        const __m512d n = _mm512_mul_pd(_mm512_cvtepi64_pd(sum), scales);
+        const __m512i v = _mm512_maskz_cvtepu8_epi64(kAll, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(values + j)));
+        // v * brightness, as the writer's table holds it.
+        __m512d value = _mm512_add_pd(_mm512_mul_pd(_mm512_cvtepi64_pd(v), brightnesses), n);
+        if (wide) value = _mm512_mul_pd(value, _mm512_set1_pd(257.0));
+        const __m512d clipped = _mm512_maskz_min_pd(kAll, _mm512_maskz_max_pd(kAll, value, _mm512_setzero_pd()), top);
+        __m512i whole = _mm512_cvttpd_epi64(clipped);
+        const __mmask8 up =
+            _mm512_cmp_pd_mask(_mm512_sub_pd(clipped, _mm512_cvtepi64_pd(whole)), _mm512_set1_pd(0.5), _CMP_GE_OQ);
+        whole = _mm512_mask_add_epi64(whole, up, whole, _mm512_set1_epi64(1));
+        if (wide)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * j), _mm512_maskz_cvtepi64_epi16(kAll, whole));
+        else
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), _mm512_maskz_cvtepi64_epi8(kAll, whole));
+    }
+    return j;
+}
+
+bool hasAvx512() {
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+    return has;
+}
+#endif
+
 // Writes chart colours as samples: mosaic or luma, brightness, noise, clipping, depth.
 class SampleWriter {
 public:
     SampleWriter(const Geometry& geometry, bool colour, uint64_t counter, const ChartLight& light, uint8_t* buffer)
         : columns_(geometry.columns_), wide_(geometry.sampleBytes_ == 2), colour_(colour), buffer_(buffer),
-          noiseScale_(light.noise * std::sqrt(6.0) / 2147483648.0), seed_(mix(counter)) {
+          noiseScale_(light.noise * std::sqrt(6.0) / 2147483648.0), seed_(mix(counter)), brightness_(light.brightness) {
         // Without noise every sample is a table lookup.
         for (int v = 0; v < 256; ++v) {
             const double scaled = v * light.brightness;
@@ -126,16 +186,12 @@ public:
         return colour_ ? c[(i % 2) + (j % 2)] : luma(c);
     }
 
-    void put(uint64_t i, uint64_t j, const Rgb& c) {
-        const uint64_t index = i * columns_ + j;
-        store(index, noisy() ? noisyLevel(index, value(i, j, c)) : levels_[value(i, j, c)]);
-    }
-
-    // A row's samples without noise, from its chart values, in the buffer's layout.
-    void levelRow(const uint8_t* values, uint8_t* samples) const {
-        for (uint64_t j = 0; j < columns_; ++j) {
+    // Samples without noise, from their chart values, in the buffer's layout.
+    void levelSpan(const uint8_t* values, uint8_t* samples, uint64_t count) const {
+        for (uint64_t j = 0; j < count; ++j) {
             const uint32_t level = levels_[values[j]];
             if (wide_) {
+                // Stored little-endian like the camera's words.
                 samples[2 * j] = static_cast<uint8_t>(level & 0xFF);
                 samples[2 * j + 1] = static_cast<uint8_t>(level >> 8);
             } else {
@@ -144,31 +200,37 @@ public:
         }
     }
 
-    // Readout row i from its chart values, with noise.
-    void noisyRow(uint64_t i, const uint8_t* values) const {
+    // `count` samples from column j of readout row i, from their chart values, with noise.
+    void noisySpan(uint64_t i, uint64_t j, const uint8_t* values, uint64_t count) const {
         if (wide_)
-            noisyRow<true>(i, values);
+            noisySamples<true>(i * columns_ + j, values, count);
         else
-            noisyRow<false>(i, values);
+            noisySamples<false>(i * columns_ + j, values, count);
+    }
+
+    // The same without noise where there is none.
+    void span(uint64_t i, uint64_t j, const uint8_t* values, uint64_t count) const {
+        if (noisy())
+            noisySpan(i, j, values, count);
+        else
+            levelSpan(values, buffer_ + (i * columns_ + j) * (wide_ ? 2 : 1), count);
     }
 
 private:
-    uint32_t noisyLevel(uint64_t index, uint8_t v) const {
-        return wide_ ? noisyLevel<true>(seed_, noiseScale_, scaled_.data(), index, v)
-                     : noisyLevel<false>(seed_, noiseScale_, scaled_.data(), index, v);
-    }
-
     // Everything in locals: the byte stores could otherwise alias the members, and every sample
     // would read them again.
     template <bool kWide>
-    void noisyRow(uint64_t i, const uint8_t* values) const {
-        const uint64_t first = i * columns_;
-        const uint64_t columns = columns_;
+    void noisySamples(uint64_t first, const uint8_t* values, uint64_t count) const {
         const uint64_t seed = seed_;
         const double scale = noiseScale_;
         const double* scaled = scaled_.data();
         uint8_t* out = buffer_ + first * (kWide ? 2 : 1);
-        for (uint64_t j = 0; j < columns; ++j) {
+        uint64_t j = 0;
+#if QORINSIM_NOISE_AVX512
+        if (std::isfinite(scale) && hasAvx512())
+            j = noisySamplesAvx512(first, count, seed, scale, brightness_, values, out, kWide);
+#endif
+        for (; j < count; ++j) {
             const uint32_t level = noisyLevel<kWide>(seed, scale, scaled, first + j, values[j]);
             if (kWide) {
                 out[2 * j] = static_cast<uint8_t>(level & 0xFF);
@@ -194,22 +256,13 @@ private:
         return whole + (clipped - whole >= 0.5 ? 1u : 0u);
     }
 
-    void store(uint64_t index, uint32_t level) {
-        if (wide_) {
-            // Stored little-endian like the camera's words.
-            buffer_[2 * index] = static_cast<uint8_t>(level & 0xFF);
-            buffer_[2 * index + 1] = static_cast<uint8_t>(level >> 8);
-        } else {
-            buffer_[index] = static_cast<uint8_t>(level);
-        }
-    }
-
     uint64_t columns_;
     bool wide_;
     bool colour_;
     uint8_t* buffer_;
     double noiseScale_;
     uint64_t seed_;
+    double brightness_;
     std::array<uint16_t, 256> levels_{};
     std::array<double, 256> scaled_{};
 };
@@ -310,14 +363,14 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
         uint8_t* samples = writer.noisy() ? nullptr : scratch.samples_.data() + kind * rowBytes;
         if (!drawn[kind]) {
             layout.values(kind, writer, values);
-            if (samples != nullptr) writer.levelRow(values, samples);
+            if (samples != nullptr) writer.levelSpan(values, samples, columns);
             drawn[kind] = true;
         }
         const uint64_t readout = layout.readout(i);
         if (samples != nullptr)
             std::memcpy(buffer + readout * rowBytes, samples, rowBytes);
         else
-            writer.noisyRow(readout, values);
+            writer.noisySpan(readout, 0, values, columns);
     }
 
     // The frame number in decimal, white on black at the top right, where it also reads
@@ -332,17 +385,28 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
     uint64_t number = counter;
     int digits[kCounterDigits];
     for (int d = kCounterDigits - 1; d >= 0; --d, number /= 10) digits[d] = static_cast<int>(number % 10);
+    // Drawn row by row like the rest: the box's row lies within a chart row, so its values and
+    // the lit cells of its digit row fit the kinds' scratch.
+    uint8_t* box = scratch.values_.data();
+    uint8_t* lit = box + boxWidth;
+    uint64_t litRow = kCounterRows + 1;
     for (uint64_t y = 0; y < boxHeight; ++y) {
-        for (uint64_t x = 0; x < boxWidth; ++x) {
-            bool lit = false;
-            if (y >= scale && y < 6 * scale && x >= scale) {
-                const uint64_t cell = (x - scale) / pitch;
-                const uint64_t column = (x - scale) % pitch / scale;
-                const uint64_t row = (y - scale) / scale;
-                if (column < 3) lit = (kDigits[digits[cell]][row] >> (2 - column)) & 1;
+        const uint64_t row = y >= scale && y < 6 * scale ? (y - scale) / scale : kCounterRows;  // none: blank
+        if (row != litRow) {
+            for (uint64_t x = 0; x < boxWidth; ++x) {
+                bool on = false;
+                if (row < kCounterRows && x >= scale) {
+                    const uint64_t cell = (x - scale) / pitch;
+                    const uint64_t column = (x - scale) % pitch / scale;
+                    if (column < 3) on = (kDigits[digits[cell]][row] >> (2 - column)) & 1;
+                }
+                lit[x] = on ? 1 : 0;
             }
-            writer.put(layout.readout(top + y), left + x, lit ? kWhite : kBlack);
+            litRow = row;
         }
+        const uint64_t readout = layout.readout(top + y);
+        for (uint64_t x = 0; x < boxWidth; ++x) box[x] = writer.value(readout, left + x, lit[x] ? kWhite : kBlack);
+        writer.span(readout, left, box, boxWidth);
     }
 }
 
