@@ -164,4 +164,35 @@ TEST_F(SimChart, ACooledSensorIsLessNoisy) {
     EXPECT_LT(spread(), warm / 4);
 }
 
+// The chart's bytes as they have always been, noise included: a faster renderer, or a vector
+// path whose arithmetic drifts from the scalar one (a fused multiply-add), shows here.
+TEST_F(SimChart, FramesKeepTheirBytes) {
+    struct Case {
+        uint32_t width, height, pixelFormat;
+        bool colour;
+        double noise;
+        uint64_t counter;
+        float exposure;
+        uint64_t hash;  // FNV-1a of the frame
+    };
+    const Case cases[] = {{101, 37, 1, true, 40.0, 65535, 400.0f, 0x37ad214b2d6a8eecull},
+                          {333, 250, 0, false, 3.0, 7, 17.0f, 0xb3ac9de329b2885dull},
+                          {640, 480, 0, true, 0.0, 123456, 60.0f, 0xfc32fc48940e758full},
+                          {640, 480, 1, false, 8.0, 999999, 60.0f, 0x0fdac59c98147c44ull}};
+    qorinsim::SimulatedCamera& camera = *qorinsim::camera(1);
+    for (const Case& c : cases) {
+        camera.properties_[QORIN_PROP_COLOUR_FORMAT].value_ = c.colour ? 1.0f : 0.0f;
+        camera.noise_ = c.noise;
+        camera.frameCounter_ = c.counter;
+        SnapshotSettings s = settings(c.exposure, 2, c.pixelFormat);
+        s.format.width = c.width;
+        s.format.height = c.height;
+        std::vector<uint8_t> frame(std::size_t{c.width} * c.height * (c.pixelFormat == 1 ? 2 : 1));
+        ASSERT_NE(QorinTakeSnapshot(handle_, &s, frame.data()), 0);
+        uint64_t hash = 1469598103934665603ull;
+        for (uint8_t b : frame) hash = (hash ^ b) * 1099511628211ull;
+        EXPECT_EQ(hash, c.hash) << c.width << "x" << c.height << " counter " << c.counter;
+    }
+}
+
 }  // namespace
