@@ -294,18 +294,19 @@ public:
         if (sceneRow >= rows_ * 5 / 8) band = 1;  // grey ramp
         if (sceneRow >= rows_ * 6 / 8) band = 2;  // the bar that moves with the counter
         if (sceneRow >= rows_ * 7 / 8) band = 3;  // the counter's bits
-        const int part = sceneRow >= marker_ ? 0 : (sceneRow < markerDot_ ? 1 : 2);
-        return (band * 3 + part) * 2 + static_cast<int>(readout(sceneRow) % 2);
+        // Through the marker: 0 clear of it, 1 through its white corner, 2 below that.
+        const int crossing = sceneRow >= marker_ ? 0 : (sceneRow < markerDot_ ? 1 : 2);
+        return (band * 3 + crossing) * 2 + static_cast<int>(readout(sceneRow) % 2);
     }
 
     // The chart values of a row of this kind.
     void values(int kind, const SampleWriter& writer, uint8_t* out) const {
         const int band = kind / 6;
-        const int part = kind / 2 % 3;
+        const int crossing = kind / 2 % 3;
         const uint64_t parity = static_cast<uint64_t>(kind % 2);
         for (uint64_t j = 0; j < columns_; ++j) {
             Rgb c = colourAt(band, j);
-            if (part != 0 && j < marker_) c = (part == 1 && j < markerDot_) ? kWhite : kBlack;
+            if (crossing != 0 && j < marker_) c = (crossing == 1 && j < markerDot_) ? kWhite : kBlack;
             out[j] = writer.value(parity, j, c);
         }
     }
