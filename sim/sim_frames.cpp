@@ -158,7 +158,10 @@ __attribute__((target("avx512f,avx512dq"))) uint64_t noisySamplesAvx512(uint64_t
 }
 
 bool hasAvx512() {
-    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+    }();
     return has;
 }
 #endif
