@@ -22,6 +22,14 @@ struct TiffPage {
     std::string mosaic;
     // Free text stored with the page (ImageDescription).
     std::string description;
+    // How the image the page shows lies in `samples`: with rowsReversed its first row is the
+    // samples' last one (a sensor read out bottom row first), with columnsReversed each of its
+    // rows is the samples' row read right to left.  `mosaic` stays the samples' own; the page
+    // names the pattern of the image as written.  Reversed rows cost no copy (the page is
+    // written as it is, one strip per row, the strips listed last row first); reversed columns
+    // go through a buffer of rows.
+    bool rowsReversed = false;
+    bool columnsReversed = false;
 };
 
 // A failed write or open: the file still holds every page appended before it.
@@ -59,8 +67,15 @@ private:
     // What a page's directory is made from, kept so that the directory can be written again
     // in BigTIFF form.
     struct PageRecord {
-        std::uint64_t stripOffset;
-        std::uint64_t stripBytes;
+        std::uint64_t stripOffset;  // the first byte of the page's samples
+        std::uint64_t stripBytes;   // all of them
+        // One strip per row, listed last row first: the arrays of their offsets (LONG8 in a
+        // page written as BigTIFF, else LONG, whose values a BigTIFF directory may keep) and
+        // of their byte counts (LONG), where they are when they do not fit in their entry.
+        bool stripPerRow;
+        bool offsetsLong8;
+        std::uint64_t offsetsAt;
+        std::uint64_t countsAt;
         std::uint64_t descriptionOffset;
         std::uint32_t descriptionBytes;  // with its terminating zero
         std::uint64_t descriptionInline;  // its first 8 bytes, for a text short enough to sit in its entry
@@ -73,6 +88,7 @@ private:
     std::vector<std::uint8_t> directory(const PageRecord& page, std::uint64_t next) const;
     std::uint64_t directoryBytes(const PageRecord& page) const;
     void switchToBigTiff();
+    void writeColumnsReversed(const TiffPage& page, std::uint64_t offset);
     void writeAt(std::uint64_t offset, const void* data, std::size_t bytes);
     void flush();
     void failed(const char* what);
@@ -85,6 +101,7 @@ private:
     std::uint64_t end_ = 0;       // where the next page goes
     std::uint64_t linkAt_ = 0;    // the offset field that points at the next directory
     std::vector<PageRecord> pages_;
+    std::vector<std::uint8_t> rows_;  // reversed rows on their way to the file
 };
 
 }  // namespace qorin
