@@ -95,6 +95,9 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
         r.fastFrames_ = FastFrameMode(camera.handle, camera.snapshot);
     }
     if (!options.file.empty()) {
+        // The flipping as it is at the start: a later change turns the frames getFrames
+        // returns, not the pages already on their way.
+        r.fileOrientation_ = readOrientation(camera.handle, r.description_.colourFormat);
         try {
             r.file_ = std::make_unique<TiffFile>(options.file);
         } catch (const TiffWriteError&) {
@@ -190,6 +193,8 @@ void Recorder::writeFile() {
             page.height = g.rows;
             page.bitsPerSample = static_cast<std::uint16_t>(8 * g.sampleBytes);
             page.mosaic = mosaic_;
+            page.rowsReversed = fileOrientation_.rowsReversed;
+            page.columnsReversed = fileOrientation_.colsReversed;
             page.description = formatText("sequence=%llu timestamp=%.6f missed=%u",
                                           static_cast<unsigned long long>(stamp.sequence), stamp.timestamp,
                                           stamp.missed);

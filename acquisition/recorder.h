@@ -97,7 +97,8 @@ private:
     double period_ = 0.0;  // seconds; 0 when the source has no frame rate
     FrameRing ring_;
     std::unique_ptr<TiffFile> file_;
-    std::string mosaic_;
+    std::string mosaic_;           // in readout order
+    Orientation fileOrientation_;  // the pages read as getFrames returns raw frames at the start
 
     // Camera modes held for the recording, given back when it settles.
     StartedStream stream_;
