@@ -25,14 +25,14 @@ function ok = selftest(n)
           about.host, about.hostVersion, about.sdk, about.sdkLibrary);
   if full
     names = {'module and SDK', 'connect', 'preview and grabs', 'snapshot', 'burst', ...
-             'synchronous snapshots', 'settings', 'errors', 'camera object'};
+             'synchronous snapshots', 'settings', 'errors', 'camera object', 'recording'};
     groups = {@checkModule, @checkConnect, @checkGrabs, @checkSnapshot, @checkBurst, ...
-              @checkSync, @checkSettings, @checkErrors, @checkObject};
+              @checkSync, @checkSettings, @checkErrors, @checkObject, @checkRecording};
     cleanup = onCleanup(@resetSimulator);
   else
     fprintf('qorin.selftest: read-only checks of camera %d\n', n);
-    names = {'connect', 'format', 'snapshot', 'preview', 'property ranges'};
-    groups = {@readConnect, @readFormat, @readSnapshot, @readPreview, @readRanges};
+    names = {'connect', 'format', 'snapshot', 'preview', 'property ranges', 'recording'};
+    groups = {@readConnect, @readFormat, @readSnapshot, @readPreview, @readRanges, @readRecording};
     wasConnected = false;
     try
       wasConnected = qorincam(6, n);
@@ -143,6 +143,33 @@ function note = checkBurst(~)
     expect(isequal(P(:, :, :, k), upsideDown(simulatedRgb(F(:, :, k), true))), sprintf('frame %d of the burst', k));
   end
   expect(~qorinsim('get', 1, 'fastFrames'), 'fast-frame mode left on after the burst');
+end
+
+function note = checkRecording(~)
+  note = '';
+  % Three frames recorded in the background into the buffer and a TIFF file, each read back
+  % as the raw grab gives it.
+  F = cat(3, testFrame(6, 8, 'uint8', 8), testFrame(6, 8, 'uint8', 9), testFrame(6, 8, 'uint8', 10));
+  qorinsim('set', 1, 'format', struct('width', 8, 'height', 6), 'frames', F);
+  qorincam(-1, 1);
+  file = [tempname() '.tif'];
+  cleanup = onCleanup(@() deleteFile(file));
+  qorincam('startRecording', 1, 'frames', 3, 'file', file);
+  expect(qorincam('waitFrames', 1, 3, 10), 'three frames within 10 s');
+  qorincam('stopRecording', 1);
+  [frames, meta] = qorincam('getFrames', 1);
+  expect(isequal(frames, upsideDown(F)) && isequal([meta.sequence], 1:3), 'the frames recorded');
+  for k = 1:3
+    expect(isequal(imread(file, k), frames(:, :, k)), sprintf('page %d of the file', k));
+  end
+  s = qorincam('recordingStatus', 1);
+  expect(s.written == 3 && any(strcmp(s.stopReason, {'stopped', 'frames'})), 'the status');
+end
+
+function deleteFile(file)
+  if exist(file, 'file')
+    delete(file);
+  end
 end
 
 function note = checkSync(~)
@@ -329,6 +356,25 @@ function note = readRanges(n)
     expect(isnumeric(r) && numel(r) == 2 && all(isfinite(r)) && r(1) <= r(2), ...
            sprintf('%s range %s', names{k}, mat2str(r)));
   end
+end
+
+function note = readRecording(n)
+  note = '';
+  % Three frames of the video stream, recorded in the background and taken.
+  try
+    qorincam(-1, n);
+  catch err
+    if ~strcmp(err.identifier, 'qorincam:state')
+      rethrow(err);
+    end
+  end
+  qorincam('startRecording', n, 'frames', 3, 'buffer', 3);
+  ready = qorincam('waitFrames', n, 3, 10);
+  qorincam('stopRecording', n);
+  expect(ready, 'three frames within 10 s');
+  [frames, meta] = qorincam('getFrames', n);
+  expect(size(frames, 3) == 3 && isequal([meta.sequence], 1:3), 'three frames taken');
+  note = sprintf('%d frames in %.3f s', numel(meta), meta(end).timestamp);
 end
 
 function leaveAsFound(n, wasConnected)

@@ -74,6 +74,7 @@
 %! assert ({s.acquired s.stopReason}, {3 "full"});
 %! qorincam ("startRecording", 1, "buffer", "1kB", "frames", 1);
 %! assert (qorincam ("recordingStatus", 1).capacity, 28);
+%! wait_end (1);
 %! ## Fast frames pause a preview and give it back when the recording ends.
 %! qorincam (0, 1);
 %! qorincam ("startRecording", 1, "source", "snapshot", "frames", 2);

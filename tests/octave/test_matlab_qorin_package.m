@@ -216,7 +216,7 @@
 %! ok = false;
 %! text = evalc ("ok = qorin.selftest (2);");
 %! assert (ok, true);
-%! assert (! isempty (strfind (text, "5 of 5 groups passed")));
+%! assert (! isempty (strfind (text, "6 of 6 groups passed")));
 %! calls = qorinsim ("calls");
 %! writes = regexp ({calls.name}, '^Qorin(SetProperty|Setup|Gpio|Gpo|PermanentBufferWrite|OneShot|Digital|Adjust|AutoRoiSet|InitAutoLens|AutoFocus|CameraReset|SelectExtern|SetTimeout)', "once");
 %! assert (all (cellfun (@isempty, writes)));
