@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <system_error>
 
@@ -39,6 +40,17 @@ std::string textInput(const mxArray* input, const std::string& message) {
         failValue("The text holds a character that the user's default character encoding cannot represent.");
     }
     return text;
+}
+
+// Which of `words` the text input names, without regard to case, or `message`.
+std::size_t wordInput(const mxArray* input, const char* message, std::initializer_list<const char*> words) {
+    const std::string given = textInput(input, message);
+    std::size_t k = 0;
+    for (const char* word : words) {
+        if (sameName(given, word)) return k;
+        ++k;
+    }
+    failValue(message);
 }
 
 // A real numeric scalar holding a whole number of at least 1, or `message`.
@@ -79,11 +91,8 @@ void raiseWorkerError(Recorder& recorder) {
 
 FrameKind kindInput(int inputCount, const mxArray* const inputs[], int index) {
     if (inputCount <= index) return FrameKind::Raw;
-    const std::string kind = textInput(inputs[index], "The frame kind must be 'raw', 'mono' or 'rgb'.");
-    if (sameName(kind, "raw")) return FrameKind::Raw;
-    if (sameName(kind, "mono")) return FrameKind::Mono;
-    if (sameName(kind, "rgb")) return FrameKind::Rgb;
-    failValue("The frame kind must be 'raw', 'mono' or 'rgb'.");
+    constexpr FrameKind kKinds[] = {FrameKind::Raw, FrameKind::Mono, FrameKind::Rgb};
+    return kKinds[wordInput(inputs[index], "The frame kind must be 'raw', 'mono' or 'rgb'.", {"raw", "mono", "rgb"})];
 }
 
 // Bytes of a size given as text: a number and a unit, B, kB, MB, GB, TB (powers of 1000) or
@@ -126,14 +135,8 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
             inputs[k], formatText("Option names must be text; the options are %s.", kOptionNames));
         const mxArray* value = inputs[k + 1];
         if (sameName(name, "source")) {
-            const std::string source = textInput(value, "Option 'source' must be 'video' or 'snapshot'.");
-            if (sameName(source, "video")) {
-                options.source = RecordingSource::Video;
-            } else if (sameName(source, "snapshot")) {
-                options.source = RecordingSource::Snapshot;
-            } else {
-                failValue("Option 'source' must be 'video' or 'snapshot'.");
-            }
+            const std::size_t source = wordInput(value, "Option 'source' must be 'video' or 'snapshot'.", {"video", "snapshot"});
+            options.source = source == 0 ? RecordingSource::Video : RecordingSource::Snapshot;
         } else if (sameName(name, "frames")) {
             options.frames = countInput(value, "Option 'frames' must be a whole number of at least 1.");
         } else if (sameName(name, "seconds")) {
@@ -152,14 +155,8 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
                 options.bufferFrames = countInput(value, kBufferMessage);
             }
         } else if (sameName(name, "whenFull")) {
-            const std::string whenFull = textInput(value, "Option 'whenFull' must be 'overwrite' or 'stop'.");
-            if (sameName(whenFull, "overwrite")) {
-                options.whenFull = WhenFull::Overwrite;
-            } else if (sameName(whenFull, "stop")) {
-                options.whenFull = WhenFull::Stop;
-            } else {
-                failValue("Option 'whenFull' must be 'overwrite' or 'stop'.");
-            }
+            const std::size_t whenFull = wordInput(value, "Option 'whenFull' must be 'overwrite' or 'stop'.", {"overwrite", "stop"});
+            options.whenFull = whenFull == 0 ? WhenFull::Overwrite : WhenFull::Stop;
         } else if (sameName(name, "file")) {
             options.file = textInput(value, "Option 'file' must be a file name.");
             if (options.file.empty()) failValue("Option 'file' must be a file name.");
