@@ -4,6 +4,8 @@
 #include <limits>
 #include <new>
 
+#include "platform/mex_host.h"
+
 namespace qorin {
 
 bool FrameRing::allocate(std::uint64_t capacity, std::uint64_t frameBytes, WhenFull whenFull, bool diskReader) noexcept {
@@ -20,6 +22,10 @@ bool FrameRing::allocate(std::uint64_t capacity, std::uint64_t frameBytes, WhenF
         stamps_.reset();
         return false;
     }
+    // Huge pages where the system grants them on request: the first lap then takes a fault
+    // per 2 MiB instead of per 4 KiB, which at 2048x1536 cut a frame's first put from 16-46x
+    // a memcpy (a 60 fps camera missed frames) to a few times.
+    host::adviseHugePages(data_.get(), static_cast<std::size_t>(slots * frameBytes));
     capacity_ = capacity;
     slots_ = slots;
     frameBytes_ = frameBytes;

@@ -117,6 +117,20 @@ mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t*
     return array;
 }
 
+void adviseHugePages(void* data, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+    if (data == nullptr || bytes < kHugePage) return;
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 void prepareArrayMemory(void* data, std::size_t bytes) {
 #if defined(__linux__)
     // Below this the array is a few pages, likely reused from the allocator already.
@@ -124,14 +138,9 @@ void prepareArrayMemory(void* data, std::size_t bytes) {
     if (data == nullptr || bytes < kPreparedBytes) return;
     const auto start = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t end = start + bytes;
-#  if defined(MADV_HUGEPAGE)
     // A fresh image array is mostly page faults; huge pages on its aligned middle make
     // filling it about twice as fast where the system grants them only on request.
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = end & ~(kHugePage - 1);
-    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#  endif
+    adviseHugePages(data, bytes);
     // All pages in one call (Linux 5.14 on) instead of a fault per page in the middle of the
     // transpose: measured 10-26% off a copy into fresh memory.  Older kernels refuse the advice.
 #  if defined(MADV_POPULATE_WRITE)

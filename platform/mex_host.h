@@ -65,6 +65,12 @@ mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t*
 // kernel or another system changes nothing but the speed.
 void prepareArrayMemory(void* data, std::size_t bytes);
 
+// Advises huge pages on the 2 MiB-aligned middle of [data, data + bytes), a large block that
+// will be written in full but not necessarily soon (a recording's ring): where the system
+// grants them only on request, its first writes then take a fault per 2 MiB instead of per
+// 4 KiB page.  Advice only (Linux); nothing is supplied until written.
+void adviseHugePages(void* data, std::size_t bytes);
+
 // Physical memory of the machine in bytes, or 0 when it cannot be told.  Linux grants
 // allocations it cannot back, so a capture that could never fit must be refused up front
 // rather than left to fill the memory of the user's session.
