@@ -12,7 +12,9 @@
 ##   plain    - qorin_bench_write: the same bytes (N frames' samples) written with write(2) in
 ##              frame-sized chunks into a new file, from open to close.
 ## Both go to the page cache as any write does (no fsync); each file is deleted after its run.
-## Prints the median MB/s of each and the median of the per-repeat ratios recorder / plain.
+## Prints the median MB/s of each, the median of the per-repeat ratios recorder / plain, and
+## `acq MB/s`: the same bytes over the time from the start until the last frame was in the
+## ring (waitFrames returned), which bounds the recorder's figure from above.
 ## Needs qorincam, qorinsim, qorin_bench_write and tests/octave on the path.
 function recording_disk_bench (folder = "/tmp", frames = 64, repeats = 5, depths = [8 16])
   cols = 2048;  rws = 1536;
@@ -23,7 +25,7 @@ function recording_disk_bench (folder = "/tmp", frames = 64, repeats = 5, depths
   mkdir (dir);
   cleanup = onCleanup (@() remove_folder (dir));
   printf ("recording_disk_bench: %s, %d frames of %dx%d per file, %d repeats\n", dir, frames, cols, rws, repeats);
-  printf ("%-6s %10s %12s %12s %8s\n", "depth", "file MB", "rec MB/s", "plain MB/s", "ratio");
+  printf ("%-6s %10s %12s %12s %8s %12s\n", "depth", "file MB", "rec MB/s", "plain MB/s", "ratio", "acq MB/s");
   for depth = depths
     if (depth == 8)
       F = uint8 (randi ([0 255], rws, cols));
@@ -32,20 +34,22 @@ function recording_disk_bench (folder = "/tmp", frames = 64, repeats = 5, depths
     endif
     frame_bytes = numel (F) * (depth / 8);
     setup (F, depth);
-    rec = plain = zeros (1, repeats);
+    rec = acq = plain = zeros (1, repeats);
     for r = 1:repeats
       for which = circshift ([1 2], r)         # alternate which one goes first
         file = fullfile (dir, sprintf ("r%d-%d.tif", r, which));
         if (which == 1)
-          rec(r) = frames * frame_bytes / record_to (file, frames);
+          [seconds, acquired_by] = record_to (file, frames);
+          rec(r) = frames * frame_bytes / seconds;
+          acq(r) = frames * frame_bytes / acquired_by;
         else
           plain(r) = frames * frame_bytes / qorin_bench_write (file, frame_bytes, frames);
         endif
         delete (file);
       endfor
     endfor
-    printf ("%-6d %10.1f %12.0f %12.0f %8.2f\n", depth, frames * frame_bytes / 1e6, median (rec) / 1e6, ...
-            median (plain) / 1e6, median (rec ./ plain));
+    printf ("%-6d %10.1f %12.0f %12.0f %8.2f %12.0f\n", depth, frames * frame_bytes / 1e6, median (rec) / 1e6, ...
+            median (plain) / 1e6, median (rec ./ plain), median (acq) / 1e6);
     fflush (stdout);
     clear F
   endfor
@@ -64,10 +68,11 @@ endfunction
 
 ## Seconds from the start of a recording of `frames` frames into `file` to the stop that
 ## returns with every frame written.
-function seconds = record_to (file, frames)
+function [seconds, acquired_by] = record_to (file, frames)
   start = tic ();
   qorincam ("startRecording", 1, "frames", frames, "buffer", frames, "file", file, "overwrite", true);
   qorincam ("waitFrames", 1, frames, 60);
+  acquired_by = toc (start);
   qorincam ("stopRecording", 1);
   seconds = toc (start);
   s = qorincam ("recordingStatus", 1);
