@@ -31,6 +31,7 @@ bool FrameRing::allocate(std::uint64_t capacity, std::uint64_t frameBytes, WhenF
     frameBytes_ = frameBytes;
     whenFull_ = whenFull;
     disk_ = diskReader;
+    host::prepareArrayMemory(data_.get(), static_cast<std::size_t>(frameBytes));
     return true;
 }
 
@@ -88,6 +89,15 @@ void FrameRing::commitPut(const FrameStamp& stamp) {
         if (head_ - oldest_ > capacity_ && !pinned(oldest_)) drop();
     }
     changed_.notify_all();
+}
+
+void FrameRing::prepareNextSlot() {
+    std::uint64_t next = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        next = head_;
+    }
+    if (next < slots_) host::prepareArrayMemory(slot(next), static_cast<std::size_t>(frameBytes_));
 }
 
 void FrameRing::finishPuts() {

@@ -57,6 +57,9 @@ public:
     std::uint8_t* beginPut();
     // The frame begun is in its slot; `stamp` goes with it.
     void commitPut(const FrameStamp& stamp);
+    // During the first lap, has the system supply the next slot's pages now, while the camera
+    // makes the next frame, rather than fault them in one by one under the frame's write.
+    void prepareNextSlot();
     // No frame will follow: waiting readers see the end.
     void finishPuts();
     // Makes a producer's beginPut, waiting or not, return null from now on.

@@ -53,6 +53,13 @@ std::uint32_t framesMissed(double gapSeconds, double periodSeconds) {
     return static_cast<std::uint32_t>(periods) - 1;
 }
 
+FrameProperties readFrameProperties(QorinHandle handle, float colourFormat) {
+    FrameProperties properties;
+    properties.conversion = readConversionParams(handle);
+    properties.orientation = readOrientation(handle, colourFormat);
+    return properties;
+}
+
 std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingOptions& options) {
     std::unique_ptr<Recorder> recorder(new Recorder(camera, options));
     Recorder& r = *recorder;
@@ -67,6 +74,8 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
         r.description_ = describeFrame(camera.snapshot.format, colourFormat);
     }
     r.mosaic_ = r.description_.monochrome() ? "" : kSensorMosaic;
+    r.properties_ = readFrameProperties(camera.handle, r.description_.colourFormat);
+    r.fileOrientation_ = r.properties_.orientation;
 
     // An empty frame still takes a byte, as its buffer does in a single capture.
     const std::uint64_t frameBytes = std::max<std::uint64_t>(r.description_.geometry.rawBytes, 1);
@@ -95,9 +104,8 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
         r.fastFrames_ = FastFrameMode(camera.handle, camera.snapshot);
     }
     if (!options.file.empty()) {
-        // The flipping as it is at the start: a later change turns the frames getFrames
+        // The pages keep the flipping of the start: a later change turns the frames getFrames
         // returns, not the pages already on their way.
-        r.fileOrientation_ = readOrientation(camera.handle, r.description_.colourFormat);
         try {
             r.file_ = std::make_unique<TiffFile>(options.file);
         } catch (const TiffWriteError&) {
@@ -109,6 +117,14 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
 }
 
 Recorder::~Recorder() { stop(); }
+
+void Recorder::refreshAfterCommand() noexcept {
+    // A read that fails leaves the properties as they were.
+    try {
+        properties_ = readFrameProperties(handle_, description_.colourFormat);
+    } catch (...) {
+    }
+}
 
 void Recorder::launch() {
     start_ = std::chrono::steady_clock::now();
@@ -164,6 +180,7 @@ void Recorder::record() {
             previous = arrival;
             ring_.commitPut(FrameStamp{++acquired, arrival, missed});
             dropped_ += missed;
+            ring_.prepareNextSlot();
         }
     } catch (const std::exception& failure) {
         reason = StopReason::Error;

@@ -11,6 +11,7 @@
 
 #include "acquisition/capture_modes.h"
 #include "acquisition/captured_frame.h"
+#include "acquisition/frame_readings.h"
 #include "acquisition/frame_ring.h"
 #include "acquisition/tiff_file.h"
 #include "camera/camera_table.h"
@@ -43,6 +44,14 @@ std::uint64_t defaultRingBytes(std::uint64_t physicalMemory);
 // frames were lost in between, as many as the whole periods it spans beyond one.
 std::uint32_t framesMissed(double gapSeconds, double periodSeconds);
 
+// What codes 76, 75 and 7 read from the camera to hand out a frame: the flipping (property 66)
+// and the conversion parameters (properties 65 and 64), read in that order.
+struct FrameProperties {
+    ConversionReading conversion;
+    Orientation orientation;
+};
+FrameProperties readFrameProperties(QorinHandle handle, float colourFormat);
+
 // A camera's recording.  Made and driven on MATLAB's thread; its worker thread makes the
 // camera's capture calls, each in its turn with MATLAB's (SdkTurns), and its writer thread
 // writes the frames.  No MATLAB API call is made off MATLAB's thread.
@@ -70,6 +79,7 @@ public:
     Recorder& operator=(const Recorder&) = delete;
 
     bool running() const noexcept override { return running_.load(); }
+    void refreshAfterCommand() noexcept override;
     void settle() noexcept override;
     void stop() noexcept override;
     void stopForUnload() noexcept override;
@@ -79,6 +89,11 @@ public:
     // The frames' description (format, geometry, colour format); their buffers stay empty.
     const CapturedFrame& frames() const { return description_; }
     FrameRing& ring() { return ring_; }
+    // The frame properties as the camera has them now: read at the start and after every
+    // command beside the recording, so that handing out frames takes no turn for them.
+    const FrameProperties& properties() const { return properties_; }
+    // Seconds between frames of a video recording; 0 for fast frames.
+    double period() const { return period_; }
     Status status() const;
     // The worker's failure, once: the first caller after it gets its message, later ones none.
     std::string takeError();
@@ -99,6 +114,7 @@ private:
     std::unique_ptr<TiffFile> file_;
     std::string mosaic_;           // in readout order
     Orientation fileOrientation_;  // the pages read as getFrames returns raw frames at the start
+    FrameProperties properties_;   // MATLAB's thread only
 
     // Camera modes held for the recording, given back when it settles.
     StartedStream stream_;

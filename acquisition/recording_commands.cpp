@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -185,64 +186,73 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
     return options;
 }
 
+// Turns for a run of SDK conversions beside a recording: one is kept for several frames, up to
+// half a frame period (or kShortestTurn for fast frames), so that neither the worker waits
+// long for its next frame nor MATLAB a frame period for each conversion.
+class ConversionTurns {
+public:
+    static constexpr double kShortestTurn = 0.005;
+
+    ConversionTurns(SdkTurns& turns, double period) : turns_(turns), budget_(std::fmax(period / 2, kShortestTurn)) {}
+    // Before a conversion: the turn held, or a new one once the budget is spent.
+    void take() {
+        const auto now = std::chrono::steady_clock::now();
+        if (turn_ && std::chrono::duration<double>(now - since_).count() < budget_) return;
+        turn_.reset();
+        turn_.emplace(turns_);
+        since_ = std::chrono::steady_clock::now();
+    }
+
+private:
+    SdkTurns& turns_;
+    double budget_;
+    std::optional<HostTurn> turn_;
+    std::chrono::steady_clock::time_point since_;
+};
+
 // The frames of a recording as codes 76 (raw), 75 (mono) and 7 (rgb) return a frame, one slab
-// each, from frame span.first on: the properties those codes read, read once, then each frame
-// converted in its turn with the worker and copied into its slab.
+// each, from frame span.first on, with the properties those codes read as the camera has them
+// now: while the worker runs they are the recording's (Recorder::properties), so that raw
+// frames need no SDK call and mono and rgb ones only their conversions; afterwards they are
+// read as the codes read them.
 void copyFrames(CameraRecord& camera, Recorder& recorder, const FrameRing::Span& span, FrameKind kind, void* data) {
     CapturedFrame frame = recorder.frames().sameKind();
     const FrameGeometry& g = frame.geometry;
     const QorinHandle handle = camera.handle;
     FrameRing& ring = recorder.ring();
-    auto view = [&](std::uint64_t index) {
-        frame.raw.view(const_cast<std::uint8_t*>(ring.samples(index)), g.rawBytes);
-    };
+    const FrameProperties properties =
+        camera.recording() ? recorder.properties() : readFrameProperties(handle, frame.colourFormat);
+    const Orientation orientation = properties.orientation;
     if (kind == FrameKind::Raw) {
-        Orientation orientation;
-        {
-            HostTurn turn(camera.sdkTurns);
-            orientation = readOrientation(handle, frame.colourFormat);
-        }
         for (std::uint64_t f = 0; f < span.count; ++f) {
             copyPlaneToArray(ring.samples(span.first + f), g.rows, g.columns, g.sampleBytes, orientation, data, g.rows,
                              static_cast<std::size_t>(f));
         }
         return;
     }
-    // The properties come first, in one turn; then each conversion takes a turn of its own, so
-    // that the worker goes on between two frames.
+    ConversionParams params = properties.conversion.params;
+    ConversionTurns turns(camera.sdkTurns, recorder.period());
+    auto view = [&](std::uint64_t index) {
+        frame.raw.view(const_cast<std::uint8_t*>(ring.samples(index)), g.rawBytes);
+    };
     if (kind == FrameKind::Mono) {
         FrameBuffer grey = allocateFrameBuffer(g.rawBytes, "Not enough memory to make grayscale frame buffer.");
         const SdkConversions& sdk = sdkConversions(*frame.format);
-        ConversionReading conversion;
-        Orientation orientation;
-        {
-            HostTurn turn(camera.sdkTurns);
-            conversion = readConversionParams(handle);
-            orientation = readOrientation(handle, frame.colourFormat);
-        }
         for (std::uint64_t f = 0; f < span.count; ++f) {
             view(span.first + f);
-            {
-                HostTurn turn(camera.sdkTurns);
-                convertFrame(handle, sdk.grey, frame, grey.data(), conversion.params, sdk.greyFailed);
-            }
+            turns.take();
+            convertFrame(handle, sdk.grey, frame, grey.data(), params, sdk.greyFailed);
             copyPlaneToArray(grey.data(), g.rows, g.columns, g.sampleBytes, orientation, data, g.rows,
                              static_cast<std::size_t>(f));
         }
         return;
     }
     frame.picture = allocatePictureBuffer(frame, "Not enough memory to make rgb frame buffer.");
-    ConversionParams params{};
-    Orientation orientation;
-    {
-        HostTurn turn(camera.sdkTurns);
-        params = readFrameConversion(handle, frame);
-        orientation = readOrientation(handle, frame.colourFormat);
-    }
+    frame.monoWordFlags = properties.conversion.flags;
     for (std::uint64_t f = 0; f < span.count; ++f) {
         view(span.first + f);
         if (!frame.monochrome()) {
-            HostTurn turn(camera.sdkTurns);
+            turns.take();
             buildRgbPicture(handle, frame, frame.picture.data(), params);
         }
         copyRgbSlab(frame, ArraySlab{data, g.rows, g.sampleBytes, static_cast<std::size_t>(f)}, orientation);

@@ -49,7 +49,7 @@ HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refu
         if (refused) failState(formatText("Camera %d is recording. Stop the recording first.", camera.cameraNumber));
         if (cameraNumber) turnOf = &camera;
     }
-    return turnOf != nullptr ? HostTurn(turnOf->sdkTurns) : HostTurn();
+    return turnOf != nullptr ? HostTurn(turnOf->sdkTurns, turnOf->recorder.get()) : HostTurn();
 }
 
 void giveBackHostTurns() noexcept {

@@ -47,7 +47,8 @@ void requireState(const CameraRecord& camera, CameraState state, const char* mes
 // runs.  Recordings that ended by themselves are settled first.  Then, when camera n records
 // (no n: a command without a camera, which every recording camera counts for), a command
 // `refused` while recording fails with "Camera %d is recording. Stop the recording first.";
-// any other takes the camera's turn at the SDK and keeps it until the returned turn goes.
+// any other takes the camera's turn at the SDK and keeps it until the returned turn goes; the
+// recording is told when the command is done (HostTurn::commandDone).
 // Makes no SDK call of its own.
 HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused);
 

@@ -46,26 +46,14 @@ private:
     std::uint64_t serving_ = 0;
 };
 
-// MATLAB's turn at a camera's SDK calls, for as long as it lives; empty: no turn taken.
-class HostTurn {
-public:
-    HostTurn() = default;
-    explicit HostTurn(SdkTurns& turns) : turns_(&turns) { turns.lockForHost(); }
-    HostTurn(HostTurn&& other) noexcept : turns_(other.turns_) { other.turns_ = nullptr; }
-    HostTurn& operator=(HostTurn&&) = delete;
-    ~HostTurn() {
-        if (turns_ != nullptr) turns_->giveBackHostTurn();
-    }
-
-private:
-    SdkTurns* turns_ = nullptr;
-};
-
 // A camera's recording as the camera layer sees it.  The recording itself (acquisition/)
 // owns its worker threads; everything here is called on MATLAB's thread.
 class BackgroundRecording {
 public:
     virtual ~BackgroundRecording() = default;
+    // After a command ran beside the recording, in the command's turn: reads again what the
+    // command may have changed of how frames are handed out (never throws).
+    virtual void refreshAfterCommand() noexcept = 0;
     // True while its worker takes frames.
     virtual bool running() const noexcept = 0;
     // Once the worker has ended by itself: waits for the disk writer, gives the camera back
@@ -75,6 +63,33 @@ public:
     virtual void stop() noexcept = 0;
     // As stop, at unloading: a recording that was running says so in its status.
     virtual void stopForUnload() noexcept = 0;
+};
+
+// MATLAB's turn at a camera's SDK calls, for as long as it lives; empty: no turn taken.
+class HostTurn {
+public:
+    HostTurn() = default;
+    // `recording`, if given, is told when the command that took the turn is done.
+    explicit HostTurn(SdkTurns& turns, BackgroundRecording* recording = nullptr)
+        : turns_(&turns), recording_(recording) {
+        turns.lockForHost();
+    }
+    HostTurn(HostTurn&& other) noexcept : turns_(other.turns_), recording_(other.recording_) {
+        other.turns_ = nullptr;
+        other.recording_ = nullptr;
+    }
+    HostTurn& operator=(HostTurn&&) = delete;
+    ~HostTurn() {
+        if (turns_ != nullptr) turns_->giveBackHostTurn();
+    }
+    // The command ran to its end, still in this turn.
+    void commandDone() {
+        if (recording_ != nullptr) recording_->refreshAfterCommand();
+    }
+
+private:
+    SdkTurns* turns_ = nullptr;
+    BackgroundRecording* recording_ = nullptr;
 };
 
 }  // namespace qorin

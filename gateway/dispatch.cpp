@@ -89,8 +89,10 @@ ArrayPtr runCommandRow(const CommandRow& row, int inputCount, const mxArray* con
             convert(conversion, inputs[k], args.store(k, conversion));
         }
     }
-    const HostTurn turn = admitWhileRecording(cameraOf(row, args), row.whileRecording == WhileRecording::Refused);
-    return handlerOf(row)(args);
+    HostTurn turn = admitWhileRecording(cameraOf(row, args), row.whileRecording == WhileRecording::Refused);
+    ArrayPtr result = handlerOf(row)(args);
+    turn.commandDone();
+    return result;
 }
 
 }  // namespace qorin

@@ -45,6 +45,12 @@
 %!     qorincam (1, 1);
 %!   endfor
 %! endfor
+%! ## A property set beside a running recording counts for the frames handed out after it.
+%! qorincam ("startRecording", 1, "buffer", 2);
+%! assert (qorincam ("waitFrames", 1, 1, 5));
+%! before = qorincam ("peekFrame", 1);
+%! qorincam (40, 1, 66, 0, 0);
+%! assert (qorincam ("peekFrame", 1), fliplr (before));
 
 %!test
 %! ## Stamps, overwrite and stop when full, buffer sizes, peek and take.

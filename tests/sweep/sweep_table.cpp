@@ -451,6 +451,9 @@ std::vector<Case> cases() {
                            [] { return std::vector<mxArray*>{text("frames"), num(1)}; },
                            {{"QorinGetProperty", 80, kColour},
                             {"QorinGetFormat", -1, kFormat},
+                            {"QorinGetProperty", 65, kMatrix},
+                            {"QorinGetProperty", 64, kDemosaic},
+                            {"QorinGetProperty", 66, kFlip},
                             {"QorinStreamVideoControl", 2, kOpen},
                             {"QorinTakeVideo", -1, nullptr}},
                            false);
@@ -459,6 +462,8 @@ std::vector<Case> cases() {
         Case s = recording("start recording, fast frames, previewing", "startRecording", {1},
                            [] { return std::vector<mxArray*>{text("source"), text("snapshot"), text("frames"), num(1)}; },
                            join({{{"QorinGetProperty", 80, kColour}, {"QorinGetFormat", -1, kFormat}},
+                                 {{"QorinGetProperty", 65, kMatrix}, {"QorinGetProperty", 64, kDemosaic}},
+                                 {{"QorinGetProperty", 66, kFlip}},
                                  {{"QorinStreamVideoControl", 0, kStop}, {"QorinDestroyDisplayWindow", -1, kClose}},
                                  {{"QorinEnableFastFrames", -1, "Error enabling fast frames."},
                                   {"QorinTakeFastFrame", -1, nullptr}}}),
@@ -467,11 +472,8 @@ std::vector<Case> cases() {
         add(s);
     }
     for (const char* kind : {"raw", "mono", "rgb"}) {
-        std::vector<Rule> rules{{"QorinGetProperty", 66, kFlip}};
-        if (std::string(kind) != "raw") {
-            rules.push_back({"QorinGetProperty", 65, kMatrix});
-            rules.push_back({"QorinGetProperty", 64, kDemosaic});
-        }
+        std::vector<Rule> rules{{"QorinGetProperty", 66, kFlip}, {"QorinGetProperty", 65, kMatrix},
+                                {"QorinGetProperty", 64, kDemosaic}};
         if (std::string(kind) == "mono") rules.push_back({"QorinConvertFrameToGreyscale8", -1, "Failed to convert to 8-bit monochrome"});
         if (std::string(kind) == "rgb") rules.push_back({"QorinConvertFrameToRgb24", -1, kRgb24});
         Case c = recording(std::string("get frames, ") + kind, "getFrames", {},
