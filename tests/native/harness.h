@@ -37,7 +37,9 @@ inline mxArray* text(const std::string& value) { return hostdouble::makeText(val
 
 // Empty when the simulator and the module agree: no fast-frame mode or synchronous session
 // left on, no open camera or stream without its record, a stream exactly for each preview not
-// suspended, every open event and registration owned by a record.
+// suspended (a running recording may hold a stream or fast-frame mode of its own), every open
+// event and registration owned by a record.  While recordings run, call it holding
+// qorinsim::mutex(): it reads the simulator's state.
 std::string sanity();
 
 // Replaces "%d"-style placeholders: {cam} and {err}.

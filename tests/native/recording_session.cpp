@@ -1,0 +1,277 @@
+// recording_session.cpp - two cameras record while MATLAB's thread issues commands, then the module unloads under them.
+//
+// Every MEX call is made on the main thread, as MATLAB makes them; the module's recording
+// workers and TIFF writer are the only other threads.  Camera 1 records its video into a TIFF
+// file at the frame rate; camera 2 records snapshots (fast frames) or video as fast as the
+// simulator delivers them, and is stopped and restarted.  Meanwhile settings change (they wait their turn), frames
+// are taken, peeked at and waited for, and commands that would disturb a recording are refused.
+// Last, the exit hook runs while both record: no thread may be left, the cameras must be closed
+// in the simulator and the file a valid TIFF of whole pages.  The summary line does not depend
+// on timing, so that the Linux and Windows runs print the same one; the ThreadSanitizer build
+// (scripts/reliability.sh, step tsan) runs the same program.
+//
+//   recording_session [rounds]      (default 3)
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/sim_control.h"
+#include "tests/native/harness.h"
+
+#ifdef _WIN32
+#  include "platform/windows_api.h"
+#  include <tlhelp32.h>
+#else
+#  include <dirent.h>
+#endif
+
+namespace {
+
+using harness::flag;
+using harness::num;
+using harness::Outcome;
+using harness::text;
+
+constexpr int kRows = 48;
+constexpr int kColumns = 64;
+constexpr const char* kFile = "recording_session.tif";
+constexpr const char* kRefused = "Camera 1 is recording. Stop the recording first.";
+
+int gChecks = 0;
+int gFailures = 0;
+
+void check(bool ok, const std::string& what) {
+    ++gChecks;
+    if (!ok) {
+        ++gFailures;
+        std::printf("FAIL: %s\n", what.c_str());
+        std::fflush(stdout);
+    }
+}
+
+// The threads of this process.
+int threadCount() {
+#ifdef _WIN32
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more != FALSE; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+#else
+    DIR* tasks = opendir("/proc/self/task");
+    if (tasks == nullptr) return -1;
+    int count = 0;
+    while (const dirent* entry = readdir(tasks)) {
+        if (entry->d_name[0] != '.') ++count;
+    }
+    closedir(tasks);
+    return count;
+#endif
+}
+
+// A named command: its name, then the parameters.
+Outcome named(const char* name, std::vector<mxArray*> params, int outputCount = 1) {
+    params.insert(params.begin(), text(name));
+    return harness::runRaw(std::move(params), outputCount);
+}
+
+std::string failure(const Outcome& outcome) { return outcome.ok ? "succeeded" : harness::show(outcome.message); }
+
+// A command that must succeed; returns its first output (may be null).
+harness::Owned must(Outcome outcome, const std::string& what) {
+    check(outcome.ok, what + ": " + failure(outcome));
+    return std::move(outcome.result);
+}
+
+double scalar(const harness::Owned& result) {
+    return result != nullptr && mxGetNumberOfElements(result.get()) == 1 ? hostdouble::value(result.get(), 0) : -1.0;
+}
+
+double field(const harness::Owned& status, const char* name) {
+    const mxArray* value = status != nullptr && mxIsStruct(status.get()) ? mxGetField(status.get(), 0, name) : nullptr;
+    return value != nullptr && mxGetNumberOfElements(value) == 1 ? hostdouble::value(value, 0) : -1.0;
+}
+
+bool isRecording(int camera) { return scalar(must(named("isRecording", {num(camera)}), "isRecording")) == 1.0; }
+
+// A numbered command that a recording must refuse with its state error.
+void refused(double code, std::vector<mxArray*> params, const std::string& what) {
+    const Outcome outcome = harness::run(code, std::move(params));
+    check(!outcome.ok && outcome.identifier == "qorincam:state" && outcome.message == kRefused,
+          what + " refused while recording: " + outcome.identifier + " " + failure(outcome));
+}
+
+// rows x columns x frames of a getFrames result.
+bool framesShape(const harness::Owned& frames, std::size_t count, std::size_t planes = 1) {
+    if (frames == nullptr || count == 0) return false;
+    const std::size_t* d = mxGetDimensions(frames.get());
+    const std::size_t n = mxGetNumberOfDimensions(frames.get());
+    const std::size_t expected = kRows * kColumns * planes * count;
+    return d[0] == kRows && d[1] == kColumns && mxGetNumberOfElements(frames.get()) == expected && n >= 2;
+}
+
+// The pages of a little-endian TIFF, classic or BigTIFF: {width, height} of each, by the chain
+// of directories from the header; empty when the file is not such a TIFF.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> tiffPages(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto read = [&](std::uint64_t at, int size, bool& ok) {
+        std::uint64_t value = 0;
+        if (at + static_cast<std::uint64_t>(size) > bytes.size()) {
+            ok = false;
+            return value;
+        }
+        for (int k = size - 1; k >= 0; --k) value = value << 8 | bytes[at + static_cast<std::uint64_t>(k)];
+        return value;
+    };
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> pages;
+    bool ok = bytes.size() >= 8 && bytes[0] == 'I' && bytes[1] == 'I';
+    const bool big = ok && read(2, 2, ok) == 43;
+    if (!ok || (!big && read(2, 2, ok) != 42)) return {};
+    const int word = big ? 8 : 4;             // offsets and counts
+    const int entry = big ? 20 : 12;          // bytes of a directory entry
+    const int countBytes = big ? 8 : 2;       // bytes of a directory's entry count
+    std::uint64_t next = read(big ? 8 : 4, word, ok);
+    while (ok && next != 0 && pages.size() < 100000) {
+        const std::uint64_t entries = read(next, countBytes, ok);
+        std::uint64_t width = 0, height = 0;
+        for (std::uint64_t e = 0; ok && e < entries; ++e) {
+            const std::uint64_t at = next + static_cast<std::uint64_t>(countBytes) + e * static_cast<std::uint64_t>(entry);
+            const std::uint64_t tag = read(at, 2, ok);
+            const std::uint64_t type = read(at + 2, 2, ok);
+            const std::uint64_t value = read(at + 4 + static_cast<std::uint64_t>(word), type == 3 ? 2 : 4, ok);
+            if (tag == 256) width = value;
+            if (tag == 257) height = value;
+        }
+        pages.emplace_back(width, height);
+        next = read(next + static_cast<std::uint64_t>(countBytes) + entries * static_cast<std::uint64_t>(entry), word, ok);
+    }
+    if (!ok) return {};
+    return pages;
+}
+
+void setUpCameras() {
+    std::lock_guard<std::recursive_mutex> lock(qorinsim::mutex());
+    for (int n = 1; n <= 2; ++n) {
+        qorinsim::SimulatedCamera& camera = *qorinsim::camera(n);
+        camera.format_.width = kColumns;
+        camera.format_.height = kRows;
+        // Camera 1 at its frame rate, camera 2 as fast as it can go: its worker asks for the
+        // SDK again at once, frame after frame.
+        camera.timing_ = n == 1 ? qorinsim::Timing::kRealtime : qorinsim::Timing::kImmediate;
+        camera.clockRunning_ = false;
+    }
+}
+
+bool simOpen(int camera) {
+    std::lock_guard<std::recursive_mutex> lock(qorinsim::mutex());
+    return qorinsim::camera(camera)->open_;
+}
+
+std::string sanity() {
+    // The checks read the simulator's state, which the workers' calls change.
+    std::lock_guard<std::recursive_mutex> lock(qorinsim::mutex());
+    return harness::sanity();
+}
+
+// Camera 2's recording: snapshots (fast frames) in even rounds, video in odd ones.
+void startCamera2(int round) {
+    must(named("startRecording", {num(2), text("source"), text(round % 2 == 0 ? "snapshot" : "video"), text("buffer"),
+                                  num(8)}),
+         "start recording camera 2");
+}
+
+void round(int r) {
+    const double exposure = 80 + 10 * r;
+    must(harness::run(30, {num(1), num(exposure)}), "exposure of camera 1 while it records");
+    check(scalar(must(harness::run(31, {num(1)}), "read exposure")) == exposure, "exposure of camera 1 changed");
+    const double gain = 3 + r % 10;  // within the range, 1 to 16
+    must(harness::run(28, {num(2), num(gain)}), "gain of camera 2 while it records");
+    check(scalar(must(harness::run(29, {num(2)}), "read gain")) == gain, "gain of camera 2 changed");
+    must(harness::run(15, {num(2), num(exposure)}), "snapshot exposure of camera 2 while it records");
+
+    for (int camera = 1; camera <= 2; ++camera) {
+        const std::string which = " (camera " + std::to_string(camera) + ", round " + std::to_string(r) + ")";
+        check(scalar(must(named("waitFrames", {num(camera), num(2), num(10)}), "waitFrames" + which)) == 1.0,
+              "two frames within 10 s" + which);
+        const Outcome taken = named("getFrames", {num(camera), num(2), text(camera == 1 ? "raw" : "mono")}, 2);
+        check(taken.ok && framesShape(taken.result, 2), "getFrames of two" + which + ": " + failure(taken));
+        const Outcome rgb = named("getFrames", {num(camera), num(1), text("rgb")});
+        // One frame or none, as the worker has delivered.
+        check(rgb.ok && (framesShape(rgb.result, 1, 3) || mxGetNumberOfElements(rgb.result.get()) == 0),
+              "getFrames rgb" + which + ": " + failure(rgb));
+        const Outcome peek = named("peekFrame", {num(camera), text("rgb")}, 2);
+        check(peek.ok && framesShape(peek.result, 1, 3), "peekFrame" + which + ": " + failure(peek));
+        const harness::Owned status = must(named("recordingStatus", {num(camera)}), "recordingStatus" + which);
+        check(field(status, "running") == 1.0 && field(status, "acquired") >= 2, "recordingStatus running" + which);
+    }
+    refused(13, {num(1)}, "snapshot (code 13) of camera 1");
+    refused(2, {num(1), num(32), num(24)}, "frame size (code 2) of camera 1");
+    refused(87, {num(1), num(2)}, "fast frames (code 87) of camera 1");
+    const Outcome again = named("startRecording", {num(1)});
+    check(!again.ok && again.message == "Camera 1 is already recording.",
+          "a second recording of camera 1 refused: " + failure(again));
+
+    // Camera 2 stops, settles the camera back, and starts again with the other source.
+    must(named("stopRecording", {num(2)}), "stop camera 2");
+    check(!isRecording(2), "camera 2 stopped");
+    const harness::Owned status = must(named("recordingStatus", {num(2)}), "status of camera 2 after its stop");
+    check(field(status, "running") == 0.0, "camera 2 not running after its stop");
+    check(sanity().empty(), "module and simulator agree after the stop of camera 2: " + sanity());
+    must(harness::run(13, {num(2)}), "snapshot of camera 2 between its recordings");
+    startCamera2(r + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+    std::remove(kFile);
+    harness::resetAll(2);
+    setUpCameras();
+    must(harness::run(-1, {num(1)}), "connect camera 1");
+    must(harness::run(-1, {num(2)}), "connect camera 2");
+
+    // A first recording started and stopped: the threads a runtime starts once (ThreadSanitizer's
+    // own, say) are there before the count is taken.
+    must(named("startRecording", {num(1), text("frames"), num(2)}), "first recording");
+    check(scalar(must(named("waitFrames", {num(1), num(2), num(10)}), "waitFrames")) == 1.0, "first recording's frames");
+    must(named("stopRecording", {num(1)}), "first recording stopped");
+    const int baseline = threadCount();
+
+    must(named("startRecording", {num(1), text("file"), text(kFile), text("buffer"), num(16), text("overwrite"), flag(true)}),
+         "start recording camera 1 into " + std::string(kFile));
+    startCamera2(0);
+    check(isRecording(1) && isRecording(2), "both cameras record");
+    check(threadCount() == baseline + 3, "two workers and a writer: " + std::to_string(threadCount() - baseline) + " threads more");
+    for (int r = 0; r < rounds; ++r) round(r);
+
+    check(scalar(must(named("waitFrames", {num(1), num(3), num(10)}), "waitFrames")) == 1.0, "frames before the unload");
+    const double written = field(must(named("recordingStatus", {num(1)}), "status"), "written");
+    check(isRecording(1) && isRecording(2), "both cameras still record at the unload");
+    check(hostdouble::runExitHook(), "exit hook run");
+    check(threadCount() == baseline, "no thread left after the unload: " + std::to_string(threadCount() - baseline) + " more");
+    check(!simOpen(1) && !simOpen(2), "both cameras closed in the simulator");
+    const auto pages = tiffPages(kFile);
+    bool whole = !pages.empty();
+    for (const auto& page : pages) whole = whole && page.first == kColumns && page.second == kRows;
+    check(whole && static_cast<double>(pages.size()) >= written && pages.size() >= 3,
+          std::string(kFile) + " a valid TIFF of " + std::to_string(pages.size()) + " pages of 64x48, at least " +
+              std::to_string(static_cast<long long>(written)) + " written before the unload");
+    check(sanity().empty(), "module and simulator agree after the unload: " + sanity());
+    std::remove(kFile);
+
+    std::printf("recording session: %d rounds, %d checks, %d failed\n", rounds, gChecks, gFailures);
+    return gFailures == 0 ? 0 : 1;
+}
