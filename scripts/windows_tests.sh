@@ -6,10 +6,13 @@
 # and the unit tests.  Under a private Wine prefix in a temporary folder it runs:
 #   exports    qorincam.mexw64 exports only mexFunction and imports only qorinapi.dll, the host's
 #              API (functions its mex.h/matrix.h declare), KERNEL32, USER32 and the C runtime
-#   loader     the MEX files loaded from their own folder, driven, unloaded and reloaded
+#   loader     the MEX files loaded from their own folder, driven, unloaded and reloaded, and
+#              unloaded under a running recording
 #   sweep, model, replay, unit
 #              the native harnesses and the unit tests; their summary lines must equal those of
 #              the same programs built for Linux
+#   recording  two cameras recording (worker threads, a TIFF writer) while the main thread issues
+#              commands, then unloaded under them: no thread left, a valid file; as on Linux
 #   trace      QORIN_WINDOWS_TRACE_INPUTS (default 3000) generated fuzz inputs traced call by
 #              call on Linux and on Windows; the traces must be identical
 #   commands   build_qorincam's Windows command lines (written by Octave, paths with a space)
@@ -27,7 +30,7 @@ set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="${QORIN_WINDOWS_DIR:-$ROOT/build-windows}"
-ALL_STEPS="exports loader sweep model replay unit trace commands"
+ALL_STEPS="exports loader sweep model replay unit recording trace commands"
 TRACE_INPUTS="${QORIN_WINDOWS_TRACE_INPUTS:-3000}"
 start=$SECONDS
 
@@ -147,6 +150,11 @@ fi
 if qorin_wants unit; then
   qorin_step unit.linux '^\[  PASSED  \] [0-9]+ tests?\.' "$LIN/unit_tests"
   qorin_step --same-as unit.linux unit '^\[  PASSED  \] [0-9]+ tests?\.' "$WINE" "$WIN/bin/unit_tests.exe"
+fi
+
+if qorin_wants recording; then
+  qorin_step recording.linux '^recording session: .* 0 failed' "$LIN/recording_session"
+  qorin_step --same-as recording.linux recording '^recording session: .* 0 failed' "$WINE" "$WIN/bin/recording_session.exe"
 fi
 
 if qorin_wants trace; then

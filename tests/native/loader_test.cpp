@@ -144,9 +144,23 @@ int main(int argc, char** argv) {
     if (gFailures == 0) {
         cam(-1, {num(1)}, "connect after reload");
         check(cam(6, {num(1)}, "is connected") == 1, "connected after reload");
-        check(hostdouble::runExitHook(), "exit hook after reload");
+        // A recording still running at the unload: its worker and TIFF writer must be gone
+        // before the library is, or the process crashes once it is freed.  (After the handle
+        // checks: the simulator's own lock may make its event object at its first contention.)
+        check(call(gCam, {text("startRecording"), num(1), text("file"), text("loader_recording.tif"), text("buffer"),
+                          num(4), text("overwrite"), hostdouble::makeLogical({1, 1}, {true})})
+                  .empty(),
+              "start a recording");
+        mxArray* ready = nullptr;
+        check(call(gCam, {text("waitFrames"), num(1), num(2), num(10)}, &ready).empty() && ready != nullptr &&
+                  hostdouble::value(ready, 0) == 1,
+              "the recording's first frames");
+        mxDestroyArray(ready);
+        check(hostdouble::runExitHook(), "exit hook after reload, recording");
+        check(simState("open") == 0, "camera closed by the exit hook under a recording");
         gCam.unload();
         gSim.unload();
+        check(DeleteFileA("loader_recording.tif") != FALSE, "the recording's file closed");
     }
     std::printf("loader test: %d checks, %d failed\n", gChecks, gFailures);
     return gFailures == 0 ? 0 : 1;
