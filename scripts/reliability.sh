@@ -3,15 +3,18 @@
 # under AddressSanitizer and a short soak.  Prints one summary line per step; exits 1 if any failed.
 #
 # Environment: QORIN_FUZZ_SECONDS (default 75), QORIN_SOAK_N (default 500), QORIN_JOBS (default 2),
-# QORIN_RELIABILITY_STEPS (default "sweep model replay peaks fuzz octave-asan soak").
+# QORIN_TSAN_ROUNDS (default 20), QORIN_RELIABILITY_STEPS (default "sweep model replay peaks fuzz
+# tsan octave-asan soak").
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 FUZZ_SECONDS="${QORIN_FUZZ_SECONDS:-75}"
 SOAK_N="${QORIN_SOAK_N:-500}"
-ALL_STEPS="sweep model replay peaks fuzz octave-asan soak"
+TSAN_ROUNDS="${QORIN_TSAN_ROUNDS:-20}"
+ALL_STEPS="sweep model replay peaks fuzz tsan octave-asan soak"
 NATIVE_DIR="$ROOT/build-native"
 FUZZ_DIR="$ROOT/build-fuzz"
+TSAN_DIR="$ROOT/build-tsan"
 ASAN_DIR="$ROOT/build-asan"
 SOAK_DIR="$ROOT/build-soak"
 LOG_DIR="${QORIN_RELIABILITY_LOGS:-$ROOT/build-reliability-logs}"
@@ -100,6 +103,15 @@ fi
 # --- libFuzzer, bounded ------------------------------------------------------------------------
 if qorin_wants fuzz && qorin_build fuzz-build "$FUZZ_DIR" fuzz_calls "${NATIVE_CMAKE[@]}" -DQORIN_FUZZ=ON; then
   qorin_step fuzz '^libFuzzer: ' in_scratch fuzz_run
+fi
+
+# --- ThreadSanitizer: two recordings' workers and writer against MATLAB's thread -----------------
+# The module, the host double and the simulator all instrumented; the first report ends the run.
+if qorin_wants tsan &&
+   qorin_build tsan-build "$TSAN_DIR" recording_session -S "$ROOT/tests/native" -DCMAKE_C_COMPILER=clang \
+     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORIN_SANITIZE=thread; then
+  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" qorin_step --show "^FAIL|ThreadSanitizer|^ +#[0-9]" \
+    tsan '^recording session: ' in_scratch "$TSAN_DIR/recording_session" "$TSAN_ROUNDS"
 fi
 
 # --- the Octave suite with the module and simulator under ASan + UBSan ---------------------------
