@@ -407,7 +407,7 @@ function link = linkLibrary(tc, opts, objects, name, libraries)
   elseif tc.windows
     dll = fullfile(opts.output, [name '.dll']);
     implib = fullfile(opts.output, ['lib' name '.dll.a']);
-    [status, output] = runShell(tc, sprintf('%s -shared -static-libgcc -static-libstdc++ -o "%s"%s -Wl,--out-implib,"%s"%s', ...
+    [status, output] = runShell(tc, sprintf('%s -shared -static -static-libgcc -static-libstdc++ -o "%s"%s -Wl,--out-implib,"%s"%s', ...
                                             compilerCommand(tc), dll, quoted, implib, extra));
     link = {implib};
   else
