@@ -4,7 +4,8 @@
 //
 // The recorder's worker puts a frame as: FrameRing::beginPut, the SDK writes the frame into the
 // slot (QorinTakeVideo: here a memcpy from a fixed source frame, as the simulator with an
-// explicit frame does), FrameRing::commitPut.  A consumer thread takes the frames as MATLAB's
+// explicit frame does), FrameRing::commitPut, and then, while the camera makes the next frame,
+// FrameRing::prepareNextSlot (not timed).  A consumer thread takes the frames as MATLAB's
 // getFrames does (waitAvailable, pinOldest, unpin), without copying them out.  Each repeat,
 // every case side by side:
 // - `memcpy`: memcpy of the frame into one fixed, warm buffer: the SDK's write with no recorder;
@@ -94,6 +95,8 @@ RingTimes runRing(const std::vector<std::uint8_t>& source, std::uint64_t capacit
         ring.commitPut(qorin::FrameStamp{f + 1, 0.0, 0});
         const Clock::time_point stop = Clock::now();
         (f < slots ? times.firstLap : times.steady).push_back(micros(start, stop));
+        // As the worker does while the camera makes the next frame: outside the frame's time.
+        ring.prepareNextSlot();
     }
     ring.finishPuts();
     done = true;
