@@ -340,7 +340,8 @@ private:
     uint64_t markerDot_;
 };
 
-// Row kinds of the chart being drawn, kept per thread so that a frame costs no allocation.
+// Row kinds of the chart being drawn.  Made afresh for each frame: an object with a destructor
+// kept per thread (thread_local) would pin the library, which could then never be unloaded.
 struct ChartRows {
     std::vector<uint8_t> values_;   // chart values, a row per kind
     std::vector<uint8_t> samples_;  // samples without noise, a row per kind
@@ -355,7 +356,7 @@ void renderChart(const Geometry& geometry, bool colour, uint64_t counter, const 
     SampleWriter writer(geometry, colour, counter, light, buffer);
     const ChartLayout layout(geometry, colour, counter);
 
-    static thread_local ChartRows scratch;
+    ChartRows scratch;
     const uint64_t rowBytes = columns * geometry.sampleBytes_;
     if (scratch.values_.size() < ChartLayout::kKinds * columns) scratch.values_.resize(ChartLayout::kKinds * columns);
     if (!writer.noisy() && scratch.samples_.size() < ChartLayout::kKinds * rowBytes)
