@@ -27,33 +27,14 @@
 #include <vector>
 
 #include "host_accounting.h"
+#include "bench/bench_arguments.h"
 #include "tests/memory/captures.h"
 
+using bench::median;
+using bench::parseSizes;
+using bench::Size;
+
 namespace {
-
-struct Size {
-    std::size_t columns;
-    std::size_t rows;
-};
-
-std::vector<Size> parseSizes(const char* text) {
-    std::vector<Size> sizes;
-    while (*text != '\0') {
-        char* end = nullptr;
-        const unsigned long columns = std::strtoul(text, &end, 10);
-        if (*end != 'x') break;
-        const unsigned long rows = std::strtoul(end + 1, &end, 10);
-        sizes.push_back({columns, rows});
-        text = *end == ',' ? end + 1 : end;
-    }
-    return sizes;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 }  // namespace
 

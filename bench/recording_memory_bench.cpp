@@ -24,16 +24,16 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_arguments.h"
 #include "host_accounting.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
 
-namespace {
+using bench::median;
+using bench::parseSizes;
+using bench::Size;
 
-struct Size {
-    std::size_t columns;
-    std::size_t rows;
-};
+namespace {
 
 struct Case {
     bool wide;
@@ -43,25 +43,6 @@ struct Case {
         return std::string(kind) + (colour ? " colour" : " mono") + (wide ? " 16-bit" : " 8-bit");
     }
 };
-
-std::vector<Size> parseSizes(const char* text) {
-    std::vector<Size> sizes;
-    while (*text != '\0') {
-        char* end = nullptr;
-        const unsigned long columns = std::strtoul(text, &end, 10);
-        if (*end != 'x') break;
-        const unsigned long rows = std::strtoul(end + 1, &end, 10);
-        sizes.push_back({columns, rows});
-        text = *end == ',' ? end + 1 : end;
-    }
-    return sizes;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 void check(const harness::Outcome& o, const char* what) {
     if (o.ok) return;
