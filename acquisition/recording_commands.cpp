@@ -84,6 +84,14 @@ Recorder& recordingOf(CameraRecord& camera) {
     return static_cast<Recorder&>(*camera.recorder);
 }
 
+// A count of frames the recording's buffer can hold at once, or a value error: more could never be there.
+void requireWithinCapacity(const CameraRecord& camera, Recorder& recorder, std::uint64_t count) {
+    const std::uint64_t capacity = recorder.ring().capacity();
+    if (count <= capacity) return;
+    failValue(formatText("Camera %d's recording buffer holds at most %llu frames.", camera.cameraNumber,
+                         static_cast<unsigned long long>(capacity)));
+}
+
 // The worker's failure, raised once by the first call that looks at the recording after it.
 void raiseWorkerError(Recorder& recorder) {
     const std::string error = recorder.takeError();
@@ -361,11 +369,7 @@ NamedResult handleGetFrames(int inputCount, const mxArray* const inputs[]) {
     const FrameKind kind = kindInput(inputCount, inputs, 2);
     Recorder& recorder = recordingOf(camera);
     raiseWorkerError(recorder);
-    const std::uint64_t capacity = recorder.ring().capacity();
-    if (!all && wanted > capacity) {
-        failValue(formatText("Camera %d's recording buffer holds at most %llu frames.", camera.cameraNumber,
-                             static_cast<unsigned long long>(capacity)));
-    }
+    if (!all) requireWithinCapacity(camera, recorder, wanted);
     const std::uint64_t available = recorder.ring().counts().available;
     const std::uint64_t count = all || available < wanted ? available : wanted;
     return framesResult(camera, recorder, count, kind, false);
@@ -396,11 +400,7 @@ NamedResult handleWaitFrames(int inputCount, const mxArray* const inputs[]) {
     }
     Recorder& recorder = recordingOf(camera);
     raiseWorkerError(recorder);
-    const std::uint64_t capacity = recorder.ring().capacity();
-    if (count > capacity) {
-        failValue(formatText("Camera %d's recording buffer holds at most %llu frames.", camera.cameraNumber,
-                             static_cast<unsigned long long>(capacity)));
-    }
+    requireWithinCapacity(camera, recorder, count);
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                               std::chrono::duration<double>(timeout));
