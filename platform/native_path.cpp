@@ -1,0 +1,238 @@
+// native_path.cpp - file names as the system takes them: UTF-16 through the wide functions on Windows, bytes on POSIX.
+#include "platform/native_path.h"
+
+#include <cstring>
+#include <vector>
+
+#include "gateway/errors.h"
+
+#if defined(_WIN32)
+#  include "platform/windows_api.h"
+#else
+#  include <cerrno>
+#  include <sys/stat.h>
+#  include <unistd.h>
+#endif
+
+namespace qorin::platform {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+// One code point in UTF-8's form; a lone surrogate too (as WTF-8 writes it), so that no UTF-16
+// name is lost on its way to a POSIX name.
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 code units as UTF-8; a lone surrogate as itself or, with `textOnly`, as U+FFFD.
+template <typename Unit>
+std::string utf8FromUtf16(const Unit* units, std::size_t count, bool textOnly) {
+    std::string out;
+    out.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        char32_t c = static_cast<char32_t>(units[k]) & 0xFFFFu;
+        if (isHighSurrogate(c) && k + 1 < count && isLowSurrogate(static_cast<char32_t>(units[k + 1]) & 0xFFFFu)) {
+            c = 0x10000 + ((c - 0xD800) << 10) + ((static_cast<char32_t>(units[++k]) & 0xFFFFu) - 0xDC00);
+        } else if (textOnly && (isHighSurrogate(c) || isLowSurrogate(c))) {
+            c = kReplacement;
+        }
+        appendUtf8(out, c);
+    }
+    return out;
+}
+
+#if defined(_WIN32)
+// UTF-8 bytes as UTF-16; a byte that starts no valid sequence stands for U+FFFD.
+std::wstring utf16FromUtf8(const char* bytes, std::size_t count) {
+    std::wstring out;
+    out.reserve(count);
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    for (std::size_t k = 0; k < count;) {
+        const unsigned char lead = b[k];
+        const std::size_t extra = lead < 0x80 ? 0 : lead >= 0xF5 ? 4 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 4;
+        char32_t c = extra == 0 ? lead : extra == 3 ? lead & 0x07u : extra == 2 ? lead & 0x0Fu : lead & 0x1Fu;
+        bool valid = extra < 4;
+        for (std::size_t j = 1; valid && j <= extra; ++j) {
+            valid = k + j < count && (b[k + j] & 0xC0) == 0x80;
+            if (valid) c = (c << 6) | (b[k + j] & 0x3Fu);
+        }
+        valid = valid && !(extra == 2 && c < 0x800) && !(extra == 3 && (c < 0x10000 || c > 0x10FFFF));
+        if (!valid) {
+            out += static_cast<wchar_t>(kReplacement);
+            ++k;
+            continue;
+        }
+        k += extra + 1;
+        if (c >= 0x10000) {
+            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(c);
+        }
+    }
+    return out;
+}
+#endif
+
+constexpr std::size_t kMaxPath = 260;
+
+}  // namespace
+
+NativePath nativePathOfText(const void* characters, std::size_t count, std::size_t width) {
+    if (count == 0 || characters == nullptr) return NativePath();
+    if (width == 1) {
+        const char* bytes = static_cast<const char*>(characters);
+        if (std::memchr(bytes, '\0', count) != nullptr) failUsage(kNullInFileName);
+#if defined(_WIN32)
+        return utf16FromUtf8(bytes, count);
+#else
+        return NativePath(bytes, count);
+#endif
+    }
+    const char16_t* units = static_cast<const char16_t*>(characters);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (units[k] == 0) failUsage(kNullInFileName);
+    }
+#if defined(_WIN32)
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 code units");
+    return NativePath(reinterpret_cast<const wchar_t*>(units), count);
+#else
+    return utf8FromUtf16(units, count, false);
+#endif
+}
+
+std::string utf8Text(const NativePath& path) {
+#if defined(_WIN32)
+    return utf8FromUtf16(path.data(), path.size(), true);
+#else
+    return path;
+#endif
+}
+
+std::wstring extendedLengthPath(const std::wstring& absolute) {
+    if (absolute.size() < kMaxPath) return absolute;
+    if (absolute.compare(0, 4, L"\\\\?\\") == 0 || absolute.compare(0, 4, L"\\\\.\\") == 0) return absolute;
+    if (absolute.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + absolute.substr(2);
+    return L"\\\\?\\" + absolute;
+}
+
+#if defined(_WIN32)
+
+NativePath absolutePath(const NativePath& path) {
+    if (path.empty()) return NativePath();
+    // The first call tells the length with its terminating null; the folder may change between
+    // the two calls, so the second may ask for more.
+    std::wstring full;
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    for (int attempt = 0; attempt < 3 && size != 0; ++attempt) {
+        full.assign(size, L'\0');
+        const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+        if (length == 0) return NativePath();
+        if (length < size) {
+            full.resize(length);
+            return extendedLengthPath(full);
+        }
+        size = length;
+    }
+    return NativePath();
+}
+
+NativePath parentFolder(const NativePath& absolute) {
+    const std::size_t last = absolute.find_last_of(L"\\/");
+    if (last == NativePath::npos) return NativePath();
+    NativePath folder = absolute.substr(0, last);
+    // C:\ is a folder, C: the current folder of drive C.
+    if (!folder.empty() && folder.back() == L':') folder += L'\\';
+    return folder;
+}
+
+bool folderExists(const NativePath& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool pathExists(const NativePath& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool removeFile(const NativePath& path) { return DeleteFileW(path.c_str()) != FALSE; }
+
+FileIdentity fileIdentity(const NativePath& path) {
+    FileIdentity identity;
+    // No access asked for, only the attributes: a file another program has open, whatever it
+    // shares, still answers.  Backup semantics let a folder be opened too.
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return identity;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(file, &information) != FALSE) {
+        identity.known = true;
+        identity.volume = information.dwVolumeSerialNumber;
+        identity.file = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    }
+    CloseHandle(file);
+    return identity;
+}
+
+#else
+
+NativePath absolutePath(const NativePath& path) {
+    if (path.empty()) return NativePath();
+    if (path[0] == '/') return path;
+    std::vector<char> folder(4096);
+    while (getcwd(folder.data(), folder.size()) == nullptr) {
+        if (errno != ERANGE || folder.size() > (std::size_t{1} << 20)) return NativePath();
+        folder.resize(folder.size() * 2);
+    }
+    NativePath absolute(folder.data());
+    if (absolute.empty() || absolute.back() != '/') absolute += '/';
+    return absolute + path;
+}
+
+NativePath parentFolder(const NativePath& absolute) {
+    const std::size_t last = absolute.rfind('/');
+    if (last == NativePath::npos) return NativePath();
+    return last == 0 ? NativePath("/") : absolute.substr(0, last);
+}
+
+bool folderExists(const NativePath& path) {
+    struct stat information {};
+    return stat(path.c_str(), &information) == 0 && S_ISDIR(information.st_mode);
+}
+
+bool pathExists(const NativePath& path) {
+    struct stat information {};
+    return stat(path.c_str(), &information) == 0;
+}
+
+bool removeFile(const NativePath& path) { return unlink(path.c_str()) == 0; }
+
+FileIdentity fileIdentity(const NativePath& path) {
+    FileIdentity identity;
+    struct stat information {};
+    if (stat(path.c_str(), &information) != 0) return identity;
+    identity.known = true;
+    identity.volume = static_cast<std::uint64_t>(information.st_dev);
+    identity.file = static_cast<std::uint64_t>(information.st_ino);
+    return identity;
+}
+
+#endif
+
+}  // namespace qorin::platform
