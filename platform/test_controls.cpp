@@ -10,6 +10,7 @@ namespace {
 std::atomic<int> gOpenEvents{0};
 std::atomic<bool> gForegroundPresent{true};
 std::atomic<bool> gFailNextEvent{false};
+std::atomic<unsigned> gCodePage{0};
 
 }  // namespace
 
@@ -19,6 +20,7 @@ bool refuseEvent() noexcept { return gFailNextEvent.exchange(false); }
 void eventOpened() noexcept { ++gOpenEvents; }
 void eventClosed() noexcept { --gOpenEvents; }
 bool foregroundPresent() noexcept { return gForegroundPresent; }
+unsigned codePage() noexcept { return gCodePage; }
 
 }  // namespace qorin::platform::test_controls
 
@@ -28,7 +30,10 @@ int QorinPlatformOpenEvents(void) { return gOpenEvents; }
 
 void QorinPlatformFailNextEvent(void) { gFailNextEvent = true; }
 
+void QorinPlatformSetCodePage(unsigned codePage) { gCodePage = codePage; }
+
 void QorinPlatformReset(void) {
     gForegroundPresent = true;
     gFailNextEvent = false;
+    gCodePage = 0;
 }

@@ -12,5 +12,7 @@ void eventOpened() noexcept;
 void eventClosed() noexcept;
 // False while QorinPlatformSetForeground(0) hides the foreground window.
 bool foregroundPresent() noexcept;
+// The code page QorinPlatformSetCodePage chose; 0 for the system's.
+unsigned codePage() noexcept;
 
 }  // namespace qorin::platform::test_controls

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/test_controls.h"
 #include "platform/windows_api.h"
@@ -80,6 +81,34 @@ std::size_t loadedLibraryPath(const void* address, char* buffer, std::size_t siz
 bool loadedLibraryExports(const void* address, const char* symbol) noexcept {
     HMODULE module = moduleHolding(address);
     return module != nullptr && symbol != nullptr && GetProcAddress(module, symbol) != nullptr;
+}
+
+bool codePageText(const char16_t* text, std::size_t count, std::string& out) {
+    out.clear();
+    if (count == 0) return true;
+    if (count > 0x7FFFFFFFu) return false;
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 code units");
+    const auto* wide = reinterpret_cast<const wchar_t*>(text);
+    const int length = static_cast<int>(count);
+    UINT codePage = CP_ACP;
+#if defined(QORIN_PLATFORM_TEST_CONTROLS)
+    if (test_controls::codePage() != 0) codePage = test_controls::codePage();
+#endif
+    // A user may have made UTF-8 the ANSI code page.  It holds every character and takes
+    // neither the best-fit flag nor the used-default flag, but refuses lone surrogates when asked.
+    const bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8);
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultFlag = utf8 ? nullptr : &usedDefault;
+    const int size = WideCharToMultiByte(codePage, flags, wide, length, nullptr, 0, nullptr, usedDefaultFlag);
+    if (size <= 0 || usedDefault != FALSE) return false;
+    out.assign(static_cast<std::size_t>(size), '\0');
+    const int written = WideCharToMultiByte(codePage, flags, wide, length, &out[0], size, nullptr, usedDefaultFlag);
+    if (written != size || usedDefault != FALSE) {
+        out.clear();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace qorin::platform

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // <windows.h> stays in the platform layer's own .cpp files: its min/max macros and its flood of
 // names never reach a handler.  Here the Windows objects are opaque pointers.
@@ -32,6 +33,11 @@ QORIN_PLATFORM_API std::size_t loadedLibraryPath(const void* address, char* buff
 // Whether the loaded library that holds `address` exports `symbol` itself.
 QORIN_PLATFORM_API bool loadedLibraryExports(const void* address, const char* symbol) noexcept;
 
+// `count` UTF-16 code units as text in the user's ANSI code page, which the SDK's narrow-character
+// functions read (WideCharToMultiByte with CP_ACP, no best-fit substitutes); false when a
+// character has no form there, or is no text (a lone surrogate), and so no name the SDK takes.
+QORIN_PLATFORM_API bool codePageText(const char16_t* text, std::size_t count, std::string& out);
+
 // Style of the SDK's display window: WS_VISIBLE | WS_OVERLAPPEDWINDOW (visible, captioned,
 // resizable, with system menu); win32.cpp checks it against the Windows headers.
 constexpr unsigned long kDisplayWindowStyle = 0x10CF0000ul;
@@ -44,5 +50,8 @@ extern "C" {
 QORIN_PLATFORM_API void QorinPlatformSetForeground(int present);
 QORIN_PLATFORM_API int QorinPlatformOpenEvents(void);
 QORIN_PLATFORM_API void QorinPlatformFailNextEvent(void);
+// The code page codePageText converts to: 0 the system's (Windows-1252 for the stand-ins),
+// 1252 or 65001 (UTF-8).
+QORIN_PLATFORM_API void QorinPlatformSetCodePage(unsigned codePage);
 QORIN_PLATFORM_API void QorinPlatformReset(void);
 }
