@@ -94,6 +94,10 @@ void freeCallLeftovers(bool outputsReturned, std::vector<mxArray*>& outputs) {
 // module is unwound, so no destructor of the module runs.
 [[noreturn]] void endCall() { HOSTDOUBLE_LONGJMP(gCallEnd); }
 Encoding gEncoding = Encoding::kWindows1252;
+TextModel gTextModel = TextModel::kUserEncoding;
+
+// The encoding of the host's C text: UTF-8 from R2022a on, the user's before.
+Encoding hostEncoding() { return gTextModel == TextModel::kUtf8 ? Encoding::kUtf8 : gEncoding; }
 
 // Windows-1252 at 0x80..0x9F; the five codes it leaves undefined stand for themselves, as in Windows.
 constexpr char16_t kWindows1252High[32] = {
@@ -105,7 +109,7 @@ constexpr char16_t kWindows1252High[32] = {
 // MATLAB substitutes; k moves past it.
 void appendEncoded(std::string& out, const mxChar* chars, std::size_t& k, std::size_t n) {
     char32_t c = chars[k++];
-    if (gEncoding == Encoding::kWindows1252) {
+    if (hostEncoding() == Encoding::kWindows1252) {
         if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
             out += static_cast<char>(c);
             return;
@@ -147,10 +151,11 @@ std::u16string decode(const char* text) {
     std::u16string out;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const std::size_t n = std::strlen(text);
+    const Encoding encoding = hostEncoding();
     for (std::size_t k = 0; k < n;) {
         const unsigned char b = bytes[k];
-        if (gEncoding == Encoding::kWindows1252 || b < 0x80) {
-            out += b >= 0x80 && b < 0xA0 && gEncoding == Encoding::kWindows1252 ? kWindows1252High[b - 0x80]
+        if (encoding == Encoding::kWindows1252 || b < 0x80) {
+            out += b >= 0x80 && b < 0xA0 && encoding == Encoding::kWindows1252 ? kWindows1252High[b - 0x80]
                                                                                  : static_cast<char16_t>(b);
             ++k;
             continue;
@@ -428,6 +433,8 @@ mxArray* makeStrings(std::vector<std::size_t> dims, const std::vector<std::optio
 }
 
 void setUserEncoding(Encoding encoding) { gEncoding = encoding; }
+
+void setTextModel(TextModel model) { gTextModel = model; }
 
 mxArray* makeLogical(std::vector<std::size_t> dims, const std::vector<bool>& values) {
     mxArray* array = allocate(mxLOGICAL_CLASS, normalised(dims.size(), dims.data()), false, true);

@@ -65,9 +65,13 @@ HOSTDOUBLE_API mxArray* makeCell(std::size_t rows, std::size_t columns);
 HOSTDOUBLE_API mxArray* makeSparse(std::size_t rows, std::size_t columns, const std::vector<double>& dense, bool logical);
 
 // The user's default character encoding, through which the mx functions convert between C text
-// and 16-bit characters (as MATLAB does); Windows-1252 until set.
+// and 16-bit characters (as MATLAB does before R2022a); Windows-1252 until set.
 enum class Encoding { kWindows1252, kUtf8 };
 HOSTDOUBLE_API void setUserEncoding(Encoding encoding);
+// Which MATLAB's text the mx functions model: before R2022a their C text is in the user's
+// encoding (the default here), from R2022a on it is UTF-8 whatever the user's encoding.
+enum class TextModel { kUserEncoding, kUtf8 };
+HOSTDOUBLE_API void setTextModel(TextModel model);
 
 // Element k of a numeric/logical/char array as a double (harness checks).
 HOSTDOUBLE_API double value(const mxArray* array, std::size_t k);

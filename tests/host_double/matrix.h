@@ -105,8 +105,9 @@ HOSTDOUBLE_API mxChar* mxGetChars(const mxArray* array);
 HOSTDOUBLE_API mwIndex* mxGetIr(const mxArray* array);
 HOSTDOUBLE_API mwIndex* mxGetJc(const mxArray* array);
 HOSTDOUBLE_API mwSize mxGetNzmax(const mxArray* array);
-/* Both convert to the user's default encoding (hostdouble::setUserEncoding), putting '?' for a
- * character it lacks, as mxCreateString and mxCreateCharMatrixFromStrings convert from it. */
+/* Both convert to the host's C text, the user's default encoding (hostdouble::setUserEncoding)
+ * or UTF-8 (hostdouble::setTextModel), putting '?' for a character it lacks, as mxCreateString
+ * and mxCreateCharMatrixFromStrings convert from it. */
 HOSTDOUBLE_API int mxGetString(const mxArray* array, char* buffer, mwSize length);
 HOSTDOUBLE_API char* mxArrayToString(const mxArray* array);
 
