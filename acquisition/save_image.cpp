@@ -5,6 +5,7 @@
 #include "acquisition/video_frame.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "platform/native_path.h"
 
 namespace qorin {
 namespace {
@@ -23,7 +24,7 @@ ArrayPtr handleSaveImage(const Args& args) {
     const mxArray* nameArray = args.array(2);
     if (nameArray == nullptr || !mxIsChar(nameArray)) failUsage("The file name must be a character array.");
     const std::string& fileName = args.text(2);
-    if (fileName.find('\0') != std::string::npos) failUsage("The file name must not contain a null character.");
+    if (fileName.find('\0') != std::string::npos) failUsage(platform::kNullInFileName);
     const bool monochrome = args.logical(3);
 
     VideoFrame frame = grabVideoFrame(args.integer(1));

@@ -1,7 +1,7 @@
-// mex_text.h - text inputs (char arrays and MATLAB string scalars) as C text in the user's default encoding.
+// mex_text.h - text inputs (char arrays and MATLAB string scalars) as the host's own text and as text in the user's ANSI code page.
 //
 // Header-only, so that the module and the simulator's control MEX, which shares none of the
-// module's objects, convert text the same way.  Every call here is one of the host's API and
+// module's objects, read text inputs the same way.  Every call here is one of the host's API and
 // is made on the host's thread, from within mexFunction.
 #pragma once
 
@@ -13,6 +13,7 @@
 
 #include "mex.h"
 #include "platform/mex_host.h"
+#include "platform/win32.h"
 
 namespace qorin::host {
 namespace detail {
@@ -51,15 +52,33 @@ inline const mxArray* textChars(const mxArray* input, HostArray& converted) {
     return mxIsChar(converted.get()) ? converted.get() : nullptr;
 }
 
+// The characters of char array `chars` as the host's own C text, which is what its messages and
+// mxCreateString take back: Octave's bytes as they are (UTF-8); MATLAB's 16-bit characters in
+// UTF-8 from R2022a on, before that in the user's code page with a substitute ('?') for what
+// it cannot hold.  A null character ends it.  For names and messages, never for the SDK.
+inline std::string hostText(const mxArray* chars) {
+    const std::size_t count = mxIsChar(chars) ? mxGetNumberOfElements(chars) : 0;
+    if (count == 0) return std::string();
+    if constexpr (sizeof(mxChar) == 1) {
+        const char* source = reinterpret_cast<const char*>(mxGetChars(chars));
+        const void* end = std::memchr(source, '\0', count);
+        return std::string(source, end == nullptr ? count : static_cast<std::size_t>(static_cast<const char*>(end) - source));
+    } else {
+        const std::unique_ptr<char, detail::HostFree> converted(mxArrayToString(chars));
+        if (converted == nullptr) throw std::bad_alloc();
+        return std::string(converted.get());
+    }
+}
+
 enum class TextStatus { kConverted, kUnrepresentable };
 
-// The characters of char array `chars` (column-major) as C text in the user's default encoding,
-// which is what the SDK's narrow-character file functions read.  Octave's characters are
-// already that text (UTF-8 bytes): they are taken as they are, null characters and all.
-// MATLAB's are 16-bit and go through the host's own conversion; a character that encoding
-// cannot hold comes back as a substitute ('?' or another), so the result is converted back
-// and compared, and kUnrepresentable means no file of that name can be reached.  A null
-// character ends the C text there: `text` then ends with it, and what follows is not converted.
+// The characters of char array `chars` (column-major) as C text in the user's ANSI code page,
+// which is what the SDK's narrow-character functions read.  Octave's characters are already
+// that text (UTF-8 bytes): they are taken as they are, null characters and all.  MATLAB's are
+// UTF-16 and are converted here, not by the host, whose own C text is UTF-8 from R2022a on;
+// kUnrepresentable means a character has no form in the code page, and so no file of that name
+// can be reached.  A null character ends the C text there: `text` then ends with it, and what
+// follows is not converted.
 inline TextStatus convertText(const mxArray* chars, std::string& text) {
     text.clear();
     const mxChar* source = mxIsChar(chars) ? mxGetChars(chars) : nullptr;
@@ -71,23 +90,9 @@ inline TextStatus convertText(const mxArray* chars, std::string& text) {
     } else {
         std::size_t length = 0;
         while (length < count && source[length] != 0) ++length;
-        const std::unique_ptr<char, detail::HostFree> converted(mxArrayToString(chars));
-        if (converted == nullptr) throw std::bad_alloc();
-        text.assign(converted.get());
-        // ASCII converts to itself in every encoding a Windows user can have as default:
-        // comparing the bytes spares the round trip and its array for most names.
-        bool exact = text.size() == length;
-        for (std::size_t k = 0; exact && k < length; ++k) {
-            const auto character = static_cast<unsigned>(source[k]);
-            exact = character < 0x80u && static_cast<unsigned>(static_cast<unsigned char>(text[k])) == character;
+        if (!platform::codePageText(reinterpret_cast<const char16_t*>(source), length, text)) {
+            return TextStatus::kUnrepresentable;
         }
-        if (!exact) {
-            const HostArray back(mxCreateString(text.c_str()));
-            if (back == nullptr) throw std::bad_alloc();
-            exact = mxGetNumberOfElements(back.get()) == length &&
-                    (length == 0 || std::memcmp(mxGetChars(back.get()), source, length * sizeof(mxChar)) == 0);
-        }
-        if (!exact) return TextStatus::kUnrepresentable;
         if (length < count) text.push_back('\0');
         return TextStatus::kConverted;
     }

@@ -49,16 +49,13 @@ uint32_t wordArg(const mxArray* a, const std::string& what) {
     return static_cast<uint32_t>(integerArg(a, what, 0, 4294967295.0));
 }
 
-// A char array or string scalar, converted as the module converts its text; it ends at a
+// A char array or string scalar as the host's own text (every name here is ASCII); it ends at a
 // null character.
 std::string textArg(const mxArray* a, const std::string& what) {
     qorin::host::HostArray converted;
     const mxArray* chars = qorin::host::textChars(a, converted);
     if (chars == nullptr) fail(what + " must be a character row");
-    std::string text;
-    if (qorin::host::convertText(chars, text) == qorin::host::TextStatus::kUnrepresentable)
-        fail(what + " holds a character that the user's default character encoding cannot represent");
-    return std::string(text.c_str());
+    return qorin::host::hostText(chars);
 }
 
 template <typename T>

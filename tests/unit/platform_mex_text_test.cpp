@@ -46,12 +46,16 @@ protected:
         hostdouble::runExitHook();
         qorinsim::reset();
         QorinPlatformReset();
+        // Windows' conversion into a code page named, not the ANSI code page of the machine.
+        QorinPlatformSetCodePage(1252);
         ASSERT_TRUE(call({number(-1), number(1)}).ok);
         ASSERT_TRUE(call({number(0), number(1)}).ok);
         live_ = hostdouble::liveArrays();
     }
     void TearDown() override {
         hostdouble::setUserEncoding(hostdouble::Encoding::kWindows1252);
+        hostdouble::setTextModel(hostdouble::TextModel::kUserEncoding);
+        QorinPlatformReset();
         // The host's char() and ismissing results and the round trip's array are all destroyed.
         EXPECT_EQ(hostdouble::liveArrays(), live_);
         hostdouble::runExitHook();
@@ -82,13 +86,20 @@ constexpr const char* kUnrepresentable =
 constexpr const char* kWrongClass = "qorincam:usage: The file name must be a character array.";
 
 TEST_F(TextInput, FileNamesReachTheSdkInTheUsersEncodingOrNotAtAll) {
-    // Windows-1252 holds 'é' and '€' (0x80), not 'Ł'; what it substitutes must not be saved.
-    EXPECT_EQ(save(hostdouble::makeText16(u"qorin_\u00e9\u20ac.pnm")), "qorin_\xE9\x80.pnm");
-    EXPECT_EQ(save(hostdouble::makeText16(u"C:\\Users\\\u0141ukasz\\frame.bmp")), kUnrepresentable);
-    EXPECT_EQ(save(hostdouble::makeText16(u"qorin_?\u0141.pnm")), kUnrepresentable);
-    // A null character is refused as before, whatever follows it.
-    EXPECT_EQ(save(hostdouble::makeText16(std::u16string(u"a\0\u0141.raw", 7))),
-              "qorincam:usage: The file name must not contain a null character.");
+    // MATLAB's own C text is the user's encoding before R2022a and UTF-8 from it on; the SDK
+    // reads the ANSI code page under both.
+    for (const auto model : {hostdouble::TextModel::kUserEncoding, hostdouble::TextModel::kUtf8}) {
+        hostdouble::setTextModel(model);
+        // Windows-1252 holds 'é' and '€' (0x80), not 'Ł'; what it substitutes must not be saved.
+        EXPECT_EQ(save(hostdouble::makeText16(u"qorin_\u00e9\u20ac.pnm")), "qorin_\xE9\x80.pnm");
+        EXPECT_EQ(save(hostdouble::makeText16(u"C:\\Users\\\u0141ukasz\\frame.bmp")), kUnrepresentable);
+        EXPECT_EQ(save(hostdouble::makeText16(u"qorin_?\u0141.pnm")), kUnrepresentable);
+        // A null character is refused as before, whatever follows it.
+        EXPECT_EQ(save(hostdouble::makeText16(std::u16string(u"a\0\u0141.raw", 7))),
+                  "qorincam:usage: The file name must not contain a null character.");
+    }
+    // A Windows whose ANSI code page is UTF-8 (and so MATLAB's user encoding before R2022a).
+    QorinPlatformSetCodePage(65001);
     hostdouble::setUserEncoding(hostdouble::Encoding::kUtf8);
     EXPECT_EQ(save(hostdouble::makeText16(u"qorin_\u0141ukasz_\U0001F600.pnm")),
               "qorin_\xC5\x81ukasz_\xF0\x9F\x98\x80.pnm");
