@@ -107,10 +107,11 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
         // The pages keep the flipping of the start: a later change turns the frames getFrames
         // returns, not the pages already on their way.
         try {
-            r.file_ = std::make_unique<TiffFile>(options.file);
+            r.file_ = std::make_unique<TiffFile>(options.path, options.file);
         } catch (const TiffWriteError&) {
             failValue("Could not create the file " + options.file + ".");
         }
+        r.fileIdentity_ = platform::fileIdentity(options.path);
     }
     r.launch();
     return recorder;

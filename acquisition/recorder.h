@@ -15,6 +15,7 @@
 #include "acquisition/frame_ring.h"
 #include "acquisition/tiff_file.h"
 #include "camera/camera_table.h"
+#include "platform/native_path.h"
 
 namespace qorin {
 
@@ -30,7 +31,8 @@ struct RecordingOptions {
     std::uint64_t bufferFrames = 0;  // frames the ring holds; 0: from bufferBytes
     std::uint64_t bufferBytes = 0;   // bytes the ring may take; 0 with bufferFrames 0: the default
     WhenFull whenFull = WhenFull::Overwrite;
-    std::string file;                // the TIFF file every frame goes into; empty: none
+    std::string file;                // the TIFF file every frame goes into, as the user named it; empty: none
+    platform::NativePath path;       // that file, absolute, as the system takes it
 };
 
 // Why a recording ended.
@@ -86,6 +88,8 @@ public:
 
     // The file the frames go into ('' for none); fixed from the start on.
     const std::string& file() const { return options_.file; }
+    // Whether the file the recording has open (until it settles) is `file`.
+    bool writes(const platform::FileIdentity& file) const { return file_ != nullptr && fileIdentity_ == file; }
     // The frames' description (format, geometry, colour format); their buffers stay empty.
     const CapturedFrame& frames() const { return description_; }
     FrameRing& ring() { return ring_; }
@@ -112,6 +116,7 @@ private:
     double period_ = 0.0;  // seconds; 0 when the source has no frame rate
     FrameRing ring_;
     std::unique_ptr<TiffFile> file_;
+    platform::FileIdentity fileIdentity_;
     std::string mosaic_;           // in readout order
     Orientation fileOrientation_;  // the pages read as getFrames returns raw frames at the start
     FrameProperties properties_;   // MATLAB's thread only

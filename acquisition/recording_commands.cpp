@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -19,6 +18,7 @@
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
 #include "platform/mex_text.h"
+#include "platform/native_path.h"
 
 namespace qorin {
 namespace {
@@ -132,6 +132,33 @@ bool parseByteSize(const std::string& text, std::uint64_t& bytes) {
     return false;
 }
 
+// The 'file' option: the name as the system takes it, absolute (so that a later change of the
+// current folder moves nothing), and as the user gave it, for messages.
+void fileInput(const mxArray* value, RecordingOptions& options) {
+    constexpr const char* kFileMessage = "Option 'file' must be a file name.";
+    host::HostArray converted;
+    const mxArray* chars = host::textChars(value, converted);
+    if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) failUsage(kFileMessage);
+    const platform::NativePath given =
+        platform::nativePathOfText(mxGetChars(chars), mxGetNumberOfElements(chars), sizeof(mxChar));
+    if (given.empty()) failValue(kFileMessage);
+    options.file = host::hostText(chars);
+    options.path = platform::absolutePath(given);
+}
+
+// A file that another recording writes, under whatever name, is not another one's to replace.
+void refuseFileBeingRecorded(const RecordingOptions& options) {
+    const platform::FileIdentity identity = platform::fileIdentity(options.path);
+    CameraTable& table = cameraTable();
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+        const CameraRecord& camera = table.at(slot);
+        if (camera.recorder != nullptr && static_cast<const Recorder&>(*camera.recorder).writes(identity)) {
+            failValue(formatText("The file %s is being written by the recording of camera %d.", options.file.c_str(),
+                                 camera.cameraNumber));
+        }
+    }
+}
+
 constexpr const char* kOptionNames = "source, frames, seconds, buffer, whenFull, file and overwrite";
 
 // Every option checked, and the file's place, before anything starts.
@@ -167,8 +194,7 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
             const std::size_t whenFull = wordInput(value, "Option 'whenFull' must be 'overwrite' or 'stop'.", {"overwrite", "stop"});
             options.whenFull = whenFull == 0 ? WhenFull::Overwrite : WhenFull::Stop;
         } else if (sameName(name, "file")) {
-            options.file = textInput(value, "Option 'file' must be a file name.");
-            if (options.file.empty()) failValue("Option 'file' must be a file name.");
+            fileInput(value, options);
         } else if (sameName(name, "overwrite")) {
             if (!isLogicalScalar(value) && !isIntegerScalar(value)) failUsage("Option 'overwrite' must be true or false.");
             overwrite = mxIsLogical(value) ? logicalConversion(value) != 0 : doubleConversion(value) != 0.0;
@@ -181,14 +207,13 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
         }
     }
     if (!options.file.empty()) {
-        namespace fs = std::filesystem;
-        std::error_code error;
-        const fs::path path(options.file);
-        const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-        if (!fs::is_directory(folder, error)) failValue("The folder of " + options.file + " does not exist.");
-        if (fs::is_directory(path, error)) failValue(options.file + " is a folder.");
-        if (fs::exists(path, error) && !overwrite) {
-            failValue("The file " + options.file + " exists. Give 'overwrite', true to replace it.");
+        if (!platform::folderExists(platform::parentFolder(options.path))) {
+            failValue("The folder of " + options.file + " does not exist.");
+        }
+        if (platform::folderExists(options.path)) failValue(options.file + " is a folder.");
+        if (platform::pathExists(options.path)) {
+            if (!overwrite) failValue("The file " + options.file + " exists. Give 'overwrite', true to replace it.");
+            refuseFileBeingRecorded(options);
         }
     }
     return options;

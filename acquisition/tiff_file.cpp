@@ -84,10 +84,11 @@ struct Field {
 
 }  // namespace
 
-TiffFile::TiffFile(const std::string& path, std::uint64_t classicLimit)
-    : path_(path), classicLimit_(classicLimit < kClassicLimit ? classicLimit : kClassicLimit) {
-    file_.open(path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!file_.is_open()) throw TiffWriteError("cannot create " + path);
+TiffFile::TiffFile(const platform::NativePath& path, const std::string& name, std::uint64_t classicLimit)
+    : path_(name), classicLimit_(classicLimit < kClassicLimit ? classicLimit : kClassicLimit) {
+    // The wide name on Windows (an extension of MSVC's and MinGW's libraries).
+    file_.open(path.c_str(), std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!file_.is_open()) throw TiffWriteError("cannot create " + path_);
     std::vector<std::uint8_t> head{'I', 'I'};
     put(head, 42, 2);
     put(head, 0, 4);  // no page yet

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/native_path.h"
+
 namespace qorin {
 
 // One page as the camera delivers it: `height` rows one after another, each of `width`
@@ -48,9 +50,10 @@ public:
     // The largest end of file a classic TIFF can address.
     static constexpr std::uint64_t kClassicLimit = 0xFFFFFFFFull;
 
-    // Creates the file, or empties an existing one; throws TiffWriteError when it cannot.
-    // `classicLimit` below kClassicLimit moves the switch to BigTIFF earlier (tests).
-    explicit TiffFile(const std::string& path, std::uint64_t classicLimit = kClassicLimit);
+    // Creates the file, or empties an existing one; throws TiffWriteError when it cannot.  `name`
+    // stands for the file in the messages.  `classicLimit` below kClassicLimit moves the switch
+    // to BigTIFF earlier (tests).
+    TiffFile(const platform::NativePath& path, const std::string& name, std::uint64_t classicLimit = kClassicLimit);
     TiffFile(const TiffFile&) = delete;
     TiffFile& operator=(const TiffFile&) = delete;
 

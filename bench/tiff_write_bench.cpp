@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
                 const auto start = std::chrono::steady_clock::now();
                 if (which == 0) {
                     try {
-                        qorin::TiffFile out(file);
+                        qorin::TiffFile out(file, file);
                         for (int f = 0; f < frames; ++f) {
                             qorin::TiffPage page;
                             page.samples = frame.data();

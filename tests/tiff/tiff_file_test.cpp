@@ -171,7 +171,7 @@ TEST_F(TiffFileTest, PagesReadBackAsWrittenInClassicAndBigTiff) {
         for (const std::uint64_t limit : {TiffFile::kClassicLimit, std::uint64_t{2500}}) {
             SCOPED_TRACE(std::string(o.name) + " " + std::to_string(limit));
             const fs::path path = folder_ / ("pages-" + std::string(o.name) + "-" + std::to_string(limit) + ".tif");
-            TiffFile file(path.string(), limit);
+            TiffFile file(path.string(), path.string(), limit);
             appendPages(file, 0, 5, o);
             EXPECT_EQ(file.pages(), 20u);
             EXPECT_EQ(file.bigTiff(), limit != TiffFile::kClassicLimit);
@@ -209,7 +209,7 @@ TEST_F(TiffFileTest, WriteFailureLeavesEveryEarlierPage) {
                 SCOPED_TRACE(std::string(o.name) + " " + std::to_string(limit) + " " + std::to_string(beyond));
                 const fs::path path = folder_ / ("cut-" + std::string(o.name) + "-" + std::to_string(limit) + "-" +
                                                  std::to_string(beyond) + ".tif");
-                TiffFile file(path.string(), limit);
+                TiffFile file(path.string(), path.string(), limit);
                 appendPages(file, 0, 3, o);
                 const std::uint64_t written = file.bytes();
 
