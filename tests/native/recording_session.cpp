@@ -10,9 +10,15 @@
 // on timing, so that the Linux and Windows runs print the same one; the ThreadSanitizer build
 // (scripts/reliability.sh, step tsan) runs the same program.
 //
+// First, camera 1 records into files whose names go beyond ASCII and beyond 260 characters, in
+// a folder named "Été €Ł 日本" (the temporary folder on Windows, under the Wine prefix; the
+// working folder elsewhere), under both of MATLAB's text models: each file must be found under
+// its own name, a TIFF of its frames.
+//
 //   recording_session [rounds]      (default 3)
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -29,6 +35,8 @@
 #  include <tlhelp32.h>
 #else
 #  include <dirent.h>
+#  include <sys/stat.h>
+#  include <unistd.h>
 #endif
 
 namespace {
@@ -123,9 +131,7 @@ bool framesShape(const harness::Owned& frames, std::size_t count, std::size_t pl
 
 // The pages of a little-endian TIFF, classic or BigTIFF: {width, height} of each, by the chain
 // of directories from the header; empty when the file is not such a TIFF.
-std::vector<std::pair<std::uint64_t, std::uint64_t>> tiffPages(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::vector<std::pair<std::uint64_t, std::uint64_t>> tiffPages(const std::vector<unsigned char>& bytes) {
     auto read = [&](std::uint64_t at, int size, bool& ok) {
         std::uint64_t value = 0;
         if (at + static_cast<std::uint64_t>(size) > bytes.size()) {
@@ -159,6 +165,138 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> tiffPages(const char* path)
     }
     if (!ok) return {};
     return pages;
+}
+
+std::vector<std::pair<std::uint64_t, std::uint64_t>> tiffPages(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return tiffPages(std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+}
+
+bool wholePages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& pages) {
+    bool whole = !pages.empty();
+    for (const auto& page : pages) whole = whole && page.first == kColumns && page.second == kRows;
+    return whole;
+}
+
+// A name as MATLAB holds it (UTF-16) and as the system holds it here (UTF-16 on Windows, its
+// UTF-8 bytes elsewhere), written out twice, so that neither is the module's own conversion.
+struct Name {
+    std::u16string utf16;
+    std::string utf8;
+    Name operator+(const Name& more) const { return {utf16 + more.utf16, utf8 + more.utf8}; }
+};
+Name ascii(const std::string& text) { return {std::u16string(text.begin(), text.end()), text}; }
+
+#ifdef _WIN32
+using SystemName = std::wstring;
+SystemName systemName(const Name& name) { return SystemName(name.utf16.begin(), name.utf16.end()); }
+// Long names need the \\?\ prefix, which takes absolute names with backslashes only.
+SystemName longForm(SystemName absolute) {
+    for (wchar_t& c : absolute) c = c == L'/' ? L'\\' : c;
+    return L"\\\\?\\" + absolute;
+}
+// The temporary folder, under the Wine prefix under Wine, made the current one.
+SystemName scratchFolder() {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    const DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    SystemName folder(buffer.data(), length);
+    SetCurrentDirectoryW(folder.c_str());
+    return folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
+}
+bool makeFolder(const SystemName& absolute) { return CreateDirectoryW(longForm(absolute).c_str(), nullptr) != FALSE; }
+void removeFolder(const SystemName& absolute) { RemoveDirectoryW(longForm(absolute).c_str()); }
+void removeFile(const SystemName& absolute) { DeleteFileW(longForm(absolute).c_str()); }
+std::vector<unsigned char> fileBytes(const SystemName& absolute) {
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileW(longForm(absolute).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    unsigned char chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE && got > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    CloseHandle(file);
+    return bytes;
+}
+#else
+using SystemName = std::string;
+SystemName systemName(const Name& name) { return name.utf8; }
+// The working folder.
+SystemName scratchFolder() {
+    std::vector<char> buffer(4096);
+    if (getcwd(buffer.data(), buffer.size()) == nullptr) return "/";
+    return std::string(buffer.data()) + "/";
+}
+bool makeFolder(const SystemName& absolute) { return mkdir(absolute.c_str(), 0755) == 0; }
+void removeFolder(const SystemName& absolute) { rmdir(absolute.c_str()); }
+void removeFile(const SystemName& absolute) { std::remove(absolute.c_str()); }
+std::vector<unsigned char> fileBytes(const SystemName& absolute) {
+    std::ifstream in(absolute, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+#endif
+
+// The host's own C text of a name: what its messages hold where they quote it.
+std::string hostText(const Name& name) {
+    const harness::Owned chars(hostdouble::makeText16(name.utf16));
+    char* text = mxArrayToString(chars.get());
+    const std::string copy = text == nullptr ? std::string() : text;
+    mxFree(text);
+    return copy;
+}
+
+// Camera 1 records three frames into `name`; true when it recorded them and let the file go.
+bool recordThree(const Name& name) {
+    const Outcome started = named("startRecording", {num(1), text("frames"), num(3), text("buffer"), num(8), text("file"),
+                                                      hostdouble::makeText16(name.utf16)});
+    check(started.ok, "recording into " + name.utf8 + ": " + failure(started));
+    if (!started.ok) return false;
+    const bool ready = scalar(must(named("waitFrames", {num(1), num(3), num(10)}), "waitFrames")) == 1.0;
+    must(named("stopRecording", {num(1)}), "stop the recording into " + name.utf8);
+    return ready;
+}
+
+// Files named beyond ASCII and beyond MAX_PATH, in a folder named so, under MATLAB's two text
+// models: the module reads MATLAB's UTF-16 itself, so the files get their names under both,
+// and its messages quote the name in the host's own text.
+void namesBeyondAscii() {
+    const Name folder{u"\u00c9t\u00e9 \u20ac\u0141 \u65e5\u672c", "\xc3\x89t\xc3\xa9 \xe2\x82\xac\xc5\x81 \xe6\x97\xa5\xe6\x9c\xac"};
+    const Name deep = ascii(std::string(230, 'd'));
+    const SystemName base = scratchFolder();
+    check(makeFolder(base + systemName(folder)) && makeFolder(base + systemName(folder + ascii("/") + deep)),
+          "folders made for the names");
+    const Name models[] = {ascii("before R2022a"), ascii("R2022a on")};
+    for (int m = 0; m < 2; ++m) {
+        hostdouble::setTextModel(m == 0 ? hostdouble::TextModel::kUserEncoding : hostdouble::TextModel::kUtf8);
+        const Name leaf = Name{u"\u0141\u00f3d\u017a \u65e5\u672c ", "\xc5\x81\xc3\xb3" "d\xc5\xba \xe6\x97\xa5\xe6\x9c\xac "} + models[m] + ascii(".tif");
+        // Relative, with forward slashes, and (the long one) with . and .. for the system to resolve.
+        const Name shortName = folder + ascii("/") + leaf;
+        const Name longName = folder + ascii("/") + deep + ascii("/./../") + deep + ascii("/") + leaf;
+        const SystemName shortFile = base + systemName(shortName);
+        const SystemName longFile = base + systemName(folder + ascii("/") + deep + ascii("/") + leaf);
+        check(longFile.size() > 260, "a name longer than 260 characters");
+        for (const Name* name : {&shortName, &longName}) {
+            const bool recorded = recordThree(*name);
+            const auto pages = tiffPages(fileBytes(name == &shortName ? shortFile : longFile));
+            check(recorded && wholePages(pages) && pages.size() == 3,
+                  name->utf8 + " found under its name, a TIFF of its three frames: " + std::to_string(pages.size()) + " pages");
+        }
+        const Outcome again = named("startRecording", {num(1), text("file"), hostdouble::makeText16(shortName.utf16)});
+        check(!again.ok && again.message == "The file " + hostText(shortName) + " exists. Give 'overwrite', true to replace it.",
+              "an existing file named in the host's text: " + failure(again));
+        // Another recording's file, named another way, is not camera 2's to replace.
+        const Name otherSpelling = ascii("./") + folder + ascii("/../") + shortName;
+        must(named("startRecording", {num(1), text("file"), hostdouble::makeText16(shortName.utf16), text("overwrite"), flag(true)}),
+             "recording into " + shortName.utf8 + " again");
+        const Outcome taken = named("startRecording", {num(2), text("file"), hostdouble::makeText16(otherSpelling.utf16),
+                                                       text("overwrite"), flag(true)});
+        check(!taken.ok && taken.message == "The file " + hostText(otherSpelling) + " is being written by the recording of camera 1.",
+              "the file of camera 1's recording refused to camera 2: " + failure(taken));
+        must(named("stopRecording", {num(1)}), "stop the recording into " + shortName.utf8);
+        removeFile(shortFile);
+        removeFile(longFile);
+    }
+    hostdouble::setTextModel(hostdouble::TextModel::kUserEncoding);
+    removeFolder(base + systemName(folder + ascii("/") + deep));
+    removeFolder(base + systemName(folder));
 }
 
 void setUpCameras() {
@@ -242,6 +380,7 @@ int main(int argc, char** argv) {
     setUpCameras();
     must(harness::run(-1, {num(1)}), "connect camera 1");
     must(harness::run(-1, {num(2)}), "connect camera 2");
+    namesBeyondAscii();
 
     // A first recording started and stopped: the threads a runtime starts once (ThreadSanitizer's
     // own, say) are there before the count is taken.
@@ -264,9 +403,7 @@ int main(int argc, char** argv) {
     check(threadCount() == baseline, "no thread left after the unload: " + std::to_string(threadCount() - baseline) + " more");
     check(!simOpen(1) && !simOpen(2), "both cameras closed in the simulator");
     const auto pages = tiffPages(kFile);
-    bool whole = !pages.empty();
-    for (const auto& page : pages) whole = whole && page.first == kColumns && page.second == kRows;
-    check(whole && static_cast<double>(pages.size()) >= written && pages.size() >= 3,
+    check(wholePages(pages) && static_cast<double>(pages.size()) >= written && pages.size() >= 3,
           std::string(kFile) + " a valid TIFF of " + std::to_string(pages.size()) + " pages of 64x48, at least " +
               std::to_string(static_cast<long long>(written)) + " written before the unload");
     check(sanity().empty(), "module and simulator agree after the unload: " + sanity());
