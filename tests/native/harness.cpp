@@ -21,6 +21,9 @@ void resetAll(int attached) {
     qorinsim::reset();
     qorinsim::setAttached(attached);
     QorinPlatformReset();
+    // Text for the SDK in Windows-1252 on every system, whatever code page Wine's locale gives:
+    // the Linux and Windows runs must say the same.
+    QorinPlatformSetCodePage(1252);
     gEventBaseline = QorinPlatformOpenEvents();
     hostdouble::resetCounters();
 }
