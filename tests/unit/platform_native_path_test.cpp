@@ -57,6 +57,13 @@ TEST(NativePath, LongWindowsNamesTakeTheExtendedPrefixForTheirKind) {
     EXPECT_EQ(extendedLengthPath(L"\\\\?\\C:\\" + tail), L"\\\\?\\C:\\" + tail);
     EXPECT_EQ(extendedLengthPath(std::wstring(259, L'y')), std::wstring(259, L'y'));
     EXPECT_EQ(extendedLengthPath(L"D:" + std::wstring(258, L'y')), L"\\\\?\\D:" + std::wstring(258, L'y'));
+    // The system resolves / . and .. first: \\?\ names keep them as they are.
+#if defined(_WIN32)
+    EXPECT_EQ(qorin::platform::absolutePath(L"C:/data/./" + tail + L"/../" + tail + L"/run.tif"),
+              L"\\\\?\\C:\\data\\" + tail + L"\\run.tif");
+#else
+    EXPECT_EQ(qorin::platform::absolutePath("/data/./run.tif"), "/data/./run.tif");
+#endif
 }
 
 TEST(NativePath, TheFolderOfANameKeepsARootWhole) {
