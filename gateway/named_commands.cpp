@@ -144,9 +144,10 @@ NamedResult runNamedCommand(int inputCount, const mxArray* const inputs[]) {
     if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) {
         failUsage("A command name must be a character vector or a string scalar.");
     }
-    // Every name is ASCII: text the user's encoding cannot hold matches none, as any other would not.
+    // Every name is ASCII: text the user's encoding cannot hold matches none, as any other would
+    // not, and is shown as the host has it.
     std::string name;
-    host::convertText(chars, name);
+    if (host::convertText(chars, name) == host::TextStatus::kUnrepresentable) name = host::hostText(chars);
     for (const NamedCommand& command : kNamedCommands) {
         if (sameName(name, command.name)) return command.handler(inputCount - 1, inputs + 1);
     }
