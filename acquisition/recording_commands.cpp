@@ -147,12 +147,17 @@ void fileInput(const mxArray* value, RecordingOptions& options) {
 }
 
 // A file that another recording writes, under whatever name, is not another one's to replace.
+// One that has ended lets its file go once its last frames are written (it settles).
 void refuseFileBeingRecorded(const RecordingOptions& options) {
     const platform::FileIdentity identity = platform::fileIdentity(options.path);
+    if (!identity.known) return;
     CameraTable& table = cameraTable();
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
-        const CameraRecord& camera = table.at(slot);
-        if (camera.recorder != nullptr && static_cast<const Recorder&>(*camera.recorder).writes(identity)) {
+        CameraRecord& camera = table.at(slot);
+        if (camera.recorder == nullptr) continue;
+        auto& recorder = static_cast<Recorder&>(*camera.recorder);
+        if (recorder.writes(identity)) recorder.settle();
+        if (recorder.writes(identity)) {
             failValue(formatText("The file %s is being written by the recording of camera %d.", options.file.c_str(),
                                  camera.cameraNumber));
         }
@@ -211,9 +216,8 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
             failValue("The folder of " + options.file + " does not exist.");
         }
         if (platform::folderExists(options.path)) failValue(options.file + " is a folder.");
-        if (platform::pathExists(options.path)) {
-            if (!overwrite) failValue("The file " + options.file + " exists. Give 'overwrite', true to replace it.");
-            refuseFileBeingRecorded(options);
+        if (platform::pathExists(options.path) && !overwrite) {
+            failValue("The file " + options.file + " exists. Give 'overwrite', true to replace it.");
         }
     }
     return options;
@@ -366,6 +370,7 @@ NamedResult handleStartRecording(int inputCount, const mxArray* const inputs[]) 
     const RecordingOptions options = recordingOptions(inputCount - 1, inputs + 1);
     if (camera.recorder != nullptr) camera.recorder->settle();
     if (camera.recording()) failState(formatText("Camera %d is already recording.", camera.cameraNumber));
+    if (!options.file.empty()) refuseFileBeingRecorded(options);
     // The frames of the recording before go with the new one's start.
     camera.recorder.reset();
     camera.recorder = Recorder::start(camera, options);

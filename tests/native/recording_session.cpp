@@ -16,6 +16,7 @@
 // its own name, a TIFF of its frames.
 //
 //   recording_session [rounds]      (default 3)
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +25,7 @@
 #include <iterator>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -291,6 +293,18 @@ void namesBeyondAscii() {
         check(!taken.ok && taken.message == "The file " + hostText(otherSpelling) + " is being written by the recording of camera 1.",
               "the file of camera 1's recording refused to camera 2: " + failure(taken));
         must(named("stopRecording", {num(1)}), "stop the recording into " + shortName.utf8);
+        // Once camera 1's recording has ended by itself, its file is camera 2's to replace.
+        must(named("startRecording", {num(1), text("frames"), num(3), text("file"), hostdouble::makeText16(shortName.utf16),
+                                      text("overwrite"), flag(true)}),
+             "three frames into " + shortName.utf8);
+        // Two of them waited for (later calls would settle it), the third, a frame period
+        // (1/30 s) on, left to end the recording by itself.
+        must(named("waitFrames", {num(1), num(2), num(10)}), "waitFrames");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        must(named("startRecording", {num(2), text("file"), hostdouble::makeText16(otherSpelling.utf16), text("overwrite"),
+                                      flag(true)}),
+             "camera 2 replaces the file of camera 1's ended recording");
+        must(named("stopRecording", {num(2)}), "stop camera 2");
         removeFile(shortFile);
         removeFile(longFile);
     }
