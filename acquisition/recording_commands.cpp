@@ -19,6 +19,7 @@
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
 #include "platform/mex_text.h"
+#include "platform/wall_clock.h"
 
 namespace qorin {
 namespace {
@@ -63,6 +64,18 @@ std::uint64_t countInput(const mxArray* input, const std::string& message) {
     // Below 2^53 every whole double is exact.
     if (!(value >= 1.0) || value != std::floor(value) || value > 9007199254740992.0) fail(ErrorKind::Value, message);
     return static_cast<std::uint64_t>(value);
+}
+
+// A logical or real numeric scalar that is 0 or 1, or `message`: NaN, 2 or [true false] say
+// nothing a flag can mean.
+bool flagInput(const mxArray* input, const char* message) {
+    if (input == nullptr || (!mxIsLogical(input) && !mxIsNumeric(input)) || mxIsComplex(input) ||
+        mxGetNumberOfElements(input) != 1) {
+        fail(ErrorKind::Usage, message);
+    }
+    const double value = host::scalarValue(input);
+    if (value != 0.0 && value != 1.0) fail(ErrorKind::Value, message);
+    return value != 0.0;
 }
 
 CameraRecord& cameraInput(int inputCount, const mxArray* const inputs[], const char* command) {
@@ -169,9 +182,13 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
         } else if (sameName(name, "file")) {
             options.file = textInput(value, "Option 'file' must be a file name.");
             if (options.file.empty()) failValue("Option 'file' must be a file name.");
+            // As the file name of the save command: a name cut short at a null character would
+            // make another file than the one given.
+            if (options.file.find('\0') != std::string::npos) {
+                failUsage("The file name must not contain a null character.");
+            }
         } else if (sameName(name, "overwrite")) {
-            if (!isLogicalScalar(value) && !isIntegerScalar(value)) failUsage("Option 'overwrite' must be true or false.");
-            overwrite = mxIsLogical(value) ? logicalConversion(value) != 0 : doubleConversion(value) != 0.0;
+            overwrite = flagInput(value, "Option 'overwrite' must be true or false.");
         } else {
             // Only so much of what was given goes into the message.
             constexpr std::size_t kShownLength = 40;
@@ -334,6 +351,25 @@ NamedResult framesResult(CameraRecord& camera, Recorder& recorder, std::uint64_t
 
 ArrayPtr makeUint64Scalar(std::uint64_t value) { return makeDoubleScalar(static_cast<double>(value)); }
 
+
+// Whether two names given for recordings' files name the same file.
+bool sameFile(const std::string& a, const std::string& b) { return a == b; }
+
+// Throws when another recording, of any camera, still writes `file`: two writers would leave
+// one's pages in the other's file.
+void refuseFileInUse(const std::string& file) {
+    CameraTable& table = cameraTable();
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+        const CameraRecord& other = table.at(slot);
+        if (other.recorder == nullptr) continue;
+        const auto& recorder = static_cast<const Recorder&>(*other.recorder);
+        if (recorder.writingFile() && sameFile(recorder.file(), file)) {
+            failState(formatText("The file %s is being written by camera %d's recording.", file.c_str(),
+                                 other.cameraNumber));
+        }
+    }
+}
+
 }  // namespace
 
 NamedResult handleStartRecording(int inputCount, const mxArray* const inputs[]) {
@@ -341,16 +377,21 @@ NamedResult handleStartRecording(int inputCount, const mxArray* const inputs[]) 
     const RecordingOptions options = recordingOptions(inputCount - 1, inputs + 1);
     if (camera.recorder != nullptr) camera.recorder->settle();
     if (camera.recording()) failState(formatText("Camera %d is already recording.", camera.cameraNumber));
-    // The frames of the recording before go with the new one's start.
-    camera.recorder.reset();
-    camera.recorder = Recorder::start(camera, options);
+    if (!options.file.empty()) refuseFileInUse(options.file);
+    // The recording before keeps its frames until the new one has started: a start that fails
+    // changes nothing.
+    std::unique_ptr<Recorder> next = Recorder::start(camera, options);
+    camera.recorder = std::move(next);
     return NamedResult();
 }
 
 NamedResult handleStopRecording(int inputCount, const mxArray* const inputs[]) {
     CameraRecord& camera = cameraInput(inputCount, inputs, "stopRecording");
     inputCountAtMost(inputCount, 1, "qorincam('stopRecording', cam)");
-    if (camera.recorder != nullptr) camera.recorder->stop();
+    if (camera.recorder == nullptr) return NamedResult();
+    camera.recorder->stop();
+    // The file is complete when the call returns.
+    static_cast<Recorder&>(*camera.recorder).awaitFile(std::chrono::steady_clock::time_point::max());
     return NamedResult();
 }
 
@@ -416,27 +457,42 @@ NamedResult handleRecordingStatus(int inputCount, const mxArray* const inputs[])
     Recorder& recorder = recordingOf(camera);
     raiseWorkerError(recorder);
     const Recorder::Status s = recorder.status();
+    const std::string startTime = platform::isoLocalTime(recorder.startTime());
     ArrayPtr status = makeStructArray(1, 1,
-                                      {"running", "source", "acquired", "taken", "available", "dropped", "overwritten",
-                                       "written", "notWritten", "capacity", "frameBytes", "file", "writeError", "error",
-                                       "stopReason"});
+                                      {"running", "source", "startTime", "startPosixTime", "acquired", "taken",
+                                       "available", "dropped", "overwritten", "written", "notWritten", "toWrite",
+                                       "capacity", "frameBytes", "file", "writeError", "error", "stopReason"});
     mxArray* st = status.get();
-    setStructField(st, 0, 0, makeLogicalScalar(s.running));
-    setStructField(st, 0, 1, makeString(s.source == RecordingSource::Video ? "video" : "snapshot"));
-    setStructField(st, 0, 2, makeUint64Scalar(s.counts.acquired));
-    setStructField(st, 0, 3, makeUint64Scalar(s.counts.taken));
-    setStructField(st, 0, 4, makeUint64Scalar(s.counts.available));
-    setStructField(st, 0, 5, makeUint64Scalar(s.dropped));
-    setStructField(st, 0, 6, makeUint64Scalar(s.counts.overwritten));
-    setStructField(st, 0, 7, makeUint64Scalar(s.written));
-    setStructField(st, 0, 8, makeUint64Scalar(s.counts.notWritten));
-    setStructField(st, 0, 9, makeUint64Scalar(recorder.ring().capacity()));
-    setStructField(st, 0, 10, makeUint64Scalar(recorder.ring().frameBytes()));
-    setStructField(st, 0, 11, makeString(recorder.file()));
-    setStructField(st, 0, 12, makeString(s.writeError));
-    setStructField(st, 0, 13, makeString(s.error));
-    setStructField(st, 0, 14, makeString(stopReasonName(s.stopReason)));
+    int field = 0;
+    setStructField(st, 0, field++, makeLogicalScalar(s.running));
+    setStructField(st, 0, field++, makeString(s.source == RecordingSource::Video ? "video" : "snapshot"));
+    setStructField(st, 0, field++, makeString(startTime));
+    setStructField(st, 0, field++, makeDoubleScalar(platform::posixSeconds(recorder.startTime())));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.acquired));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.taken));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.available));
+    setStructField(st, 0, field++, makeUint64Scalar(s.dropped));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.overwritten));
+    setStructField(st, 0, field++, makeUint64Scalar(s.written));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.notWritten));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.toWrite));
+    setStructField(st, 0, field++, makeUint64Scalar(recorder.ring().capacity()));
+    setStructField(st, 0, field++, makeUint64Scalar(recorder.ring().frameBytes()));
+    setStructField(st, 0, field++, makeString(recorder.file()));
+    setStructField(st, 0, field++, makeString(s.writeError));
+    setStructField(st, 0, field++, makeString(s.error));
+    setStructField(st, 0, field++, makeString(stopReasonName(s.stopReason)));
     return NamedResult(std::move(status));
+}
+
+NamedResult handleFlushFrames(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "flushFrames");
+    inputCountAtMost(inputCount, 1, "qorincam('flushFrames', cam)");
+    recordingOf(camera);
+    if (camera.recording()) failState(formatText("Camera %d is recording. Stop the recording first.", camera.cameraNumber));
+    // Its file, if still being written, is completed first.
+    camera.recorder.reset();
+    return NamedResult();
 }
 
 }  // namespace qorin
