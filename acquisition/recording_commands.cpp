@@ -457,7 +457,7 @@ NamedResult handleRecordingStatus(int inputCount, const mxArray* const inputs[])
     Recorder& recorder = recordingOf(camera);
     raiseWorkerError(recorder);
     const Recorder::Status s = recorder.status();
-    const std::string startTime = platform::isoLocalTime(recorder.startTime());
+    const platform::IsoTime startTime = platform::isoLocalTime(recorder.startTime());
     ArrayPtr status = makeStructArray(1, 1,
                                       {"running", "source", "startTime", "startPosixTime", "acquired", "taken",
                                        "available", "dropped", "overwritten", "written", "notWritten", "toWrite",
@@ -466,7 +466,7 @@ NamedResult handleRecordingStatus(int inputCount, const mxArray* const inputs[])
     int field = 0;
     setStructField(st, 0, field++, makeLogicalScalar(s.running));
     setStructField(st, 0, field++, makeString(s.source == RecordingSource::Video ? "video" : "snapshot"));
-    setStructField(st, 0, field++, makeString(startTime));
+    setStructField(st, 0, field++, makeString(startTime.text));
     setStructField(st, 0, field++, makeDoubleScalar(platform::posixSeconds(recorder.startTime())));
     setStructField(st, 0, field++, makeUint64Scalar(s.counts.acquired));
     setStructField(st, 0, field++, makeUint64Scalar(s.counts.taken));

@@ -26,7 +26,8 @@ std::int64_t secondsOf(const std::tm& t) {
 
 }  // namespace
 
-std::string isoLocalTime(std::chrono::system_clock::time_point time) {
+IsoTime isoLocalTime(std::chrono::system_clock::time_point time) {
+    IsoTime iso{};
     const std::int64_t millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
     const std::int64_t wholeSeconds = millis >= 0 ? millis / 1000 : -((-millis + 999) / 1000);
@@ -34,19 +35,18 @@ std::string isoLocalTime(std::chrono::system_clock::time_point time) {
     std::tm local{};
     std::tm utc{};
 #if defined(_WIN32)
-    if (localtime_s(&local, &seconds) != 0 || gmtime_s(&utc, &seconds) != 0) return std::string();
+    if (localtime_s(&local, &seconds) != 0 || gmtime_s(&utc, &seconds) != 0) return iso;
 #else
-    if (localtime_r(&seconds, &local) == nullptr || gmtime_r(&seconds, &utc) == nullptr) return std::string();
+    if (localtime_r(&seconds, &local) == nullptr || gmtime_r(&seconds, &utc) == nullptr) return iso;
 #endif
     // The local calendar time read as if it were UTC, less the UTC one: the zone's offset then.
     const std::int64_t offsetMinutes = (secondsOf(local) - secondsOf(utc)) / 60;
     const std::int64_t magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    char text[80];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", local.tm_year + 1900,
+    std::snprintf(iso.text, sizeof iso.text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<int>(millis - wholeSeconds * 1000), offsetMinutes < 0 ? '-' : '+',
                   static_cast<int>(magnitude / 60), static_cast<int>(magnitude % 60));
-    return text;
+    return iso;
 }
 
 double posixSeconds(std::chrono::system_clock::time_point time) {
