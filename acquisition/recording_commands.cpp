@@ -1,6 +1,7 @@
 // recording_commands.cpp - startRecording, stopRecording, isRecording, getFrames, peekFrame, waitFrames and recordingStatus.
 #include "gateway/named_commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -404,7 +405,20 @@ NamedResult handleWaitFrames(int inputCount, const mxArray* const inputs[]) {
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                               std::chrono::duration<double>(timeout));
-    const bool ready = recorder.ring().waitAvailable(count, deadline);
+    // In slices, so that Ctrl+C ends the wait (host::interruptPending): then it returns at once,
+    // true only if the frames are there, and the host ends the user's script.  An ended
+    // recording's frames are all there already.
+    constexpr auto kSlice = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(host::kInterruptCheckSeconds));
+    bool ready = false;
+    for (;;) {
+        const bool ended = !recorder.running();
+        const bool interrupted = host::interruptPending();
+        const auto now = std::chrono::steady_clock::now();
+        const auto until = interrupted ? now : std::min(deadline, now + kSlice);
+        ready = recorder.ring().waitAvailable(count, until);
+        if (ready || ended || interrupted || until >= deadline) break;
+    }
     recorder.settle();
     raiseWorkerError(recorder);
     return NamedResult(makeLogicalScalar(ready));
