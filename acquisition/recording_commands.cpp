@@ -150,7 +150,8 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
         } else if (sameName(name, "frames")) {
             options.frames = countInput(value, "Option 'frames' must be a whole number of at least 1.");
         } else if (sameName(name, "seconds")) {
-            if (!isDoubleScalar(value) || !(doubleConversion(value) > 0.0) || !std::isfinite(doubleConversion(value))) {
+            // Any real numeric class: isIntegerScalar takes fractions too.
+            if (!isIntegerScalar(value) || !(doubleConversion(value) > 0.0) || !std::isfinite(doubleConversion(value))) {
                 failValue("Option 'seconds' must be a positive number.");
             }
             options.seconds = doubleConversion(value);
@@ -394,7 +395,7 @@ NamedResult handleWaitFrames(int inputCount, const mxArray* const inputs[]) {
     const std::uint64_t count = countInput(inputs[1], "The frame count must be a whole number of at least 1.");
     double timeout = kDefaultWaitSeconds;
     if (inputCount >= 3) {
-        if (!isDoubleScalar(inputs[2]) || !(doubleConversion(inputs[2]) >= 0.0)) {
+        if (!isIntegerScalar(inputs[2]) || !(doubleConversion(inputs[2]) >= 0.0)) {
             failValue("The timeout must be a number of seconds, 0 or more.");
         }
         timeout = std::fmin(doubleConversion(inputs[2]), kLongestWaitSeconds);

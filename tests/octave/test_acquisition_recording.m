@@ -78,6 +78,12 @@
 %! wait_end (1);
 %! s = qorincam ("recordingStatus", 1);
 %! assert ({s.acquired s.stopReason}, {3 "full"});
+%! ## Seconds and timeouts of any real numeric class; a logical is none.
+%! qorincam ("startRecording", 1, "seconds", single (0.05), "buffer", 2);
+%! assert (qorincam ("waitFrames", 1, 2, int32 (5)));
+%! qorin_assert_error (@() qorincam ("waitFrames", 1, 1, true), "The timeout must be a number of seconds, 0 or more.");
+%! wait_end (1);
+%! assert (qorincam ("recordingStatus", 1).stopReason, "seconds");
 %! qorincam ("startRecording", 1, "buffer", "1kB", "frames", 1);
 %! assert (qorincam ("recordingStatus", 1).capacity, 28);
 %! wait_end (1);
@@ -147,6 +153,7 @@
 %!        {"frames", 0}, "Option 'frames' must be a whole number of at least 1.";
 %!        {"frames", 2.5}, "Option 'frames' must be a whole number of at least 1.";
 %!        {"seconds", -1}, "Option 'seconds' must be a positive number.";
+%!        {"seconds", true}, "Option 'seconds' must be a positive number.";
 %!        {"source", "film"}, "Option 'source' must be 'video' or 'snapshot'.";
 %!        {"whenFull", 1}, "Option 'whenFull' must be 'overwrite' or 'stop'.";
 %!        {"buffer", "12 parsecs"}, "Option 'buffer' must be a number of frames (at least 1) or a size such as '512MB'.";
