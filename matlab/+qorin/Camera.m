@@ -7,7 +7,10 @@ classdef Camera < handle
   %                          what MATLAB fills the gaps with when an array of cameras grows.
   %
   %   Only the object that connected a camera disconnects it.  A copy made by save and load,
-  %   or sent to a parallel worker, owns no connection and leaves the camera alone.
+  %   or sent to a parallel worker, owns no connection and leaves the camera alone.  Once its
+  %   connection has ended (c.disconnect (), clear qorincam, build_qorincam, qorin.selftest),
+  %   an object leaves a newer connection of its camera alone: its methods raise
+  %   qorincam:notConnected rather than use it, and deleting it disconnects nothing.
   %
   %   Live settings are properties that read and write the camera:
   %     c.exposure, c.gain, c.gamma, c.contrast, c.brightness, c.hue, c.saturation,
@@ -53,7 +56,8 @@ classdef Camera < handle
 
   % Transient: a saved and loaded copy, or one sent to a worker, starts with the default.
   properties (Access = private, Transient)
-    owned = false;  % true once this object's connect succeeded, until it disconnects
+    owned = false;    % true once this object's connect succeeded, until it disconnects
+    connection = 0;   % the token of the connection it made (qorincam ('connection', n)); 0: none
   end
 
   properties (Dependent)
@@ -87,20 +91,25 @@ classdef Camera < handle
       end
       obj.number = n;
       qorincam (qorin.cmd.CONNECT, n);
+      obj.connection = qorincam ('connection', n);
       obj.owned = true;
     end
 
     function delete (obj)
       % Never raises: the host calls this while clearing variables.  A recording would make
-      % the module refuse the disconnect, so it is stopped first.
+      % the module refuse the disconnect, so it is stopped first.  A connection made since
+      % this object's ended is left alone.
       if (obj.owned)
         obj.owned = false;
         try
-          obj.call ('stopRecording');
+          if (qorincam ('connection', obj.number) ~= obj.connection)
+            return;
+          end
+          qorincam ('stopRecording', obj.number);
         catch
         end
         try
-          obj.call (qorin.cmd.DISCONNECT);
+          qorincam (qorin.cmd.DISCONNECT, obj.number);
         catch
         end
       end
@@ -143,6 +152,8 @@ classdef Camera < handle
           fprintf ('  deleted qorin.Camera\n');
         elseif (obj(k).number == 0)
           fprintf ('  qorin.Camera placeholder, no camera\n');
+        elseif (obj(k).staleQuietly ())
+          fprintf ('  qorin.Camera %d, not connected (the camera has a newer connection)\n', obj(k).number);
         elseif (obj(k).connectedQuietly ())
           if (obj(k).recordingQuietly ())
             fprintf ('  qorin.Camera %d, connected, recording\n', obj(k).number);
@@ -599,8 +610,28 @@ classdef Camera < handle
   methods (Access = private)
 
     function varargout = call (obj, code, varargin)
-      % qorincam with this object's camera number as the first parameter.
+      % qorincam with this object's camera number as the first parameter, unless the camera
+      % has a connection newer than the one this object made.
+      if (obj.connection ~= 0)
+        current = qorincam ('connection', obj.number);
+        if (current ~= 0 && current ~= obj.connection)
+          error ('qorincam:notConnected', ['This qorin.Camera''s connection to camera %d has ended and ' ...
+                 'the camera was connected again since; the object leaves that connection alone.'], ...
+                 obj.number);
+        end
+      end
       [varargout{1:nargout}] = qorincam (code, obj.number, varargin{:});
+    end
+
+    function tf = staleQuietly (obj)
+      % Whether the camera has a connection newer than this object's; false when even that
+      % cannot be asked.
+      tf = false;
+      try
+        current = qorincam ('connection', obj.number);
+        tf = obj.connection ~= 0 && current ~= 0 && current ~= obj.connection;
+      catch
+      end
     end
 
     function tf = connectedQuietly (obj)
