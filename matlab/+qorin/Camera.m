@@ -31,9 +31,10 @@ classdef Camera < handle
   %     [frames, meta] = c.getFrames (count, kind) takes the oldest frames not yet taken
   %     (count omitted or []: all; kind 'raw' (default), 'mono' or 'rgb'), [img, meta] =
   %     c.peekFrame (kind) shows the newest without taking it, tf = c.waitFrames (count,
-  %     timeout) waits for frames, s = c.recordingStatus (), tf = c.isRecording (),
-  %     c.stopRecording ().  meta (sequence, timestamp, missed per frame) is a table where
-  %     the host has tables, else a k-by-1 structure array.  While a camera records,
+  %     timeout) waits for frames (figures stay live meanwhile, and Ctrl+C ends the wait),
+  %     s = c.recordingStatus (), tf = c.isRecording (), c.stopRecording ().  meta is a
+  %     k-by-1 structure array, one element per frame, with fields sequence, timestamp and
+  %     missed, as getdata of the acquisition toolbox gives it.  While a camera records,
   %     commands that change its geometry or stream are refused; deleting the object stops
   %     the recording before it disconnects.
   %
@@ -58,6 +59,11 @@ classdef Camera < handle
   properties (Access = private, Transient)
     owned = false;    % true once this object's connect succeeded, until it disconnects
     connection = 0;   % the token of the connection it made (qorincam ('connection', n)); 0: none
+  end
+
+  properties (Constant, Access = private)
+    waitSlice = 0.1;  % seconds of each module wait in waitFrames, with drawnow between them
+    waitDefault = 10; % waitFrames' timeout when none is given, as the module's
   end
 
   properties (Dependent)
@@ -238,19 +244,43 @@ classdef Camera < handle
       % (count, kind): the oldest count frames not yet taken (omitted or []: all there are),
       % 'raw' (default), 'mono' or 'rgb'; never waits.
       [frames, meta] = obj.call ('getFrames', varargin{:});
-      meta = qorin.Camera.metaTable (meta);
     end
 
     function [img, meta] = peekFrame (obj, varargin)
       % (kind): the newest frame, taken by nobody; [] before the first one.
       [img, meta] = obj.call ('peekFrame', varargin{:});
-      meta = qorin.Camera.metaTable (meta);
     end
 
-    function tf = waitFrames (obj, count, varargin)
+    function tf = waitFrames (obj, varargin)
       % (count, timeout): true once count frames wait for getFrames; false when the timeout
-      % (default 10 s) passes or the recording ends first.
-      tf = obj.call ('waitFrames', count, varargin{:});
+      % (default 10 s) passes or the recording ends first.  The module waits in slices of
+      % 0.1 s with drawnow between them, so that figures and their callbacks stay live.
+      if (numel (varargin) == 1)
+        varargin{2} = qorin.Camera.waitDefault;
+      end
+      if (numel (varargin) ~= 2 || ~isnumeric (varargin{2}) || ~isscalar (varargin{2}) ...
+          || ~isreal (varargin{2}) || ~(varargin{2} >= 0))
+        % What the module refuses, it refuses with its own message.
+        tf = obj.call ('waitFrames', varargin{:});
+        return;
+      end
+      count = varargin{1};
+      timeout = full (double (varargin{2}));
+      started = tic;
+      tf = obj.call ('waitFrames', count, min (timeout, qorin.Camera.waitSlice));
+      while (~tf)
+        left = timeout - toc (started);
+        if (left <= 0)
+          return;
+        end
+        if (~qorincam ('isRecording', obj.number))
+          % The recording ended: the frames it left are all there is.
+          tf = qorincam ('waitFrames', obj.number, count, 0);
+          return;
+        end
+        drawnow ();
+        tf = qorincam ('waitFrames', obj.number, count, min (left, qorin.Camera.waitSlice));
+      end
     end
 
     function s = recordingStatus (obj)
@@ -660,25 +690,6 @@ classdef Camera < handle
       % '2x3' for a 2-by-3 array.
       text = sprintf ('%dx', size (array));
       text = text(1:end - 1);
-    end
-
-    function meta = metaTable (meta)
-      % The k-by-1 structure array of frame data as a k-row table with one variable per
-      % field, where the host has tables (MATLAB; Octave 7 has none).  Built column by
-      % column so that no frame (0-by-1) gives a 0-row table with the same variables.
-      persistent tables
-      if (isempty (tables))
-        tables = exist ('table') > 0;   %#ok<EXIST>
-      end
-      if (~tables || ~isstruct (meta))
-        return;
-      end
-      names = fieldnames (meta);
-      columns = cell (1, numel (names));
-      for k = 1:numel (names)
-        columns{k} = reshape ([meta.(names{k})], [], 1);
-      end
-      meta = table (columns{:}, 'VariableNames', names');
     end
 
   end

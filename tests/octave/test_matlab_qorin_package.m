@@ -205,6 +205,13 @@
 %! [~, meta] = c.getFrames ();
 %! assert (size (meta), [0 1]);
 %! assert (isfield (meta, {"sequence", "timestamp", "missed"}));
+%! ## waitFrames waits in slices of its own: an ended recording ends it, and what the module
+%! ## refuses it refuses with the module's message.
+%! assert (! c.waitFrames (1, int32 (3600)));
+%! qorin_assert_error (@() c.waitFrames (), "qorincam('waitFrames', cam, count, timeout) needs the frame count.");
+%! qorin_assert_error (@() c.waitFrames (1, NaN), "The timeout must be a number of seconds, 0 or more.");
+%! qorin_assert_error (@() c.waitFrames (1, 1, 1), "Too many inputs. The call is tf = qorincam('waitFrames', cam, count, timeout).");
+%! qorin_assert_error (@() c.waitFrames (4, 1), "Camera 1's recording buffer holds at most 3 frames.");
 %! c.startRecording ("buffer", 2);
 %! assert (c.isRecording ());
 %! assert (! isempty (strfind (evalc ("disp (c)"), "connected, recording")));
