@@ -1,6 +1,7 @@
 // recording_commands.cpp - startRecording, stopRecording, isRecording, getFrames, peekFrame, waitFrames and recordingStatus.
 #include "gateway/named_commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -162,7 +163,8 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
         } else if (sameName(name, "frames")) {
             options.frames = countInput(value, "Option 'frames' must be a whole number of at least 1.");
         } else if (sameName(name, "seconds")) {
-            if (!isDoubleScalar(value) || !(doubleConversion(value) > 0.0) || !std::isfinite(doubleConversion(value))) {
+            // Any real numeric class: isIntegerScalar takes fractions too.
+            if (!isIntegerScalar(value) || !(doubleConversion(value) > 0.0) || !std::isfinite(doubleConversion(value))) {
                 failValue("Option 'seconds' must be a positive number.");
             }
             options.seconds = doubleConversion(value);
@@ -434,7 +436,7 @@ NamedResult handleWaitFrames(int inputCount, const mxArray* const inputs[]) {
     const std::uint64_t count = countInput(inputs[1], "The frame count must be a whole number of at least 1.");
     double timeout = kDefaultWaitSeconds;
     if (inputCount >= 3) {
-        if (!isDoubleScalar(inputs[2]) || !(doubleConversion(inputs[2]) >= 0.0)) {
+        if (!isIntegerScalar(inputs[2]) || !(doubleConversion(inputs[2]) >= 0.0)) {
             failValue("The timeout must be a number of seconds, 0 or more.");
         }
         timeout = std::fmin(doubleConversion(inputs[2]), kLongestWaitSeconds);
@@ -445,7 +447,20 @@ NamedResult handleWaitFrames(int inputCount, const mxArray* const inputs[]) {
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                               std::chrono::duration<double>(timeout));
-    const bool ready = recorder.ring().waitAvailable(count, deadline);
+    // In slices, so that Ctrl+C ends the wait (host::interruptPending): then it returns at once,
+    // true only if the frames are there, and the host ends the user's script.  An ended
+    // recording's frames are all there already.
+    constexpr auto kSlice = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(host::kInterruptCheckSeconds));
+    bool ready = false;
+    for (;;) {
+        const bool ended = !recorder.running();
+        const bool interrupted = host::interruptPending();
+        const auto now = std::chrono::steady_clock::now();
+        const auto until = interrupted ? now : std::min(deadline, now + kSlice);
+        ready = recorder.ring().waitAvailable(count, until);
+        if (ready || ended || interrupted || until >= deadline) break;
+    }
     recorder.settle();
     raiseWorkerError(recorder);
     return NamedResult(makeLogicalScalar(ready));

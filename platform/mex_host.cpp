@@ -8,9 +8,14 @@
 #include <cstring>
 #include <vector>
 
+// Octave's mex.h defines octave_mex_h; its interrupt state is declared beside OCTAVE_QUIT.
+#if defined(octave_mex_h)
+#  include "quit.h"
+#endif
 #if defined(_WIN32)
 #  include "platform/windows_api.h"
 #else
+#  include <dlfcn.h>
 #  include <unistd.h>
 #endif
 
@@ -127,6 +132,40 @@ std::uint64_t physicalMemoryBytes() {
     return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
 #endif
 }
+
+#if defined(octave_mex_h)
+
+bool interruptPending() {
+    // Octave's signal thread writes it: read it afresh each time.
+    return *static_cast<volatile sig_atomic_t*>(&octave_interrupt_state) > 0;
+}
+
+#else
+
+namespace {
+
+// MATLAB's own check (extern "C" bool utIsInterruptPending(void)), which its headers do not
+// declare: null where the host has none.
+using InterruptCheck = bool (*)();
+
+InterruptCheck findInterruptCheck() {
+#  if defined(_WIN32)
+    HMODULE ut = GetModuleHandleA("libut.dll");
+    if (ut == nullptr) return nullptr;
+    return reinterpret_cast<InterruptCheck>(reinterpret_cast<void*>(GetProcAddress(ut, "utIsInterruptPending")));
+#  else
+    return reinterpret_cast<InterruptCheck>(dlsym(RTLD_DEFAULT, "utIsInterruptPending"));
+#  endif
+}
+
+}  // namespace
+
+bool interruptPending() {
+    static const InterruptCheck check = findInterruptCheck();
+    return check != nullptr && check();
+}
+
+#endif
 
 void raiseError(const char* identifier, const char* message) {
     mexErrMsgIdAndTxt(identifier, "%s", message);

@@ -63,6 +63,19 @@ mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t*
 // rather than left to fill the memory of the user's session.
 std::uint64_t physicalMemoryBytes();
 
+// The longest a call stays in the module without asking interruptPending: the host takes Ctrl+C
+// only once a MEX function returns, and meanwhile runs no figure callback either.
+constexpr double kInterruptCheckSeconds = 0.05;
+
+// Whether the user interrupted the host (Ctrl+C) while the module runs.  A call that waits
+// checks this at least every kInterruptCheckSeconds and, when it is true, returns without an
+// error and leaves the interrupt pending: the host then ends the user's script as Ctrl+C does
+// (MATLAB: "Operation terminated by user").  Octave: its interrupt state, which its SIGINT
+// handler sets while a MEX function runs.  MATLAB: utIsInterruptPending of its libut, looked
+// up once at run time so that the module still loads where there is none (then this is always
+// false).  On the host's thread only.
+bool interruptPending();
+
 // Raises the host error; `message` is passed as data, never as a format.  Does not return.
 [[noreturn]] void raiseError(const char* identifier, const char* message);
 

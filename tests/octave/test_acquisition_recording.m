@@ -98,6 +98,12 @@
 %! wait_end (1);
 %! s = qorincam ("recordingStatus", 1);
 %! assert ({s.acquired s.stopReason}, {3 "full"});
+%! ## Seconds and timeouts of any real numeric class; a logical is none.
+%! qorincam ("startRecording", 1, "seconds", single (0.05), "buffer", 2);
+%! assert (qorincam ("waitFrames", 1, 2, int32 (5)));
+%! qorin_assert_error (@() qorincam ("waitFrames", 1, 1, true), "The timeout must be a number of seconds, 0 or more.");
+%! wait_end (1);
+%! assert (qorincam ("recordingStatus", 1).stopReason, "seconds");
 %! qorincam ("startRecording", 1, "buffer", "1kB", "frames", 1);
 %! s = qorincam ("recordingStatus", 1);
 %! assert (s.capacity, 28);
@@ -212,6 +218,7 @@
 %!        {"frames", 0}, "Option 'frames' must be a whole number of at least 1.";
 %!        {"frames", 2.5}, "Option 'frames' must be a whole number of at least 1.";
 %!        {"seconds", -1}, "Option 'seconds' must be a positive number.";
+%!        {"seconds", true}, "Option 'seconds' must be a positive number.";
 %!        {"source", "film"}, "Option 'source' must be 'video' or 'snapshot'.";
 %!        {"whenFull", 1}, "Option 'whenFull' must be 'overwrite' or 'stop'.";
 %!        {"buffer", "12 parsecs"}, "Option 'buffer' must be a number of frames (at least 1) or a size such as '512MB'.";
@@ -336,3 +343,48 @@
 %! assert (status, 0, out);
 %! assert (numel (imfinfo (file)) >= 2);
 %! delete (file);
+
+%!test
+%! ## Ctrl+C (SIGINT, what it sends to octave-cli) during a 60 s wait ends it within 0.2 s, in
+%! ## the module's wait and in the camera object's; the recording and the camera stay usable.
+%! dir = tempname ();
+%! mkdir (dir);
+%! unwind_protect
+%!   waits = {"qorincam ('waitFrames', 1, 1000, 60)", "cam.waitFrames (1000, 60)"};
+%!   for k = 1:numel (waits)
+%!     fid = fopen (fullfile (dir, "interrupted.m"), "w");
+%!     fprintf (fid, "%s\n", ...
+%!              sprintf ("addpath ('%s');", fileparts (which ("qorincam"))), ...
+%!              "qorinsim ('set', 1, 'format', struct ('width', 16, 'height', 8, 'frameRate', 5), 'timing', 'realtime');", ...
+%!              "cam = qorin.Camera (1);", ...
+%!              "cam.startRecording ('buffer', 1000);", ...
+%!              "unwind_protect", ...
+%!              "  fclose (fopen ('ready', 'w'));", ...
+%!              [waits{k} ";"], ...
+%!              "unwind_protect_cleanup", ...
+%!              "  ended = time ();", ...
+%!              "  [~, meta] = cam.getFrames ();", ...
+%!              "  running = cam.isRecording ();", ...
+%!              "  cam.stopRecording ();", ...
+%!              "  img = cam.snapshot ();", ...
+%!              "  out = fopen ('result', 'w');", ...
+%!              "  fprintf (out, '%.6f %d %d %d', ended, numel (meta) >= 1, running, isequal (size (img), [8 16 3]));", ...
+%!              "  fclose (out);", ...
+%!              "end_unwind_protect");
+%!     fclose (fid);
+%!     ## The interrupt comes 0.3 s into the wait, from a second process, as a terminal's would.
+%!     [~, out] = system (sprintf (["cd '%s' && rm -f ready sent result && { '%s' --no-gui --norc --quiet " ...
+%!                                  "--eval interrupted & child=$!; while [ ! -e ready ] && kill -0 $child; " ...
+%!                                  "do sleep 0.01; done; sleep 0.3; date +%%s.%%N > sent; kill -INT $child; " ...
+%!                                  "wait $child; } 2>&1"], dir, fullfile (OCTAVE_HOME, "bin", "octave-cli")));
+%!     result = fileread (fullfile (dir, "result"));
+%!     values = sscanf (result, "%f");
+%!     sent = str2double (fileread (fullfile (dir, "sent")));
+%!     assert (numel (values), 4, out);
+%!     assert (values(1) - sent < 0.2, "%s ended %.3f s after the interrupt", waits{k}, values(1) - sent);
+%!     assert (all (values(2:4)), "%s: frames %d, running %d, snapshot %d", waits{k}, values(2:4));
+%!   endfor
+%! unwind_protect_cleanup
+%!   confirm_recursive_rmdir (false, "local");
+%!   rmdir (dir, "s");
+%! end_unwind_protect
