@@ -21,19 +21,29 @@ bool FrameRing::allocate(std::uint64_t capacity, std::uint64_t frameBytes, WhenF
     data_.reset(new (std::nothrow) std::uint8_t[bytes]);
     stamps_.reset(new (std::nothrow) FrameStamp[static_cast<std::size_t>(slots)]);
     // Huge pages where the system grants them on request make the block resident in a fraction
-    // of the time; then every page is supplied before the first frame, not under a frame's write.
+    // of the time (makeResident).
     if (data_ != nullptr) platform::adviseHugePages(data_.get(), bytes);
     if (data_ == nullptr || stamps_ == nullptr) {
         data_.reset();
         stamps_.reset();
         return false;
     }
-    platform::makeResident(data_.get(), bytes);
     capacity_ = capacity;
     slots_ = slots;
     frameBytes_ = frameBytes;
     whenFull_ = whenFull;
     disk_ = diskReader;
+    return true;
+}
+
+bool FrameRing::makeResident(bool (*stop)()) noexcept {
+    // A block takes some 10-50 ms to make resident: short enough between two looks at `stop`.
+    constexpr std::size_t kBlock = std::size_t{64} << 20;
+    const auto bytes = static_cast<std::size_t>(slots_ * frameBytes_);
+    for (std::size_t done = 0; done < bytes; done += kBlock) {
+        if (stop != nullptr && stop()) return false;
+        platform::makeResident(data_.get() + done, bytes - done < kBlock ? bytes - done : kBlock);
+    }
     return true;
 }
 

@@ -57,9 +57,11 @@ public:
     };
 
     // False, with nothing held, when the memory is not there or the size cannot be represented.
-    // The samples are made resident at once (platform/memory.h), so that no frame's write takes
-    // a page fault on the producer's thread.
     bool allocate(std::uint64_t capacity, std::uint64_t frameBytes, WhenFull whenFull, bool diskReader) noexcept;
+    // Has the system supply every page of the samples now (platform/memory.h), so that no
+    // frame's write takes a page fault on the producer's thread; a block at a time, asking
+    // `stop` between them (null: never stop).  False when `stop` said so.
+    bool makeResident(bool (*stop)()) noexcept;
     std::uint64_t capacity() const { return capacity_; }
     std::uint64_t frameBytes() const { return frameBytes_; }
 

@@ -108,6 +108,7 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
     const std::uint64_t available = platform::availableMemoryBytes();
     if (available != 0 && capacity + 1 > available / frameBytes) failMemory(kRingMemory);
     if (!r.ring_.allocate(capacity, frameBytes, options.whenFull, !options.file.empty())) failMemory(kRingMemory);
+    if (!r.ring_.makeResident(host::interruptPending)) failState("The recording was not started: interrupted.");
 
     // The camera's modes, each given back by the recorder should a later step fail.
     if (options.source == RecordingSource::Video) {

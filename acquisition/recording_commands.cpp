@@ -392,8 +392,13 @@ NamedResult handleStopRecording(int inputCount, const mxArray* const inputs[]) {
     inputCountAtMost(inputCount, 1, "qorincam('stopRecording', cam)");
     if (camera.recorder == nullptr) return NamedResult();
     camera.recorder->stop();
-    // The file is complete when the call returns.
-    static_cast<Recorder&>(*camera.recorder).awaitFile(std::chrono::steady_clock::time_point::max());
+    // The file is complete when the call returns, unless Ctrl+C ends the wait: the writer then
+    // completes it all the same, and the status counts what it has still to write.
+    Recorder& recorder = static_cast<Recorder&>(*camera.recorder);
+    const auto slice = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(host::kInterruptCheckSeconds));
+    while (!recorder.awaitFile(std::chrono::steady_clock::now() + slice) && !host::interruptPending()) {
+    }
     return NamedResult();
 }
 

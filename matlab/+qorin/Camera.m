@@ -111,7 +111,9 @@ classdef Camera < handle
           if (qorincam ('connection', obj.number) ~= obj.connection)
             return;
           end
+          running = qorincam ('isRecording', obj.number);
           qorincam ('stopRecording', obj.number);
+          obj.sayDiscarded (running);
         catch
         end
         try
@@ -651,6 +653,24 @@ classdef Camera < handle
         end
       end
       [varargout{1:nargout}] = qorincam (code, obj.number, varargin{:});
+    end
+
+    function sayDiscarded (obj, running)
+      % Frames nobody took go with the connection (clear all, the first line of many scripts,
+      % deletes the object): said, not silently.
+      try
+        s = qorincam ('recordingStatus', obj.number);
+      catch
+        return;
+      end
+      if (running || s.available > 0)
+        ended = 'ended';
+        if (running)
+          ended = 'stopped';
+        end
+        fprintf ('qorin.Camera: deleting the object %s camera %d''s recording; %d frames not taken were discarded.\n', ...
+                 ended, obj.number, s.available);
+      end
     end
 
     function tf = staleQuietly (obj)

@@ -216,7 +216,9 @@
 %! assert (c.isRecording ());
 %! assert (! isempty (strfind (evalc ("disp (c)"), "connected, recording")));
 %! assert (qorin_error_id (@() c.disconnect ()), "qorincam:state");
-%! clear c
+%! assert (c.waitFrames (2, 10));
+%! assert (regexp (evalc ("clear c"), ["^qorin.Camera: deleting the object stopped camera 1's recording; " ...
+%!                                    "2 frames not taken were discarded.\n$"]));
 %! assert (! qorincam (6, 1));
 
 %!test
