@@ -10,6 +10,7 @@
 #include "acquisition/frame_readings.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
+#include "platform/memory.h"
 #include "platform/mex_host.h"
 
 namespace qorin {
@@ -21,9 +22,17 @@ constexpr const char* kSensorMosaic = "RGGB";
 
 constexpr const char* kVideoTakeFailed = "An error occured while trying to take a video frame.";
 constexpr const char* kFastFrameFailed = "Error taking fast frames.";
+constexpr const char* kFormatChanged = "The camera's frame format changed during the recording.";
+constexpr const char* kRingMemory = "Not enough memory for the recording buffer.";
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Whether a frame of `now` still fills a slot made for `start` exactly, sample for sample.
+bool sameFrameSize(const FrameFormat& now, const FrameFormat& start) {
+    return now.width == start.width && now.height == start.height && now.xBinSub == start.xBinSub &&
+           now.yBinSub == start.yBinSub && now.pixelFormat == start.pixelFormat;
 }
 
 }  // namespace
@@ -63,10 +72,10 @@ FrameProperties readFrameProperties(QorinHandle handle, float colourFormat) {
 std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingOptions& options) {
     std::unique_ptr<Recorder> recorder(new Recorder(camera, options));
     Recorder& r = *recorder;
-    r.handle_ = camera.handle;
     const PropertyReading colourFormat = readColourFormat(camera.handle);
     if (options.source == RecordingSource::Video) {
         const FormatReading video = readVideoFormat(camera);
+        r.format_ = video.format;
         r.description_ = describeFrame(video.format, colourFormat);
         r.period_ = video.frameRate > 0.0f ? 1.0 / video.frameRate : 0.0;
     } else {
@@ -84,16 +93,22 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
         const std::uint64_t bytes =
             options.bufferBytes != 0 ? options.bufferBytes : defaultRingBytes(host::physicalMemoryBytes());
         capacity = options.bufferBytes != 0 ? bytes / frameBytes : std::max<std::uint64_t>(bytes / frameBytes, 1);
+        // The default holds no more frames than the recording will make: its memory is made
+        // resident at the start.
+        if (options.bufferBytes == 0 && options.frames != 0) capacity = std::min(capacity, options.frames);
     }
     if (capacity == 0) {
         failValue(formatText("The buffer is smaller than one frame (%llu bytes).",
                              static_cast<unsigned long long>(frameBytes)));
     }
+    // The whole buffer is made resident before the first frame: one the system cannot back now
+    // is refused here rather than paged out, or the session killed, later.
     const std::uint64_t memory = host::physicalMemoryBytes();
-    if (memory != 0 && capacity > memory / frameBytes) failMemory("Not enough memory for the recording buffer.");
-    if (!r.ring_.allocate(capacity, frameBytes, options.whenFull, !options.file.empty())) {
-        failMemory("Not enough memory for the recording buffer.");
-    }
+    if (memory != 0 && capacity > memory / frameBytes) failMemory(kRingMemory);
+    const std::uint64_t available = platform::availableMemoryBytes();
+    if (available != 0 && capacity + 1 > available / frameBytes) failMemory(kRingMemory);
+    if (!r.ring_.allocate(capacity, frameBytes, options.whenFull, !options.file.empty())) failMemory(kRingMemory);
+    if (!r.ring_.makeResident(host::interruptPending)) failState("The recording was not started: interrupted.");
 
     // The camera's modes, each given back by the recorder should a later step fail.
     if (options.source == RecordingSource::Video) {
@@ -117,7 +132,13 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
     return recorder;
 }
 
-Recorder::~Recorder() { stop(); }
+Recorder::~Recorder() {
+    requestStop(false);
+    awaitStop();
+    // A writer whose worker never ran sees the end here.
+    ring_.finishPuts();
+    if (writer_.joinable()) writer_.join();
+}
 
 void Recorder::refreshAfterCommand() noexcept {
     // A read that fails leaves the properties as they were.
@@ -129,26 +150,55 @@ void Recorder::refreshAfterCommand() noexcept {
 
 void Recorder::launch() {
     start_ = std::chrono::steady_clock::now();
-    running_ = true;
+    wallStart_ = std::chrono::system_clock::now();
+    {
+        std::lock_guard<std::mutex> lock(statusMutex_);
+        running_ = true;
+        writing_ = file_ != nullptr;
+    }
     try {
         worker_ = std::thread(&Recorder::record, this);
+        launched_ = true;
         if (file_ != nullptr) writer_ = std::thread(&Recorder::writeFile, this);
     } catch (const std::system_error&) {
         stopRequested_ = true;
         ring_.closePuts();
-        if (worker_.joinable()) worker_.join();
-        running_ = false;
+        if (worker_.joinable()) {
+            worker_.join();
+        } else {
+            giveBackCamera();
+            std::lock_guard<std::mutex> lock(statusMutex_);
+            running_ = false;
+        }
+        {
+            std::lock_guard<std::mutex> lock(statusMutex_);
+            writing_ = false;
+        }
+        file_.reset();
         failMemory("Not enough resources to start the recording threads.");
     }
 }
 
+const char* Recorder::takeFrame(std::uint8_t* slot) {
+    std::lock_guard<SdkTurns> turn(turns_);
+    if (options_.source == RecordingSource::Snapshot) {
+        return QorinTakeFastFrame(handle_, slot) != 0 ? nullptr : kFastFrameFailed;
+    }
+    // The slot fits the format of the start.  A format changed outside the module's commands
+    // (the SDK's own pages, another program) would have the SDK write past it.
+    FrameFormat now{};
+    float rate = 0.0f;
+    if (QorinGetFormat(handle_, &now, &rate) == 0) return kFrameFormatFailed;
+    if (!sameFrameSize(now, format_)) return kFormatChanged;
+    return QorinTakeVideo(handle_, 1, slot) != 0 ? nullptr : kVideoTakeFailed;
+}
+
 void Recorder::record() {
+    platform::raiseThreadPriority();
     StopReason reason = StopReason::Stopped;
     std::string error;
     // Nothing may leave a thread's function: the process would end.
     try {
-        const bool video = options_.source == RecordingSource::Video;
-        SdkTurns& turns = camera_.sdkTurns;
         std::uint64_t acquired = 0;
         double previous = -1.0;
         for (;;) {
@@ -166,14 +216,9 @@ void Recorder::record() {
                 if (!stopRequested_) reason = StopReason::Full;
                 break;
             }
-            bool taken = false;
-            {
-                std::lock_guard<SdkTurns> turn(turns);
-                taken = (video ? QorinTakeVideo(handle_, 1, slot) : QorinTakeFastFrame(handle_, slot)) != 0;
-            }
-            if (!taken) {
+            if (const char* failure = takeFrame(slot)) {
                 reason = StopReason::Error;
-                error = video ? kVideoTakeFailed : kFastFrameFailed;
+                error = failure;
                 break;
             }
             const double arrival = secondsSince(start_);
@@ -181,7 +226,6 @@ void Recorder::record() {
             previous = arrival;
             ring_.commitPut(FrameStamp{++acquired, arrival, missed});
             dropped_ += missed;
-            ring_.prepareNextSlot();
         }
     } catch (const std::exception& failure) {
         reason = StopReason::Error;
@@ -190,13 +234,29 @@ void Recorder::record() {
         reason = StopReason::Error;
         error = "Internal error.";
     }
+    try {
+        std::lock_guard<SdkTurns> turn(turns_);
+        giveBackCamera();
+    } catch (...) {
+        giveBackCamera();
+    }
     {
         std::lock_guard<std::mutex> lock(statusMutex_);
         if (stopReason_ == StopReason::None) stopReason_ = reason;
         if (reason == StopReason::Error) error_ = error;
+        running_ = false;
     }
     ring_.finishPuts();
-    running_ = false;
+}
+
+void Recorder::giveBackCamera() noexcept {
+    if (givenBack_) return;
+    givenBack_ = true;
+    fastFrames_ = FastFrameMode();
+    stream_ = StartedStream();
+    // As after any capture, only the stream comes back, without a window; a preview that
+    // cannot be restarted stays paused.
+    if (previewSuspended_) previewResumed_ = QorinStreamVideoControl(handle_, QORIN_STREAM_START, nullptr) != 0;
 }
 
 void Recorder::writeFile() {
@@ -226,52 +286,74 @@ void Recorder::writeFile() {
             writeError_ = failure.what();
         }
         ring_.detachDisk();
+    } catch (...) {
+        {
+            std::lock_guard<std::mutex> lock(statusMutex_);
+            writeError_ = "Internal error.";
+        }
+        ring_.detachDisk();
     }
+    try {
+        file_.reset();
+    } catch (...) {
+    }
+    {
+        std::lock_guard<std::mutex> lock(statusMutex_);
+        writing_ = false;
+    }
+    fileClosed_.notify_all();
 }
 
-void Recorder::end(StopReason reason) noexcept {
-    if (running_) {
+void Recorder::requestStop(bool unloading) noexcept {
+    {
         std::lock_guard<std::mutex> lock(statusMutex_);
-        if (stopReason_ == StopReason::None) stopReason_ = reason;
+        if (running_ && stopReason_ == StopReason::None) {
+            stopReason_ = unloading ? StopReason::Unloaded : StopReason::Stopped;
+        }
     }
     stopRequested_ = true;
     ring_.closePuts();
+}
+
+void Recorder::awaitStop() noexcept {
     if (worker_.joinable()) worker_.join();
     settle();
 }
 
-void Recorder::stop() noexcept { end(StopReason::Stopped); }
-
-void Recorder::stopForUnload() noexcept { end(StopReason::Unloaded); }
-
 void Recorder::settle() noexcept {
     if (running_ || settled_) return;
-    settled_ = true;
     if (worker_.joinable()) worker_.join();
-    // The writer writes every frame still waiting, then the file is closed.
-    ring_.finishPuts();
-    if (writer_.joinable()) writer_.join();
-    file_.reset();
-    fastFrames_ = FastFrameMode();
-    stream_ = StartedStream();
-    if (previewSuspended_) {
-        previewSuspended_ = false;
-        // A preview that cannot be restarted stays suspended, as after any capture.
-        try {
-            resumePreview(camera_);
-        } catch (...) {
-        }
+    // A start that failed before its worker ran gives the modes back itself.
+    if (!launched_) giveBackCamera();
+    settled_ = true;
+    // The worker restarted the paused preview's stream; the record follows.
+    if (previewSuspended_ && previewResumed_ && camera_.state() == CameraState::PreviewSuspended) {
+        setState(camera_, CameraState::Previewing);
     }
+}
+
+bool Recorder::awaitFile(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock<std::mutex> lock(statusMutex_);
+    fileClosed_.wait_until(lock, deadline, [&] { return !writing_; });
+    const bool closed = !writing_;
+    lock.unlock();
+    if (closed && writer_.joinable()) writer_.join();
+    return closed;
+}
+
+bool Recorder::writingFile() const {
+    std::lock_guard<std::mutex> lock(statusMutex_);
+    return writing_;
 }
 
 Recorder::Status Recorder::status() const {
     Status status;
-    status.running = running_;
     status.source = options_.source;
-    status.counts = ring_.counts();
     status.dropped = dropped_;
     status.written = written_;
     std::lock_guard<std::mutex> lock(statusMutex_);
+    status.running = running_;
+    status.counts = ring_.counts();
     writeError_.copy(status.writeError, Status::kTextCapacity - 1);
     error_.copy(status.error, Status::kTextCapacity - 1);
     status.stopReason = stopReason_;

@@ -1,6 +1,7 @@
 // recording_commands.cpp - startRecording, stopRecording, isRecording, getFrames, peekFrame, waitFrames and recordingStatus.
 #include "gateway/named_commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include "platform/mex_host.h"
 #include "platform/mex_text.h"
 #include "platform/native_path.h"
+#include "platform/wall_clock.h"
 
 namespace qorin {
 namespace {
@@ -63,6 +65,18 @@ std::uint64_t countInput(const mxArray* input, const std::string& message) {
     // Below 2^53 every whole double is exact.
     if (!(value >= 1.0) || value != std::floor(value) || value > 9007199254740992.0) fail(ErrorKind::Value, message);
     return static_cast<std::uint64_t>(value);
+}
+
+// A logical or real numeric scalar that is 0 or 1, or `message`: NaN, 2 or [true false] say
+// nothing a flag can mean.
+bool flagInput(const mxArray* input, const char* message) {
+    if (input == nullptr || (!mxIsLogical(input) && !mxIsNumeric(input)) || mxIsComplex(input) ||
+        mxGetNumberOfElements(input) != 1) {
+        fail(ErrorKind::Usage, message);
+    }
+    const double value = host::scalarValue(input);
+    if (value != 0.0 && value != 1.0) fail(ErrorKind::Value, message);
+    return value != 0.0;
 }
 
 CameraRecord& cameraInput(int inputCount, const mxArray* const inputs[], const char* command) {
@@ -146,24 +160,6 @@ void fileInput(const mxArray* value, RecordingOptions& options) {
     options.path = platform::absolutePath(given);
 }
 
-// A file that another recording writes, under whatever name, is not another one's to replace.
-// One that has ended lets its file go once its last frames are written (it settles).
-void refuseFileBeingRecorded(const RecordingOptions& options) {
-    const platform::FileIdentity identity = platform::fileIdentity(options.path);
-    if (!identity.known) return;
-    CameraTable& table = cameraTable();
-    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
-        CameraRecord& camera = table.at(slot);
-        if (camera.recorder == nullptr) continue;
-        auto& recorder = static_cast<Recorder&>(*camera.recorder);
-        if (recorder.writes(identity)) recorder.settle();
-        if (recorder.writes(identity)) {
-            failValue(formatText("The file %s is being written by the recording of camera %d.", options.file.c_str(),
-                                 camera.cameraNumber));
-        }
-    }
-}
-
 constexpr const char* kOptionNames = "source, frames, seconds, buffer, whenFull, file and overwrite";
 
 // Every option checked, and the file's place, before anything starts.
@@ -181,7 +177,8 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
         } else if (sameName(name, "frames")) {
             options.frames = countInput(value, "Option 'frames' must be a whole number of at least 1.");
         } else if (sameName(name, "seconds")) {
-            if (!isDoubleScalar(value) || !(doubleConversion(value) > 0.0) || !std::isfinite(doubleConversion(value))) {
+            // Any real numeric class: isIntegerScalar takes fractions too.
+            if (!isIntegerScalar(value) || !(doubleConversion(value) > 0.0) || !std::isfinite(doubleConversion(value))) {
                 failValue("Option 'seconds' must be a positive number.");
             }
             options.seconds = doubleConversion(value);
@@ -201,8 +198,7 @@ RecordingOptions recordingOptions(int inputCount, const mxArray* const inputs[])
         } else if (sameName(name, "file")) {
             fileInput(value, options);
         } else if (sameName(name, "overwrite")) {
-            if (!isLogicalScalar(value) && !isIntegerScalar(value)) failUsage("Option 'overwrite' must be true or false.");
-            overwrite = mxIsLogical(value) ? logicalConversion(value) != 0 : doubleConversion(value) != 0.0;
+            overwrite = flagInput(value, "Option 'overwrite' must be true or false.");
         } else {
             // Only so much of what was given goes into the message.
             constexpr std::size_t kShownLength = 40;
@@ -363,6 +359,24 @@ NamedResult framesResult(CameraRecord& camera, Recorder& recorder, std::uint64_t
 
 ArrayPtr makeUint64Scalar(std::uint64_t value) { return makeDoubleScalar(static_cast<double>(value)); }
 
+
+// Throws when another recording, of any camera, still writes the file `options` name, under
+// whatever name it was given there: two writers would leave one's pages in the other's file.
+void refuseFileInUse(const RecordingOptions& options) {
+    const platform::FileIdentity identity = platform::fileIdentity(options.path);
+    if (!identity.known) return;
+    CameraTable& table = cameraTable();
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+        const CameraRecord& other = table.at(slot);
+        if (other.recorder == nullptr) continue;
+        const auto& recorder = static_cast<const Recorder&>(*other.recorder);
+        if (recorder.writingFile() && recorder.fileIdentity() == identity) {
+            failState(formatText("The file %s is being written by camera %d's recording.", options.file.c_str(),
+                                 other.cameraNumber));
+        }
+    }
+}
+
 }  // namespace
 
 NamedResult handleStartRecording(int inputCount, const mxArray* const inputs[]) {
@@ -370,17 +384,26 @@ NamedResult handleStartRecording(int inputCount, const mxArray* const inputs[]) 
     const RecordingOptions options = recordingOptions(inputCount - 1, inputs + 1);
     if (camera.recorder != nullptr) camera.recorder->settle();
     if (camera.recording()) failState(formatText("Camera %d is already recording.", camera.cameraNumber));
-    if (!options.file.empty()) refuseFileBeingRecorded(options);
-    // The frames of the recording before go with the new one's start.
-    camera.recorder.reset();
-    camera.recorder = Recorder::start(camera, options);
+    if (!options.file.empty()) refuseFileInUse(options);
+    // The recording before keeps its frames until the new one has started: a start that fails
+    // changes nothing.
+    std::unique_ptr<Recorder> next = Recorder::start(camera, options);
+    camera.recorder = std::move(next);
     return NamedResult();
 }
 
 NamedResult handleStopRecording(int inputCount, const mxArray* const inputs[]) {
     CameraRecord& camera = cameraInput(inputCount, inputs, "stopRecording");
     inputCountAtMost(inputCount, 1, "qorincam('stopRecording', cam)");
-    if (camera.recorder != nullptr) camera.recorder->stop();
+    if (camera.recorder == nullptr) return NamedResult();
+    camera.recorder->stop();
+    // The file is complete when the call returns, unless Ctrl+C ends the wait: the writer then
+    // completes it all the same, and the status counts what it has still to write.
+    Recorder& recorder = static_cast<Recorder&>(*camera.recorder);
+    const auto slice = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(host::kInterruptCheckSeconds));
+    while (!recorder.awaitFile(std::chrono::steady_clock::now() + slice) && !host::interruptPending()) {
+    }
     return NamedResult();
 }
 
@@ -423,7 +446,7 @@ NamedResult handleWaitFrames(int inputCount, const mxArray* const inputs[]) {
     const std::uint64_t count = countInput(inputs[1], "The frame count must be a whole number of at least 1.");
     double timeout = kDefaultWaitSeconds;
     if (inputCount >= 3) {
-        if (!isDoubleScalar(inputs[2]) || !(doubleConversion(inputs[2]) >= 0.0)) {
+        if (!isIntegerScalar(inputs[2]) || !(doubleConversion(inputs[2]) >= 0.0)) {
             failValue("The timeout must be a number of seconds, 0 or more.");
         }
         timeout = std::fmin(doubleConversion(inputs[2]), kLongestWaitSeconds);
@@ -434,7 +457,20 @@ NamedResult handleWaitFrames(int inputCount, const mxArray* const inputs[]) {
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                               std::chrono::duration<double>(timeout));
-    const bool ready = recorder.ring().waitAvailable(count, deadline);
+    // In slices, so that Ctrl+C ends the wait (host::interruptPending): then it returns at once,
+    // true only if the frames are there, and the host ends the user's script.  An ended
+    // recording's frames are all there already.
+    constexpr auto kSlice = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(host::kInterruptCheckSeconds));
+    bool ready = false;
+    for (;;) {
+        const bool ended = !recorder.running();
+        const bool interrupted = host::interruptPending();
+        const auto now = std::chrono::steady_clock::now();
+        const auto until = interrupted ? now : std::min(deadline, now + kSlice);
+        ready = recorder.ring().waitAvailable(count, until);
+        if (ready || ended || interrupted || until >= deadline) break;
+    }
     recorder.settle();
     raiseWorkerError(recorder);
     return NamedResult(makeLogicalScalar(ready));
@@ -446,27 +482,42 @@ NamedResult handleRecordingStatus(int inputCount, const mxArray* const inputs[])
     Recorder& recorder = recordingOf(camera);
     raiseWorkerError(recorder);
     const Recorder::Status s = recorder.status();
+    const platform::IsoTime startTime = platform::isoLocalTime(recorder.startTime());
     ArrayPtr status = makeStructArray(1, 1,
-                                      {"running", "source", "acquired", "taken", "available", "dropped", "overwritten",
-                                       "written", "notWritten", "capacity", "frameBytes", "file", "writeError", "error",
-                                       "stopReason"});
+                                      {"running", "source", "startTime", "startPosixTime", "acquired", "taken",
+                                       "available", "dropped", "overwritten", "written", "notWritten", "toWrite",
+                                       "capacity", "frameBytes", "file", "writeError", "error", "stopReason"});
     mxArray* st = status.get();
-    setStructField(st, 0, 0, makeLogicalScalar(s.running));
-    setStructField(st, 0, 1, makeString(s.source == RecordingSource::Video ? "video" : "snapshot"));
-    setStructField(st, 0, 2, makeUint64Scalar(s.counts.acquired));
-    setStructField(st, 0, 3, makeUint64Scalar(s.counts.taken));
-    setStructField(st, 0, 4, makeUint64Scalar(s.counts.available));
-    setStructField(st, 0, 5, makeUint64Scalar(s.dropped));
-    setStructField(st, 0, 6, makeUint64Scalar(s.counts.overwritten));
-    setStructField(st, 0, 7, makeUint64Scalar(s.written));
-    setStructField(st, 0, 8, makeUint64Scalar(s.counts.notWritten));
-    setStructField(st, 0, 9, makeUint64Scalar(recorder.ring().capacity()));
-    setStructField(st, 0, 10, makeUint64Scalar(recorder.ring().frameBytes()));
-    setStructField(st, 0, 11, makeString(recorder.file()));
-    setStructField(st, 0, 12, makeString(s.writeError));
-    setStructField(st, 0, 13, makeString(s.error));
-    setStructField(st, 0, 14, makeString(stopReasonName(s.stopReason)));
+    int field = 0;
+    setStructField(st, 0, field++, makeLogicalScalar(s.running));
+    setStructField(st, 0, field++, makeString(s.source == RecordingSource::Video ? "video" : "snapshot"));
+    setStructField(st, 0, field++, makeString(startTime.text));
+    setStructField(st, 0, field++, makeDoubleScalar(platform::posixSeconds(recorder.startTime())));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.acquired));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.taken));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.available));
+    setStructField(st, 0, field++, makeUint64Scalar(s.dropped));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.overwritten));
+    setStructField(st, 0, field++, makeUint64Scalar(s.written));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.notWritten));
+    setStructField(st, 0, field++, makeUint64Scalar(s.counts.toWrite));
+    setStructField(st, 0, field++, makeUint64Scalar(recorder.ring().capacity()));
+    setStructField(st, 0, field++, makeUint64Scalar(recorder.ring().frameBytes()));
+    setStructField(st, 0, field++, makeString(recorder.file()));
+    setStructField(st, 0, field++, makeString(s.writeError));
+    setStructField(st, 0, field++, makeString(s.error));
+    setStructField(st, 0, field++, makeString(stopReasonName(s.stopReason)));
     return NamedResult(std::move(status));
+}
+
+NamedResult handleFlushFrames(int inputCount, const mxArray* const inputs[]) {
+    CameraRecord& camera = cameraInput(inputCount, inputs, "flushFrames");
+    inputCountAtMost(inputCount, 1, "qorincam('flushFrames', cam)");
+    recordingOf(camera);
+    if (camera.recording()) failState(formatText("Camera %d is recording. Stop the recording first.", camera.cameraNumber));
+    // Its file, if still being written, is completed first.
+    camera.recorder.reset();
+    return NamedResult();
 }
 
 }  // namespace qorin

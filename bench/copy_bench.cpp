@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "acquisition/copy_kernels.h"
-#include "platform/mex_host.h"
+#include "platform/memory.h"
 #include "tests/unit/reference_copy.h"
 
 namespace {
@@ -53,7 +53,7 @@ struct Mapping {
     Mapping(std::size_t bytes, bool prepared) : length(bytes + kArrayOffset) {
         base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (base == MAP_FAILED) std::abort();
-        if (prepared) qorin::host::prepareArrayMemory(data(), bytes);
+        if (prepared) qorin::platform::prepareArrayMemory(data(), bytes);
     }
     ~Mapping() { munmap(base, length); }
     std::uint8_t* data() const { return static_cast<std::uint8_t*>(base) + kArrayOffset; }

@@ -95,8 +95,6 @@ RingTimes runRing(const std::vector<std::uint8_t>& source, std::uint64_t capacit
         ring.commitPut(qorin::FrameStamp{f + 1, 0.0, 0});
         const Clock::time_point stop = Clock::now();
         (f < slots ? times.firstLap : times.steady).push_back(micros(start, stop));
-        // As the worker does while the camera makes the next frame: outside the frame's time.
-        ring.prepareNextSlot();
     }
     ring.finishPuts();
     done = true;

@@ -38,7 +38,7 @@ QORIN_FIXED_FORMAT_BEGIN
 QORIN_FIXED_FORMAT_END
 }
 
-HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused) {
+HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused, bool rereads) {
     CameraTable& table = cameraTable();
     CameraRecord* turnOf = nullptr;
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
@@ -49,7 +49,8 @@ HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refu
         if (refused) failState(formatText("Camera %d is recording. Stop the recording first.", camera.cameraNumber));
         if (cameraNumber) turnOf = &camera;
     }
-    return turnOf != nullptr ? HostTurn(turnOf->sdkTurns, turnOf->recorder.get()) : HostTurn();
+    if (turnOf == nullptr) return HostTurn();
+    return HostTurn(turnOf->sdkTurns, rereads ? turnOf->recorder.get() : nullptr);
 }
 
 void giveBackHostTurns() noexcept {

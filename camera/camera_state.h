@@ -47,12 +47,13 @@ void requireState(const CameraRecord& camera, CameraState state, const char* mes
 // runs.  Recordings that ended by themselves are settled first.  Then, when camera n records
 // (no n: a command without a camera, which every recording camera counts for), a command
 // `refused` while recording fails with "Camera %d is recording. Stop the recording first.";
-// any other takes the camera's turn at the SDK and keeps it until the returned turn goes; the
-// recording is told when the command is done (HostTurn::commandDone).
-// Makes no SDK call of its own.
-HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused);
+// any other takes the camera's turn at the SDK and keeps it until the returned turn goes; with
+// `rereads` the recording reads its frame properties again when the command is done
+// (HostTurn::commandDone).  Makes no SDK call of its own.
+HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused, bool rereads);
 
-// Gives back every turn a call MATLAB ended without unwinding left held (see SdkTurns).
+// Gives back every turn a call MATLAB ended without unwinding left held (see SdkTurns): at the
+// next call, and before the unloading waits for any worker.
 void giveBackHostTurns() noexcept;
 
 }  // namespace qorin

@@ -1,6 +1,10 @@
 // camera_table.cpp - slot lookups, closing a camera and the orderly shutdown of all cameras.
 #include "camera/camera_table.h"
 
+#include <cstdio>
+
+#include "platform/mex_host.h"
+
 namespace qorin {
 
 std::int32_t CameraTable::findCameraSlot(std::int32_t cameraNumber) const {
@@ -43,9 +47,31 @@ void closeCamera(CameraRecord& camera) noexcept {
 
 void shutdownCameras() noexcept {
     CameraTable& table = cameraTable();
-    // Every worker first, so that no camera is closed under another's recording.
+    // A turn MATLAB's thread was left holding would keep a worker from its end for good.
+    giveBackHostTurns();
+    // Every worker is asked first and then waited for, so that cameras waiting for a trigger
+    // cost one time-out in all, and no camera is closed under another's recording.
+    bool wasRunning[kMaxCameraRecords] = {};
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
-        if (table.at(slot).recorder != nullptr) table.at(slot).recorder->stopForUnload();
+        BackgroundRecording* recording = table.at(slot).recorder.get();
+        if (recording == nullptr) continue;
+        wasRunning[static_cast<std::size_t>(slot)] = recording->running();
+        recording->requestStop(true);
+    }
+    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
+        CameraRecord& camera = table.at(slot);
+        if (camera.recorder == nullptr) continue;
+        camera.recorder->awaitStop();
+        // Frames nobody took go with the module: said, not silently.
+        const std::uint64_t notTaken = camera.recorder->framesNotTaken();
+        const bool running = wasRunning[static_cast<std::size_t>(slot)];
+        if (running || notTaken != 0) {
+            char line[128];
+            std::snprintf(line, sizeof line,
+                          "qorincam: unloading %s camera %d's recording; %llu frames not taken were discarded.\n",
+                          running ? "stopped" : "ended", camera.cameraNumber, static_cast<unsigned long long>(notTaken));
+            host::printText(line);
+        }
     }
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         CameraRecord& camera = table.at(slot);

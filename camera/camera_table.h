@@ -20,6 +20,10 @@ struct CameraRecord {
     CameraHandle handle;
     std::int32_t cameraNumber = 0;
     std::int32_t eventCounter = 0;
+    // The connection's token (connectCamera): no other connection in the process had it, of this
+    // load of the module or an earlier one, so that an object that kept it tells its own
+    // connection from a newer one.
+    std::uint64_t connectionToken = 0;
     // Declared after `handle`, so that a record going away unregisters its events while the
     // camera is still open.
     std::vector<CameraEvent> events;

@@ -27,7 +27,8 @@ public:
 
     // MATLAB's thread marks the turn it holds.  MATLAB ends a call whose allocation it refuses
     // without unwinding the module, which would keep the turn and stall the worker for good;
-    // the next call gives such a turn back (giveBackHostTurn).  Both on MATLAB's thread only.
+    // the next call, or the unloading, gives such a turn back (giveBackHostTurn).  Both on
+    // MATLAB's thread only.
     void lockForHost() {
         lock();
         hostHolds_ = true;
@@ -51,18 +52,26 @@ private:
 class BackgroundRecording {
 public:
     virtual ~BackgroundRecording() = default;
-    // After a command ran beside the recording, in the command's turn: reads again what the
-    // command may have changed of how frames are handed out (never throws).
+    // After a command that may have changed how frames are handed out ran beside the recording,
+    // in the command's turn: reads that again (never throws).
     virtual void refreshAfterCommand() noexcept = 0;
-    // True while its worker takes frames.
+    // True while its worker takes frames.  A worker that ended has given the camera back the
+    // modes it was in (stream, fast frames, a paused preview's stream) and sees no further turn.
     virtual bool running() const noexcept = 0;
-    // Once the worker has ended by itself: waits for the disk writer, gives the camera back
-    // the modes it was in (stream, fast frames, preview).  Does nothing otherwise.
+    // Once the worker has ended: brings the camera record up to what the worker left the camera
+    // in (a paused preview running again).  Does nothing while it runs.
     virtual void settle() noexcept = 0;
-    // Stops the worker (if it runs), then settles.
-    virtual void stop() noexcept = 0;
-    // As stop, at unloading: a recording that was running says so in its status.
-    virtual void stopForUnload() noexcept = 0;
+    // Asks the worker to stop and returns at once; `unloading` is the reason it gives.
+    virtual void requestStop(bool unloading) noexcept = 0;
+    // Waits for a worker that was asked to stop, or ended, then settles.
+    virtual void awaitStop() noexcept = 0;
+    // Frames held that nobody took.
+    virtual std::uint64_t framesNotTaken() const noexcept = 0;
+
+    void stop() noexcept {
+        requestStop(false);
+        awaitStop();
+    }
 };
 
 // MATLAB's turn at a camera's SDK calls, for as long as it lives; empty: no turn taken.

@@ -1,11 +1,15 @@
-// session.cpp - connect, disconnect, is-connected and count: how CameraRecord records come and go.
+// session.cpp - connect, disconnect, is-connected, count and the connection's token: how CameraRecord records come and go.
 #include "camera/session.h"
 
+#include <algorithm>
+#include <chrono>
 #include <new>
 
 #include "camera/sdk_readers.h"
+#include "gateway/args.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "gateway/named_commands.h"
 
 namespace qorin {
 namespace {
@@ -20,6 +24,18 @@ void setSnapshotDefaults(SnapshotSettings& settings, const FrameFormat& videoFor
     settings.green2Gain = 1.0f;
     settings.timeout = 5000.0f;
     settings.format = videoFormat;
+}
+
+// A connection's token: the steady clock's microseconds at the connect, or one more than the
+// last token when the clock has not moved on.  A count would start again with each load of
+// the module; the clock goes on for the whole process, and connects are far more than a
+// microsecond apart.  Below 2^53 for centuries of uptime, so exact as a double.
+std::uint64_t nextConnectionToken() {
+    static std::uint64_t last = 0;
+    const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    last = std::max(last + 1, static_cast<std::uint64_t>(now.count()));
+    return last;
 }
 
 }  // namespace
@@ -52,6 +68,7 @@ void connectCamera(std::int32_t cameraNumber) {
     // out, so that it can be opened again.
     setSnapshotDefaults(camera.snapshot, readFormat(handle, "Failed to get the initial frame format.\n").format);
     camera.handle = std::move(handle);
+    camera.connectionToken = nextConnectionToken();
     setState(camera, CameraState::Idle);
 }
 
@@ -79,5 +96,17 @@ ArrayPtr handleIsConnected(const Args& args) {
 }
 
 ArrayPtr handleCountCameras(const Args&) { return makeDoubleScalar(QorinNumCameras()); }
+
+// Asks the table alone, no SDK: qorin.Camera calls it before each of its methods.
+NamedResult handleConnection(int inputCount, const mxArray* const inputs[]) {
+    if (inputCount < 1 || !isIntegerScalar(inputs[0])) {
+        failUsage("qorincam('connection', cam) needs the camera number, an integer.");
+    }
+    if (inputCount > 1) failUsage("Too many inputs. The call is t = qorincam('connection', cam).");
+    CameraTable& table = cameraTable();
+    const std::int32_t slot = table.findCameraSlot(integerConversion(inputs[0]));
+    const bool connected = slot != -1 && table.at(slot).connected();
+    return NamedResult(makeDoubleScalar(connected ? static_cast<double>(table.at(slot).connectionToken) : 0.0));
+}
 
 }  // namespace qorin

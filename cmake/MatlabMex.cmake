@@ -39,7 +39,8 @@ set_target_properties(qorincam PROPERTIES
 if(WIN32)
   target_link_libraries(qorincam user32 kernel32)
 else()
-  target_link_libraries(qorincam qorinplatform)
+  # dlsym finds MATLAB's interrupt check (platform/mex_host.cpp).
+  target_link_libraries(qorincam qorinplatform ${CMAKE_DL_LIBS})
 endif()
 
 # qorincam.m (help) and the +qorin package beside qorincam.mexw64.

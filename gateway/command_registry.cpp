@@ -63,6 +63,7 @@ constexpr Conv T = Conv::Text;
 
 // What a command does while its camera records.
 constexpr WhileRecording kWaits = WhileRecording::Waits;
+constexpr WhileRecording kRereads = WhileRecording::Rereads;
 constexpr WhileRecording kRefused = WhileRecording::Refused;
 
 constexpr const char* kNoCountCheck = nullptr;  // further inputs are ignored

@@ -55,7 +55,7 @@ constexpr InputMask params(int first, int last) {
 }
 
 // What a command does while its camera records (command_registry.def says why).
-enum class WhileRecording : std::uint8_t { Waits, Refused };
+enum class WhileRecording : std::uint8_t { Waits, Rereads, Refused };
 
 struct CheckStep {
     Check check = Check::Integer;

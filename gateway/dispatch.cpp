@@ -89,7 +89,8 @@ ArrayPtr runCommandRow(const CommandRow& row, int inputCount, const mxArray* con
             convert(conversion, inputs[k], args.store(k, conversion));
         }
     }
-    HostTurn turn = admitWhileRecording(cameraOf(row, args), row.whileRecording == WhileRecording::Refused);
+    HostTurn turn = admitWhileRecording(cameraOf(row, args), row.whileRecording == WhileRecording::Refused,
+                                        row.whileRecording == WhileRecording::Rereads);
     ArrayPtr result = handlerOf(row)(args);
     turn.commandDone();
     return result;

@@ -8,6 +8,7 @@
 
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
+#include "platform/memory.h"
 
 namespace qorin {
 namespace {
@@ -128,7 +129,7 @@ void ReservedArray::ready() {
         return;
     }
     if (array_ && !zeroed_) {
-        host::prepareArrayMemory(mxGetData(array_.get()), mxGetNumberOfElements(array_.get()) * mxGetElementSize(array_.get()));
+        platform::prepareArrayMemory(mxGetData(array_.get()), mxGetNumberOfElements(array_.get()) * mxGetElementSize(array_.get()));
     }
 }
 

@@ -1,18 +1,21 @@
 // mex_host.cpp - host-neutral array access and error raising for MATLAB and GNU Octave.
 #include "platform/mex_host.h"
 #include "platform/mex_text.h"
+#include "platform/memory.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#if defined(__linux__)
-#include <sys/mman.h>
+// Octave's mex.h defines octave_mex_h; its interrupt state is declared beside OCTAVE_QUIT.
+#if defined(octave_mex_h)
+#  include "quit.h"
 #endif
 #if defined(_WIN32)
 #  include "platform/windows_api.h"
 #else
+#  include <dlfcn.h>
 #  include <unistd.h>
 #endif
 
@@ -113,49 +116,8 @@ mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t*
     if (dimensionCount > 4) return nullptr;
     for (std::size_t k = 0; k < dimensionCount; ++k) dims[k] = static_cast<mwSize>(dimensions[k]);
     mxArray* array = mxCreateUninitNumericArray(static_cast<mwSize>(dimensionCount), dims, classId, mxREAL);
-    if (array != nullptr) prepareArrayMemory(mxGetData(array), mxGetNumberOfElements(array) * mxGetElementSize(array));
+    if (array != nullptr) platform::prepareArrayMemory(mxGetData(array), mxGetNumberOfElements(array) * mxGetElementSize(array));
     return array;
-}
-
-void adviseHugePages(void* data, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    if (data == nullptr || bytes < kHugePage) return;
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
-    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
-
-void prepareArrayMemory(void* data, std::size_t bytes) {
-#if defined(__linux__)
-    // Below this the array is a few pages, likely reused from the allocator already.
-    constexpr std::size_t kPreparedBytes = std::size_t{256} << 10;
-    if (data == nullptr || bytes < kPreparedBytes) return;
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t end = start + bytes;
-    // A fresh image array is mostly page faults; huge pages on its aligned middle make
-    // filling it about twice as fast where the system grants them only on request.
-    adviseHugePages(data, bytes);
-    // All pages in one call (Linux 5.14 on) instead of a fault per page in the middle of the
-    // transpose: measured 10-26% off a copy into fresh memory.  Older kernels refuse the advice.
-#  if defined(MADV_POPULATE_WRITE)
-    constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
-#  else
-    constexpr int kPopulateWrite = 23;  // Linux's value; older headers lack the name
-#  endif
-    const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    if (pageSize == 0 || (pageSize & (pageSize - 1)) != 0) return;
-    const std::uintptr_t pages = start & ~(pageSize - 1);
-    madvise(reinterpret_cast<void*>(pages), end - pages, kPopulateWrite);
-#else
-    (void)data;
-    (void)bytes;
-#endif
 }
 
 std::uint64_t physicalMemoryBytes() {
@@ -171,11 +133,47 @@ std::uint64_t physicalMemoryBytes() {
 #endif
 }
 
+#if defined(octave_mex_h)
+
+bool interruptPending() {
+    // Octave's signal thread writes it: read it afresh each time.
+    return *static_cast<volatile sig_atomic_t*>(&octave_interrupt_state) > 0;
+}
+
+#else
+
+namespace {
+
+// MATLAB's own check (extern "C" bool utIsInterruptPending(void)), which its headers do not
+// declare: null where the host has none.
+using InterruptCheck = bool (*)();
+
+InterruptCheck findInterruptCheck() {
+#  if defined(_WIN32)
+    HMODULE ut = GetModuleHandleA("libut.dll");
+    if (ut == nullptr) return nullptr;
+    return reinterpret_cast<InterruptCheck>(reinterpret_cast<void*>(GetProcAddress(ut, "utIsInterruptPending")));
+#  else
+    return reinterpret_cast<InterruptCheck>(dlsym(RTLD_DEFAULT, "utIsInterruptPending"));
+#  endif
+}
+
+}  // namespace
+
+bool interruptPending() {
+    static const InterruptCheck check = findInterruptCheck();
+    return check != nullptr && check();
+}
+
+#endif
+
 void raiseError(const char* identifier, const char* message) {
     mexErrMsgIdAndTxt(identifier, "%s", message);
     // mexErrMsgIdAndTxt does not return; this keeps [[noreturn]] honest for the compiler.
     std::abort();
 }
+
+void printText(const char* text) { mexPrintf("%s", text); }
 
 void registerExitHook(void (*hook)()) { mexAtExit(hook); }
 

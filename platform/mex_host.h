@@ -55,29 +55,32 @@ std::size_t copyChars(const mxArray* array, char* buffer, std::size_t count);
 const mxArray* structField(const mxArray* array, std::size_t index, const char* name);
 
 // A numeric array whose elements the caller writes in full, so the host need not clear it.
-// Its memory is made ready as prepareArrayMemory does.
+// Its memory is made ready as platform::prepareArrayMemory does.
 mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t* dimensions, mxClassID classId);
-
-// Readies [data, data + bytes), freshly allocated and about to be written in full, for a
-// transposing copy: huge pages advised on its 2 MiB-aligned middle, and every page supplied
-// by the system at once.  Filled in column order, a fresh array otherwise takes its page
-// faults one by one in the middle of the copy.  Advice only (Linux): failure, an older
-// kernel or another system changes nothing but the speed.
-void prepareArrayMemory(void* data, std::size_t bytes);
-
-// Advises huge pages on the 2 MiB-aligned middle of [data, data + bytes), a large block that
-// will be written in full but not necessarily soon (a recording's ring): where the system
-// grants them only on request, its first writes then take a fault per 2 MiB instead of per
-// 4 KiB page.  Advice only (Linux); nothing is supplied until written.
-void adviseHugePages(void* data, std::size_t bytes);
 
 // Physical memory of the machine in bytes, or 0 when it cannot be told.  Linux grants
 // allocations it cannot back, so a capture that could never fit must be refused up front
 // rather than left to fill the memory of the user's session.
 std::uint64_t physicalMemoryBytes();
 
+// The longest a call stays in the module without asking interruptPending: the host takes Ctrl+C
+// only once a MEX function returns, and meanwhile runs no figure callback either.
+constexpr double kInterruptCheckSeconds = 0.05;
+
+// Whether the user interrupted the host (Ctrl+C) while the module runs.  A call that waits
+// checks this at least every kInterruptCheckSeconds and, when it is true, returns without an
+// error and leaves the interrupt pending: the host then ends the user's script as Ctrl+C does
+// (MATLAB: "Operation terminated by user").  Octave: its interrupt state, which its SIGINT
+// handler sets while a MEX function runs.  MATLAB: utIsInterruptPending of its libut, looked
+// up once at run time so that the module still loads where there is none (then this is always
+// false).  On the host's thread only.
+bool interruptPending();
+
 // Raises the host error; `message` is passed as data, never as a format.  Does not return.
 [[noreturn]] void raiseError(const char* identifier, const char* message);
+
+// Prints text in the host's command window, as it is (never as a format).
+void printText(const char* text);
 
 // Registers the routine the host calls when it unloads the module.
 void registerExitHook(void (*hook)());

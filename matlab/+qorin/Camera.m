@@ -7,7 +7,10 @@ classdef Camera < handle
   %                          what MATLAB fills the gaps with when an array of cameras grows.
   %
   %   Only the object that connected a camera disconnects it.  A copy made by save and load,
-  %   or sent to a parallel worker, owns no connection and leaves the camera alone.
+  %   or sent to a parallel worker, owns no connection and leaves the camera alone.  Once its
+  %   connection has ended (c.disconnect (), clear qorincam, build_qorincam, qorin.selftest),
+  %   an object leaves a newer connection of its camera alone: its methods raise
+  %   qorincam:notConnected rather than use it, and deleting it disconnects nothing.
   %
   %   Live settings are properties that read and write the camera:
   %     c.exposure, c.gain, c.gamma, c.contrast, c.brightness, c.hue, c.saturation,
@@ -28,9 +31,10 @@ classdef Camera < handle
   %     [frames, meta] = c.getFrames (count, kind) takes the oldest frames not yet taken
   %     (count omitted or []: all; kind 'raw' (default), 'mono' or 'rgb'), [img, meta] =
   %     c.peekFrame (kind) shows the newest without taking it, tf = c.waitFrames (count,
-  %     timeout) waits for frames, s = c.recordingStatus (), tf = c.isRecording (),
-  %     c.stopRecording ().  meta (sequence, timestamp, missed per frame) is a table where
-  %     the host has tables, else a k-by-1 structure array.  While a camera records,
+  %     timeout) waits for frames (figures stay live meanwhile, and Ctrl+C ends the wait),
+  %     s = c.recordingStatus (), tf = c.isRecording (), c.stopRecording ().  meta is a
+  %     k-by-1 structure array, one element per frame, with fields sequence, timestamp and
+  %     missed, as getdata of the acquisition toolbox gives it.  While a camera records,
   %     commands that change its geometry or stream are refused; deleting the object stops
   %     the recording before it disconnects.
   %
@@ -53,7 +57,13 @@ classdef Camera < handle
 
   % Transient: a saved and loaded copy, or one sent to a worker, starts with the default.
   properties (Access = private, Transient)
-    owned = false;  % true once this object's connect succeeded, until it disconnects
+    owned = false;    % true once this object's connect succeeded, until it disconnects
+    connection = 0;   % the token of the connection it made (qorincam ('connection', n)); 0: none
+  end
+
+  properties (Constant, Access = private)
+    waitSlice = 0.1;  % seconds of each module wait in waitFrames, with drawnow between them
+    waitDefault = 10; % waitFrames' timeout when none is given, as the module's
   end
 
   properties (Dependent)
@@ -87,20 +97,27 @@ classdef Camera < handle
       end
       obj.number = n;
       qorincam (qorin.cmd.CONNECT, n);
+      obj.connection = qorincam ('connection', n);
       obj.owned = true;
     end
 
     function delete (obj)
       % Never raises: the host calls this while clearing variables.  A recording would make
-      % the module refuse the disconnect, so it is stopped first.
+      % the module refuse the disconnect, so it is stopped first.  A connection made since
+      % this object's ended is left alone.
       if (obj.owned)
         obj.owned = false;
         try
-          obj.call ('stopRecording');
+          if (qorincam ('connection', obj.number) ~= obj.connection)
+            return;
+          end
+          running = qorincam ('isRecording', obj.number);
+          qorincam ('stopRecording', obj.number);
+          obj.sayDiscarded (running);
         catch
         end
         try
-          obj.call (qorin.cmd.DISCONNECT);
+          qorincam (qorin.cmd.DISCONNECT, obj.number);
         catch
         end
       end
@@ -143,6 +160,8 @@ classdef Camera < handle
           fprintf ('  deleted qorin.Camera\n');
         elseif (obj(k).number == 0)
           fprintf ('  qorin.Camera placeholder, no camera\n');
+        elseif (obj(k).staleQuietly ())
+          fprintf ('  qorin.Camera %d, not connected (the camera has a newer connection)\n', obj(k).number);
         elseif (obj(k).connectedQuietly ())
           if (obj(k).recordingQuietly ())
             fprintf ('  qorin.Camera %d, connected, recording\n', obj(k).number);
@@ -227,19 +246,43 @@ classdef Camera < handle
       % (count, kind): the oldest count frames not yet taken (omitted or []: all there are),
       % 'raw' (default), 'mono' or 'rgb'; never waits.
       [frames, meta] = obj.call ('getFrames', varargin{:});
-      meta = qorin.Camera.metaTable (meta);
     end
 
     function [img, meta] = peekFrame (obj, varargin)
       % (kind): the newest frame, taken by nobody; [] before the first one.
       [img, meta] = obj.call ('peekFrame', varargin{:});
-      meta = qorin.Camera.metaTable (meta);
     end
 
-    function tf = waitFrames (obj, count, varargin)
+    function tf = waitFrames (obj, varargin)
       % (count, timeout): true once count frames wait for getFrames; false when the timeout
-      % (default 10 s) passes or the recording ends first.
-      tf = obj.call ('waitFrames', count, varargin{:});
+      % (default 10 s) passes or the recording ends first.  The module waits in slices of
+      % 0.1 s with drawnow between them, so that figures and their callbacks stay live.
+      if (numel (varargin) == 1)
+        varargin{2} = qorin.Camera.waitDefault;
+      end
+      if (numel (varargin) ~= 2 || ~isnumeric (varargin{2}) || ~isscalar (varargin{2}) ...
+          || ~isreal (varargin{2}) || ~(varargin{2} >= 0))
+        % What the module refuses, it refuses with its own message.
+        tf = obj.call ('waitFrames', varargin{:});
+        return;
+      end
+      count = varargin{1};
+      timeout = full (double (varargin{2}));
+      started = tic;
+      tf = obj.call ('waitFrames', count, min (timeout, qorin.Camera.waitSlice));
+      while (~tf)
+        left = timeout - toc (started);
+        if (left <= 0)
+          return;
+        end
+        if (~qorincam ('isRecording', obj.number))
+          % The recording ended: the frames it left are all there is.
+          tf = qorincam ('waitFrames', obj.number, count, 0);
+          return;
+        end
+        drawnow ();
+        tf = qorincam ('waitFrames', obj.number, count, min (left, qorin.Camera.waitSlice));
+      end
     end
 
     function s = recordingStatus (obj)
@@ -599,8 +642,46 @@ classdef Camera < handle
   methods (Access = private)
 
     function varargout = call (obj, code, varargin)
-      % qorincam with this object's camera number as the first parameter.
+      % qorincam with this object's camera number as the first parameter, unless the camera
+      % has a connection newer than the one this object made.
+      if (obj.connection ~= 0)
+        current = qorincam ('connection', obj.number);
+        if (current ~= 0 && current ~= obj.connection)
+          error ('qorincam:notConnected', ['This qorin.Camera''s connection to camera %d has ended and ' ...
+                 'the camera was connected again since; the object leaves that connection alone.'], ...
+                 obj.number);
+        end
+      end
       [varargout{1:nargout}] = qorincam (code, obj.number, varargin{:});
+    end
+
+    function sayDiscarded (obj, running)
+      % Frames nobody took go with the connection (clear all, the first line of many scripts,
+      % deletes the object): said, not silently.
+      try
+        s = qorincam ('recordingStatus', obj.number);
+      catch
+        return;
+      end
+      if (running || s.available > 0)
+        ended = 'ended';
+        if (running)
+          ended = 'stopped';
+        end
+        fprintf ('qorin.Camera: deleting the object %s camera %d''s recording; %d frames not taken were discarded.\n', ...
+                 ended, obj.number, s.available);
+      end
+    end
+
+    function tf = staleQuietly (obj)
+      % Whether the camera has a connection newer than this object's; false when even that
+      % cannot be asked.
+      tf = false;
+      try
+        current = qorincam ('connection', obj.number);
+        tf = obj.connection ~= 0 && current ~= 0 && current ~= obj.connection;
+      catch
+      end
     end
 
     function tf = connectedQuietly (obj)
@@ -629,25 +710,6 @@ classdef Camera < handle
       % '2x3' for a 2-by-3 array.
       text = sprintf ('%dx', size (array));
       text = text(1:end - 1);
-    end
-
-    function meta = metaTable (meta)
-      % The k-by-1 structure array of frame data as a k-row table with one variable per
-      % field, where the host has tables (MATLAB; Octave 7 has none).  Built column by
-      % column so that no frame (0-by-1) gives a 0-row table with the same variables.
-      persistent tables
-      if (isempty (tables))
-        tables = exist ('table') > 0;   %#ok<EXIST>
-      end
-      if (~tables || ~isstruct (meta))
-        return;
-      end
-      names = fieldnames (meta);
-      columns = cell (1, numel (names));
-      for k = 1:numel (names)
-        columns{k} = reshape ([meta.(names{k})], [], 1);
-      end
-      meta = table (columns{:}, 'VariableNames', names');
     end
 
   end

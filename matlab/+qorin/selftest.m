@@ -153,7 +153,7 @@ function note = checkRecording(~)
   qorinsim('set', 1, 'format', struct('width', 8, 'height', 6), 'frames', F);
   qorincam(-1, 1);
   file = [tempname() '.tif'];
-  cleanup = onCleanup(@() deleteFile(file));
+  cleanup = onCleanup(@() stopAndDelete(1, file));
   qorincam('startRecording', 1, 'frames', 3, 'file', file);
   expect(qorincam('waitFrames', 1, 3, 10), 'three frames within 10 s');
   qorincam('stopRecording', 1);
@@ -166,9 +166,18 @@ function note = checkRecording(~)
   expect(s.written == 3 && any(strcmp(s.stopReason, {'stopped', 'frames'})), 'the status');
 end
 
-function deleteFile(file)
+function stopAndDelete(n, file)
+  % A failed check may leave the recording writing its file: it stops first, closing it.
+  stopQuietly(n);
   if exist(file, 'file')
     delete(file);
+  end
+end
+
+function stopQuietly(n)
+  try
+    qorincam('stopRecording', n);
+  catch
   end
 end
 
@@ -254,6 +263,13 @@ function note = checkObject(~)
   expect(qorincam(6, 1), 'the object disconnected again what it had disconnected');
   qorincam(-2, 1);
   expectError(@() qorin.Camera(3), 'qorincam:notConnected', 'an object for a camera not attached');
+  c = qorin.Camera(1);
+  c.startRecording('frames', 2, 'buffer', 2);
+  expect(c.waitFrames(2, 10), 'two frames recorded through the object within 10 s');
+  [~, meta] = c.getFrames();
+  expect(isstruct(meta) && isequal(size(meta), [2 1]) && isequal([meta.sequence], [1 2]), ...
+         'the frames'' data from getFrames is not a 2-by-1 structure array');
+  clear c
   if ~isMatlab()
     note = 'MATLAB-only cases skipped in Octave';
     return;
@@ -369,6 +385,7 @@ function note = readRecording(n)
     end
   end
   qorincam('startRecording', n, 'frames', 3, 'buffer', 3);
+  stopping = onCleanup(@() stopQuietly(n));
   ready = qorincam('waitFrames', n, 3, 10);
   qorincam('stopRecording', n);
   expect(ready, 'three frames within 10 s');

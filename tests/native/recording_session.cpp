@@ -4,7 +4,8 @@
 // workers and TIFF writer are the only other threads.  Camera 1 records its video into a TIFF
 // file at the frame rate; camera 2 records snapshots (fast frames) or video as fast as the
 // simulator delivers them, and is stopped and restarted.  Meanwhile settings change (they wait their turn), frames
-// are taken, peeked at and waited for, and commands that would disturb a recording are refused.
+// are taken, peeked at and waited for (one wait ended by Ctrl+C), and commands that would
+// disturb a recording are refused.
 // Last, the exit hook runs while both record: no thread may be left, the cameras must be closed
 // in the simulator and the file a valid TIFF of whole pages.  The summary line does not depend
 // on timing, so that the Linux and Windows runs print the same one; the ThreadSanitizer build
@@ -31,6 +32,7 @@
 
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
+#include "ut.h"
 
 #ifdef _WIN32
 #  include "platform/windows_api.h"
@@ -290,7 +292,7 @@ void namesBeyondAscii() {
              "recording into " + shortName.utf8 + " again");
         const Outcome taken = named("startRecording", {num(2), text("file"), hostdouble::makeText16(otherSpelling.utf16),
                                                        text("overwrite"), flag(true)});
-        check(!taken.ok && taken.message == "The file " + hostText(otherSpelling) + " is being written by the recording of camera 1.",
+        check(!taken.ok && taken.message == "The file " + hostText(otherSpelling) + " is being written by camera 1's recording.",
               "the file of camera 1's recording refused to camera 2: " + failure(taken));
         must(named("stopRecording", {num(1)}), "stop the recording into " + shortName.utf8);
         // Once camera 1's recording has ended by itself, its file is camera 2's to replace.
@@ -410,6 +412,14 @@ int main(int argc, char** argv) {
     check(threadCount() == baseline + 3, "two workers and a writer: " + std::to_string(threadCount() - baseline) + " threads more");
     for (int r = 0; r < rounds; ++r) round(r);
 
+    // Ctrl+C while MATLAB's thread waits: the wait returns at its next look at the host's
+    // interrupt, false, and leaves the interrupt to the host.  Camera 1's next 16 frames take
+    // half a second to come, so nothing else makes it return false.
+    must(named("getFrames", {num(1)}), "take camera 1's frames");
+    hostdouble::setInterruptPending(true);
+    const double interrupted = scalar(must(named("waitFrames", {num(1), num(16), num(60)}), "waitFrames under Ctrl+C"));
+    hostdouble::setInterruptPending(false);
+    check(interrupted == 0.0, "Ctrl+C ends a 60 s wait for 16 frames: " + std::to_string(interrupted));
     check(scalar(must(named("waitFrames", {num(1), num(3), num(10)}), "waitFrames")) == 1.0, "frames before the unload");
     const double written = field(must(named("recordingStatus", {num(1)}), "status"), "written");
     check(isRecording(1) && isRecording(2), "both cameras still record at the unload");

@@ -11,6 +11,26 @@
 %!  error ("the recording did not end");
 %!endfunction
 
+%!function wait_released (file)
+%!  ## Until the camera streams no more and no file is open, without a call of the module: a
+%!  ## recording that ends by itself gives back both at once.
+%!  for k = 1:500
+%!    [~, open_files] = system (sprintf ("ls -l /proc/%d/fd", getpid ()));
+%!    if (! qorinsim ("get", 1, "streaming") && isempty (strfind (open_files, file)))
+%!      return;
+%!    endif
+%!    pause (0.01);
+%!  endfor
+%!  error ("the recording kept the camera or its file");
+%!endfunction
+
+%!function n = chart_counter (frame)
+%!  ## The low 16 bits of the simulator's frame counter, drawn bright for 1 from the left in the
+%!  ## bottom row of an upright monochrome chart.
+%!  row = double (frame(end, :));
+%!  n = (row(floor (((0:15) + 0.5) * columns (frame) / 16) + 1) > 128) * 2 .^ (15:-1:0)';
+%!endfunction
+
 %!function f = ifelse_frame (G, depth)
 %!  if (depth)
 %!    f = uint16 (G * 257);
@@ -78,9 +98,20 @@
 %! wait_end (1);
 %! s = qorincam ("recordingStatus", 1);
 %! assert ({s.acquired s.stopReason}, {3 "full"});
-%! qorincam ("startRecording", 1, "buffer", "1kB", "frames", 1);
-%! assert (qorincam ("recordingStatus", 1).capacity, 28);
+%! ## Seconds and timeouts of any real numeric class; a logical is none.
+%! qorincam ("startRecording", 1, "seconds", single (0.05), "buffer", 2);
+%! assert (qorincam ("waitFrames", 1, 2, int32 (5)));
+%! qorin_assert_error (@() qorincam ("waitFrames", 1, 1, true), "The timeout must be a number of seconds, 0 or more.");
 %! wait_end (1);
+%! assert (qorincam ("recordingStatus", 1).stopReason, "seconds");
+%! qorincam ("startRecording", 1, "buffer", "1kB", "frames", 1);
+%! s = qorincam ("recordingStatus", 1);
+%! assert (s.capacity, 28);
+%! assert (regexp (s.startTime, '^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d$'));
+%! assert (abs (s.startPosixTime - time ()) < 60);
+%! wait_end (1);
+%! qorincam ("flushFrames", 1);
+%! qorin_assert_error (@() qorincam ("getFrames", 1), "Camera 1 has no recording.");
 %! ## Fast frames pause a preview and give it back when the recording ends.
 %! qorincam (0, 1);
 %! qorincam ("startRecording", 1, "source", "snapshot", "frames", 2);
@@ -88,6 +119,37 @@
 %! s = qorincam ("recordingStatus", 1);
 %! assert ({s.source s.acquired s.stopReason}, {"snapshot" 2 "frames"});
 %! assert (qorinsim ("get", 1, "streaming") && ! qorinsim ("get", 1, "fastFrames"));
+
+%!test
+%! ## Every frame handed out is the one the camera made, its chart's counter running with its
+%! ## sequence, while a one-frame buffer turns over under peekFrame, getFrames and the file.
+%! qorin_reset ();
+%! qorinsim ("set", 1, "format", struct ("width", 1024, "height", 256));
+%! qorinsim ("property", 1, 80, 0);
+%! qorincam (-1, 1);
+%! file = [tempname() ".tif"];
+%! qorincam ("startRecording", 1, "buffer", 1, "file", file);
+%! offset = [];
+%! t0 = time ();
+%! while (time () - t0 < 1)
+%!   [img, meta] = qorincam ("peekFrame", 1);
+%!   [f, fm] = qorincam ("getFrames", 1, [], "mono");
+%!   assert (size (f, 3) <= 1);
+%!   frames = cat (3, img, f);
+%!   metas = [meta; fm];
+%!   for j = 1:numel (metas)
+%!     offset = [offset mod(chart_counter (frames(:, :, j)) - metas(j).sequence, 65536)];
+%!   endfor
+%! endwhile
+%! qorincam ("stopRecording", 1);
+%! [~, text] = system (["tiffinfo '" file "'"]);
+%! sequences = regexp (text, 'sequence=(\d+)', "tokens");
+%! sequences = str2double ([sequences{:}]);
+%! for k = 1:3
+%!   offset(end + 1) = mod (chart_counter (imread (file, k)) - sequences(k), 65536);
+%! endfor
+%! assert (numel (offset) > 20 && all (offset == offset(1)));
+%! delete (file);
 
 %!test
 %! ## In real time the frames come a period apart; a stall of the bus shows as missed frames
@@ -111,10 +173,10 @@
 %! qorin_reset (2);
 %! qorincam (-1, 1);
 %! qorincam (-1, 2);
-%! qorincam ("startRecording", 1);
+%! qorincam ("startRecording", 1, "buffer", 4);
 %! qorincam (30, 1, 100);
 %! assert (qorincam (31, 1), 100);
-%! refused = {{13, 1}, {2, 1, 320, 240}, {1, 1}, {-2, 1}, {76, 1}, {87, 1, 2}, {100, 1}};
+%! refused = {{13, 1}, {2, 1, 320, 240}, {1, 1}, {-2, 1}, {5, 1}, {76, 1}, {87, 1, 2}, {100, 1}};
 %! for k = 1:numel (refused)
 %!   try
 %!     qorincam (refused{k}{:});
@@ -130,9 +192,16 @@
 %! qorincam ("stopRecording", 1);
 %! assert (qorincam ("recordingStatus", 1).stopReason, "stopped");
 %! assert (size (qorincam (13, 1)), [480 640 3]);
+%! file = [tempname() ".tif"];
+%! qorincam ("startRecording", 2, "file", file);
+%! qorin_assert_error (@() qorincam ("startRecording", 1, "file", file, "overwrite", true), ...
+%!                     ["The file " file " is being written by camera 2's recording."]);
+%! qorincam ("stopRecording", 2);
+%! delete (file);
 
 %!test
-%! ## Bad input is refused before anything starts: no capture call, no file, no recording.
+%! ## Bad input is refused before anything starts: no capture call, no file, and the recording
+%! ## before keeps its frames.
 %! qorin_reset ();
 %! dir = tempname ();
 %! mkdir (dir);
@@ -141,16 +210,22 @@
 %! fclose (fopen (existing, "w"));
 %! qorin_assert_error (@() qorincam ("startRecording", 1), "Camera ID not found.");
 %! qorincam (-1, 1);
+%! qorincam ("startRecording", 1, "frames", 2);
+%! wait_end (1);
 %! qorinsim ("clearcalls");
 %! bad = {{"bogus", 1}, "Unknown recording option 'bogus'. The options are source, frames, seconds, buffer, whenFull, file and overwrite.";
 %!        {"frames"}, "Recording options come in name, value pairs.";
 %!        {"frames", 0}, "Option 'frames' must be a whole number of at least 1.";
 %!        {"frames", 2.5}, "Option 'frames' must be a whole number of at least 1.";
 %!        {"seconds", -1}, "Option 'seconds' must be a positive number.";
+%!        {"seconds", true}, "Option 'seconds' must be a positive number.";
 %!        {"source", "film"}, "Option 'source' must be 'video' or 'snapshot'.";
 %!        {"whenFull", 1}, "Option 'whenFull' must be 'overwrite' or 'stop'.";
 %!        {"buffer", "12 parsecs"}, "Option 'buffer' must be a number of frames (at least 1) or a size such as '512MB'.";
 %!        {"overwrite", "yes"}, "Option 'overwrite' must be true or false.";
+%!        {"overwrite", NaN}, "Option 'overwrite' must be true or false.";
+%!        {"overwrite", [true false]}, "Option 'overwrite' must be true or false.";
+%!        {"file", [file "\0.tif"]}, "The file name must not contain a null character.";
 %!        {"file", existing}, ["The file " existing " exists. Give 'overwrite', true to replace it."];
 %!        {"file", fullfile(dir, "no", "r.tif")}, ["The folder of " fullfile(dir, "no", "r.tif") " does not exist."]};
 %! for k = 1:rows (bad)
@@ -160,7 +235,8 @@
 %! qorin_assert_error (@() qorincam ("startRecording", 1, "buffer", "100B", "file", file), ...
 %!                     "The buffer is smaller than one frame (307200 bytes).");
 %! assert (! exist (file, "file") && ! qorinsim ("get", 1, "streaming"));
-%! qorin_assert_error (@() qorincam ("getFrames", 1), "Camera 1 has no recording.");
+%! [~, meta] = qorincam ("getFrames", 1);
+%! assert ([meta.sequence], [1 2]);
 %! qorincam ("startRecording", 1, "buffer", 3, "frames", 1);
 %! qorin_assert_error (@() qorincam ("getFrames", 1, 4), "Camera 1's recording buffer holds at most 3 frames.");
 %! qorin_assert_error (@() qorincam ("getFrames", 1, 1, "jpeg"), "The frame kind must be 'raw', 'mono' or 'rgb'.");
@@ -174,7 +250,7 @@
 %! qorinsim ("set", 1, "format", struct ("width", 8, "height", 4));
 %! qorincam (-1, 1);
 %! qorinsim ("fail", "QorinTakeVideo", 9, 1, 4);
-%! qorincam ("startRecording", 1);
+%! qorincam ("startRecording", 1, "buffer", 8);
 %! wait_end (1);
 %! try
 %!   qorincam ("getFrames", 1);
@@ -187,6 +263,18 @@
 %! s = qorincam ("recordingStatus", 1);
 %! assert ({s.stopReason, s.error, s.running}, {"error", "An error occured while trying to take a video frame.", false});
 %! assert (qorinsim ("get", 1, "streaming"), false);
+%! ## A file that would get no page is not left behind.
+%! file = [tempname() ".tif"];
+%! qorinsim ("fail", "QorinTakeVideo", 9, 1, 0);
+%! qorincam ("startRecording", 1, "file", file, "buffer", 4);
+%! wait_released (file);
+%! assert (! exist (file, "file"));
+%! ## A format changed where no command of the module changes it ends the recording before the
+%! ## camera writes a frame larger than a slot.
+%! qorincam ("startRecording", 1, "buffer", 2);
+%! qorinsim ("set", 1, "format", struct ("width", 16, "height", 8));
+%! wait_end (1);
+%! qorin_assert_error (@() qorincam ("getFrames", 1), "The camera's frame format changed during the recording.");
 
 %!test
 %! ## The TIFF file: a page per frame as getFrames returns it raw, its stamp in the description,
@@ -197,8 +285,7 @@
 %!   qorincam (-1, 1);
 %!   file = [tempname() ".tif"];
 %!   qorincam ("startRecording", 1, "frames", 5, "file", file);
-%!   wait_end (1);
-%!   qorincam ("stopRecording", 1);
+%!   wait_released (file);
 %!   [f, meta] = qorincam ("getFrames", 1);
 %!   [status, text] = system (["tiffinfo '" file "'"]);
 %!   assert (status, 0);
@@ -222,20 +309,28 @@
 %!                                  fullfile (OCTAVE_HOME, "bin", "octave-cli"), code));
 %! assert (status, 0, out);
 %! written = sscanf (out, "4 %d");
-%! assert (written >= 1 && written < 4 && strcmp (out, sprintf ("4 %d writing %s failed", written, file)), out);
+%! said = sprintf ("4 %d writing %s failed", written, file);
+%! assert (written >= 1 && written < 4 && strncmp (out, said, numel (said)), out);
 %! assert (numel (imfinfo (file)), written);
 %! delete (file);
 
 %!test
-%! ## Unloading stops every recording and closes its file valid; so does leaving the host.
-%! qorin_reset (2);
+%! ## Unloading stops every recording and closes its file valid, and says what it discarded; so
+%! ## does leaving the host.
+%! qorin_reset (3);
 %! file = [tempname() ".tif"];
 %! qorincam (-1, 1);
-%! qorincam ("startRecording", 1, "file", file);
+%! qorincam ("startRecording", 1, "file", file, "buffer", 16);
 %! qorincam (0, 2);
-%! qorincam ("startRecording", 2);
-%! assert (qorincam ("waitFrames", 1, 3, 10));
-%! clear qorincam
+%! qorincam ("startRecording", 2, "buffer", 4);
+%! qorincam (-1, 3);
+%! qorincam ("startRecording", 3, "frames", 2);
+%! assert (qorincam ("waitFrames", 1, 3, 10) && qorincam ("waitFrames", 2, 4, 10) && qorincam ("waitFrames", 3, 2, 10));
+%! qorincam ("getFrames", 3, 1);
+%! said = strsplit (evalc ("clear qorincam"), "\n");
+%! assert (regexp (said{1}, "^qorincam: unloading stopped camera 1's recording; \\d+ frames not taken were discarded.$"));
+%! assert (said(2:end), {"qorincam: unloading stopped camera 2's recording; 4 frames not taken were discarded.", ...
+%!                       "qorincam: unloading ended camera 3's recording; 1 frames not taken were discarded.", ""});
 %! assert (! qorinsim ("get", 1, "open") && ! qorinsim ("get", 2, "open"));
 %! n = numel (imfinfo (file));
 %! assert (n >= 3);
@@ -248,3 +343,48 @@
 %! assert (status, 0, out);
 %! assert (numel (imfinfo (file)) >= 2);
 %! delete (file);
+
+%!test
+%! ## Ctrl+C (SIGINT, what it sends to octave-cli) during a 60 s wait ends it within 0.2 s, in
+%! ## the module's wait and in the camera object's; the recording and the camera stay usable.
+%! dir = tempname ();
+%! mkdir (dir);
+%! unwind_protect
+%!   waits = {"qorincam ('waitFrames', 1, 1000, 60)", "cam.waitFrames (1000, 60)"};
+%!   for k = 1:numel (waits)
+%!     fid = fopen (fullfile (dir, "interrupted.m"), "w");
+%!     fprintf (fid, "%s\n", ...
+%!              sprintf ("addpath ('%s');", fileparts (which ("qorincam"))), ...
+%!              "qorinsim ('set', 1, 'format', struct ('width', 16, 'height', 8, 'frameRate', 5), 'timing', 'realtime');", ...
+%!              "cam = qorin.Camera (1);", ...
+%!              "cam.startRecording ('buffer', 1000);", ...
+%!              "unwind_protect", ...
+%!              "  fclose (fopen ('ready', 'w'));", ...
+%!              [waits{k} ";"], ...
+%!              "unwind_protect_cleanup", ...
+%!              "  ended = time ();", ...
+%!              "  [~, meta] = cam.getFrames ();", ...
+%!              "  running = cam.isRecording ();", ...
+%!              "  cam.stopRecording ();", ...
+%!              "  img = cam.snapshot ();", ...
+%!              "  out = fopen ('result', 'w');", ...
+%!              "  fprintf (out, '%.6f %d %d %d', ended, numel (meta) >= 1, running, isequal (size (img), [8 16 3]));", ...
+%!              "  fclose (out);", ...
+%!              "end_unwind_protect");
+%!     fclose (fid);
+%!     ## The interrupt comes 0.3 s into the wait, from a second process, as a terminal's would.
+%!     [~, out] = system (sprintf (["cd '%s' && rm -f ready sent result && { '%s' --no-gui --norc --quiet " ...
+%!                                  "--eval interrupted & child=$!; while [ ! -e ready ] && kill -0 $child; " ...
+%!                                  "do sleep 0.01; done; sleep 0.3; date +%%s.%%N > sent; kill -INT $child; " ...
+%!                                  "wait $child; } 2>&1"], dir, fullfile (OCTAVE_HOME, "bin", "octave-cli")));
+%!     result = fileread (fullfile (dir, "result"));
+%!     values = sscanf (result, "%f");
+%!     sent = str2double (fileread (fullfile (dir, "sent")));
+%!     assert (numel (values), 4, out);
+%!     assert (values(1) - sent < 0.2, "%s ended %.3f s after the interrupt", waits{k}, values(1) - sent);
+%!     assert (all (values(2:4)), "%s: frames %d, running %d, snapshot %d", waits{k}, values(2:4));
+%!   endfor
+%! unwind_protect_cleanup
+%!   confirm_recursive_rmdir (false, "local");
+%!   rmdir (dir, "s");
+%! end_unwind_protect

@@ -21,6 +21,27 @@
 %! assert (qorincam (6, 1));
 
 %!test
+%! ## An object whose connection ended (an unload, its own disconnect) leaves a newer connection
+%! ## of its camera alone: its methods refuse, its display says so, its delete does nothing.
+%! qorin_reset (1);
+%! stale = "This qorin.Camera's connection to camera 1 has ended and the camera was connected again since; the object leaves that connection alone.";
+%! old = qorin.Camera (1);
+%! clear qorincam
+%! c = qorin.Camera (1);
+%! c.startRecording ("buffer", 2);
+%! assert (qorin_error_id (@() old.getFrames ()), "qorincam:notConnected");
+%! qorin_assert_error (@() old.stopRecording (), stale);
+%! assert (! isempty (strfind (evalc ("disp (old)"), "newer connection")));
+%! clear old
+%! assert (c.isRecording () && qorincam (6, 1));
+%! c.stopRecording ();
+%! c.disconnect ();
+%! qorincam (-1, 1);
+%! qorin_assert_error (@() c.snapshot (), stale);
+%! clear c
+%! assert (qorincam (6, 1));
+
+%!test
 %! ## Without a number the constructor makes a placeholder that calls nothing, as MATLAB's array
 %! ## growth needs; the flag of ownership is not saved with an object (a loaded copy owns nothing).
 %! qorin_reset (1);
@@ -184,11 +205,20 @@
 %! [~, meta] = c.getFrames ();
 %! assert (size (meta), [0 1]);
 %! assert (isfield (meta, {"sequence", "timestamp", "missed"}));
+%! ## waitFrames waits in slices of its own: an ended recording ends it, and what the module
+%! ## refuses it refuses with the module's message.
+%! assert (! c.waitFrames (1, int32 (3600)));
+%! qorin_assert_error (@() c.waitFrames (), "qorincam('waitFrames', cam, count, timeout) needs the frame count.");
+%! qorin_assert_error (@() c.waitFrames (1, NaN), "The timeout must be a number of seconds, 0 or more.");
+%! qorin_assert_error (@() c.waitFrames (1, 1, 1), "Too many inputs. The call is tf = qorincam('waitFrames', cam, count, timeout).");
+%! qorin_assert_error (@() c.waitFrames (4, 1), "Camera 1's recording buffer holds at most 3 frames.");
 %! c.startRecording ("buffer", 2);
 %! assert (c.isRecording ());
 %! assert (! isempty (strfind (evalc ("disp (c)"), "connected, recording")));
 %! assert (qorin_error_id (@() c.disconnect ()), "qorincam:state");
-%! clear c
+%! assert (c.waitFrames (2, 10));
+%! assert (regexp (evalc ("clear c"), ["^qorin.Camera: deleting the object stopped camera 1's recording; " ...
+%!                                    "2 frames not taken were discarded.\n$"]));
 %! assert (! qorincam (6, 1));
 
 %!test

@@ -444,18 +444,21 @@ std::vector<Case> cases() {
     // Permanent buffer.
     add(single(96, "QorinPermanentBufferRead", "Could not read the permanent buffer.", {0, 16}));
 
-    // Recording.  A start waits here for its one frame, so that the worker's capture is logged
-    // once; the worker's failure is no failure of the start.
+    // Recording.  A start waits here for its one frame and the worker's end, so that the
+    // worker's calls are logged once: its check of the format, its capture, and its giving back
+    // of the camera's modes; the worker's failures are no failure of the start.
     {
         Case c = recording("start recording, video", "startRecording", {},
                            [] { return std::vector<mxArray*>{text("frames"), num(1)}; },
                            {{"QorinGetProperty", 80, kColour},
-                            {"QorinGetFormat", -1, kFormat},
+                            {"QorinGetFormat", -1, kFormat, 0},
+                            {"QorinGetFormat", -1, nullptr, 1},
                             {"QorinGetProperty", 65, kMatrix},
                             {"QorinGetProperty", 64, kDemosaic},
                             {"QorinGetProperty", 66, kFlip},
                             {"QorinStreamVideoControl", 2, kOpen},
-                            {"QorinTakeVideo", -1, nullptr}},
+                            {"QorinTakeVideo", -1, nullptr},
+                            {"QorinStreamVideoControl", 0, nullptr, -1, 77, "streaming without"}},
                            false);
         c.resultMessage = nullptr;
         add(c);
@@ -466,7 +469,9 @@ std::vector<Case> cases() {
                                  {{"QorinGetProperty", 66, kFlip}},
                                  {{"QorinStreamVideoControl", 0, kStop}, {"QorinDestroyDisplayWindow", -1, kClose}},
                                  {{"QorinEnableFastFrames", -1, "Error enabling fast frames."},
-                                  {"QorinTakeFastFrame", -1, nullptr}}}),
+                                  {"QorinTakeFastFrame", -1, nullptr},
+                                  {"QorinDisableFastFrames", -1, nullptr, -1, 77, "left in fast-frame mode"},
+                                  {"QorinStreamVideoControl", 2, nullptr}}}),
                            false);
         s.resultMessage = nullptr;
         add(s);
