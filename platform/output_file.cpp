@@ -23,6 +23,8 @@ namespace {
 // One WriteFile or ReadFile moves at most a DWORD of bytes; a gigabyte keeps well inside it.
 constexpr std::size_t kLargestCall = std::size_t{1} << 30;
 
+DWORD callBytes(std::size_t left) { return static_cast<DWORD>(left < kLargestCall ? left : kLargestCall); }
+
 OVERLAPPED at(std::uint64_t offset) {
     OVERLAPPED where{};
     where.Offset = static_cast<DWORD>(offset);
@@ -56,8 +58,7 @@ bool OutputFile::writeAt(std::uint64_t offset, const WritePiece* pieces, std::si
         while (left > 0) {
             OVERLAPPED where = at(offset);
             DWORD written = 0;
-            const DWORD asked = static_cast<DWORD>(std::min(left, kLargestCall));
-            if (!WriteFile(handle_, from, asked, &written, &where) || written == 0) return false;
+            if (!WriteFile(handle_, from, callBytes(left), &written, &where) || written == 0) return false;
             from += written;
             left -= written;
             offset += written;
@@ -73,8 +74,7 @@ std::int64_t OutputFile::readAt(std::uint64_t offset, void* data, std::size_t by
     while (done < bytes) {
         OVERLAPPED where = at(offset + done);
         DWORD read = 0;
-        const DWORD asked = static_cast<DWORD>(std::min(bytes - done, kLargestCall));
-        if (!ReadFile(handle_, to + done, asked, &read, &where)) {
+        if (!ReadFile(handle_, to + done, callBytes(bytes - done), &read, &where)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
             return -1;
         }
