@@ -381,7 +381,10 @@ void TiffFile::switchToBigTiff() {
             chain.clear();
         }
     }
-    // Until this write the file is the classic TIFF it was; after it, the BigTIFF.
+    // Until this write the file is the classic TIFF it was; after it, the BigTIFF.  The chain
+    // goes to the disk first: should the system stop with the header on the disk and the chain
+    // not, every page would be lost, where elsewhere at most the last one is.
+    if (!file_.flush()) failed("writing");
     std::vector<std::uint8_t> header{'I', 'I'};
     put(header, 43, 2);
     put(header, 8, 2);  // offsets of 8 bytes
