@@ -1,13 +1,14 @@
 // tiff_write_bench.cpp - the recorder's TIFF writer alone: its rate against a plain sequential write, and its memory over millions of pages.
 //
-//   tiff_write_bench [--folder /tmp] [--size 2048x1536] [--frames N] [--repeats R]
+//   tiff_write_bench [--folder /tmp] [--size 2048x1536] [--frames N] [--repeats R] [--rows-reversed]
 //   tiff_write_bench --pages N [--folder /tmp] [--size 8x8]
 //
 // Rate (the first form).  Per depth (8 and 16 bit) and repeat, in alternating order, into a new
 // file in `folder`:
 // - `tiff`: TiffFile::append of N pages from one warm frame, with a description such as the
 //   recorder writes, then TiffFile::finish: what the recorder's writer thread does per frame,
-//   without the ring and the camera;
+//   without the ring and the camera (with --rows-reversed, pages read out bottom row first, as
+//   a colour sensor's are: their rows go out in one gathered write);
 // - `plain`: the same N frames' samples with write(2), frame by frame, then closed.
 // Both go to the page cache (no fsync); each file is deleted after its run.  Prints the median
 // MB/s of each and the median of the per-repeat ratios tiff / plain.
@@ -137,6 +138,7 @@ int main(int argc, char** argv) {
     int frames = 64, repeats = 5;
     long pages = 0;
     bool sized = false;
+    bool rowsReversed = false;
     for (int k = 1; k < argc; ++k) {
         const std::string arg = argv[k];
         if (arg == "--folder" && k + 1 < argc) folder = argv[++k];
@@ -145,18 +147,19 @@ int main(int argc, char** argv) {
             sized = true;
         } else if (arg == "--frames" && k + 1 < argc) frames = std::max(1, std::atoi(argv[++k]));
         else if (arg == "--pages" && k + 1 < argc) pages = std::max(1L, std::atol(argv[++k]));
+        else if (arg == "--rows-reversed") rowsReversed = true;
         else if (arg == "--repeats" && k + 1 < argc) repeats = std::max(1, std::atoi(argv[++k]));
         else {
             std::fprintf(stderr,
-                         "usage: tiff_write_bench [--folder F] [--size WxH] [--frames N] [--repeats R]\n"
+                         "usage: tiff_write_bench [--folder F] [--size WxH] [--frames N] [--repeats R] [--rows-reversed]\n"
                          "       tiff_write_bench --pages N [--folder F] [--size WxH]\n");
             return 2;
         }
     }
     const std::string path = folder + "/qorin-tiff-write-bench-" + std::to_string(getpid());
     if (pages > 0) return memoryRun(path + ".tif", sized ? columns : 8, sized ? rows : 8, pages);
-    std::printf("tiff_write_bench: %s*, %d frames of %ux%u per file, %d repeats\n", path.c_str(), frames, columns, rows,
-                repeats);
+    std::printf("tiff_write_bench: %s*, %d frames of %ux%u per file%s, %d repeats\n", path.c_str(), frames, columns,
+                rows, rowsReversed ? ", rows reversed" : "", repeats);
     std::printf("%-6s %10s %12s %12s %8s\n", "depth", "file MB", "tiff MB/s", "plain MB/s", "ratio");
     for (int depth : {8, 16}) {
         const std::size_t bytes = std::size_t{columns} * rows * (depth / 8);
@@ -179,6 +182,7 @@ int main(int argc, char** argv) {
                             page.height = rows;
                             page.bitsPerSample = static_cast<std::uint16_t>(depth);
                             page.description = "sequence=" + std::to_string(f + 1) + " timestamp=0.000000 missed=0";
+                            page.rowsReversed = rowsReversed;
                             out.append(page);
                         }
                         out.finish(0.0);

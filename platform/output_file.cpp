@@ -103,7 +103,7 @@ bool OutputFile::remove() {
 namespace {
 
 // Pieces handed to one pwritev; the system takes at most IOV_MAX (1024 on Linux) at once.
-constexpr std::size_t kVectorBatch = 256;
+constexpr std::size_t kVectorBatch = 1024;
 
 }  // namespace
 
