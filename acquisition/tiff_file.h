@@ -46,7 +46,9 @@ public:
 // would pass 4 GB; then the pages already written get BigTIFF directories and the header
 // switches to BigTIFF in one 16-byte write, and later pages are BigTIFF pages.  A page's rows lie
 // top row first, one after another, in strips of at most about 1 MiB: ImageJ reads a page as one
-// block from its first strip, whatever the strips say.
+// block from its first strip, whatever the strips say.  Its directory comes before its samples:
+// tifffile takes an ImageJ file's pages as one block from the first page's samples on unless
+// the second page's directory lies inside that block.
 //
 // The first page's description begins with room for ImageJ's lines, which finish() fills in:
 // the number of images and frames and the time between frames, so that ImageJ shows the pages as
