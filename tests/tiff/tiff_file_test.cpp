@@ -1,4 +1,4 @@
-// tiff_file_test.cpp - multipage TIFFs as libtiff's tools and Octave's imread read them, whole and cut short.
+// tiff_file_test.cpp - multipage TIFFs as libtiff's tools, Octave's imread and a one-block reader read them, whole and cut short.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -53,7 +53,7 @@ const Orientation kOrientations[] = {
 // Page k of the test files, in its readout order: a 16-bit page of 7x5 with sample i =
 // 1000 i + k (a colour mosaic on odd pages), an 8-bit one of 3x2 holding 10 i + k, an 8-bit
 // colour one of 4x6 holding 7 i + k, and a 16-bit colour one of 6x3 (5x4 on odd pages)
-// holding 100 i + k.  Octave's rule below is the same; pageShapes lists the mosaics.
+// holding 100 i + k (modulo the depth).  pageShapes lists the mosaics.
 struct Shape {
     std::uint32_t width;
     std::uint32_t height;
