@@ -292,7 +292,7 @@
 %!   [f, meta] = qorincam ("getFrames", 1);
 %!   [status, text] = system (["tiffinfo '" file "'"]);
 %!   assert (status, 0);
-%!   descriptions = regexp (text, 'ImageDescription: ([^\n]*)', "tokens");
+%!   descriptions = regexp (text, '(sequence=[^\n]*)', "tokens");
 %!   assert ([descriptions{:}], arrayfun (@(m) sprintf ("sequence=%d timestamp=%.6f missed=0", m.sequence, ...
 %!                                                      m.timestamp), meta', "UniformOutput", false));
 %!   assert (numel (imfinfo (file)), 5);
