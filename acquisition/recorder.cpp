@@ -262,6 +262,9 @@ void Recorder::giveBackCamera() noexcept {
 void Recorder::writeFile() {
     const FrameGeometry& g = description_.geometry;
     std::uint64_t index = 0;
+    // The stamps of the first and last frames written, for ImageJ's time between frames.
+    double first = 0.0;
+    double last = 0.0;
     try {
         while (ring_.nextForDisk(index)) {
             const FrameStamp stamp = ring_.stamp(index);
@@ -278,6 +281,8 @@ void Recorder::writeFile() {
                                           stamp.missed);
             file_->append(page);
             ring_.doneWithDisk(index);
+            if (written_ == 0) first = stamp.timestamp;
+            last = stamp.timestamp;
             ++written_;
         }
     } catch (const std::exception& failure) {
@@ -292,6 +297,16 @@ void Recorder::writeFile() {
             writeError_ = "Internal error.";
         }
         ring_.detachDisk();
+    }
+    // The mean time between the frames written, or the camera's period when there are fewer
+    // than two.
+    const std::uint64_t pages = written_;
+    try {
+        file_->finish(pages > 1 ? (last - first) / static_cast<double>(pages - 1) : period_);
+    } catch (const std::exception& failure) {
+        std::lock_guard<std::mutex> lock(statusMutex_);
+        if (writeError_.empty()) writeError_ = failure.what();
+    } catch (...) {
     }
     try {
         file_.reset();

@@ -1,9 +1,9 @@
-// tiff_file.cpp - a multipage TIFF written page by page: data first, then its directory, then the link to it.
+// tiff_file.cpp - a multipage TIFF written page by page: directory, description and samples first, then the link to them.
 #include "acquisition/tiff_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <ios>
 
 namespace qorin {
 namespace {
@@ -27,14 +27,46 @@ constexpr std::uint64_t kFirstPageAt = kResolutionAt + 8;
 constexpr std::uint64_t kClassicLinkAt = 4;
 constexpr std::uint64_t kBigLinkAt = 8;
 
+// A strip holds as many whole rows as fit in this, at least one: few enough strips that a
+// reader lists a long file quickly, small enough that none needs a large buffer.
+constexpr std::uint64_t kStripBytes = 1024 * 1024;
+
+// Reversed columns go to the file through a buffer of whole rows, at least one, of this size.
+constexpr std::size_t kRowsBuffer = 256 * 1024;
+
+// Room at the start of the first page's description for ImageJ's lines: spaces and a line end
+// until finish() writes them.
+constexpr std::size_t kImageJBytes = 128;
+
+// The switch to BigTIFF reads the classic directories back this many bytes at a time (enough
+// for every directory written here) and writes their BigTIFF form in pieces of about this size.
+constexpr std::size_t kDirectoryRead = 256;
+constexpr std::size_t kChainPiece = 64 * 1024;
+
 std::uint64_t even(std::uint64_t offset) { return offset + (offset & 1u); }
 
 void put(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
     for (int k = 0; k < bytes; ++k) out.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
 }
 
-// Reversed columns go to the file through a buffer of whole rows, at least one, of this size.
-constexpr std::size_t kRowsBuffer = 256 * 1024;
+std::uint64_t get(const std::uint8_t* in, int bytes) {
+    std::uint64_t value = 0;
+    for (int k = 0; k < bytes; ++k) value |= std::uint64_t{in[k]} << (8 * k);
+    return value;
+}
+
+// Bytes of one value of a field type written here, 0 for any other type.
+std::uint64_t typeBytes(std::uint16_t type) {
+    switch (type) {
+        case kByte:
+        case kAscii: return 1;
+        case kShort: return 2;
+        case kLong: return 4;
+        case kRational:
+        case kLong8: return 8;
+        default: return 0;
+    }
+}
 
 // The CFAPattern of the page as written, its bytes (0 red, 1 green, 2 blue) packed
 // little-endian, or kNoMosaic.  The page's mosaic is that of its samples; the image's first
@@ -55,24 +87,6 @@ std::uint32_t mosaicCode(const TiffPage& page) {
     return code;
 }
 
-// The offsets of the strips of `rows` rows of `rowBytes` from `first` on, the last row first,
-// each in `size` bytes; then their byte counts, in 4 bytes each.
-void putRowOffsets(std::vector<std::uint8_t>& out, std::uint64_t first, std::uint64_t rowBytes, std::uint32_t rows,
-                   int size) {
-    for (std::uint32_t row = rows; row-- > 0;) put(out, first + row * rowBytes, size);
-}
-
-void putRowCounts(std::vector<std::uint8_t>& out, std::uint64_t rowBytes, std::uint32_t rows) {
-    for (std::uint32_t row = 0; row < rows; ++row) put(out, rowBytes, 4);
-}
-
-// Bytes short enough to sit in a directory entry, as its value.
-std::uint64_t inlineValue(const std::vector<std::uint8_t>& bytes) {
-    std::uint64_t value = 0;
-    for (std::size_t k = 0; k < bytes.size(); ++k) value |= std::uint64_t{bytes[k]} << (8 * k);
-    return value;
-}
-
 // One directory entry: its value's bytes little-endian when they fit in the entry, else the
 // offset where they are.
 struct Field {
@@ -84,69 +98,110 @@ struct Field {
 
 }  // namespace
 
-TiffFile::TiffFile(const platform::NativePath& path, const std::string& name, std::uint64_t classicLimit)
-    : path_(name), classicLimit_(classicLimit < kClassicLimit ? classicLimit : kClassicLimit) {
-    // The wide name on Windows (an extension of MSVC's and MinGW's libraries).
-    file_.open(path.c_str(), std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!file_.is_open()) throw TiffWriteError("cannot create " + path_);
-    std::vector<std::uint8_t> head{'I', 'I'};
-    put(head, 42, 2);
-    put(head, 0, 4);  // no page yet
-    head.resize(kSoftwareAt, 0);
-    head.insert(head.end(), kSoftware, kSoftware + sizeof kSoftware);
-    head.resize(kResolutionAt, 0);
-    put(head, 1, 4);  // one pixel per unit; the unit is none
-    put(head, 1, 4);
-    writeAt(0, head.data(), head.size());
-    flush();
+// Where a page's parts go, in this order from `directoryAt`: its directory, its description
+// when it does not fit in its entry, the arrays of its strips' offsets and byte counts when
+// there is more than one strip, and its samples.
+struct TiffFile::Layout {
+    std::uint32_t width;
+    std::uint32_t height;
+    std::uint16_t bitsPerSample;
+    std::uint32_t mosaic;  // CFAPattern bytes, or kNoMosaic
+    std::uint64_t rowBytes;
+    std::uint32_t rowsPerStrip;
+    std::uint32_t strips;
+    std::uint64_t directoryAt;
+    std::uint64_t directoryBytes;
+    std::uint64_t descriptionAt;  // 0 when the description sits in its entry
+    std::uint32_t descriptionBytes;  // with its terminating zero
+    std::uint64_t offsetsAt;
+    std::uint64_t countsAt;
+    std::uint64_t samplesAt;
+    std::uint64_t samplesBytes;
+};
+
+TiffFile::TiffFile(const platform::NativePath& path, std::string name, std::uint64_t classicLimit)
+    : file_(path), name_(std::move(name)),
+      classicLimit_(classicLimit < kClassicLimit ? classicLimit : kClassicLimit) {
+    if (!file_.isOpen()) throw TiffWriteError("cannot create " + name_);
+    std::vector<std::uint8_t> start{'I', 'I'};
+    put(start, 42, 2);
+    put(start, 0, 4);  // no page yet
+    start.resize(kSoftwareAt, 0);
+    start.insert(start.end(), kSoftware, kSoftware + sizeof kSoftware);
+    start.resize(kResolutionAt, 0);
+    put(start, 1, 4);  // one pixel per unit; the unit is none
+    put(start, 1, 4);
+    if (!file_.writeAt(0, start.data(), start.size())) {
+        file_.remove();
+        throw TiffWriteError("cannot create " + name_);
+    }
     end_ = kFirstPageAt;
     linkAt_ = kClassicLinkAt;
 }
 
-std::uint64_t TiffFile::directoryBytes(const PageRecord& page) const {
-    const std::uint64_t fields = page.mosaic == kNoMosaic ? 17 : 19;
-    return big_ ? 8 + fields * 20 + 8 : 2 + fields * 12 + 4;
+TiffFile::~TiffFile() { close(); }
+
+bool TiffFile::close() {
+    if (finished_) return true;
+    finished_ = true;
+    return pages_ == 0 ? file_.remove() : file_.close();
 }
 
-std::vector<std::uint8_t> TiffFile::directory(const PageRecord& page, std::uint64_t next) const {
-    const int slot = big_ ? 8 : 4;  // bytes of a value held in its entry
+TiffFile::Layout TiffFile::layout(const TiffPage& page, std::size_t descriptionBytes) const {
+    const std::uint64_t slot = big_ ? 8 : 4;  // bytes of a value held in its entry
+    Layout l{};
+    l.width = page.width;
+    l.height = page.height;
+    l.bitsPerSample = page.bitsPerSample;
+    l.mosaic = mosaicCode(page);
+    l.rowBytes = std::uint64_t{page.width} * (page.bitsPerSample / 8u);
+    l.rowsPerStrip = static_cast<std::uint32_t>(
+        std::max<std::uint64_t>(1, std::min<std::uint64_t>(page.height, kStripBytes / l.rowBytes)));
+    l.strips = static_cast<std::uint32_t>((std::uint64_t{page.height} + l.rowsPerStrip - 1) / l.rowsPerStrip);
+    const std::uint64_t fields = l.mosaic == kNoMosaic ? 17 : 19;
+    l.directoryAt = end_;
+    l.directoryBytes = big_ ? 8 + fields * 20 + 8 : 2 + fields * 12 + 4;
+    l.descriptionBytes = static_cast<std::uint32_t>(descriptionBytes);
+    std::uint64_t at = l.directoryAt + l.directoryBytes;
+    if (l.descriptionBytes > slot) {
+        l.descriptionAt = at;
+        at = even(at + l.descriptionBytes);
+    }
+    if (l.strips > 1) {
+        l.offsetsAt = at;
+        at += l.strips * slot;
+        l.countsAt = at;
+        at += l.strips * slot;
+    }
+    l.samplesAt = at;
+    l.samplesBytes = l.rowBytes * page.height;
+    return l;
+}
+
+void TiffFile::buildHead(const Layout& page, const std::string& description) {
+    // The directory, then what does not fit in its entries, up to the samples.
+    const int slot = big_ ? 8 : 4;
     const std::uint16_t offsetType = big_ ? kLong8 : kLong;
     const std::uint64_t resolution = big_ ? (1ull | (1ull << 32)) : kResolutionAt;
-    std::uint64_t description = page.descriptionOffset;
-    if (page.descriptionBytes <= static_cast<std::uint32_t>(slot)) description = page.descriptionInline;
-    Field offsets{273, offsetType, 1, page.stripOffset};
-    Field rowsPerStrip{278, kLong, 1, page.height};  // the whole page in one strip
-    Field counts{279, offsetType, 1, page.stripBytes};
-    if (page.stripPerRow) {
-        // The arrays were written where they did not fit in their entry; in a BigTIFF
-        // directory for a page written as classic TIFF, two rows' offsets or counts now do.
-        const std::uint64_t rowBytes = page.stripBytes / page.height;
-        const int size = page.offsetsLong8 ? 8 : 4;
-        offsets = {273, page.offsetsLong8 ? kLong8 : kLong, page.height, page.offsetsAt};
-        if (std::uint64_t{page.height} * size <= static_cast<std::uint64_t>(slot)) {
-            std::vector<std::uint8_t> bytes;
-            putRowOffsets(bytes, page.stripOffset, rowBytes, page.height, size);
-            offsets.value = inlineValue(bytes);
-        }
-        rowsPerStrip.value = 1;
-        counts = {279, kLong, page.height, page.countsAt};
-        if (std::uint64_t{page.height} * 4 <= static_cast<std::uint64_t>(slot)) {
-            std::vector<std::uint8_t> bytes;
-            putRowCounts(bytes, rowBytes, page.height);
-            counts.value = inlineValue(bytes);
-        }
+    std::uint64_t descriptionValue = page.descriptionAt;
+    if (page.descriptionAt == 0) {
+        descriptionValue = get(reinterpret_cast<const std::uint8_t*>(description.c_str()),
+                               static_cast<int>(page.descriptionBytes));
     }
-    std::vector<Field> fields{
+    const std::uint64_t lastStrip = page.height - std::uint64_t{page.rowsPerStrip} * (page.strips - 1);
+    Field offsets{273, offsetType, page.strips, page.strips > 1 ? page.offsetsAt : page.samplesAt};
+    Field counts{279, offsetType, page.strips, page.strips > 1 ? page.countsAt : page.samplesBytes};
+    const Field fields[] = {
         {254, kLong, 1, 0},  // a full-resolution image
         {256, kLong, 1, page.width},
         {257, kLong, 1, page.height},
         {258, kShort, 1, page.bitsPerSample},
         {259, kShort, 1, 1},  // uncompressed
         {262, kShort, 1, 1},  // zero is black: raw samples, the mosaic named below
-        {270, kAscii, page.descriptionBytes, description},
+        {270, kAscii, page.descriptionBytes, descriptionValue},
         offsets,
         {277, kShort, 1, 1},
-        rowsPerStrip,
+        {278, kLong, 1, page.rowsPerStrip},
         counts,
         {282, kRational, 1, resolution},
         {283, kRational, 1, resolution},
@@ -154,119 +209,96 @@ std::vector<std::uint8_t> TiffFile::directory(const PageRecord& page, std::uint6
         {296, kShort, 1, 1},
         {305, kAscii, sizeof kSoftware, kSoftwareAt},
         {339, kShort, 1, 1},  // unsigned integers
+        {33421, kShort, 2, 2u | (2u << 16)},  // CFARepeatPatternDim: 2x2
+        {33422, kByte, 4, page.mosaic},       // CFAPattern
     };
-    if (page.mosaic != kNoMosaic) {
-        fields.push_back({33421, kShort, 2, 2u | (2u << 16)});  // CFARepeatPatternDim: 2x2
-        fields.push_back({33422, kByte, 4, page.mosaic});       // CFAPattern
+    const std::size_t used = page.mosaic == kNoMosaic ? 17 : 19;
+    std::vector<std::uint8_t>& out = head_;
+    out.clear();
+    put(out, used, big_ ? 8 : 2);
+    for (std::size_t k = 0; k < used; ++k) {
+        put(out, fields[k].tag, 2);
+        put(out, fields[k].type, 2);
+        put(out, fields[k].count, slot);
+        put(out, fields[k].value, slot);
     }
-    std::vector<std::uint8_t> out;
-    out.reserve(directoryBytes(page));
-    put(out, fields.size(), big_ ? 8 : 2);
-    for (const Field& field : fields) {
-        put(out, field.tag, 2);
-        put(out, field.type, 2);
-        put(out, field.count, slot);
-        put(out, field.value, slot);
+    put(out, 0, slot);  // the last page so far
+    if (page.descriptionAt != 0) {
+        out.insert(out.end(), description.c_str(), description.c_str() + page.descriptionBytes);
+        out.resize(static_cast<std::size_t>(even(out.size())), 0);
     }
-    put(out, next, slot);
-    return out;
+    if (page.strips > 1) {
+        for (std::uint64_t s = 0; s < page.strips; ++s) put(out, page.samplesAt + s * page.rowsPerStrip * page.rowBytes, slot);
+        for (std::uint64_t s = 0; s + 1 < page.strips; ++s) put(out, page.rowsPerStrip * page.rowBytes, slot);
+        put(out, lastStrip * page.rowBytes, slot);
+    }
 }
 
 void TiffFile::append(const TiffPage& page) {
-    if (broken_) throw TiffWriteError("writing " + path_ + " failed before");
+    if (broken_ || finished_) throw TiffWriteError("writing " + name_ + " failed before");
     if (page.samples == nullptr || page.width == 0 || page.height == 0 ||
         (page.bitsPerSample != 8 && page.bitsPerSample != 16)) {
         throw std::invalid_argument("a TIFF page has samples of 8 or 16 bits");
     }
-    PageRecord record{};
-    record.width = page.width;
-    record.height = page.height;
-    record.bitsPerSample = page.bitsPerSample;
-    record.mosaic = mosaicCode(page);
-    const std::uint64_t rowBytes = std::uint64_t{page.width} * (page.bitsPerSample / 8u);
-    record.stripBytes = rowBytes * page.height;
-    // Reversed columns are written row by row in the image's order, rows reversed or not, as
-    // one strip; reversed rows alone are the samples as they are, one strip per row.
-    record.stripPerRow = page.rowsReversed && !page.columnsReversed && page.height > 1;
-    if (record.stripPerRow && rowBytes > 0xFFFFFFFFu) throw std::invalid_argument("a TIFF row is under 4 GB");
-    record.descriptionBytes = static_cast<std::uint32_t>(page.description.size() + 1);
-    std::memcpy(&record.descriptionInline, page.description.c_str(),
-                record.descriptionBytes < 8 ? record.descriptionBytes : 8);
+    // The first page's description starts with the room kept for ImageJ's lines.
+    std::string description;
+    if (pages_ == 0) {
+        description.assign(kImageJBytes - 1, ' ');
+        description += '\n';
+    }
+    description += page.description;
 
-    // Where each part goes: the samples, the description and the strip arrays that do not fit
-    // in their entries, the directory.  A page that would end past what a classic TIFF
-    // addresses first turns the file into a BigTIFF.
-    std::uint64_t directoryAt = 0;
-    std::uint64_t offsetsBytes = 0;
-    std::uint64_t countsBytes = 0;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const std::uint64_t slot = big_ ? 8 : 4;
-        record.stripOffset = end_;
-        record.descriptionOffset = even(end_ + record.stripBytes);
-        const bool outOfLine = record.descriptionBytes > slot;
-        std::uint64_t at = outOfLine ? even(record.descriptionOffset + record.descriptionBytes) : record.descriptionOffset;
-        offsetsBytes = countsBytes = 0;
-        record.offsetsLong8 = big_;
-        if (record.stripPerRow) {
-            offsetsBytes = std::uint64_t{page.height} * (big_ ? 8 : 4);
-            countsBytes = std::uint64_t{page.height} * 4;
-            if (offsetsBytes <= slot) offsetsBytes = 0;
-            if (countsBytes <= slot) countsBytes = 0;
-            record.offsetsAt = at;
-            at += offsetsBytes;
-            record.countsAt = at;
-            at += countsBytes;
-        }
-        directoryAt = at;
-        if (big_ || directoryAt + directoryBytes(record) <= classicLimit_) break;
+    // A page that would end past what a classic TIFF addresses first turns the file into a
+    // BigTIFF.
+    Layout l = layout(page, description.size() + 1);
+    if (!big_ && l.samplesAt + l.samplesBytes > classicLimit_) {
         switchToBigTiff();
+        l = layout(page, description.size() + 1);
     }
-
-    if (page.columnsReversed) {
-        writeColumnsReversed(page, record.stripOffset);
-    } else {
-        writeAt(record.stripOffset, page.samples, static_cast<std::size_t>(record.stripBytes));
-    }
-    // The description, the strip arrays and the directory in one write.
-    const std::uint64_t dataEnd = record.stripOffset + record.stripBytes;
-    std::vector<std::uint8_t> tail(static_cast<std::size_t>(directoryAt - dataEnd), 0);
-    if (record.descriptionBytes > (big_ ? 8u : 4u)) {
-        std::memcpy(tail.data() + (record.descriptionOffset - dataEnd), page.description.c_str(),
-                    record.descriptionBytes);
-    }
-    if (offsetsBytes != 0 || countsBytes != 0) {
-        std::vector<std::uint8_t> arrays;
-        arrays.reserve(static_cast<std::size_t>(offsetsBytes + countsBytes));
-        if (offsetsBytes != 0) putRowOffsets(arrays, record.stripOffset, rowBytes, page.height, big_ ? 8 : 4);
-        if (countsBytes != 0) putRowCounts(arrays, rowBytes, page.height);
-        std::memcpy(tail.data() + (record.offsetsAt - dataEnd), arrays.data(), arrays.size());
-    }
-    const std::vector<std::uint8_t> entries = directory(record, 0);
-    tail.insert(tail.end(), entries.begin(), entries.end());
-    file_.write(reinterpret_cast<const char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
-    flush();
+    buildHead(l, description);
+    writeSamples(page, l);
 
     // Only now does the file lead to the page.
     std::vector<std::uint8_t> link;
-    put(link, directoryAt, big_ ? 8 : 4);
-    writeAt(linkAt_, link.data(), link.size());
-    flush();
-    linkAt_ = directoryAt + entries.size() - (big_ ? 8 : 4);
-    end_ = directoryAt + entries.size();
-    pages_.push_back(record);
+    put(link, l.directoryAt, big_ ? 8 : 4);
+    if (!file_.writeAt(linkAt_, link.data(), link.size())) failed("writing");
+    linkAt_ = l.directoryAt + l.directoryBytes - (big_ ? 8 : 4);
+    end_ = even(l.samplesAt + l.samplesBytes);
+    if (pages_ == 0) {
+        firstDescriptionAt_ = l.descriptionAt;
+        width_ = page.width;
+        height_ = page.height;
+        bitsPerSample_ = page.bitsPerSample;
+    } else if (page.width != width_ || page.height != height_ || page.bitsPerSample != bitsPerSample_) {
+        uniform_ = false;
+    }
+    ++pages_;
 }
 
-void TiffFile::writeColumnsReversed(const TiffPage& page, std::uint64_t offset) {
-    // The image's rows one after another, each the samples' row read right to left, through
-    // a buffer of whole rows.
+void TiffFile::writeSamples(const TiffPage& page, const Layout& l) {
+    // The directory and what follows it, then the image's rows top row first, in one gathered
+    // write where the rows need no copy.
+    const auto* samples = static_cast<const std::uint8_t*>(page.samples);
+    const std::size_t rowBytes = static_cast<std::size_t>(l.rowBytes);
+    pieces_.clear();
+    pieces_.push_back({head_.data(), head_.size()});
+    if (!page.columnsReversed) {
+        if (!page.rowsReversed) {
+            pieces_.push_back({samples, static_cast<std::size_t>(l.samplesBytes)});
+        } else {
+            for (std::uint32_t row = page.height; row-- > 0;) pieces_.push_back({samples + row * rowBytes, rowBytes});
+        }
+        if (!file_.writeAt(l.directoryAt, pieces_.data(), pieces_.size())) failed("writing");
+        return;
+    }
+    // Each row read right to left, through a buffer of whole rows; the first buffer goes with
+    // the directory.
     const std::size_t sampleBytes = page.bitsPerSample / 8u;
-    const std::size_t rowBytes = std::size_t{page.width} * sampleBytes;
     const std::size_t rows = std::min<std::size_t>(page.height, std::max<std::size_t>(1, kRowsBuffer / rowBytes));
     if (rows_.size() < rows * rowBytes) rows_.resize(rows * rowBytes);
-    const auto* samples = static_cast<const std::uint8_t*>(page.samples);
-    file_.seekp(static_cast<std::streamoff>(offset));
+    std::uint64_t at = l.directoryAt;
     std::size_t filled = 0;
-    for (std::uint32_t row = 0; row < page.height && file_; ++row) {
+    for (std::uint32_t row = 0; row < page.height; ++row) {
         const std::uint8_t* from = samples + (page.rowsReversed ? page.height - 1 - row : row) * rowBytes;
         std::uint8_t* to = rows_.data() + filled * rowBytes;
         if (sampleBytes == 1) {
@@ -278,7 +310,10 @@ void TiffFile::writeColumnsReversed(const TiffPage& page, std::uint64_t offset) 
             }
         }
         if (++filled == rows || row + 1 == page.height) {
-            file_.write(reinterpret_cast<const char*>(rows_.data()), static_cast<std::streamsize>(filled * rowBytes));
+            pieces_.push_back({rows_.data(), filled * rowBytes});
+            if (!file_.writeAt(at, pieces_.data(), pieces_.size())) failed("writing");
+            for (const platform::WritePiece& piece : pieces_) at += piece.bytes;
+            pieces_.clear();
             filled = 0;
         }
     }
@@ -286,48 +321,107 @@ void TiffFile::writeColumnsReversed(const TiffPage& page, std::uint64_t offset) 
 
 void TiffFile::switchToBigTiff() {
     // Every page written so far gets a BigTIFF directory at the end of the file, chained in
-    // order; the classic directories stay where they are, unreferenced.
-    big_ = true;
+    // order; the classic directories stay where they are, unreferenced.  They are read back one
+    // at a time and their BigTIFF form written in pieces, so that the switch takes the same
+    // memory however many pages there are.  A value of 5 to 8 bytes that a classic entry had to
+    // keep elsewhere sits in its BigTIFF entry.
     const std::uint64_t first = even(end_);
-    std::vector<std::uint8_t> chain;
-    std::uint64_t at = first;
+    std::uint64_t classicAt = pages_ == 0 ? 0 : kFirstPageAt;
+    std::uint64_t bigAt = first;
     std::uint64_t lastLink = kBigLinkAt;
-    for (std::size_t k = 0; k < pages_.size(); ++k) {
-        const std::uint64_t next = k + 1 < pages_.size() ? at + directoryBytes(pages_[k]) : 0;
-        const std::vector<std::uint8_t> entries = directory(pages_[k], next);
-        chain.insert(chain.end(), entries.begin(), entries.end());
-        lastLink = at + entries.size() - 8;
-        at += entries.size();
+    std::vector<std::uint8_t> chain;
+    chain.reserve(kChainPiece + kDirectoryRead * 2);
+    std::uint64_t chainAt = first;
+    std::vector<std::uint8_t> classic(kDirectoryRead);
+    std::uint64_t cachedAt = 0;  // the last value read from elsewhere: the resolution, mostly
+    std::uint64_t cached = 0;
+    for (std::uint64_t page = 0; page < pages_; ++page) {
+        if (classicAt == 0) failed("writing");
+        std::int64_t read = file_.readAt(classicAt, classic.data(), classic.size());
+        if (read < 2) failed("writing");
+        const std::uint64_t entries = get(classic.data(), 2);
+        const std::size_t classicBytes = static_cast<std::size_t>(2 + entries * 12 + 4);
+        if (classicBytes > static_cast<std::size_t>(read)) {
+            classic.resize(classicBytes);
+            read = file_.readAt(classicAt, classic.data(), classicBytes);
+            if (read != static_cast<std::int64_t>(classicBytes)) failed("writing");
+        }
+        const std::uint64_t bigBytes = 8 + entries * 20 + 8;
+        put(chain, entries, 8);
+        for (std::uint64_t k = 0; k < entries; ++k) {
+            const std::uint8_t* entry = classic.data() + 2 + k * 12;
+            const std::uint16_t type = static_cast<std::uint16_t>(get(entry + 2, 2));
+            const std::uint64_t count = get(entry + 4, 4);
+            std::uint64_t value = get(entry + 8, 4);
+            const std::uint64_t bytes = count * typeBytes(type);
+            if (typeBytes(type) == 0) failed("writing");
+            if (bytes > 4 && bytes <= 8) {
+                if (cachedAt != value || cachedAt == 0) {
+                    std::uint8_t elsewhere[8] = {};
+                    if (file_.readAt(value, elsewhere, static_cast<std::size_t>(bytes)) != static_cast<std::int64_t>(bytes)) {
+                        failed("writing");
+                    }
+                    cachedAt = value;
+                    cached = get(elsewhere, 8);
+                }
+                value = cached;
+            }
+            chain.insert(chain.end(), entry, entry + 4);
+            put(chain, count, 8);
+            put(chain, value, 8);
+        }
+        const bool last = page + 1 == pages_;
+        put(chain, last ? 0 : bigAt + bigBytes, 8);
+        lastLink = bigAt + bigBytes - 8;
+        bigAt += bigBytes;
+        classicAt = get(classic.data() + 2 + entries * 12, 4);
+        if (chain.size() >= kChainPiece || last) {
+            if (!file_.writeAt(chainAt, chain.data(), chain.size())) failed("writing");
+            chainAt += chain.size();
+            chain.clear();
+        }
     }
-    if (!chain.empty()) {
-        writeAt(first, chain.data(), chain.size());
-        flush();
-    }
-    // Until this write the file is the classic TIFF it was; after it, the BigTIFF.
+    // Until this write the file is the classic TIFF it was; after it, the BigTIFF.  The chain
+    // goes to the disk first: should the system stop with the header on the disk and the chain
+    // not, every page would be lost, where elsewhere at most the last one is.
+    if (!file_.flush()) failed("writing");
     std::vector<std::uint8_t> header{'I', 'I'};
     put(header, 43, 2);
     put(header, 8, 2);  // offsets of 8 bytes
     put(header, 0, 2);
-    put(header, pages_.empty() ? 0 : first, 8);
-    writeAt(0, header.data(), header.size());
-    flush();
+    put(header, pages_ == 0 ? 0 : first, 8);
+    if (!file_.writeAt(0, header.data(), header.size())) failed("writing");
+    big_ = true;
     linkAt_ = lastLink;
-    end_ = at;
+    end_ = bigAt;
 }
 
-void TiffFile::writeAt(std::uint64_t offset, const void* data, std::size_t bytes) {
-    file_.seekp(static_cast<std::streamoff>(offset));
-    file_.write(static_cast<const char*>(data), static_cast<std::streamsize>(bytes));
-}
-
-void TiffFile::flush() {
-    file_.flush();
-    if (!file_.good()) failed("writing");
+void TiffFile::finish(double frameInterval) {
+    if (finished_) return;
+    bool written = true;
+    if (pages_ > 0 && uniform_ && !big_) {
+        // "ImageJ=" without a version: with one, ImageJ takes `images` for the number of
+        // images stored one after another from the first page's samples (its own layout) and
+        // reads past this file's directories; without it, ImageJ reads each page where its
+        // directory says and takes the lines for the stack's dimensions and timing.
+        char lines[kImageJBytes + 1];
+        const unsigned long long images = pages_;
+        int n = std::snprintf(lines, sizeof lines, "ImageJ=\nimages=%llu\nframes=%llu\n", images, images);
+        if (frameInterval > 0.0 && n > 0) {
+            n += std::snprintf(lines + n, sizeof lines - static_cast<std::size_t>(n), "finterval=%.9g\n", frameInterval);
+        }
+        std::string block(lines, static_cast<std::size_t>(std::min<int>(n, kImageJBytes - 1)));
+        block.resize(kImageJBytes - 1, ' ');
+        block += '\n';
+        written = file_.writeAt(firstDescriptionAt_, block.data(), block.size());
+    }
+    written = close() && written;
+    if (!written) throw TiffWriteError("writing " + name_ + " failed");
 }
 
 void TiffFile::failed(const char* what) {
     broken_ = true;
-    throw TiffWriteError(std::string(what) + " " + path_ + " failed");
+    throw TiffWriteError(std::string(what) + " " + name_ + " failed");
 }
 
 }  // namespace qorin

@@ -2,12 +2,12 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/native_path.h"
+#include "platform/output_file.h"
 
 namespace qorin {
 
@@ -27,9 +27,9 @@ struct TiffPage {
     // How the image the page shows lies in `samples`: with rowsReversed its first row is the
     // samples' last one (a sensor read out bottom row first), with columnsReversed each of its
     // rows is the samples' row read right to left.  `mosaic` stays the samples' own; the page
-    // names the pattern of the image as written.  Reversed rows cost no copy (the page is
-    // written as it is, one strip per row, the strips listed last row first); reversed columns
-    // go through a buffer of rows.
+    // names the pattern of the image as written.  Reversed rows cost no copy (the rows go to
+    // the file last one first, in one gathered write); reversed columns go through a buffer of
+    // rows.
     bool rowsReversed = false;
     bool columnsReversed = false;
 };
@@ -40,71 +40,79 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Writes pages at the end of the file and links each one in only once it is wholly written
-// and flushed, so that a reader opening the file at any moment, or after a crash or a full
-// disk, finds every page appended so far.  Classic TIFF until the file would pass 4 GB; then
-// the pages already written get BigTIFF directories and the header switches to BigTIFF in
-// one 16-byte write, and later pages are BigTIFF pages.
+// Writes each page at the end of the file, its directory first and its samples last, and links
+// it in only once it is wholly written, so that a reader opening the file at any moment, or
+// after a crash or a full disk, finds every page appended so far.  Classic TIFF until the file
+// would pass 4 GB; then the pages already written get BigTIFF directories and the header
+// switches to BigTIFF in one 16-byte write, and later pages are BigTIFF pages.  A page's rows lie
+// top row first, one after another, in strips of at most about 1 MiB: ImageJ reads a page as one
+// block from its first strip, whatever the strips say.  Its directory comes before its samples:
+// tifffile takes an ImageJ file's pages as one block from the first page's samples on unless
+// the second page's directory lies inside that block.
+//
+// The first page's description begins with room for ImageJ's lines, which finish() fills in:
+// the number of images and frames and the time between frames, so that ImageJ shows the pages as
+// a time series.  Until then (a file cut short) they read as a plain stack.
 class TiffFile {
 public:
     // The largest end of file a classic TIFF can address.
     static constexpr std::uint64_t kClassicLimit = 0xFFFFFFFFull;
 
     // Creates the file, or empties an existing one; throws TiffWriteError when it cannot.  `name`
-    // stands for the file in the messages.  `classicLimit` below kClassicLimit moves the switch
-    // to BigTIFF earlier (tests).
-    TiffFile(const platform::NativePath& path, const std::string& name, std::uint64_t classicLimit = kClassicLimit);
+    // is the file as messages name it (UTF-8).  `classicLimit` below kClassicLimit moves the
+    // switch to BigTIFF earlier (tests).
+    TiffFile(const platform::NativePath& path, std::string name, std::uint64_t classicLimit = kClassicLimit);
+    // Closes the file without ImageJ's lines, as one cut short; one without a page is deleted.
+    ~TiffFile();
     TiffFile(const TiffFile&) = delete;
     TiffFile& operator=(const TiffFile&) = delete;
 
     // Appends one page; throws TiffWriteError when the file cannot take it, after which the
     // file is valid up to the page before and takes no more pages.
     void append(const TiffPage& page);
+    // Writes ImageJ's lines, with `frameInterval` seconds between frames (0 when unknown), and
+    // closes the file; a file without a page is deleted instead.  The lines are left out when
+    // the pages differ in size or depth, or the file turned BigTIFF, which ImageJ does not read.
+    // Throws TiffWriteError when they cannot be written; the file is closed all the same, with
+    // its pages.  Later calls do nothing.
+    void finish(double frameInterval);
 
-    std::uint64_t pages() const { return pages_.size(); }
+    std::uint64_t pages() const { return pages_; }
     bool bigTiff() const { return big_; }
     // Bytes in the file, unlinked remains of a failed page not counted.
     std::uint64_t bytes() const { return end_; }
 
 private:
-    // What a page's directory is made from, kept so that the directory can be written again
-    // in BigTIFF form.
-    struct PageRecord {
-        std::uint64_t stripOffset;  // the first byte of the page's samples
-        std::uint64_t stripBytes;   // all of them
-        // One strip per row, listed last row first: the arrays of their offsets (LONG8 in a
-        // page written as BigTIFF, else LONG, whose values a BigTIFF directory may keep) and
-        // of their byte counts (LONG), where they are when they do not fit in their entry.
-        bool stripPerRow;
-        bool offsetsLong8;
-        std::uint64_t offsetsAt;
-        std::uint64_t countsAt;
-        std::uint64_t descriptionOffset;
-        std::uint32_t descriptionBytes;  // with its terminating zero
-        std::uint64_t descriptionInline;  // its first 8 bytes, for a text short enough to sit in its entry
-        std::uint32_t width;
-        std::uint32_t height;
-        std::uint16_t bitsPerSample;
-        std::uint32_t mosaic;  // CFAPattern bytes, or kNoMosaic
-    };
+    struct Layout;
 
-    std::vector<std::uint8_t> directory(const PageRecord& page, std::uint64_t next) const;
-    std::uint64_t directoryBytes(const PageRecord& page) const;
+    Layout layout(const TiffPage& page, std::size_t descriptionBytes) const;
+    void buildHead(const Layout& page, const std::string& description);
+    void writeSamples(const TiffPage& page, const Layout& layout);
     void switchToBigTiff();
-    void writeColumnsReversed(const TiffPage& page, std::uint64_t offset);
-    void writeAt(std::uint64_t offset, const void* data, std::size_t bytes);
-    void flush();
+    bool close();
     void failed(const char* what);
 
-    std::fstream file_;
-    std::string path_;
+    platform::OutputFile file_;
+    std::string name_;
     std::uint64_t classicLimit_;
     bool big_ = false;
     bool broken_ = false;
+    bool finished_ = false;
     std::uint64_t end_ = 0;       // where the next page goes
     std::uint64_t linkAt_ = 0;    // the offset field that points at the next directory
-    std::vector<PageRecord> pages_;
-    std::vector<std::uint8_t> rows_;  // reversed rows on their way to the file
+    std::uint64_t pages_ = 0;
+    // The first page's description, whose first bytes are kept for ImageJ's lines, and whether
+    // every page has the first one's size and depth.
+    std::uint64_t firstDescriptionAt_ = 0;
+    bool uniform_ = true;
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    std::uint16_t bitsPerSample_ = 0;
+    // Buffers kept from page to page: a page's directory with what follows it, the pieces of its
+    // write, and reversed rows on their way to the file.
+    std::vector<std::uint8_t> head_;
+    std::vector<platform::WritePiece> pieces_;
+    std::vector<std::uint8_t> rows_;
 };
 
 }  // namespace qorin

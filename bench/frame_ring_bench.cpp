@@ -4,14 +4,14 @@
 //
 // The recorder's worker puts a frame as: FrameRing::beginPut, the SDK writes the frame into the
 // slot (QorinTakeVideo: here a memcpy from a fixed source frame, as the simulator with an
-// explicit frame does), FrameRing::commitPut, and then, while the camera makes the next frame,
-// FrameRing::prepareNextSlot (not timed).  A consumer thread takes the frames as MATLAB's
-// getFrames does (waitAvailable, pinOldest, unpin), without copying them out.  Each repeat,
-// every case side by side:
+// explicit frame does), FrameRing::commitPut.  The ring is made resident before the first frame
+// (FrameRing::makeResident, timed apart: `prep`, in ms per GiB), as the recorder does at the
+// start.  A consumer thread takes the frames as MATLAB's getFrames does (waitAvailable,
+// pinOldest, unpin), without copying them out.  Each repeat, every case side by side:
 // - `memcpy`: memcpy of the frame into one fixed, warm buffer: the SDK's write with no recorder;
 // - `ring`: N frames through a new ring of K frames (K + 1 slots): the first lap (the K + 1
-//   slots' first frames, never-touched pages taking their faults) and the steady state (the
-//   frames after it) apart, time per frame from beginPut to commitPut;
+//   slots' first frames) and the steady state (the frames after it) apart, time per frame from
+//   beginPut to commitPut;
 // - `memcpy fresh`: memcpy into K + 1 never-touched frame buffers, one frame each: the page
 //   faults alone, the first lap's floor;
 // - `memcpy cycle`: memcpy into the same K + 1 buffers again, in turn: the ring's memory without
@@ -65,6 +65,7 @@ struct Fresh {
 };
 
 struct RingTimes {
+    double prepMsPerGiB = 0.0;     // making the block resident
     std::vector<double> firstLap;  // µs per frame, the K + 1 first frames
     std::vector<double> steady;    // µs per frame, the frames after them
     qorin::FrameRing::Counts counts;
@@ -76,6 +77,10 @@ RingTimes runRing(const std::vector<std::uint8_t>& source, std::uint64_t capacit
         std::fprintf(stderr, "no memory for the ring\n");
         std::exit(1);
     }
+    const Clock::time_point prepStart = Clock::now();
+    ring.makeResident(nullptr);
+    const double gib = static_cast<double>((capacity + 1) * source.size()) / (1u << 30);
+    const double prepMs = micros(prepStart, Clock::now()) / 1000;
     std::atomic<bool> done{false};
     std::thread taker([&] {
         for (;;) {
@@ -87,6 +92,7 @@ RingTimes runRing(const std::vector<std::uint8_t>& source, std::uint64_t capacit
         }
     });
     RingTimes times;
+    times.prepMsPerGiB = prepMs / gib;
     const std::uint64_t slots = capacity + 1;
     for (std::uint64_t f = 0; f < frames; ++f) {
         const Clock::time_point start = Clock::now();
@@ -140,8 +146,8 @@ int main(int argc, char** argv) {
                 "us per frame, medians\n",
                 columns, rows, static_cast<unsigned long long>(capacity), static_cast<unsigned long long>(slots),
                 static_cast<unsigned long long>(frames), repeats);
-    std::printf("%-6s %9s %11s %11s %9s %11s %11s %9s %10s %10s\n", "depth", "memcpy", "ring lap1", "fresh cpy",
-                "lap1/cpy", "ring steady", "cycle cpy", "steady/cpy", "steady/cyc", "lap1/fresh");
+    std::printf("%-6s %9s %11s %11s %9s %11s %11s %9s %10s %10s %12s\n", "depth", "memcpy", "ring lap1", "fresh cpy",
+                "lap1/cpy", "ring steady", "cycle cpy", "steady/cpy", "steady/cyc", "lap1/fresh", "prep ms/GiB");
     for (int depth : depths) {
         const std::size_t bytes = columns * rows * (depth > 8 ? 2 : 1);
         std::vector<std::uint8_t> source(bytes);
@@ -149,7 +155,7 @@ int main(int argc, char** argv) {
         std::vector<std::uint8_t> fixed(bytes, 1);
 
         std::vector<double> tMemcpy, tLap, tFresh, tSteady, tCycle;
-        std::vector<double> rLap, rSteady, rSteadyCycle, rLapFresh;
+        std::vector<double> rLap, rSteady, rSteadyCycle, rLapFresh, tPrep;
         std::uint64_t lost = 0;
         for (int r = 0; r < repeats; ++r) {
             // memcpy into the fixed buffer, warm.
@@ -183,6 +189,7 @@ int main(int argc, char** argv) {
             const double lapUs = mean(ring.firstLap), steadyUs = median(ring.steady);
             const double freshUs = mean(fresh), cycleUs = median(cycle);
             tMemcpy.push_back(memcpyUs);
+            tPrep.push_back(ring.prepMsPerGiB);
             tLap.push_back(lapUs);
             tFresh.push_back(freshUs);
             tSteady.push_back(steadyUs);
@@ -192,9 +199,9 @@ int main(int argc, char** argv) {
             rSteadyCycle.push_back(steadyUs / cycleUs);
             rLapFresh.push_back(lapUs / freshUs);
         }
-        std::printf("%-6d %9.1f %11.1f %11.1f %9.2f %11.1f %11.1f %9.2f %10.2f %10.2f\n", depth, median(tMemcpy),
-                    median(tLap), median(tFresh), median(rLap), median(tSteady), median(tCycle), median(rSteady),
-                    median(rSteadyCycle), median(rLapFresh));
+        std::printf("%-6d %9.1f %11.1f %11.1f %9.2f %11.1f %11.1f %9.2f %10.2f %10.2f %12.0f\n", depth,
+                    median(tMemcpy), median(tLap), median(tFresh), median(rLap), median(tSteady), median(tCycle),
+                    median(rSteady), median(rSteadyCycle), median(rLapFresh), median(tPrep));
         if (lost != 0) {
             std::printf("       (the taker fell behind: %llu frames overwritten over the repeats)\n",
                         static_cast<unsigned long long>(lost));

@@ -52,7 +52,10 @@ function demo_record_to_tiff (out_dir, frames)
   pageLast = imread (file, pages);
   fprintf ('%d pages of %dx%d, %d bit\n', pages, info(1).Width, info(1).Height, info(1).BitDepth);
   if isfield (info, 'ImageDescription') && ~isempty (info(1).ImageDescription)
-    fprintf ('page 1: %s\n', info(1).ImageDescription);   % sequence=1 timestamp=... missed=0
+    % Its last line is the page's own; ImageJ's lines (ImageJ=, images=, frames=, finterval=)
+    % come before it in the first page.
+    own = regexp (info(1).ImageDescription, '[^\n]*$', 'match', 'once');
+    fprintf ('page 1: %s\n', own);   % sequence=1 timestamp=... missed=0
   end
   if ~isequal (size (pageFirst), size (first)) || ~isequal (size (pageLast), size (last))
     error ('demo_record_to_tiff:size', 'The pages of %s do not have the size of the frames.', file);

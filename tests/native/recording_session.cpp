@@ -423,6 +423,16 @@ int main(int argc, char** argv) {
     check(scalar(must(named("waitFrames", {num(1), num(3), num(10)}), "waitFrames")) == 1.0, "frames before the unload");
     const double written = field(must(named("recordingStatus", {num(1)}), "status"), "written");
     check(isRecording(1) && isRecording(2), "both cameras still record at the unload");
+    // MATLAB ends a call whose result it cannot create without unwinding the module: a command
+    // beside camera 1's recording leaves the camera's SDK turn held, and the worker waits for it.
+    // The unloading gives it back before it waits for the workers.
+    hostdouble::setMatlabMode(true);
+    hostdouble::failCreations(0, 1);
+    const Outcome ended = harness::run(31, {num(1)});
+    hostdouble::clearCreationFaults();
+    hostdouble::setMatlabMode(false);
+    check(!ended.ok && ended.identifier == hostdouble::kOutOfMemoryIdentifier,
+          "exposure read ended by MATLAB beside the recording: " + failure(ended));
     check(hostdouble::runExitHook(), "exit hook run");
     check(threadCount() == baseline, "no thread left after the unload: " + std::to_string(threadCount() - baseline) + " more");
     check(!simOpen(1) && !simOpen(2), "both cameras closed in the simulator");
