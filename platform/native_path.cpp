@@ -171,8 +171,6 @@ bool folderExists(const NativePath& path) {
 
 bool pathExists(const NativePath& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool removeFile(const NativePath& path) { return DeleteFileW(path.c_str()) != FALSE; }
-
 FileIdentity fileIdentity(const NativePath& path) {
     FileIdentity identity;
     // No access asked for, only the attributes: a file another program has open, whatever it
@@ -220,8 +218,6 @@ bool pathExists(const NativePath& path) {
     struct stat information {};
     return stat(path.c_str(), &information) == 0;
 }
-
-bool removeFile(const NativePath& path) { return unlink(path.c_str()) == 0; }
 
 FileIdentity fileIdentity(const NativePath& path) {
     FileIdentity identity;

@@ -46,8 +46,6 @@ NativePath parentFolder(const NativePath& absolute);
 // Whether `path` names a folder; whether it names anything (file or folder).
 bool folderExists(const NativePath& path);
 bool pathExists(const NativePath& path);
-// Deletes the file; false when the system refuses.
-bool removeFile(const NativePath& path);
 
 // What tells one existing file from every other, whatever name reaches it (links, another
 // spelling, 8.3 names, a relative or an absolute name): device and inode on POSIX, volume
