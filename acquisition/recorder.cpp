@@ -119,6 +119,7 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
         r.fastFrames_ = FastFrameMode(camera.handle, camera.snapshot);
     }
     if (!options.file.empty()) {
+        r.shownFile_ = platform::shownPath(options.path);
         // The pages keep the flipping of the start: a later change turns the frames getFrames
         // returns, not the pages already on their way.
         try {

@@ -101,8 +101,10 @@ public:
     // The writer still has the file open.
     bool writingFile() const;
 
-    // The file the frames go into ('' for none); fixed from the start on.
+    // The file the frames go into, as the user named it ('' for none); fixed from the start on.
     const std::string& file() const { return options_.file; }
+    // That file's absolute name in UTF-8, as people write it ('' for none).
+    const std::string& shownFile() const { return shownFile_; }
     // The identity of the file the frames go into (not known for none); fixed from the start on.
     const platform::FileIdentity& fileIdentity() const { return fileIdentity_; }
     // The frames' description (format, geometry, colour format); their buffers stay empty.
@@ -135,6 +137,7 @@ private:
     SdkTurns& turns_;       // the worker's turns at the camera's SDK calls
     QorinHandle handle_ = nullptr;
     RecordingOptions options_;
+    std::string shownFile_;
     FrameFormat format_{};  // the video format at the start, which every frame must still have
     CapturedFrame description_;
     double period_ = 0.0;  // seconds; 0 when the source has no frame rate

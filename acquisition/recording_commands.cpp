@@ -503,7 +503,7 @@ NamedResult handleRecordingStatus(int inputCount, const mxArray* const inputs[])
     setStructField(st, 0, field++, makeUint64Scalar(s.counts.toWrite));
     setStructField(st, 0, field++, makeUint64Scalar(recorder.ring().capacity()));
     setStructField(st, 0, field++, makeUint64Scalar(recorder.ring().frameBytes()));
-    setStructField(st, 0, field++, makeString(recorder.file()));
+    setStructField(st, 0, field++, makeUtf8String(recorder.shownFile()));
     setStructField(st, 0, field++, makeString(s.writeError));
     setStructField(st, 0, field++, makeString(s.error));
     setStructField(st, 0, field++, makeString(stopReasonName(s.stopReason)));

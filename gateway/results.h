@@ -33,6 +33,10 @@ ArrayPtr makeDoubleMatrix(std::size_t rows, std::size_t columns, std::initialize
 ArrayPtr makeDoubleMatrix(std::size_t rows, std::size_t columns, const char* failMessage = kResultMemoryMessage);
 ArrayPtr makeString(const char* text, const char* failMessage = kResultMemoryMessage);
 ArrayPtr makeString(const std::string& text, const char* failMessage = kResultMemoryMessage);
+// A char row of UTF-8 `text`, every character as the host holds it (UTF-16 in MATLAB, whatever
+// its text model; the bytes in Octave): for names a user can give that the user's code page may
+// not hold.  A byte that starts no valid sequence stands for U+FFFD.
+ArrayPtr makeUtf8String(const std::string& text, const char* failMessage = kResultMemoryMessage);
 // A real numeric array of at most four dimensions; with `uninitialised` the caller must write
 // every element.
 ArrayPtr makeNumericArray(std::initializer_list<std::size_t> dimensions, mxClassID classId, const char* failMessage,

@@ -127,6 +127,13 @@ std::string utf8Text(const NativePath& path) {
 #endif
 }
 
+std::string shownPath(const NativePath& absolute) {
+    std::string text = utf8Text(absolute);
+    if (text.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + text.substr(7);
+    if (text.compare(0, 4, "\\\\?\\") == 0) return text.substr(4);
+    return text;
+}
+
 std::wstring extendedLengthPath(const std::wstring& absolute) {
     if (absolute.size() < kMaxPath) return absolute;
     if (absolute.compare(0, 4, L"\\\\?\\") == 0 || absolute.compare(0, 4, L"\\\\.\\") == 0) return absolute;

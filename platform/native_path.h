@@ -28,6 +28,10 @@ NativePath nativePathOfText(const void* characters, std::size_t count, std::size
 // The name as UTF-8, for messages; what is not text in it becomes U+FFFD.
 std::string utf8Text(const NativePath& path);
 
+// An absolute name as UTF-8 the way people write it: without the \\?\ prefix that names past
+// MAX_PATH characters carry for the system (\\?\UNC\server\... shown as \\server\...).
+std::string shownPath(const NativePath& absolute);
+
 // `path` made absolute, in a form the system's functions take whatever its length; empty when
 // the system cannot tell.  On Windows GetFullPathNameW resolves it against the current drive
 // and folder, turns / into \ and takes out . and .. (which \\?\ names keep as they are), and a

@@ -568,6 +568,11 @@ mxArray* mxCreateString(const char* text) {
     return hostdouble::refuseIfNull(array);
 }
 
+mxArray* mxCreateCharArray(mwSize ndim, const mwSize* dims) {
+    if (ndim != 2 || dims == nullptr) hostdouble::misuse("mxCreateCharArray other than 2-D", nullptr);
+    return hostdouble::refuseIfNull(hostdouble::createNumeric({dims[0], dims[1]}, mxCHAR_CLASS, mxREAL, true));
+}
+
 mxArray* mxCreateCharMatrixFromStrings(mwSize m, const char** strings) {
     mxArray* array = nullptr;
     {

@@ -62,6 +62,7 @@ HOSTDOUBLE_API mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mx
 HOSTDOUBLE_API mxArray* mxCreateUninitNumericArray(size_t ndim, size_t* dims, mxClassID classId, mxComplexity complexity);
 HOSTDOUBLE_API mxArray* mxCreateLogicalMatrix(mwSize m, mwSize n);
 HOSTDOUBLE_API mxArray* mxCreateString(const char* text);
+HOSTDOUBLE_API mxArray* mxCreateCharArray(mwSize ndim, const mwSize* dims);
 HOSTDOUBLE_API mxArray* mxCreateCharMatrixFromStrings(mwSize m, const char** strings);
 HOSTDOUBLE_API mxArray* mxCreateStructMatrix(mwSize m, mwSize n, int fieldCount, const char** fieldNames);
 HOSTDOUBLE_API mxArray* mxCreateStructArray(mwSize ndim, const mwSize* dims, int fieldCount, const char** fieldNames);

@@ -94,13 +94,23 @@
 %! assert ([size(f, 3) size(meta)], [0 0 1]);
 %! s = qorincam ("recordingStatus", 1);
 %! assert ([s.taken s.available], [4 0]);
-%! file = [tempname() ".tif"];
-%! qorincam ("startRecording", 1, "buffer", 3, "whenFull", "stop", "file", file);
-%! wait_released (file);
+%! ## The status names the file by its absolute name.
+%! here = pwd ();
+%! dir = [tempname() " Été Ł 日本"];
+%! mkdir (dir);
+%! cd (dir);
+%! unwind_protect
+%!   qorincam ("startRecording", 1, "buffer", 3, "whenFull", "stop", "file", "r.tif");
+%!   wait_released ("r.tif");
+%! unwind_protect_cleanup
+%!   cd (here);
+%! end_unwind_protect
+%! file = fullfile (dir, "r.tif");
 %! s = qorincam ("recordingStatus", 1);
-%! assert ({s.acquired s.written s.toWrite s.stopReason}, {3 3 0 "full"});
+%! assert ({s.acquired s.written s.toWrite s.stopReason s.file}, {3 3 0 "full" file});
 %! assert (numel (imfinfo (file)), 3);
-%! delete (file);
+%! confirm_recursive_rmdir (false, "local");
+%! rmdir (dir, "s");
 %! ## Seconds and timeouts of any real numeric class; a logical is none.
 %! qorincam ("startRecording", 1, "seconds", single (0.05), "buffer", 2);
 %! assert (qorincam ("waitFrames", 1, 2, int32 (5)));
