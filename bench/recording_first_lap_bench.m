@@ -9,8 +9,9 @@
 ## as they come: getFrames(cam, [], 'raw') and, when none is there, waitFrames(cam, 1, 0.05).
 ## The whole buffer is fresh memory, and every frame of the run lands in it for the first time.
 ## Per run:
-##   lost     - frames the camera made that the recording did not get (dropped) plus those the
-##              buffer gave up before they were taken (overwritten); the goal is 0
+##   lost     - frames the camera made that the recording did not get (dropped, the first list)
+##              plus those the buffer gave up before they were taken (overwritten, the second);
+##              the goal is 0
 ##   start ms - the time startRecording took, most of it making the buffer resident
 ##   ms/GiB   - that time per GiB of buffer
 ## Needs qorincam, qorinsim and tests/octave on the path.
@@ -19,7 +20,7 @@ function recording_first_lap_bench (runs = 10, frames = 240, depths = [8 16], ra
   printf ("recording_first_lap_bench: %dx%d at %d fps, %d runs of %d frames, default buffer, taken as they come\n", ...
           cols, rws, rate, runs, frames);
   for depth = depths
-    lost = start_ms = zeros (1, runs);
+    dropped = overwritten = start_ms = gib = zeros (1, runs);
     for r = 1:runs
       qorin_reset ();
       qorinsim ("set", 1, "format", struct ("width", cols, "height", rws, "pixelFormat", depth == 16, ...
@@ -43,11 +44,13 @@ function recording_first_lap_bench (runs = 10, frames = 240, depths = [8 16], ra
         endif
       endwhile
       s = qorincam ("recordingStatus", 1);
-      lost(r) = s.dropped + s.overwritten;
+      dropped(r) = s.dropped;
+      overwritten(r) = s.overwritten;
       gib(r) = s.capacity * s.frameBytes / 2^30;
     endfor
-    printf ("%2d bit: buffer %.2f GiB (%d frames); lost per run %s; start %s ms; %.0f ms/GiB (median)\n", ...
-            depth, gib(1), s.capacity, mat2str (lost), mat2str (round (start_ms)), median (start_ms ./ gib));
+    printf ("%2d bit: buffer %.2f GiB (%d frames); lost per run: dropped %s, overwritten %s; start %s ms, %.0f ms/GiB (median)\n", ...
+            depth, gib(1), s.capacity, mat2str (dropped), mat2str (overwritten), mat2str (round (start_ms)), ...
+            median (start_ms ./ gib));
     fflush (stdout);
   endfor
   qorin_reset ();
