@@ -70,6 +70,9 @@ qorin_build build.linux "$LIN" "" -S "$ROOT/tests/native" -DCMAKE_BUILD_TYPE=Rel
 # --- Wine prefix -----------------------------------------------------------------------------
 SCRATCH="$(mktemp -d "${TMPDIR:-/tmp}/qorin-wine.XXXXXX")"
 export WINEPREFIX="$SCRATCH/prefix" WINEDEBUG=-all WINEARCH=win64
+# Wine names its files on the Linux side in the locale's encoding: under the C locale of a bare
+# machine (cron, a chroot, env -i) a name beyond ASCII cannot be made at all.
+export LC_ALL=C.UTF-8
 # No Mono or Gecko installers, and no debugger to swallow a crash.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
