@@ -500,7 +500,7 @@ classdef Viewer < handle
       [~, pick] = min (abs (rates - obj.frameRate));
       set (ui.rate, 'String', arrayfun (@(r) sprintf ('%g fps', r), rates, 'UniformOutput', false), ...
            'Value', pick, 'UserData', rates);
-      set (ui.bits16, 'Value', cam.video16Bit);
+      set (ui.bits16, 'Value', double (cam.video16Bit));
       turned = cam.property (66);
       obj.flipping = turned(1);
       placed = [cam.offset(:)', cam.frameSize(:)'];
@@ -579,18 +579,6 @@ classdef Viewer < handle
       end
     end
 
-    function applyRegion (obj, offset, extent)
-      % The offset goes to 0 first, so that no intermediate format leaves the sensor.
-      cam = obj.camera;
-      if (any (cam.offset ~= 0))
-        cam.offset = [0 0];
-      end
-      cam.frameSize = extent;
-      if (any (offset ~= 0))
-        cam.offset = offset;
-      end
-    end
-
     % --- updates --------------------------------------------------------------------------
 
     function refresh (obj)
@@ -655,13 +643,19 @@ classdef Viewer < handle
       turned = cam.property (66);
       obj.flipping = turned(1);
 
+      % Frames per second from the frames' numbers and stamps: since the last readout, or
+      % since the recording's first frame.
       measured = 0;
       if (~isempty (obj.frameInfo))
-        now2 = [obj.frameInfo.sequence, obj.frameInfo.timestamp];
-        if (~isempty (obj.readoutFrame) && now2(2) > obj.readoutFrame(2) && now2(1) >= obj.readoutFrame(1))
-          measured = (now2(1) - obj.readoutFrame(1)) / (now2(2) - obj.readoutFrame(2));
+        newest = [obj.frameInfo.sequence, obj.frameInfo.timestamp];
+        before = obj.readoutFrame;
+        if (isempty (before) || before(1) > newest(1))
+          before = [1 0];
         end
-        obj.readoutFrame = now2;
+        if (newest(2) > before(2))
+          measured = (newest(1) - before(1)) / (newest(2) - before(2));
+        end
+        obj.readoutFrame = newest;
       end
       shown = obj.drawnSince / max (elapsed, eps);
       obj.drawnSince = 0;
@@ -751,32 +745,6 @@ classdef Viewer < handle
       end
     end
 
-    function timerTick (obj)
-      % Nothing escapes a timer callback: MATLAB would stop the timer and print the error.
-      try
-        obj.update ();
-      catch
-      end
-    end
-
-    function hookTick (obj)
-      % Octave calls the hook every 0.1 s while its prompt waits; the call draws frames at the
-      % update period for up to hookSpan, so the view runs at about the display's rate and a
-      % key typed meanwhile waits at most that long.
-      try
-        began = tic;
-        while (true)
-          slot = tic;
-          obj.update ();
-          if (obj.closed || toc (began) + qorin.Viewer.period > qorin.Viewer.hookSpan)
-            return;
-          end
-          pause (max (0, qorin.Viewer.period - toc (slot)));
-        end
-      catch
-      end
-    end
-
     % --- the figure -----------------------------------------------------------------------
 
     function build (obj)
@@ -849,6 +817,13 @@ classdef Viewer < handle
       for c = 1:size (traces, 1)
         ui.bars = [ui.bars, line('Parent', ui.histogram, 'XData', [], 'YData', [], 'Color', traces(c, :))];
       end
+      % Each part tagged with its name, by which a script or a test finds it.
+      names = fieldnames (ui);
+      for k = 1:numel (names)
+        if (~strcmp (names{k}, 'bars'))
+          set (ui.(names{k}), 'Tag', names{k});
+        end
+      end
       obj.ui = ui;
 
       set (fig, 'CloseRequestFcn', @(source, event) obj.close (), 'DeleteFcn', @(source, event) obj.close (), ...
@@ -866,20 +841,6 @@ classdef Viewer < handle
     function h = button (obj, fig, position, text, action)
       h = uicontrol (fig, 'Style', 'pushbutton', 'Units', 'normalized', 'Position', position, 'String', text, ...
                      'Callback', @(source, event) obj.act (action));
-    end
-
-    function act (obj, action)
-      % Every control's callback: an error is shown in the message line, never raised into
-      % the host's event loop.
-      if (obj.closed)
-        return;
-      end
-      try
-        action ();
-      catch err
-        obj.say (err.message, true);
-      end
-      obj.flush ();
     end
 
     function say (obj, text, isError)
@@ -954,6 +915,96 @@ classdef Viewer < handle
 
     % --- controls -------------------------------------------------------------------------
 
+    function setNumber (obj, name, value)
+      try
+        obj.camera.(name) = value;
+        obj.say ('');
+      catch err
+        obj.say (err.message, true);
+      end
+    end
+
+    function [file, overwrite] = outputFile (obj, extension, title)
+      % An auto-named file in the folder, or one the user picks ('' when cancelled).
+      overwrite = false;
+      stem = sprintf ('camera%d_%s', obj.camera.number, datestr (now (), 'yyyymmdd_HHMMSS_FFF'));
+      if (~isempty (obj.folder))
+        file = fullfile (obj.folder, [stem '.' extension]);
+        return;
+      end
+      [name, path] = uiputfile (['*.' extension], title, [stem '.' extension]);
+      file = '';
+      if (ischar (name))
+        file = fullfile (path, name);
+        overwrite = true;   % the dialog asked before it let an existing file be chosen
+      end
+    end
+
+    function endDrag (obj)
+      obj.dragStart = [];
+      if (isfield (obj.ui, 'regionBox') && isgraphics (obj.ui.regionBox))
+        set (obj.ui.regionBox, 'XData', [], 'YData', []);
+      end
+    end
+
+  end
+
+  methods (Hidden)
+    % What the figure's callbacks, the timer and the hook call: public for Octave, which runs
+    % an anonymous function's call of a private method only from within the class.
+
+    function applyRegion (obj, offset, extent)
+      % The offset goes to 0 first, so that no intermediate format leaves the sensor.
+      cam = obj.camera;
+      if (any (cam.offset ~= 0))
+        cam.offset = [0 0];
+      end
+      cam.frameSize = extent;
+      if (any (offset ~= 0))
+        cam.offset = offset;
+      end
+    end
+
+    function timerTick (obj)
+      % Nothing escapes a timer callback: MATLAB would stop the timer and print the error.
+      try
+        obj.update ();
+      catch
+      end
+    end
+
+    function hookTick (obj)
+      % Octave calls the hook every 0.1 s while its prompt waits; the call draws frames at the
+      % update period for up to hookSpan, so the view runs at about the display's rate and a
+      % key typed meanwhile waits at most that long.
+      try
+        began = tic;
+        while (true)
+          slot = tic;
+          obj.update ();
+          if (obj.closed || toc (began) + qorin.Viewer.period > qorin.Viewer.hookSpan)
+            return;
+          end
+          pause (max (0, qorin.Viewer.period - toc (slot)));
+        end
+      catch
+      end
+    end
+
+    function act (obj, action)
+      % Every control's callback: an error is shown in the message line, never raised into
+      % the host's event loop.
+      if (obj.closed)
+        return;
+      end
+      try
+        action ();
+      catch err
+        obj.say (err.message, true);
+      end
+      obj.flush ();
+    end
+
     function typed (obj, name)
       value = str2double (get (obj.ui.(name), 'String'));
       if (isnan (value))
@@ -969,15 +1020,6 @@ classdef Viewer < handle
       scale = get (slider, 'UserData');
       obj.setNumber (name, qorin.Viewer.sliderValue (get (slider, 'Value'), scale(1:2), scale(3)));
       obj.showNumber (name, obj.camera.(name), true);
-    end
-
-    function setNumber (obj, name, value)
-      try
-        obj.camera.(name) = value;
-        obj.say ('');
-      catch err
-        obj.say (err.message, true);
-      end
     end
 
     function autoExposure (obj)
@@ -1018,7 +1060,8 @@ classdef Viewer < handle
 
     function formatChosen (obj)
       formats = {'png', 'tif'};
-      obj.snapshotFormat = formats{get (obj.ui.format, 'Value')};
+      chosen = get (obj.ui.format, 'Value');
+      obj.snapshotFormat = formats{chosen};
     end
 
     function chooseFolder (obj)
@@ -1056,24 +1099,6 @@ classdef Viewer < handle
         obj.say ('Drag a rectangle on the picture.');
       end
     end
-
-    function [file, overwrite] = outputFile (obj, extension, title)
-      % An auto-named file in the folder, or one the user picks ('' when cancelled).
-      overwrite = false;
-      stem = sprintf ('camera%d_%s', obj.camera.number, datestr (now (), 'yyyymmdd_HHMMSS_FFF'));
-      if (~isempty (obj.folder))
-        file = fullfile (obj.folder, [stem '.' extension]);
-        return;
-      end
-      [name, path] = uiputfile (['*.' extension], title, [stem '.' extension]);
-      file = '';
-      if (ischar (name))
-        file = fullfile (path, name);
-        overwrite = true;   % the dialog asked before it let an existing file be chosen
-      end
-    end
-
-    % --- the pointer ----------------------------------------------------------------------
 
     function pointerMoved (obj)
       if (obj.closed || isempty (obj.frame))
@@ -1133,16 +1158,10 @@ classdef Viewer < handle
       obj.act (@() obj.changeGeometry (@() obj.applyRegion (offset, extent)));
     end
 
-    function endDrag (obj)
-      obj.dragStart = [];
-      if (isfield (obj.ui, 'regionBox') && isgraphics (obj.ui.regionBox))
-        set (obj.ui.regionBox, 'XData', [], 'YData', []);
-      end
-    end
-
   end
 
-  methods (Static, Access = private)
+  methods (Static, Hidden)
+    % Helpers of the methods above, hidden from the listing (anonymous functions call them).
 
     function samples = eightBits (samples)
       % 16-bit samples shown with their high byte, taken from the bytes as they lie (the
