@@ -5,8 +5,9 @@ classdef Viewer < handle
   %                            same, or brings the camera's open viewer to the front).
   %
   %   The viewer records the camera's video into a buffer of a few frames (frames overwritten,
-  %   so it never queues behind the camera) and draws the newest one, peekFrame's, up to about
-  %   30 times a second while the command line stays free: a timer drives it in MATLAB, the
+  %   so it never queues behind the camera) and draws the newest raw frame (peekFrame 'raw',
+  %   which never waits for the camera) up to about 30 times a second, at the screen's
+  %   resolution, while the command line stays free: a timer drives it in MATLAB, the
   %   prompt's input event hook in Octave (which runs only while the prompt waits: a script
   %   that wants the view live calls v.update () in its own loop).  A camera that already
   %   records when the viewer opens or starts is shown through peekFrame and its recording is
@@ -18,41 +19,45 @@ classdef Viewer < handle
   %   message: v.stop () first, then v.start () to view again; a recording started in between
   %   is then shown, not stopped.
   %
-  %   Picture: colour sensors in RGB, monochrome ones in grey over the whole 8- or 16-bit
-  %   range; "Saturated" marks pixels at full scale in red.  Zoom and pan as in any axes.
-  %   Readouts, twice a second: frames per second measured and set, frames dropped, the frame
-  %   size and depth, minimum, maximum and mean, a histogram with the saturated share, and the
-  %   value under the pointer.  Controls: exposure and gain (slider and box, within the
-  %   camera's ranges), one-shot automatic exposure and white balance (colour sensors), the
-  %   frame rate, 16-bit video, a region of interest drawn on the picture ("Region", then drag)
-  %   and "Full frame".  Each control shows what the camera reports after a change.  A change
-  %   of geometry stops the viewer's recording, applies the change and starts it again.
-  %   A camera error stops the updates and is shown in the message line until "Live" is
-  %   pressed (or v.start ()).
+  %   Picture: a monochrome sensor in grey over the whole 8- or 16-bit range; a colour
+  %   sensor's mosaic with each 2x2 cell one pixel of its red, first green and blue samples
+  %   (the SDK's colour processing is what a snapshot has); "Saturated" marks in red the
+  %   pixels with a sample at full scale.  Zoom and pan as in any axes.  Readouts, twice a
+  %   second, of the raw samples: frames per second measured and set, frames dropped, the
+  %   frame size and depth, minimum, maximum and mean, a histogram per colour with the
+  %   saturated share, and the sample under the pointer.  Controls: exposure and gain
+  %   (slider and box, within the camera's ranges), one-shot automatic exposure and white
+  %   balance (colour sensors), the frame rate, 16-bit video, a region of interest drawn on
+  %   the picture ("Region", then drag) and "Full frame".  Each control shows what the
+  %   camera reports after a change.  A change of geometry stops the viewer's recording,
+  %   applies the change and starts it again.  A camera error stops the updates and is shown
+  %   in the message line until "Live" is pressed (or v.start ()).
   %
   %   v.update ()         draws the newest frame now (what the timer or hook calls)
   %   v.stop (), v.start ()  stops the viewer's recording (the figure stays) and starts it again
-  %   file = v.snapshot (file)  writes the frame shown (PNG or TIFF by the name; without a
-  %                       name: an auto-named file in v.folder, or a file the user picks)
+  %   file = v.snapshot (file)  writes the newest frame as the module converts it, RGB or
+  %                       grey, uint8 or uint16 (PNG or TIFF by the name; without a name:
+  %                       an auto-named file in v.folder, or a file the user picks)
   %   v.record (file), v.stopRecord ()  records to a multipage TIFF through the recording
   %                       (frames, time and pages written are shown as it goes)
   %   v.setRegion ([x y width height]), v.fullFrame ()  the region of interest
   %   v.close (), close (v.figure) or the window's close button: the viewer's recording
   %                       stops; the camera stays connected and as it was set.
   %
-  %   Properties: camera, figure, frame and frameInfo (the frame shown, its sequence,
-  %   timestamp and missed), message, mode ('live', 'record', 'watch' or 'stopped'), ticker
-  %   (the timer, or the hook's id; [] once closed); settable: showSaturated, folder (where
-  %   auto-named snapshots and recordings go; '' asks each time), snapshotFormat ('png' or
-  %   'tif').
+  %   Properties: camera, figure, frame and frameInfo (the raw frame drawn last, its
+  %   sequence, timestamp and missed), framesShown, message, mode ('live', 'record', 'watch'
+  %   or 'stopped'), ticker (the timer, or the hook's id; [] once closed); settable:
+  %   showSaturated, folder (where auto-named snapshots and recordings go; '' asks each
+  %   time), snapshotFormat ('png' or 'tif').
 
   properties (SetAccess = private)
     camera = [];       % the qorin.Camera shown
     figure = [];       % the figure's handle; [] once closed
-    frame = [];        % the newest frame drawn, as peekFrame returned it
+    frame = [];        % the newest frame drawn, raw, as peekFrame returned it
     frameInfo = [];    % its sequence, timestamp and missed
     message = '';      % the message line: the last error or note
     mode = 'stopped';  % 'live', 'record' (the viewer's recordings), 'watch' (another one) or 'stopped'
+    framesShown = 0;   % frames drawn since the viewer opened
     ticker = [];       % what calls update: a timer (MATLAB) or the input event hook's id (Octave)
   end
 
@@ -152,9 +157,16 @@ classdef Viewer < handle
       fig = obj.figure;
       obj.figure = [];
       if (~isempty (fig) && isgraphics (fig))
-        set (fig, 'CloseRequestFcn', '', 'DeleteFcn', '');
+        % The figure's callbacks and data hold the viewer, and through it the camera: let go
+        % of them before the figure goes, which a toolkit may finish later (Octave's qt then
+        % ran the camera's delete in the middle of another command).
+        rmappdata (fig, 'qorinViewer');
+        set (findall (fig, 'Type', 'uicontrol'), 'Callback', '');
+        set (fig, 'CloseRequestFcn', '', 'DeleteFcn', '', 'WindowButtonMotionFcn', '', ...
+             'WindowButtonDownFcn', '', 'WindowButtonUpFcn', '');
         delete (fig);
       end
+      obj.ui = struct ();
     end
 
     function update (obj)
@@ -589,6 +601,7 @@ classdef Viewer < handle
         obj.shownSequence = info.sequence;
         obj.drawPicture ();
         obj.drawnSince = obj.drawnSince + 1;
+        obj.framesShown = obj.framesShown + 1;
       end
       if (toc (obj.readoutTic) >= qorin.Viewer.readoutPeriod)
         obj.readouts ();
