@@ -376,7 +376,9 @@
 %!   hcols = hbox(1) + (3:hbox(3) - 3);
 %!   traces = double (shot(hrows, hcols, :));
 %!   coloured = max (traces, [], 3) - min (traces, [], 3) > 80;
-%!   assert (nnz (coloured) > 100, "the histogram's traces: %d pixels", nnz (coloured));
+%!   ## The chart's levels make peaks: coloured traces over most of the plot's height.
+%!   tall = nnz (any (coloured, 2));
+%!   assert (tall > numel (hrows) / 2, "the histogram's traces reach %d of %d rows", tall, numel (hrows));
 %!   [status, ~] = system ("which xwd");
 %!   if (status == 0)
 %!     dump = [tempname() ".xwd"];
