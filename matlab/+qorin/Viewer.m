@@ -164,7 +164,9 @@ classdef Viewer < handle
         set (findall (fig, 'Type', 'uicontrol'), 'Callback', '');
         set (fig, 'CloseRequestFcn', '', 'DeleteFcn', '', 'WindowButtonMotionFcn', '', ...
              'WindowButtonDownFcn', '', 'WindowButtonUpFcn', '');
-        delete (fig);
+        if (strcmp (get (fig, 'BeingDeleted'), 'off'))
+          delete (fig);
+        end
       end
       obj.ui = struct ();
     end
@@ -302,7 +304,7 @@ classdef Viewer < handle
     function set.showSaturated (obj, tf)
       obj.saturated = logical (tf);
       if (isfield (obj.ui, 'saturated') && isgraphics (obj.ui.saturated))
-        set (obj.ui.saturated, 'Value', obj.saturated);
+        set (obj.ui.saturated, 'Value', double (obj.saturated));
       end
       obj.shownSequence = 0;   % redraw the frame with or without the marks
     end
