@@ -234,6 +234,9 @@ classdef Viewer < handle
       overwrite = false;
       if (nargin < 2 || isempty (file))
         [file, overwrite] = obj.outputFile ('tif', 'Record to');
+        if (obj.closed)
+          return;   % closed while the dialog waited: nothing may start now
+        end
         if (isempty (file))
           obj.showMode ();
           return;
@@ -630,6 +633,14 @@ classdef Viewer < handle
       cam = obj.camera;
       elapsed = toc (obj.readoutTic);
       obj.readoutTic = tic;
+      if (strcmp (obj.mode, 'watch') && ~cam.isRecording ())
+        % Another's recording ended: its status, which raises a camera error once, is left
+        % to its owner.
+        obj.mode = 'stopped';
+        obj.say (sprintf ('Camera %d''s recording ended. Press Live to view again.', cam.number), true);
+        obj.showMode ();
+        return;
+      end
       s = cam.recordingStatus ();
       if (~s.running)
         % Ended by itself, by a camera error or from the command line: the view stops.

@@ -283,7 +283,8 @@
 %! ## Closed in the middle of a Record, the viewer leaves nothing running: no recording and
 %! ## its threads, a complete file, no figure, no timer or hook; the camera stays connected
 %! ## with its settings.  A camera error stops the view with one message, and Live starts it
-%! ## again.  A camera that records already is watched, not stopped.
+%! ## again.  A camera that records already is watched, not stopped, and its error is not
+%! ## taken from its owner.
 %! qorin_reset ();
 %! qorinsim ("set", 1, "timing", "realtime");
 %! cam = qorin.Camera (1);
@@ -338,6 +339,12 @@
 %!   assert (get (part (v, "record"), "Enable"), "off");
 %!   v.close ();
 %!   assert (cam.isRecording ());
+%!   ## The camera error that ends a watched recording is left for its owner to see.
+%!   v = cam.view ();
+%!   qorinsim ("fail", "QorinTakeVideo", 19, 1);
+%!   show (v, 30);
+%!   assert (v.mode, "stopped");
+%!   assert (qorin_error_id (@() cam.recordingStatus ()), "qorincam:sdk");
 %! unwind_protect_cleanup
 %!   v.close ();
 %!   cam.stopRecording ();
