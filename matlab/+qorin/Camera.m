@@ -23,6 +23,7 @@ classdef Camera < handle
   %   Capture: c.preview (), c.stopPreview (), img = c.snapshot (), img = c.grab (kind)
   %     with kind 'rgb' (default), 'mono' or 'raw' (needs a preview), frames = c.fastFrames (n),
   %     c.save (file, mono) (needs a preview).  Text inputs may be char vectors or string scalars.
+  %   v = c.view () opens a live view in a figure with readouts and controls (qorin.Viewer).
   %
   %   Recording: c.startRecording (name, value, ...) records frames into a buffer in memory
   %     (and, with 'file', into a multipage TIFF) while MATLAB goes on; options 'source'
@@ -32,9 +33,10 @@ classdef Camera < handle
   %     (count omitted or []: all; kind 'raw' (default), 'mono' or 'rgb'), [img, meta] =
   %     c.peekFrame (kind) shows the newest without taking it, tf = c.waitFrames (count,
   %     timeout) waits for frames (figures stay live meanwhile, and Ctrl+C ends the wait),
-  %     s = c.recordingStatus (), tf = c.isRecording (), c.stopRecording ().  meta is a
-  %     k-by-1 structure array, one element per frame, with fields sequence, timestamp and
-  %     missed, as getdata of the acquisition toolbox gives it.  While a camera records,
+  %     s = c.recordingStatus (), tf = c.isRecording (), c.stopRecording (), c.flushFrames ()
+  %     (frees an ended recording's buffer).  meta is a k-by-1 structure array, one element
+  %     per frame, with fields sequence, timestamp and missed, as getdata of the acquisition
+  %     toolbox gives it.  While a camera records,
   %     commands that change its geometry or stream are refused; deleting the object stops
   %     the recording before it disconnects.
   %
@@ -226,6 +228,17 @@ classdef Camera < handle
       obj.call (qorin.cmd.SAVE_IMAGE, file, logical (mono));
     end
 
+    function v = view (obj)
+      % A live view of the camera in a figure (qorin.Viewer): its open viewer, brought to the
+      % front, or a new one.
+      v = qorin.Viewer.forCamera (obj.number);
+      if (isempty (v))
+        v = qorin.Viewer (obj);
+      else
+        figure (v.figure);
+      end
+    end
+
     % Recording: the module records in the background; these ask it and take its frames.
 
     function startRecording (obj, varargin)
@@ -287,6 +300,11 @@ classdef Camera < handle
 
     function s = recordingStatus (obj)
       s = obj.call ('recordingStatus');
+    end
+
+    function flushFrames (obj)
+      % Frees the buffer of an ended recording, frames not taken with it.
+      obj.call ('flushFrames');
     end
 
     % Snapshot settings without a read-back command
