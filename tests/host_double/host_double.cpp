@@ -570,7 +570,9 @@ mxArray* mxCreateString(const char* text) {
 
 mxArray* mxCreateCharArray(mwSize ndim, const mwSize* dims) {
     if (ndim != 2 || dims == nullptr) hostdouble::misuse("mxCreateCharArray other than 2-D", nullptr);
-    return hostdouble::refuseIfNull(hostdouble::createNumeric({dims[0], dims[1]}, mxCHAR_CLASS, mxREAL, true));
+    // Created before the refusal can end the call: its dimensions are freed by then.
+    mxArray* array = hostdouble::createNumeric({dims[0], dims[1]}, mxCHAR_CLASS, mxREAL, true);
+    return hostdouble::refuseIfNull(array);
 }
 
 mxArray* mxCreateCharMatrixFromStrings(mwSize m, const char** strings) {
