@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "acquisition/frame_buffer.h"
-#include "acquisition/frame_copy.h"
-#include "acquisition/pixel_format.h"
 #include "camera/sdk_readers.h"
+#include "kernels/frame_copy.h"
+#include "sdk/pixel_format.h"
 #include "sdk/qorinapi.h"
 
 namespace qorin {

@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "acquisition/frame_copy.h"
 #include "camera/camera_table.h"
 #include "camera/sdk_readers.h"
+#include "kernels/frame_copy.h"
 #include "sdk/qorinapi.h"
 
 namespace qorin {

@@ -31,7 +31,7 @@
 #include <thread>
 #include <vector>
 
-#include "acquisition/frame_ring.h"
+#include "recording/frame_ring.h"
 
 namespace {
 

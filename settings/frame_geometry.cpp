@@ -5,7 +5,6 @@
 #include <string>
 #include <utility>
 
-#include "acquisition/pixel_format.h"
 #include "camera/sdk_readers.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
@@ -13,6 +12,7 @@
 #include "gateway/truncation.h"
 #include "platform/mex_host.h"
 #include "sdk/frame_format_fields.h"
+#include "sdk/pixel_format.h"
 
 namespace qorin {
 namespace {

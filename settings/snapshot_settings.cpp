@@ -1,8 +1,8 @@
 // snapshot_settings.cpp - codes 14-27 and 78: the per-camera snapshot settings and the exposure and gain ranges.
-#include "acquisition/pixel_format.h"
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "sdk/pixel_format.h"
 #include "settings/property_range.h"
 
 namespace qorin {

@@ -13,8 +13,8 @@
 #include "acquisition/capture_modes.h"
 #include "acquisition/captured_frame.h"
 #include "acquisition/frame_readings.h"
-#include "acquisition/frame_ring.h"
-#include "acquisition/tiff_file.h"
+#include "recording/frame_ring.h"
+#include "tiff/tiff_file.h"
 #include "camera/camera_table.h"
 #include "platform/native_path.h"
 

@@ -1,5 +1,5 @@
 // tiff_file.cpp - a multipage TIFF written page by page: directory, description and samples first, then the link to them.
-#include "acquisition/tiff_file.h"
+#include "tiff/tiff_file.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // frame_ring.cpp - the ring's cursors, pins and waits.
-#include "acquisition/frame_ring.h"
+#include "recording/frame_ring.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// recording_commands.cpp - startRecording, stopRecording, isRecording, getFrames, peekFrame, waitFrames and recordingStatus.
+// commands.cpp - startRecording, stopRecording, isRecording, getFrames, peekFrame, waitFrames and recordingStatus.
 #include "gateway/named_commands.h"
 
 #include <algorithm>
@@ -12,7 +12,7 @@
 
 #include "acquisition/array_slabs.h"
 #include "acquisition/frame_readings.h"
-#include "acquisition/recorder.h"
+#include "recording/recorder.h"
 #include "acquisition/sdk_conversions.h"
 #include "camera/camera_state.h"
 #include "gateway/args.h"

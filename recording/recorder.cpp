@@ -1,5 +1,5 @@
 // recorder.cpp - starting a recording, its worker and writer threads, and giving the camera back.
-#include "acquisition/recorder.h"
+#include "recording/recorder.h"
 
 #include <algorithm>
 #include <cmath>
