@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "camera/camera_state.h"
+#include "camera/recording_gate.h"
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
 #include "platform/mex_text.h"
