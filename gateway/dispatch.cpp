@@ -43,7 +43,7 @@ void convertText(const mxArray* input, Args::Value& value) {
     if (chars == nullptr) return;
     value.array = chars;
     if (host::convertText(chars, value.text) == host::TextStatus::kUnrepresentable) {
-        failValue("The text holds a character that the user's default character encoding cannot represent.");
+        failValue(kUnrepresentableText);
     }
 }
 
