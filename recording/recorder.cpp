@@ -16,7 +16,6 @@
 namespace qorin {
 namespace {
 
-constexpr std::uint64_t kDefaultRingLimit = std::uint64_t{1} << 30;
 // The colour sensors deliver their mosaic in readout order with red first.
 constexpr const char* kSensorMosaic = "RGGB";
 
@@ -35,6 +34,10 @@ bool sameFrameSize(const FrameFormat& now, const FrameFormat& start) {
            now.yBinSub == start.yBinSub && now.pixelFormat == start.pixelFormat;
 }
 
+void copyText(const std::string& text, char (&to)[RecordingStatistics::kTextCapacity]) {
+    text.copy(to, RecordingStatistics::kTextCapacity - 1);
+}
+
 }  // namespace
 
 const char* stopReasonName(StopReason reason) {
@@ -48,11 +51,6 @@ const char* stopReasonName(StopReason reason) {
         case StopReason::Unloaded: return "unloaded";
     }
     return "";
-}
-
-std::uint64_t defaultRingBytes(std::uint64_t physicalMemory) {
-    if (physicalMemory == 0) return kDefaultRingLimit;
-    return std::min(kDefaultRingLimit, physicalMemory / 4);
 }
 
 std::uint32_t framesMissed(double gapSeconds, double periodSeconds) {
@@ -69,120 +67,134 @@ FrameProperties readFrameProperties(QorinHandle handle, float colourFormat) {
     return properties;
 }
 
-std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingOptions& options) {
-    std::unique_ptr<Recorder> recorder(new Recorder(camera, options));
-    Recorder& r = *recorder;
-    const PropertyReading colourFormat = readColourFormat(camera.handle);
-    if (options.source == RecordingSource::Video) {
-        const FormatReading video = readVideoFormat(camera);
-        r.format_ = video.format;
-        r.description_ = describeFrame(video.format, colourFormat);
-        r.period_ = video.frameRate > 0.0f ? 1.0 / video.frameRate : 0.0;
-    } else {
-        refreshSnapshotFormat(camera);
-        r.description_ = describeFrame(camera.snapshot.format, colourFormat);
-    }
-    r.mosaic_ = r.description_.monochrome() ? "" : kSensorMosaic;
-    r.properties_ = readFrameProperties(camera.handle, r.description_.colourFormat);
-    r.fileOrientation_ = r.properties_.orientation;
+// --- the outcome --------------------------------------------------------------------------------
 
-    // An empty frame still takes a byte, as its buffer does in a single capture.
-    const std::uint64_t frameBytes = std::max<std::uint64_t>(r.description_.geometry.rawBytes, 1);
-    std::uint64_t capacity = options.bufferFrames;
-    if (capacity == 0) {
-        const std::uint64_t bytes =
-            options.bufferBytes != 0 ? options.bufferBytes : defaultRingBytes(host::physicalMemoryBytes());
-        capacity = options.bufferBytes != 0 ? bytes / frameBytes : std::max<std::uint64_t>(bytes / frameBytes, 1);
-        // The default holds no more frames than the recording will make: its memory is made
-        // resident at the start.
-        if (options.bufferBytes == 0 && options.frames != 0) capacity = std::min(capacity, options.frames);
-    }
-    if (capacity == 0) {
-        failValue(formatText("The buffer is smaller than one frame (%llu bytes).",
-                             static_cast<unsigned long long>(frameBytes)));
-    }
-    // The whole buffer is made resident before the first frame: one the system cannot back now
-    // is refused here rather than paged out, or the session killed, later.
-    const std::uint64_t memory = host::physicalMemoryBytes();
-    if (memory != 0 && capacity > memory / frameBytes) failMemory(kRingMemory);
-    const std::uint64_t available = platform::availableMemoryBytes();
-    if (available != 0 && capacity + 1 > available / frameBytes) failMemory(kRingMemory);
-    if (!r.ring_.allocate(capacity, frameBytes, options.whenFull, !options.file.empty())) failMemory(kRingMemory);
-    if (!r.ring_.makeResident(host::interruptPending)) failState("The recording was not started: interrupted.");
-
-    // The camera's modes, each given back by the recorder should a later step fail.
-    if (options.source == RecordingSource::Video) {
-        if (camera.state() != CameraState::Previewing) r.stream_ = StartedStream(camera.handle);
-    } else {
-        r.previewSuspended_ = camera.previewing();
-        suspendPreview(camera);
-        r.fastFrames_ = FastFrameMode(camera.handle, camera.snapshot);
-    }
-    if (!options.file.empty()) {
-        r.shownFile_ = platform::shownPath(options.path);
-        // The pages keep the flipping of the start: a later change turns the frames getFrames
-        // returns, not the pages already on their way.
-        try {
-            r.file_ = std::make_unique<TiffFile>(options.path, options.file);
-        } catch (const TiffWriteError&) {
-            failValue("Could not create the file " + options.file + ".");
-        }
-        r.fileIdentity_ = platform::fileIdentity(options.path);
-    }
-    r.launch();
-    return recorder;
+void RecordingOutcome::begin(bool writing) {
+    platform::MutexLocker locker(mutex_);
+    running_ = true;
+    writing_ = writing;
 }
 
-Recorder::~Recorder() {
-    requestStop(false);
-    awaitStop();
-    // A writer whose worker never ran sees the end here.
-    ring_.finishPuts();
-    if (writer_.joinable()) writer_.join();
+void RecordingOutcome::neverRan() {
+    platform::MutexLocker locker(mutex_);
+    running_ = false;
+    writing_ = false;
 }
 
-void Recorder::refreshAfterCommand() noexcept {
-    // A read that fails leaves the properties as they were.
+bool RecordingOutcome::running() const {
+    platform::MutexLocker locker(mutex_);
+    return running_;
+}
+
+void RecordingOutcome::stopAsked(StopReason reason) {
+    platform::MutexLocker locker(mutex_);
+    if (running_ && stopReason_ == StopReason::None) stopReason_ = reason;
+}
+
+void RecordingOutcome::workerEnded(StopReason reason, const std::string& error) {
+    platform::MutexLocker locker(mutex_);
+    if (stopReason_ == StopReason::None) stopReason_ = reason;
+    if (reason == StopReason::Error) error_ = error;
+    running_ = false;
+}
+
+void RecordingOutcome::writeFailed(const std::string& what) {
+    platform::MutexLocker locker(mutex_);
+    if (writeError_.empty()) writeError_ = what;
+}
+
+void RecordingOutcome::fileClosed() {
+    {
+        platform::MutexLocker locker(mutex_);
+        writing_ = false;
+    }
+    fileClosed_.notifyAll();
+}
+
+bool RecordingOutcome::awaitFileClosed(std::chrono::steady_clock::time_point deadline) {
+    platform::MutexLocker locker(mutex_);
+    return fileClosed_.waitUntil(locker, deadline, [&]() QORIN_REQUIRES(mutex_) { return !writing_; });
+}
+
+bool RecordingOutcome::writing() const {
+    platform::MutexLocker locker(mutex_);
+    return writing_;
+}
+
+std::string RecordingOutcome::takeError() {
+    platform::MutexLocker locker(mutex_);
+    if (error_.empty() || errorReported_) return std::string();
+    errorReported_ = true;
+    return error_;
+}
+
+void RecordingOutcome::fill(RecordingStatistics& statistics, const FrameRing& ring) const {
+    platform::MutexLocker locker(mutex_);
+    statistics.running = running_;
+    statistics.counts = ring.counts();
+    copyText(writeError_, statistics.writeError);
+    copyText(error_, statistics.error);
+    statistics.stopReason = stopReason_;
+}
+
+// --- the worker ---------------------------------------------------------------------------------
+
+void FrameWorker::run() noexcept {
+    platform::raiseThreadPriority();
+    std::string error;
+    StopReason reason = StopReason::Error;
+    // Nothing may leave a thread's function: the process would end.
     try {
-        properties_ = readFrameProperties(handle_, description_.colourFormat);
+        reason = takeFrames(error);
+    } catch (const std::exception& failure) {
+        error = std::string("Internal error: ") + failure.what();
+    } catch (...) {
+        error = "Internal error.";
+    }
+    giveBackCamera();
+    try {
+        outcome_.workerEnded(reason, error);
+    } catch (...) {
+    }
+    try {
+        ring_.announceEnd();
     } catch (...) {
     }
 }
 
-void Recorder::launch() {
-    start_ = std::chrono::steady_clock::now();
-    wallStart_ = std::chrono::system_clock::now();
-    {
-        std::lock_guard<std::mutex> lock(statusMutex_);
-        running_ = true;
-        writing_ = file_ != nullptr;
-    }
-    try {
-        worker_ = std::thread(&Recorder::record, this);
-        launched_ = true;
-        if (file_ != nullptr) writer_ = std::thread(&Recorder::writeFile, this);
-    } catch (const std::system_error&) {
-        stopRequested_ = true;
-        ring_.closePuts();
-        if (worker_.joinable()) {
-            worker_.join();
-        } else {
-            giveBackCamera();
-            std::lock_guard<std::mutex> lock(statusMutex_);
-            running_ = false;
+StopReason FrameWorker::takeFrames(std::string& error) {
+    std::uint64_t acquired = 0;
+    double previous = -1.0;
+    for (;;) {
+        const StopReason limit = limitReached(acquired);
+        if (limit != StopReason::None) return limit;
+        std::uint8_t* slot = ring_.beginPut();
+        if (slot == nullptr) return stopRequested_ ? StopReason::Stopped : StopReason::Full;
+        if (const char* failure = takeFrame(slot)) {
+            error = failure;
+            return StopReason::Error;
         }
-        {
-            std::lock_guard<std::mutex> lock(statusMutex_);
-            writing_ = false;
-        }
-        file_.reset();
-        failMemory("Not enough resources to start the recording threads.");
+        const double arrival = secondsSince(start_);
+        const std::uint32_t missed = previous < 0.0 ? 0 : framesMissed(arrival - previous, period_);
+        previous = arrival;
+        ring_.commitPut(FrameStamp{++acquired, arrival, missed});
     }
 }
 
-const char* Recorder::takeFrame(std::uint8_t* slot) {
-    std::lock_guard<SdkTurns> turn(turns_);
-    if (options_.source == RecordingSource::Snapshot) {
+StopReason FrameWorker::limitReached(std::uint64_t acquired) const {
+    if (stopRequested_) return StopReason::Stopped;
+    if (limits_.frames != 0 && acquired >= limits_.frames) return StopReason::Frames;
+    if (limits_.seconds > 0.0 && secondsSince(start_) >= limits_.seconds) return StopReason::Seconds;
+    return StopReason::None;
+}
+
+const char* FrameWorker::takeFrame(std::uint8_t* slot) {
+    SdkTurn turn(turns_);
+    return takeFrameInTurn(slot);
+}
+
+const char* FrameWorker::takeFrameInTurn(std::uint8_t* slot) {
+    if (limits_.source == RecordingSource::Snapshot) {
         return QorinTakeFastFrame(handle_, slot) != 0 ? nullptr : kFastFrameFailed;
     }
     // The slot fits the format of the start.  A format changed outside the module's commands
@@ -194,193 +206,262 @@ const char* Recorder::takeFrame(std::uint8_t* slot) {
     return QorinTakeVideo(handle_, 1, slot) != 0 ? nullptr : kVideoTakeFailed;
 }
 
-void Recorder::record() {
-    platform::raiseThreadPriority();
-    StopReason reason = StopReason::Stopped;
-    std::string error;
-    // Nothing may leave a thread's function: the process would end.
+void FrameWorker::stop() noexcept {
+    stopRequested_ = true;
     try {
-        std::uint64_t acquired = 0;
-        double previous = -1.0;
-        for (;;) {
-            if (stopRequested_) break;
-            if (options_.frames != 0 && acquired >= options_.frames) {
-                reason = StopReason::Frames;
-                break;
-            }
-            if (options_.seconds > 0.0 && secondsSince(start_) >= options_.seconds) {
-                reason = StopReason::Seconds;
-                break;
-            }
-            std::uint8_t* slot = ring_.beginPut();
-            if (slot == nullptr) {
-                if (!stopRequested_) reason = StopReason::Full;
-                break;
-            }
-            if (const char* failure = takeFrame(slot)) {
-                reason = StopReason::Error;
-                error = failure;
-                break;
-            }
-            const double arrival = secondsSince(start_);
-            const std::uint32_t missed = previous < 0.0 ? 0 : framesMissed(arrival - previous, period_);
-            previous = arrival;
-            ring_.commitPut(FrameStamp{++acquired, arrival, missed});
-            dropped_ += missed;
-        }
-    } catch (const std::exception& failure) {
-        reason = StopReason::Error;
-        error = std::string("Internal error: ") + failure.what();
+        ring_.refusePuts();
     } catch (...) {
-        reason = StopReason::Error;
-        error = "Internal error.";
     }
-    try {
-        std::lock_guard<SdkTurns> turn(turns_);
-        giveBackCamera();
-    } catch (...) {
-        giveBackCamera();
-    }
-    {
-        std::lock_guard<std::mutex> lock(statusMutex_);
-        if (stopReason_ == StopReason::None) stopReason_ = reason;
-        if (reason == StopReason::Error) error_ = error;
-        running_ = false;
-    }
-    ring_.finishPuts();
 }
 
-void Recorder::giveBackCamera() noexcept {
+void FrameWorker::giveBackCamera() noexcept {
     if (givenBack_) return;
     givenBack_ = true;
+    try {
+        SdkTurn turn(turns_);
+        giveBackInTurn();
+    } catch (...) {
+        // No turn to be had: the camera is given its modes back all the same, as a worker that
+        // kept them would leave it streaming for good.
+        [this]() QORIN_NO_THREAD_SAFETY_ANALYSIS { giveBackInTurn(); }();
+    }
+}
+
+void FrameWorker::giveBackInTurn() {
     fastFrames_ = FastFrameMode();
     stream_ = StartedStream();
     // As after any capture, only the stream comes back, without a window; a preview that
     // cannot be restarted stays paused.
-    if (previewSuspended_) previewResumed_ = QorinStreamVideoControl(handle_, QORIN_STREAM_START, nullptr) != 0;
+    if (previewPaused_) previewResumed_ = QorinStreamVideoControl(handle_, QORIN_STREAM_START, nullptr) != 0;
 }
 
-void Recorder::writeFile() {
-    const FrameGeometry& g = description_.geometry;
-    std::uint64_t index = 0;
+// --- the writer ---------------------------------------------------------------------------------
+
+void PageWriter::run() noexcept {
+    std::uint64_t pages = 0;
     // The stamps of the first and last frames written, for ImageJ's time between frames.
     double first = 0.0;
     double last = 0.0;
     try {
-        while (ring_.nextForDisk(index)) {
-            const FrameStamp stamp = ring_.stamp(index);
-            TiffPage page;
-            page.samples = ring_.samples(index);
-            page.width = g.columns;
-            page.height = g.rows;
-            page.bitsPerSample = static_cast<std::uint16_t>(8 * g.sampleBytes);
-            page.mosaic = mosaic_;
-            page.rowsReversed = fileOrientation_.rowsReversed;
-            page.columnsReversed = fileOrientation_.colsReversed;
-            page.description = formatText("sequence=%llu timestamp=%.6f missed=%u",
-                                          static_cast<unsigned long long>(stamp.sequence), stamp.timestamp,
-                                          stamp.missed);
-            file_->append(page);
-            ring_.doneWithDisk(index);
-            if (written_ == 0) first = stamp.timestamp;
-            last = stamp.timestamp;
-            ++written_;
+        try {
+            writePages(pages, first, last);
+        } catch (const std::exception& failure) {
+            outcome_.writeFailed(failure.what());
+            throw;
+        } catch (...) {
+            outcome_.writeFailed("Internal error.");
+            throw;
         }
-    } catch (const std::exception& failure) {
-        {
-            std::lock_guard<std::mutex> lock(statusMutex_);
-            writeError_ = failure.what();
-        }
-        ring_.detachDisk();
     } catch (...) {
-        {
-            std::lock_guard<std::mutex> lock(statusMutex_);
-            writeError_ = "Internal error.";
+        // The file is given up, with the pages before: the recording goes on without it.
+        try {
+            ring_.detachDisk();
+        } catch (...) {
         }
-        ring_.detachDisk();
     }
+    close(pages, first, last);
+}
+
+void PageWriter::writePages(std::uint64_t& pages, double& first, double& last) {
+    for (;;) {
+        DiskLease frame = ring_.nextForDisk();
+        if (frame.count() == 0) return;
+        const FrameStamp stamp = frame.stamp(0);
+        TiffPage page = shape_;
+        page.samples = frame.samples(0);
+        page.description = formatText("sequence=%llu timestamp=%.6f missed=%u",
+                                      static_cast<unsigned long long>(stamp.sequence), stamp.timestamp, stamp.missed);
+        file_->append(page);
+        frame.commit();
+        if (pages == 0) first = stamp.timestamp;
+        last = stamp.timestamp;
+        ++pages;
+    }
+}
+
+void PageWriter::close(std::uint64_t pages, double first, double last) noexcept {
     // The mean time between the frames written, or the camera's period when there are fewer
     // than two.
-    const std::uint64_t pages = written_;
     try {
         file_->finish(pages > 1 ? (last - first) / static_cast<double>(pages - 1) : period_);
     } catch (const std::exception& failure) {
-        std::lock_guard<std::mutex> lock(statusMutex_);
-        if (writeError_.empty()) writeError_ = failure.what();
+        try {
+            outcome_.writeFailed(failure.what());
+        } catch (...) {
+        }
     } catch (...) {
     }
     try {
         file_.reset();
     } catch (...) {
     }
-    {
-        std::lock_guard<std::mutex> lock(statusMutex_);
-        writing_ = false;
+    try {
+        outcome_.fileClosed();
+    } catch (...) {
     }
-    fileClosed_.notify_all();
+}
+
+// --- the recorder -------------------------------------------------------------------------------
+
+std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingOptions& options) {
+    std::unique_ptr<Recorder> recorder(new Recorder(camera, options));
+    recorder->describeFrames();
+    recorder->makeRing();
+    recorder->holdCameraModes();
+    recorder->createFile();
+    recorder->launch();
+    return recorder;
+}
+
+void Recorder::describeFrames() {
+    const PropertyReading colourFormat = readColourFormat(camera_.handle);
+    if (options_.source == RecordingSource::Video) {
+        const FormatReading video = readVideoFormat(camera_);
+        format_ = video.format;
+        description_ = describeFrame(video.format, colourFormat);
+        period_ = video.frameRate > 0.0f ? 1.0 / video.frameRate : 0.0;
+    } else {
+        refreshSnapshotFormat(camera_);
+        description_ = describeFrame(camera_.snapshot.format, colourFormat);
+    }
+    properties_ = readFrameProperties(camera_.handle, description_.colourFormat);
+    fileOrientation_ = properties_.orientation;
+}
+
+void Recorder::makeRing() {
+    // An empty frame still takes a byte, as its buffer does in a single capture.
+    const std::uint64_t frameBytes = std::max<std::uint64_t>(description_.geometry.rawBytes, 1);
+    const RingCapacity size =
+        ringCapacity(options_, frameBytes, host::physicalMemoryBytes(), platform::availableMemoryBytes());
+    if (size.refusal == RingCapacity::Refusal::SmallerThanFrame) {
+        failValue(formatText("The buffer is smaller than one frame (%llu bytes).",
+                             static_cast<unsigned long long>(frameBytes)));
+    }
+    // The whole buffer is made resident before the first frame: one the system cannot back now
+    // is refused here rather than paged out, or the session killed, later.
+    if (size.refusal == RingCapacity::Refusal::Memory) failMemory(kRingMemory);
+    if (!ring_.allocate(size.frames, frameBytes, options_.whenFull, !options_.file.empty())) failMemory(kRingMemory);
+    if (!ring_.makeResident(host::interruptPending)) failState("The recording was not started: interrupted.");
+}
+
+void Recorder::holdCameraModes() {
+    worker_.prepare(FrameWorker::Limits{options_.source, options_.frames, options_.seconds}, format_, period_);
+    if (options_.source == RecordingSource::Video) {
+        if (camera_.state() != CameraState::Previewing) worker_.holdStream(StartedStream(camera_.handle));
+        return;
+    }
+    if (camera_.previewing()) worker_.holdPausedPreview();
+    suspendPreview(camera_);
+    worker_.holdFastFrames(FastFrameMode(camera_.handle, camera_.snapshot));
+}
+
+void Recorder::createFile() {
+    if (options_.file.empty()) return;
+    shownFile_ = platform::shownPath(options_.path);
+    std::unique_ptr<TiffFile> file;
+    try {
+        file = std::make_unique<TiffFile>(options_.path, options_.file);
+    } catch (const TiffWriteError&) {
+        failValue("Could not create the file " + options_.file + ".");
+    }
+    fileIdentity_ = platform::fileIdentity(options_.path);
+    // The pages keep the flipping of the start: a later change turns the frames getFrames
+    // returns, not the pages already on their way.
+    const FrameGeometry& g = description_.geometry;
+    TiffPage shape;
+    shape.width = g.columns;
+    shape.height = g.rows;
+    shape.bitsPerSample = static_cast<std::uint16_t>(8 * g.sampleBytes);
+    shape.mosaic = description_.monochrome() ? "" : kSensorMosaic;
+    shape.rowsReversed = fileOrientation_.rowsReversed;
+    shape.columnsReversed = fileOrientation_.colsReversed;
+    writer_ = std::make_unique<PageWriter>(ring_, outcome_, std::move(file), shape, period_);
+}
+
+void Recorder::launch() {
+    worker_.startClock();
+    wallStart_ = std::chrono::system_clock::now();
+    outcome_.begin(writer_ != nullptr);
+    try {
+        workerThread_ = std::thread(&FrameWorker::run, &worker_);
+        launched_ = true;
+        if (writer_ != nullptr) writerThread_ = std::thread(&PageWriter::run, writer_.get());
+    } catch (const std::system_error&) {
+        worker_.stop();
+        if (workerThread_.joinable()) {
+            workerThread_.join();
+        } else {
+            worker_.giveBackCamera();
+        }
+        outcome_.neverRan();
+        writer_.reset();
+        failMemory("Not enough resources to start the recording threads.");
+    }
+}
+
+Recorder::~Recorder() {
+    requestStop(false);
+    awaitEnd();
+    // A writer whose worker never ran sees the end here.
+    ring_.announceEnd();
+    if (writerThread_.joinable()) writerThread_.join();
+}
+
+void Recorder::rereadFrameProperties() noexcept {
+    // A read that fails leaves the properties as they were.
+    try {
+        properties_ = readFrameProperties(camera_.handle, description_.colourFormat);
+    } catch (...) {
+    }
+}
+
+FrameProperties Recorder::currentFrameProperties() const {
+    return running() ? properties_ : readFrameProperties(camera_.handle, description_.colourFormat);
 }
 
 void Recorder::requestStop(bool unloading) noexcept {
-    {
-        std::lock_guard<std::mutex> lock(statusMutex_);
-        if (running_ && stopReason_ == StopReason::None) {
-            stopReason_ = unloading ? StopReason::Unloaded : StopReason::Stopped;
-        }
+    try {
+        outcome_.stopAsked(unloading ? StopReason::Unloaded : StopReason::Stopped);
+    } catch (...) {
     }
-    stopRequested_ = true;
-    ring_.closePuts();
+    worker_.stop();
 }
 
-void Recorder::awaitStop() noexcept {
-    if (worker_.joinable()) worker_.join();
-    settle();
+void Recorder::awaitEnd() noexcept {
+    if (workerThread_.joinable()) workerThread_.join();
+    syncCameraRecord();
 }
 
-void Recorder::settle() noexcept {
-    if (running_ || settled_) return;
-    if (worker_.joinable()) worker_.join();
+void Recorder::syncCameraRecord() noexcept {
+    if (running() || synced_) return;
+    if (workerThread_.joinable()) workerThread_.join();
     // A start that failed before its worker ran gives the modes back itself.
-    if (!launched_) giveBackCamera();
-    settled_ = true;
+    if (!launched_) worker_.giveBackCamera();
+    synced_ = true;
     // The worker restarted the paused preview's stream; the record follows.
-    if (previewSuspended_ && previewResumed_ && camera_.state() == CameraState::PreviewSuspended) {
+    if (worker_.previewResumed() && camera_.state() == CameraState::PreviewSuspended) {
         setState(camera_, CameraState::Previewing);
     }
 }
 
-bool Recorder::awaitFile(std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock<std::mutex> lock(statusMutex_);
-    fileClosed_.wait_until(lock, deadline, [&] { return !writing_; });
-    const bool closed = !writing_;
-    lock.unlock();
-    if (closed && writer_.joinable()) writer_.join();
+bool Recorder::awaitFileClosed(std::chrono::steady_clock::time_point deadline) {
+    const bool closed = outcome_.awaitFileClosed(deadline);
+    if (closed && writerThread_.joinable()) writerThread_.join();
     return closed;
 }
 
-bool Recorder::writingFile() const {
-    std::lock_guard<std::mutex> lock(statusMutex_);
-    return writing_;
+RecordingStatistics Recorder::statistics() const {
+    RecordingStatistics statistics;
+    statistics.source = options_.source;
+    statistics.startTime = platform::isoLocalTime(wallStart_);
+    statistics.startPosixTime = platform::posixSeconds(wallStart_);
+    statistics.capacity = ring_.capacity();
+    statistics.frameBytes = ring_.frameBytes();
+    statistics.file = &shownFile_;
+    outcome_.fill(statistics, ring_);
+    return statistics;
 }
 
-Recorder::Status Recorder::status() const {
-    Status status;
-    status.source = options_.source;
-    status.dropped = dropped_;
-    status.written = written_;
-    std::lock_guard<std::mutex> lock(statusMutex_);
-    status.running = running_;
-    status.counts = ring_.counts();
-    writeError_.copy(status.writeError, Status::kTextCapacity - 1);
-    error_.copy(status.error, Status::kTextCapacity - 1);
-    status.stopReason = stopReason_;
-    return status;
-}
-
-std::string Recorder::takeError() {
-    std::lock_guard<std::mutex> lock(statusMutex_);
-    if (error_.empty() || errorReported_) return std::string();
-    errorReported_ = true;
-    return error_;
-}
+Recording* recordingOf(CameraRecord& camera) { return dynamic_cast<Recording*>(camera.recorder.get()); }
 
 }  // namespace qorin
