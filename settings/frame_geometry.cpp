@@ -18,7 +18,7 @@ namespace qorin {
 namespace {
 
 // Field order of the MATLAB frame-format structure: the FrameFormat fields in the table's order,
-// then the frame rate; code 62 builds it in this order and code 63 reads it in this order.
+// then the frame rate; GET_FRAME_FORMAT builds it in this order and SET_FRAME_FORMAT reads it so.
 constexpr std::size_t kFormatFieldCount = std::size(kFrameFormatFields) + 1;
 constexpr std::array<const char*, kFormatFieldCount> kFormatFields = [] {
     std::array<const char*, kFormatFieldCount> names{};
