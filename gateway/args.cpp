@@ -70,11 +70,17 @@ void Args::failRead(int parameter, const char* readAs) const {
                                       conversionName(conversions_[k])));
 }
 
+const mxArray* textRow(const mxArray* input, host::HostArray& converted) {
+    const mxArray* chars = host::textChars(input, converted);
+    if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) return nullptr;
+    return chars;
+}
+
 TextValue NamedInputs::text(int k) const {
     TextValue value;
     host::HostArray converted;
-    const mxArray* chars = k < count_ ? host::textChars(inputs_[k], converted) : nullptr;
-    if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) return value;
+    const mxArray* chars = k < count_ ? textRow(inputs_[k], converted) : nullptr;
+    if (chars == nullptr) return value;
     value.isText = true;
     value.representable = host::convertText(chars, value.text) != host::TextStatus::kUnrepresentable;
     return value;
@@ -97,8 +103,8 @@ bool NamedInputs::textClass(int k) const { return k < count_ && host::isTextInpu
 FileNameValue NamedInputs::fileName(int k) const {
     FileNameValue value;
     host::HostArray converted;
-    const mxArray* chars = k < count_ ? host::textChars(inputs_[k], converted) : nullptr;
-    if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) return value;
+    const mxArray* chars = k < count_ ? textRow(inputs_[k], converted) : nullptr;
+    if (chars == nullptr) return value;
     value.isText = true;
     value.path = platform::nativePathOfText(mxGetChars(chars), mxGetNumberOfElements(chars), sizeof(mxChar));
     if (!value.path.empty()) value.shown = host::hostText(chars);

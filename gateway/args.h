@@ -20,6 +20,10 @@ bool isDoubleScalar(const mxArray* array);
 // A non-empty logical array; only its first element counts.
 bool isLogicalScalar(const mxArray* array);
 
+// The chars of a text input that is one row (a char array, or a string scalar's char(), held
+// by `converted`), or null for any other input.
+const mxArray* textRow(const mxArray* input, host::HostArray& converted);
+
 // The scalar value truncated toward zero; NaN and values outside 32 bits give INT32_MIN.
 std::int32_t integerConversion(const mxArray* array);
 // The first element's value as a double, whatever the numeric class (0 where there is none).

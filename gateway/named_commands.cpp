@@ -121,10 +121,8 @@ bool isCommandName(const mxArray* input) {
 
 NamedResult runNamedCommand(int inputCount, const mxArray* const inputs[]) {
     host::HostArray converted;
-    const mxArray* chars = host::textChars(inputs[0], converted);
-    if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) {
-        failUsage("A command name must be a character vector or a string scalar.");
-    }
+    const mxArray* chars = textRow(inputs[0], converted);
+    if (chars == nullptr) failUsage("A command name must be a character vector or a string scalar.");
     // Every name is ASCII: text the user's encoding cannot hold matches none, as any other would
     // not, and is shown as the host has it.
     std::string name;

@@ -152,14 +152,8 @@ void FrameWorker::run() noexcept {
         error = "Internal error.";
     }
     giveBackCamera();
-    try {
-        outcome_.workerEnded(reason, error);
-    } catch (...) {
-    }
-    try {
-        ring_.announceEnd();
-    } catch (...) {
-    }
+    outcome_.workerEnded(reason, error);
+    ring_.announceEnd();
 }
 
 StopReason FrameWorker::takeFrames(std::string& error) {
@@ -208,10 +202,7 @@ const char* FrameWorker::takeFrameInTurn(std::uint8_t* slot) {
 
 void FrameWorker::stop() noexcept {
     stopRequested_ = true;
-    try {
-        ring_.refusePuts();
-    } catch (...) {
-    }
+    ring_.refusePuts();
 }
 
 void FrameWorker::giveBackCamera() noexcept {
@@ -242,22 +233,15 @@ void PageWriter::run() noexcept {
     // The stamps of the first and last frames written, for ImageJ's time between frames.
     double first = 0.0;
     double last = 0.0;
+    // A failure gives the file up, with the pages before it: the recording goes on without it.
     try {
-        try {
-            writePages(pages, first, last);
-        } catch (const std::exception& failure) {
-            outcome_.writeFailed(failure.what());
-            throw;
-        } catch (...) {
-            outcome_.writeFailed("Internal error.");
-            throw;
-        }
+        writePages(pages, first, last);
+    } catch (const std::exception& failure) {
+        outcome_.writeFailed(failure.what());
+        ring_.detachDisk();
     } catch (...) {
-        // The file is given up, with the pages before: the recording goes on without it.
-        try {
-            ring_.detachDisk();
-        } catch (...) {
-        }
+        outcome_.writeFailed("Internal error.");
+        ring_.detachDisk();
     }
     close(pages, first, last);
 }
@@ -285,20 +269,14 @@ void PageWriter::close(std::uint64_t pages, double first, double last) noexcept 
     try {
         file_->finish(pages > 1 ? (last - first) / static_cast<double>(pages - 1) : period_);
     } catch (const std::exception& failure) {
-        try {
-            outcome_.writeFailed(failure.what());
-        } catch (...) {
-        }
+        outcome_.writeFailed(failure.what());
     } catch (...) {
     }
     try {
         file_.reset();
     } catch (...) {
     }
-    try {
-        outcome_.fileClosed();
-    } catch (...) {
-    }
+    outcome_.fileClosed();
 }
 
 // --- the recorder -------------------------------------------------------------------------------
@@ -420,10 +398,7 @@ FrameProperties Recorder::currentFrameProperties() const {
 }
 
 void Recorder::requestStop(bool unloading) noexcept {
-    try {
-        outcome_.stopAsked(unloading ? StopReason::Unloaded : StopReason::Stopped);
-    } catch (...) {
-    }
+    outcome_.stopAsked(unloading ? StopReason::Unloaded : StopReason::Stopped);
     worker_.stop();
 }
 
