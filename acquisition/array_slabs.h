@@ -7,8 +7,8 @@
 
 #include "acquisition/captured_frame.h"
 #include "acquisition/frame_buffer.h"
-#include "acquisition/frame_copy.h"
 #include "gateway/results.h"
+#include "kernels/frame_copy.h"
 #include "sdk/qorinapi.h"
 #include "mex.h"
 

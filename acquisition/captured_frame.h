@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "acquisition/frame_buffer.h"
-#include "acquisition/frame_copy.h"
-#include "acquisition/pixel_format.h"
 #include "camera/sdk_readers.h"
+#include "kernels/frame_copy.h"
+#include "sdk/pixel_format.h"
 #include "sdk/qorinapi.h"
 
 namespace qorin {
@@ -14,7 +14,7 @@ namespace qorin {
 struct CapturedFrame {
     const PixelFormat* format = &kPixel8Bit;  // of the samples in `raw`
     FrameGeometry geometry;
-    float colourFormat = 0.0f;  // property 80
+    float colourFormat = 0.0f;  // QORIN_PROP_COLOUR_FORMAT
     // The word the 16-bit rule of a monochrome picture goes by: that of the last property
     // read before the picture is made (the colour format, or the conversion parameters).
     std::uint32_t monoWordFlags = 0;

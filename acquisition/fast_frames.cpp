@@ -1,4 +1,4 @@
-// fast_frames.cpp - code 87: a burst of N frames in the SDK's fast-frame mode, as one [rows, columns, 3, N] array.
+// fast_frames.cpp - TAKE_FAST_FRAMES: a burst of N frames in the SDK's fast-frame mode, as one [rows, columns, 3, N] array.
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -22,9 +22,9 @@ constexpr const char* kTableFailed = "Error creating buffer. Not enough memory."
 constexpr const char* kBufferFailed = "Out of memory. Unable to create buffer.";
 constexpr const char* kPictureFailed = "Error allocating picture buffer. Not enough memory.";
 
-// A burst reads no conversion property (properties 64 and 65): its colour frames are always
-// converted with the last of the demosaic methods property 64 offers (0 to 3) and with the
-// colour-correction matrix of property 65 switched on (1; 0 is off).
+// A burst reads no conversion property (QORIN_PROP_DEMOSAIC_METHOD, QORIN_PROP_CORRECTION_MATRIX):
+// its colour frames are always converted with the last of the demosaic methods offered (0 to 3)
+// and with the colour-correction matrix switched on (1; 0 is off).
 constexpr std::uint32_t kBurstDemosaicMethod = 3;
 constexpr std::uint32_t kBurstCorrectionMatrixOn = 1;
 

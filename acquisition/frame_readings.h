@@ -3,20 +3,21 @@
 
 #include <cstdint>
 
-#include "acquisition/frame_copy.h"
 #include "camera/camera_table.h"
 #include "camera/sdk_readers.h"
+#include "kernels/frame_copy.h"
 #include "sdk/qorinapi.h"
 
 namespace qorin {
 
 inline constexpr const char* kColourFormatFailed = "An error occured while obtaining the color format.\n";
 
-PropertyReading readColourFormat(QorinHandle handle);  // property 80
-// Property 66, turned into the orientation of the copy.
+PropertyReading readColourFormat(QorinHandle handle);  // QORIN_PROP_COLOUR_FORMAT
+// QORIN_PROP_FLIPPING, turned into the orientation of the copy.
 Orientation readOrientation(QorinHandle handle, float colourFormat);
 
-// Properties 65, then 64, and the flags word of the last of the two reads.
+// QORIN_PROP_CORRECTION_MATRIX, then QORIN_PROP_DEMOSAIC_METHOD, and the flags word of the last
+// of the two reads.
 struct ConversionReading {
     ConversionParams params{};
     std::uint32_t flags = 0;

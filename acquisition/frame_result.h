@@ -50,7 +50,7 @@ private:
 
 inline constexpr const char* kSnapshotRawFailed = "Not enough memory to make raw buffer.";
 
-// After suspendPreview: colour format (property 80), refreshSnapshotFormat and the geometry.
+// After suspendPreview: colour format (QORIN_PROP_COLOUR_FORMAT), refreshSnapshotFormat and the geometry.
 CapturedFrame describeSnapshot(CameraRecord& camera);
 
 // QorinTakeSnapshot with the camera's SnapshotSettings into frame.raw.  Error 19 raises

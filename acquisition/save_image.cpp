@@ -1,4 +1,4 @@
-// save_image.cpp - code 77: the current preview frame written to a file by the SDK, raw, grey or RGB.
+// save_image.cpp - SAVE_IMAGE: the current preview frame written to a file by the SDK, raw, grey or RGB.
 #include <string>
 
 #include "acquisition/sdk_conversions.h"

@@ -1,4 +1,4 @@
-// snapshot.cpp - code 13: one still image with the camera's snapshot settings, as an RGB array.
+// snapshot.cpp - TAKE_SNAPSHOT: one still image with the camera's snapshot settings, as an RGB array.
 #include "acquisition/frame_result.h"
 #include "camera/session.h"
 #include "gateway/errors.h"

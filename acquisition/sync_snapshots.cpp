@@ -1,4 +1,4 @@
-// sync_snapshots.cpp - code 32: one synchronised snapshot of every connected camera, one slab each.
+// sync_snapshots.cpp - SYNC_SNAPSHOTS: one synchronised snapshot of every connected camera, one slab each.
 #include <array>
 #include <cstddef>
 #include <utility>

@@ -26,8 +26,8 @@ void takeVideoFrame(VideoFrame& frame);
 VideoFrame grabVideoFrame(std::int32_t cameraNumber, ReservedArray* plane = nullptr);
 
 // The RGB picture of a grabbed frame, also of a monochrome sensor's, into frame.picture ("Not
-// enough memory to make rgb frame buffer.", properties 65 and 64, then buildRgbPicture); the
-// conversion parameters are returned.
+// enough memory to make rgb frame buffer.", QORIN_PROP_CORRECTION_MATRIX and
+// QORIN_PROP_DEMOSAIC_METHOD, then buildRgbPicture); the conversion parameters are returned.
 ConversionParams buildVideoPicture(VideoFrame& frame);
 
 }  // namespace qorin

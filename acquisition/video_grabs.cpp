@@ -1,4 +1,4 @@
-// video_grabs.cpp - codes 76, 75 and 7: the current frame of a running preview as a raw, grey or RGB array.
+// video_grabs.cpp - GRAB_RAW_FRAME, GRAB_MONO_FRAME, GRAB_RGB_FRAME: the current preview frame as a raw, grey or RGB array.
 #include "acquisition/array_slabs.h"
 #include "acquisition/frame_readings.h"
 #include "acquisition/frame_result.h"

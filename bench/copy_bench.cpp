@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/copy_kernels.h"
+#include "kernels/copy_kernels.h"
 #include "platform/memory.h"
 #include "tests/unit/reference_copy.h"
 

@@ -7,7 +7,7 @@
 // explicit frame does), FrameRing::commitPut.  The ring is made resident before the first frame
 // (FrameRing::makeResident, timed apart: `prep`, in ms per GiB), as the recorder does at the
 // start.  A consumer thread takes the frames as MATLAB's getFrames does (waitAvailable,
-// pinOldest, unpin), without copying them out.  Each repeat, every case side by side:
+// takeOldest, the lease committed), without copying them out.  Each repeat, every case side by side:
 // - `memcpy`: memcpy of the frame into one fixed, warm buffer: the SDK's write with no recorder;
 // - `ring`: N frames through a new ring of K frames (K + 1 slots): the first lap (the K + 1
 //   slots' first frames) and the steady state (the frames after it) apart, time per frame from
@@ -31,7 +31,7 @@
 #include <thread>
 #include <vector>
 
-#include "acquisition/frame_ring.h"
+#include "recording/frame_ring.h"
 
 namespace {
 
@@ -86,9 +86,9 @@ RingTimes runRing(const std::vector<std::uint8_t>& source, std::uint64_t capacit
         for (;;) {
             const bool finished = done.load();
             ring.waitAvailable(1, Clock::now() + std::chrono::milliseconds(50));
-            const qorin::FrameRing::Span span = ring.pinOldest(capacity);
-            ring.unpin(span, true);
-            if (finished && span.count == 0) break;
+            qorin::TakeLease taken = ring.takeOldest(capacity);
+            taken.commit();
+            if (finished && taken.count() == 0) break;
         }
     });
     RingTimes times;
@@ -102,7 +102,7 @@ RingTimes runRing(const std::vector<std::uint8_t>& source, std::uint64_t capacit
         const Clock::time_point stop = Clock::now();
         (f < slots ? times.firstLap : times.steady).push_back(micros(start, stop));
     }
-    ring.finishPuts();
+    ring.announceEnd();
     done = true;
     taker.join();
     times.counts = ring.counts();

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/tiff_file.h"
+#include "tiff/tiff_file.h"
 
 namespace {
 

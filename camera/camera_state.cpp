@@ -1,4 +1,4 @@
-// camera_state.cpp - the state writer, the camera-number and connection checks, and the state gate.
+// camera_state.cpp - the state writer and the camera-number, connection and state checks.
 #include "camera/camera_state.h"
 
 #include "camera/camera_table.h"
@@ -36,26 +36,6 @@ void requireState(const CameraRecord& camera, CameraState state, const char* mes
 QORIN_FIXED_FORMAT_BEGIN
     failState(formatText(messageFormat, camera.cameraNumber));
 QORIN_FIXED_FORMAT_END
-}
-
-HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused, bool rereads) {
-    CameraTable& table = cameraTable();
-    CameraRecord* turnOf = nullptr;
-    for (std::int32_t slot = 0; slot < table.count(); ++slot) {
-        CameraRecord& camera = table.at(slot);
-        if (camera.recorder == nullptr || (cameraNumber && camera.cameraNumber != *cameraNumber)) continue;
-        camera.recorder->settle();
-        if (!camera.recording()) continue;
-        if (refused) failState(formatText("Camera %d is recording. Stop the recording first.", camera.cameraNumber));
-        if (cameraNumber) turnOf = &camera;
-    }
-    if (turnOf == nullptr) return HostTurn();
-    return HostTurn(turnOf->sdkTurns, rereads ? turnOf->recorder.get() : nullptr);
-}
-
-void giveBackHostTurns() noexcept {
-    CameraTable& table = cameraTable();
-    for (std::int32_t slot = 0; slot < table.count(); ++slot) table.at(slot).sdkTurns.giveBackHostTurn();
 }
 
 }  // namespace qorin

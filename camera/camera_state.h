@@ -1,10 +1,7 @@
-// camera_state.h - a camera's state, its one writer and the one gate that decides what each state allows.
+// camera_state.h - a camera's state, its one writer and the checks of camera number, connection and state.
 #pragma once
 
 #include <cstdint>
-#include <optional>
-
-#include "camera/recording_gate.h"
 
 namespace qorin {
 
@@ -42,18 +39,5 @@ CameraRecord& connectedCamera(std::int32_t cameraNumber, const char* notConnecte
 // Throws a state error with `messageFormat` (at most one %d: the camera number) unless the
 // camera is in `state`; a suspended preview is in Previewing.
 void requireState(const CameraRecord& camera, CameraState state, const char* messageFormat);
-
-// The recording gate every numbered command passes, after its argument checks and before it
-// runs.  Recordings that ended by themselves are settled first.  Then, when camera n records
-// (no n: a command without a camera, which every recording camera counts for), a command
-// `refused` while recording fails with "Camera %d is recording. Stop the recording first.";
-// any other takes the camera's turn at the SDK and keeps it until the returned turn goes; with
-// `rereads` the recording reads its frame properties again when the command is done
-// (HostTurn::commandDone).  Makes no SDK call of its own.
-HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused, bool rereads);
-
-// Gives back every turn a call MATLAB ended without unwinding left held (see SdkTurns): at the
-// next call, and before the unloading waits for any worker.
-void giveBackHostTurns() noexcept;
 
 }  // namespace qorin

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "camera/recording_gate.h"
 #include "platform/mex_host.h"
 
 namespace qorin {
@@ -61,7 +62,7 @@ void shutdownCameras() noexcept {
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         CameraRecord& camera = table.at(slot);
         if (camera.recorder == nullptr) continue;
-        camera.recorder->awaitStop();
+        camera.recorder->awaitEnd();
         // Frames nobody took go with the module: said, not silently.
         const std::uint64_t notTaken = camera.recorder->framesNotTaken();
         const bool running = wasRunning[static_cast<std::size_t>(slot)];

@@ -5,10 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "camera/background_recording.h"
 #include "camera/camera_event.h"
 #include "camera/camera_handle.h"
 #include "camera/camera_state.h"
-#include "camera/recording_gate.h"
+#include "camera/sdk_turns.h"
 #include "sdk/qorinapi.h"
 #include "platform/win32.h"
 

@@ -1,78 +1,13 @@
-// recording_gate.h - what the camera layer knows of a camera that records: whose turn it is with the SDK, and whether it runs.
+// recording_gate.h - the gate every numbered command passes while cameras record: refused, or run in MATLAB's turn at the camera's SDK calls.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
+#include <optional>
+
+#include "camera/background_recording.h"
+#include "camera/sdk_turns.h"
 
 namespace qorin {
-
-// Turns at one camera's SDK calls between MATLAB's thread and the camera's recording worker,
-// served in the order they were asked for: a worker that asks again at once, frame after
-// frame, cannot keep a waiting command out.
-class SdkTurns {
-public:
-    void lock() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        const std::uint64_t ticket = next_++;
-        served_.wait(lock, [&] { return serving_ == ticket; });
-    }
-    void unlock() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++serving_;
-        }
-        served_.notify_all();
-    }
-
-    // MATLAB's thread marks the turn it holds.  MATLAB ends a call whose allocation it refuses
-    // without unwinding the module, which would keep the turn and stall the worker for good;
-    // the next call, or the unloading, gives such a turn back (giveBackHostTurn).  Both on
-    // MATLAB's thread only.
-    void lockForHost() {
-        lock();
-        hostHolds_ = true;
-    }
-    void giveBackHostTurn() {
-        if (!hostHolds_) return;
-        hostHolds_ = false;
-        unlock();
-    }
-
-private:
-    bool hostHolds_ = false;
-    std::mutex mutex_;
-    std::condition_variable served_;
-    std::uint64_t next_ = 0;
-    std::uint64_t serving_ = 0;
-};
-
-// A camera's recording as the camera layer sees it.  The recording itself (acquisition/)
-// owns its worker threads; everything here is called on MATLAB's thread.
-class BackgroundRecording {
-public:
-    virtual ~BackgroundRecording() = default;
-    // After a command that may have changed how frames are handed out ran beside the recording,
-    // in the command's turn: reads that again (never throws).
-    virtual void refreshAfterCommand() noexcept = 0;
-    // True while its worker takes frames.  A worker that ended has given the camera back the
-    // modes it was in (stream, fast frames, a paused preview's stream) and sees no further turn.
-    virtual bool running() const noexcept = 0;
-    // Once the worker has ended: brings the camera record up to what the worker left the camera
-    // in (a paused preview running again).  Does nothing while it runs.
-    virtual void settle() noexcept = 0;
-    // Asks the worker to stop and returns at once; `unloading` is the reason it gives.
-    virtual void requestStop(bool unloading) noexcept = 0;
-    // Waits for a worker that was asked to stop, or ended, then settles.
-    virtual void awaitStop() noexcept = 0;
-    // Frames held that nobody took.
-    virtual std::uint64_t framesNotTaken() const noexcept = 0;
-
-    void stop() noexcept {
-        requestStop(false);
-        awaitStop();
-    }
-};
 
 // MATLAB's turn at a camera's SDK calls, for as long as it lives; empty: no turn taken.
 class HostTurn {
@@ -93,12 +28,25 @@ public:
     }
     // The command ran to its end, still in this turn.
     void commandDone() {
-        if (recording_ != nullptr) recording_->refreshAfterCommand();
+        if (recording_ != nullptr) recording_->rereadFrameProperties();
     }
 
 private:
     SdkTurns* turns_ = nullptr;
     BackgroundRecording* recording_ = nullptr;
 };
+
+// The recording gate every numbered command passes, after its argument checks and before it
+// runs.  Recordings that ended by themselves are synced first.  Then, when camera n records
+// (no n: a command without a camera, which every recording camera counts for), a command
+// `refused` while recording fails with "Camera %d is recording. Stop the recording first.";
+// any other takes the camera's turn at the SDK and keeps it until the returned turn goes; with
+// `rereads` the recording reads its frame properties again when the command is done
+// (HostTurn::commandDone).  Makes no SDK call of its own.
+HostTurn admitWhileRecording(std::optional<std::int32_t> cameraNumber, bool refused, bool rereads);
+
+// Gives back every turn a call MATLAB ended without unwinding left held (see SdkTurns): at the
+// next call, and before the unloading waits for any worker.
+void giveBackHostTurns() noexcept;
 
 }  // namespace qorin

@@ -98,13 +98,11 @@ ArrayPtr handleIsConnected(const Args& args) {
 ArrayPtr handleCountCameras(const Args&) { return makeDoubleScalar(QorinNumCameras()); }
 
 // Asks the table alone, no SDK: qorin.Camera calls it before each of its methods.
-NamedResult handleConnection(int inputCount, const mxArray* const inputs[]) {
-    if (inputCount < 1 || !isIntegerScalar(inputs[0])) {
-        failUsage("qorincam('connection', cam) needs the camera number, an integer.");
-    }
-    if (inputCount > 1) failUsage("Too many inputs. The call is t = qorincam('connection', cam).");
+NamedResult handleConnection(const NamedInputs& inputs) {
+    const std::int32_t cameraNumber = inputs.cameraNumber("qorincam('connection', cam)");
+    inputs.atMost(1, "t = qorincam('connection', cam)");
     CameraTable& table = cameraTable();
-    const std::int32_t slot = table.findCameraSlot(integerConversion(inputs[0]));
+    const std::int32_t slot = table.findCameraSlot(cameraNumber);
     const bool connected = slot != -1 && table.at(slot).connected();
     return NamedResult(makeDoubleScalar(connected ? static_cast<double>(table.at(slot).connectionToken) : 0.0));
 }

@@ -19,7 +19,7 @@ constexpr std::size_t kMatrixSide = 3;
 constexpr std::size_t sdkIndex(std::size_t row, std::size_t column) { return kMatrixSide * row + column; }
 constexpr std::size_t matlabIndex(std::size_t row, std::size_t column) { return row + kMatrixSide * column; }
 
-// The look-up table of codes 88 and 89 as the SDK's byte run of `length` bytes.
+// The look-up table of SETUP_LUT and SETUP_COLOUR_LUT as the SDK's byte run of `length` bytes.
 std::unique_ptr<std::uint8_t[]> lookUpTableBytes(const mxArray* table, std::int32_t length) {
     // The allocation comes first, so a negative length is refused whatever the table holds.
     std::unique_ptr<std::uint8_t[]> bytes;

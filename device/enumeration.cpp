@@ -1,4 +1,4 @@
-// enumeration.cpp - version information of the attached cameras (code 38) and of one camera (code 57).
+// enumeration.cpp - version information of the attached cameras (ENUMERATE_CAMERAS) and of one camera (QUERY_VERSION).
 #include <algorithm>
 #include <array>
 #include <cstdint>

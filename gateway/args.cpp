@@ -3,9 +3,11 @@
 
 #include <stdexcept>
 
+#include "camera/camera_state.h"
 #include "gateway/errors.h"
 #include "gateway/truncation.h"
 #include "platform/mex_host.h"
+#include "platform/mex_text.h"
 
 namespace qorin {
 
@@ -66,6 +68,64 @@ void Args::failRead(int parameter, const char* readAs) const {
     const auto k = static_cast<std::size_t>(parameter - 1);
     throw std::logic_error(formatText("parameter %d read as %s, but converted as %s", parameter, readAs,
                                       conversionName(conversions_[k])));
+}
+
+const mxArray* textRow(const mxArray* input, host::HostArray& converted) {
+    const mxArray* chars = host::textChars(input, converted);
+    if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) return nullptr;
+    return chars;
+}
+
+TextValue NamedInputs::text(int k) const {
+    TextValue value;
+    host::HostArray converted;
+    const mxArray* chars = k < count_ ? textRow(inputs_[k], converted) : nullptr;
+    if (chars == nullptr) return value;
+    value.isText = true;
+    value.representable = host::convertText(chars, value.text) != host::TextStatus::kUnrepresentable;
+    return value;
+}
+
+NumberValue NamedInputs::number(int k) const {
+    NumberValue value;
+    if (k >= count_ || inputs_[k] == nullptr) return value;
+    const mxArray* input = inputs_[k];
+    value.numeric = mxIsNumeric(input);
+    value.logical = mxIsLogical(input);
+    value.complex = mxIsComplex(input);
+    value.elements = mxGetNumberOfElements(input);
+    value.value = host::scalarValue(input);
+    return value;
+}
+
+bool NamedInputs::textClass(int k) const { return k < count_ && host::isTextInput(inputs_[k]); }
+
+FileNameValue NamedInputs::fileName(int k) const {
+    FileNameValue value;
+    host::HostArray converted;
+    const mxArray* chars = k < count_ ? textRow(inputs_[k], converted) : nullptr;
+    if (chars == nullptr) return value;
+    value.isText = true;
+    value.path = platform::nativePathOfText(mxGetChars(chars), mxGetNumberOfElements(chars), sizeof(mxChar));
+    if (!value.path.empty()) value.shown = host::hostText(chars);
+    return value;
+}
+
+std::int32_t NamedInputs::cameraNumber(const std::string& call) const {
+    if (count_ < 1 || !isIntegerScalar(inputs_[0])) fail(ErrorKind::Usage, call + " needs the camera number, an integer.");
+    return integerConversion(inputs_[0]);
+}
+
+CameraRecord& NamedInputs::camera(const std::string& call) const {
+    return connectedCamera(cameraNumber(call), "Camera %d is not connected.");
+}
+
+void NamedInputs::atMost(int most, const char* call) const {
+    if (count_ > most) fail(ErrorKind::Usage, formatText("Too many inputs. The call is %s.", call));
+}
+
+void NamedInputs::none(const char* message) const {
+    if (count_ != 0) failUsage(message);
 }
 
 }  // namespace qorin

@@ -1,4 +1,4 @@
-// args.h - argument predicates, value conversions and the converted parameters a handler receives.
+// args.h - argument predicates, value conversions, and the inputs a handler receives: converted by its registry row, or read by a named command itself.
 #pragma once
 
 #include <array>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gateway/command_registry.h"
+#include "gateway/input_values.h"
 #include "mex.h"
 #include "platform/mex_host.h"
 
@@ -18,6 +19,10 @@ bool isIntegerScalar(const mxArray* array);
 bool isDoubleScalar(const mxArray* array);
 // A non-empty logical array; only its first element counts.
 bool isLogicalScalar(const mxArray* array);
+
+// The chars of a text input that is one row (a char array, or a string scalar's char(), held
+// by `converted`), or null for any other input.
+const mxArray* textRow(const mxArray* input, host::HostArray& converted);
 
 // The scalar value truncated toward zero; NaN and values outside 32 bits give INT32_MIN.
 std::int32_t integerConversion(const mxArray* array);
@@ -77,6 +82,43 @@ private:
     std::array<Value, kMaxParameters> values_{};
     std::array<Conv, kMaxParameters> conversions_{};
     std::array<bool, kMaxParameters> stored_{};
+};
+
+struct CameraRecord;
+
+// The inputs of a named command after its name, which it reads and checks itself by the rules
+// of gateway/input_values.h: each reader raises the message it is given.
+class NamedInputs final : public InputValues {
+public:
+    NamedInputs(int count, const mxArray* const inputs[]) : count_(count), inputs_(inputs) {}
+
+    int size() const override { return count_; }
+    TextValue text(int k) const override;
+    NumberValue number(int k) const override;
+    bool textClass(int k) const override;
+    FileNameValue fileName(int k) const override;
+
+    std::string text(int k, const std::string& message) const { return textOf(text(k), message); }
+    std::size_t word(int k, const char* message, std::initializer_list<const char*> words) const {
+        return wordOf(text(k), message, words);
+    }
+    std::uint64_t count(int k, const std::string& message) const { return countOf(number(k), message); }
+    bool flag(int k, const char* message) const { return flagOf(number(k), message); }
+
+    // Input 0 as a camera number: "<call> needs the camera number, an integer." (usage) when it
+    // is missing or not a real numeric scalar.
+    std::int32_t cameraNumber(const std::string& call) const;
+    // The connected camera input 0 names: as cameraNumber, then the not-connected messages of
+    // connectedCamera, "Camera %d is not connected." last.
+    CameraRecord& camera(const std::string& call) const;
+    // "Too many inputs. The call is <call>." (usage) beyond `most` inputs.
+    void atMost(int most, const char* call) const;
+    // `message` (usage) for any input at all.
+    void none(const char* message) const;
+
+private:
+    int count_;
+    const mxArray* const* inputs_;
 };
 
 }  // namespace qorin

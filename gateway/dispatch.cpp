@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "camera/camera_state.h"
+#include "camera/recording_gate.h"
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
 #include "platform/mex_text.h"
@@ -43,7 +43,7 @@ void convertText(const mxArray* input, Args::Value& value) {
     if (chars == nullptr) return;
     value.array = chars;
     if (host::convertText(chars, value.text) == host::TextStatus::kUnrepresentable) {
-        failValue("The text holds a character that the user's default character encoding cannot represent.");
+        failValue(kUnrepresentableText);
     }
 }
 

@@ -4,8 +4,8 @@
 #include <new>
 #include <string>
 
-#include "camera/camera_state.h"
 #include "camera/camera_table.h"
+#include "camera/recording_gate.h"
 #include "gateway/args.h"
 #include "gateway/dispatch.h"
 #include "gateway/errors.h"

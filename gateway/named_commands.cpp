@@ -74,14 +74,10 @@ std::string sdkLibraryPath() {
     return path;
 }
 
-void noFurtherInputs(int inputCount, const char* message) {
-    if (inputCount != 0) failUsage(message);
-}
-
 }  // namespace
 
-NamedResult handleVersion(int inputCount, const mxArray* const[]) {
-    noFurtherInputs(inputCount, "qorincam('version') takes no further inputs.");
+NamedResult handleVersion(const NamedInputs& inputs) {
+    inputs.none("qorincam('version') takes no further inputs.");
     ArrayPtr info = makeStructArray(
         1, 1, {"version", "compiler", "buildDate", "builtFor", "sdk", "sdkLibrary", "cameras"});
     setStructField(info.get(), 0, 0, makeString(kModuleVersion));
@@ -104,8 +100,8 @@ constexpr NamedCommand kNamedCommands[] = {
 
 }  // namespace
 
-NamedResult handleCommands(int inputCount, const mxArray* const[]) {
-    noFurtherInputs(inputCount, "qorincam('commands') takes no further inputs.");
+NamedResult handleCommands(const NamedInputs& inputs) {
+    inputs.none("qorincam('commands') takes no further inputs.");
     ArrayPtr list = makeStructArray(std::size(kNamedCommands), 1, {"name", "help"});
     std::size_t k = 0;
     for (const NamedCommand& command : kNamedCommands) {
@@ -114,21 +110,6 @@ NamedResult handleCommands(int inputCount, const mxArray* const[]) {
         ++k;
     }
     return list;
-}
-
-namespace {
-
-char lowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-bool sameName(const std::string& given, const char* name) {
-    const std::size_t length = std::strlen(name);
-    if (given.size() != length) return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (lowerCase(given[i]) != lowerCase(name[i])) return false;
-    }
-    return true;
 }
 
 const NamedCommand* namedCommandsBegin() { return std::begin(kNamedCommands); }
@@ -140,21 +121,16 @@ bool isCommandName(const mxArray* input) {
 
 NamedResult runNamedCommand(int inputCount, const mxArray* const inputs[]) {
     host::HostArray converted;
-    const mxArray* chars = host::textChars(inputs[0], converted);
-    if (chars == nullptr || mxGetNumberOfDimensions(chars) != 2 || mxGetM(chars) > 1) {
-        failUsage("A command name must be a character vector or a string scalar.");
-    }
+    const mxArray* chars = textRow(inputs[0], converted);
+    if (chars == nullptr) failUsage("A command name must be a character vector or a string scalar.");
     // Every name is ASCII: text the user's encoding cannot hold matches none, as any other would
     // not, and is shown as the host has it.
     std::string name;
     if (host::convertText(chars, name) == host::TextStatus::kUnrepresentable) name = host::hostText(chars);
     for (const NamedCommand& command : kNamedCommands) {
-        if (sameName(name, command.name)) return command.handler(inputCount - 1, inputs + 1);
+        if (sameName(name, command.name)) return command.handler(NamedInputs(inputCount - 1, inputs + 1));
     }
-    // Only so much of what was given goes into the message.
-    constexpr std::size_t kShownLength = 40;
-    const std::string shown = name.size() > kShownLength ? name.substr(0, kShownLength) + "..." : name;
-    fail(ErrorKind::Usage, "Unknown command name '" + shown + "'. qorincam('commands') lists the named commands.");
+    fail(ErrorKind::Usage, "Unknown command name '" + excerpt(name) + "'. qorincam('commands') lists the named commands.");
 }
 
 }  // namespace qorin

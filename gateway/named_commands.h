@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "gateway/args.h"
 #include "gateway/results.h"
 #include "mex.h"
 
@@ -24,24 +25,19 @@ struct NamedResult {
 // after the name, checks them itself and reports failure by throwing CommandError.
 struct NamedCommand {
     const char* name;  // matched without regard to case
-    NamedResult (*handler)(int inputCount, const mxArray* const inputs[]);
+    NamedResult (*handler)(const NamedInputs& inputs);
     const char* help;  // one line: the call and what it returns
 };
 
 // The handler of every named command, declared from the list; each command family's file
 // defines its own.
-#define QORIN_NAMED_COMMAND(NAME, HANDLER, HELP) \
-    NamedResult HANDLER(int inputCount, const mxArray* const inputs[]);
+#define QORIN_NAMED_COMMAND(NAME, HANDLER, HELP) NamedResult HANDLER(const NamedInputs& inputs);
 #include "gateway/named_commands.def"
 #undef QORIN_NAMED_COMMAND
 
 // Every named command, in the order qorincam('commands') lists them.
 const NamedCommand* namedCommandsBegin();
 const NamedCommand* namedCommandsEnd();
-
-// Whether `given` is `name` but for the case of ASCII letters: how command names and the
-// words of their options are matched.
-bool sameName(const std::string& given, const char* name);
 
 // Whether a first input names a command rather than giving a code.
 bool isCommandName(const mxArray* input);

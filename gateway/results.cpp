@@ -110,9 +110,14 @@ ArrayPtr makeNumericArray(std::initializer_list<std::size_t> dimensions, mxClass
 
 ArrayPtr makeStructArray(std::size_t rows, std::size_t columns, std::initializer_list<const char*> fieldNames,
                          const char* failMessage) {
+    return makeStructArray(rows, columns, fieldNames.begin(), fieldNames.size(), failMessage);
+}
+
+ArrayPtr makeStructArray(std::size_t rows, std::size_t columns, const char* const* fieldNames, std::size_t fieldCount,
+                         const char* failMessage) {
     // The host only reads the names; its declaration lacks the const.
     return checked(mxCreateStructMatrix(static_cast<mwSize>(rows), static_cast<mwSize>(columns),
-                                        static_cast<int>(fieldNames.size()), const_cast<const char**>(fieldNames.begin())),
+                                        static_cast<int>(fieldCount), const_cast<const char**>(fieldNames)),
                    failMessage);
 }
 

@@ -44,6 +44,17 @@ ArrayPtr makeNumericArray(std::initializer_list<std::size_t> dimensions, mxClass
 // A structure array of rows-by-columns elements with the given field names, in order.
 ArrayPtr makeStructArray(std::size_t rows, std::size_t columns, std::initializer_list<const char*> fieldNames,
                          const char* failMessage = kResultMemoryMessage);
+ArrayPtr makeStructArray(std::size_t rows, std::size_t columns, const char* const* fieldNames, std::size_t fieldCount,
+                         const char* failMessage = kResultMemoryMessage);
+
+// The names of a table of {name, value} fields, in its order, as a structure's field names:
+// each field is listed once, in its table.
+template <typename Field, std::size_t kCount>
+constexpr std::array<const char*, kCount> fieldNamesOf(const Field (&fields)[kCount]) {
+    std::array<const char*, kCount> names{};
+    for (std::size_t k = 0; k < kCount; ++k) names[k] = fields[k].name;
+    return names;
+}
 // Sets field `field` (by number) of element `index`; the structure takes ownership of `value`.
 void setStructField(mxArray* structure, std::size_t index, int field, ArrayPtr value);
 

@@ -25,6 +25,10 @@ inline std::int32_t truncateToInt32(double value) {
 // 2^63, exact as a double: anything at or beyond it has no 64-bit value.
 constexpr double kInt64Limit = 9223372036854775808.0;
 
+// 2^53: every whole number up to it is exact as a double, so a count read from one up to it is
+// the count that was meant.
+constexpr double kExactWholeLimit = 9007199254740992.0;
+
 inline std::int64_t truncateToInt64(double value) {
     if (!(value >= -kInt64Limit && value < kInt64Limit)) return 0;
     return static_cast<std::int64_t>(std::trunc(value));

@@ -8,11 +8,12 @@
 # failure the lines of the build that say why, and exits 1.
 # scripts/windows_tests.sh links and runs the whole Windows build.
 #
-# First, step cxx17: the module's sources (gateway camera acquisition settings device platform
-# sdk) use nothing of C++ that MATLAB's compilers lack, GCC 8.1 (its MinGW-w64 add-on) and
-# MSVC 2017, though the GCC here takes it: their text, comments and literals taken out, is
-# searched for the headers, names and syntax of the table in cxx17_check.  The build itself
-# compiles them as C++17 (-std=c++17, no GNU extensions), which stops what is C++20 syntax.
+# First, step cxx17: the module's sources (gateway camera kernels acquisition tiff recording
+# settings device platform sdk) use nothing of C++ that MATLAB's compilers lack, GCC 8.1 (its
+# MinGW-w64 add-on) and MSVC 2017, though the GCC here takes it: their text, comments and
+# literals taken out, is searched for the headers, names and syntax of the table in
+# cxx17_check.  The build itself compiles them as C++17 (-std=c++17, no GNU extensions), which
+# stops what is C++20 syntax.
 #
 #   bash scripts/cross_windows.sh            # as root when the toolchain is missing
 #   QORIN_CROSS_DIR=/tmp/win bash scripts/cross_windows.sh
@@ -54,7 +55,7 @@ CXX17_LACKING='
 '
 cxx17_check() {
   local files=() count
-  mapfile -t files < <(cd "$ROOT" && find gateway camera acquisition settings device platform sdk -type f \
+  mapfile -t files < <(cd "$ROOT" && find gateway camera kernels acquisition tiff recording settings device platform sdk -type f \
     \( -name '*.cpp' -o -name '*.h' -o -name '*.def' \) | sort)
   count=$(grep -c . <<<"$CXX17_LACKING")
   # Comments, string and character literals blanked (lines kept), then each pattern searched.

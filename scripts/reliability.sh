@@ -107,9 +107,12 @@ fi
 
 # --- ThreadSanitizer: two recordings' workers and writer against MATLAB's thread -----------------
 # The module, the host double and the simulator all instrumented; the first report ends the run.
+# Built with Clang's thread-safety analysis as errors: what a lock or an SDK turn guards
+# (platform/thread_safety.h) is touched only under it.
 if qorin_wants tsan &&
    qorin_build tsan-build "$TSAN_DIR" recording_session -S "$ROOT/tests/native" -DCMAKE_C_COMPILER=clang \
-     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORIN_SANITIZE=thread; then
+     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORIN_SANITIZE=thread \
+     -DCMAKE_CXX_FLAGS="-Wthread-safety -Werror"; then
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" qorin_step --show "^FAIL|ThreadSanitizer|^ +#[0-9]" \
     tsan '^recording session: ' in_scratch "$TSAN_DIR/recording_session" "$TSAN_ROUNDS"
 fi

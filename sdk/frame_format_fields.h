@@ -42,7 +42,7 @@ struct FrameFormatField {
 #define QORIN_FRAME_FORMAT_FIELD(member) \
     FrameFormatField { #member, offsetof(FrameFormat, member), sizeof(FrameFormat::member) }
 
-// In the order of the frame-format structures of codes 62 and 63 and of qorinsim's 'format',
+// In the order of the frame-format structures of GET_FRAME_FORMAT, SET_FRAME_FORMAT and of qorinsim's 'format',
 // which all end with kFrameRateField; the call log shows a FrameFormat in its record order.
 inline constexpr FrameFormatField kFrameFormatFields[] = {
     QORIN_FRAME_FORMAT_FIELD(width),   QORIN_FRAME_FORMAT_FIELD(height),  QORIN_FRAME_FORMAT_FIELD(xOffset),

@@ -5,7 +5,6 @@
 #include <string>
 #include <utility>
 
-#include "acquisition/pixel_format.h"
 #include "camera/sdk_readers.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
@@ -13,12 +12,13 @@
 #include "gateway/truncation.h"
 #include "platform/mex_host.h"
 #include "sdk/frame_format_fields.h"
+#include "sdk/pixel_format.h"
 
 namespace qorin {
 namespace {
 
 // Field order of the MATLAB frame-format structure: the FrameFormat fields in the table's order,
-// then the frame rate; code 62 builds it in this order and code 63 reads it in this order.
+// then the frame rate; GET_FRAME_FORMAT builds it in this order and SET_FRAME_FORMAT reads it so.
 constexpr std::size_t kFormatFieldCount = std::size(kFrameFormatFields) + 1;
 constexpr std::array<const char*, kFormatFieldCount> kFormatFields = [] {
     std::array<const char*, kFormatFieldCount> names{};

@@ -1,8 +1,8 @@
-// snapshot_settings.cpp - codes 14-27 and 78: the per-camera snapshot settings and the exposure and gain ranges.
-#include "acquisition/pixel_format.h"
+// snapshot_settings.cpp - GET_SNAPSHOT_EXPOSURE_RANGE through GET_HW_TRIGGER, and SET_SHUTTER_TYPE: the per-camera snapshot settings.
 #include "camera/camera_table.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "sdk/pixel_format.h"
 #include "settings/property_range.h"
 
 namespace qorin {
@@ -83,7 +83,7 @@ ArrayPtr handleSetSnapshotColourGains(const Args& args) {
 ArrayPtr handleGetSnapshotColourGains(const Args& args) {
     CameraRecord& camera = connectedCamera(args.integer(1), "Could not get colour gain. Camera %d is not connected.");
     const SnapshotSettings& s = camera.snapshot;
-    // In the order MATLAB passes them to code 20, not the record's order.
+    // In the order MATLAB passes them to SET_SNAPSHOT_COLOUR_GAINS, not the record's order.
     return makeDoubleMatrix(4, 1, {static_cast<double>(s.redGain), static_cast<double>(s.green1Gain),
                                    static_cast<double>(s.green2Gain), static_cast<double>(s.blueGain)});
 }

@@ -1,7 +1,7 @@
 // sim_frames.cpp - frames the simulated cameras deliver (test chart, exposure, noise, cooling), conversions and the PNM writer.
 #include "sim/sim_internal.h"
 
-#include "acquisition/pixel_format.h"
+#include "sdk/pixel_format.h"
 
 #include <algorithm>
 #include <cmath>

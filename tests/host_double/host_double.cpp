@@ -570,11 +570,8 @@ mxArray* mxCreateString(const char* text) {
 
 mxArray* mxCreateCharArray(mwSize ndim, const mwSize* dims) {
     if (ndim != 2 || dims == nullptr) hostdouble::misuse("mxCreateCharArray other than 2-D", nullptr);
-    // Made in a scope of its own: a refusal ends the call without unwinding this frame.
-    mxArray* array = nullptr;
-    {
-        array = hostdouble::createNumeric({dims[0], dims[1]}, mxCHAR_CLASS, mxREAL, true);
-    }
+    // Created before the refusal can end the call: its dimensions are freed by then.
+    mxArray* array = hostdouble::createNumeric({dims[0], dims[1]}, mxCHAR_CLASS, mxREAL, true);
     return hostdouble::refuseIfNull(array);
 }
 

@@ -58,7 +58,7 @@ std::string sanity() {
     // A recording that ended is settled as the next command would.
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         qorin::CameraRecord& camera = table.at(slot);
-        if (camera.recorder != nullptr) camera.recorder->settle();
+        if (camera.recorder != nullptr) camera.recorder->syncCameraRecord();
     }
     for (std::int32_t slot = 0; slot < table.count(); ++slot) {
         qorin::CameraRecord& camera = table.at(slot);

@@ -1,6 +1,7 @@
-// harness.h - shared steps of the native harnesses: reset, one call through the host double, sanity checks.
+// harness.h - shared steps of the native harnesses: reset, one call through the host double, checks and sanity checks.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +9,24 @@
 #include "host_double.h"
 
 namespace harness {
+
+// The checks a harness program made and how many failed; a failed one has printed "FAIL: what".
+// Inline, so that programs that do not link harness.cpp (the loader test) share them too.
+struct CheckCounts {
+    int checks = 0;
+    int failed = 0;
+};
+inline CheckCounts& checkCounts() {
+    static CheckCounts counts;
+    return counts;
+}
+inline void check(bool ok, const std::string& what) {
+    ++checkCounts().checks;
+    if (ok) return;
+    ++checkCounts().failed;
+    std::printf("FAIL: %s\n", what.c_str());
+    std::fflush(stdout);
+}
 
 struct ArrayDeleter {
     void operator()(mxArray* array) const noexcept { mxDestroyArray(array); }

@@ -5,21 +5,13 @@
 #include <vector>
 
 #include "host_double.h"
+#include "tests/native/harness.h"
 
 #include "platform/windows_api.h"
 
 namespace {
 
-int gFailures = 0;
-int gChecks = 0;
-
-void check(bool ok, const std::string& what) {
-    ++gChecks;
-    if (!ok) {
-        ++gFailures;
-        std::printf("FAIL: %s\n", what.c_str());
-    }
-}
+using harness::check;
 
 // A MEX file loaded the way MATLAB loads one: by full path, its own folder searched for the
 // libraries it imports (qorinapi.dll beside it).
@@ -108,7 +100,7 @@ int main(int argc, char** argv) {
     }
     const std::string folder = argv[1];
     check(loadBoth(folder), "load qorinsim.mexw64 and qorincam.mexw64 from " + folder);
-    if (gFailures != 0) return 1;
+    if (harness::checkCounts().failed != 0) return 1;
     check(GetModuleHandleA("qorinapi.dll") != nullptr, "qorinapi.dll loaded from beside the MEX files");
 
     check(call(gSim, {text("reset")}).empty(), "qorinsim reset");
@@ -141,7 +133,7 @@ int main(int argc, char** argv) {
 
     // Reload and connect again at once.
     check(loadBoth(folder), "reload");
-    if (gFailures == 0) {
+    if (harness::checkCounts().failed == 0) {
         cam(-1, {num(1)}, "connect after reload");
         check(cam(6, {num(1)}, "is connected") == 1, "connected after reload");
         // A recording still running at the unload: its worker and TIFF writer must be gone
@@ -162,6 +154,7 @@ int main(int argc, char** argv) {
         gSim.unload();
         check(DeleteFileA("loader_recording.tif") != FALSE, "the recording's file closed");
     }
-    std::printf("loader test: %d checks, %d failed\n", gChecks, gFailures);
-    return gFailures == 0 ? 0 : 1;
+    const harness::CheckCounts& counts = harness::checkCounts();
+    std::printf("loader test: %d checks, %d failed\n", counts.checks, counts.failed);
+    return counts.failed == 0 ? 0 : 1;
 }

@@ -45,6 +45,7 @@
 
 namespace {
 
+using harness::check;
 using harness::flag;
 using harness::num;
 using harness::Outcome;
@@ -55,17 +56,6 @@ constexpr int kColumns = 64;
 constexpr const char* kFile = "recording_session.tif";
 constexpr const char* kRefused = "Camera 1 is recording. Stop the recording first.";
 
-int gChecks = 0;
-int gFailures = 0;
-
-void check(bool ok, const std::string& what) {
-    ++gChecks;
-    if (!ok) {
-        ++gFailures;
-        std::printf("FAIL: %s\n", what.c_str());
-        std::fflush(stdout);
-    }
-}
 
 // The threads of this process.
 int threadCount() {
@@ -443,6 +433,7 @@ int main(int argc, char** argv) {
     check(sanity().empty(), "module and simulator agree after the unload: " + sanity());
     std::remove(kFile);
 
-    std::printf("recording session: %d rounds, %d checks, %d failed\n", rounds, gChecks, gFailures);
-    return gFailures == 0 ? 0 : 1;
+    const harness::CheckCounts& counts = harness::checkCounts();
+    std::printf("recording session: %d rounds, %d checks, %d failed\n", rounds, counts.checks, counts.failed);
+    return counts.failed == 0 ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-// frame_ring_test.cpp - the recording ring's rules, one step at a time: counts, pins, overwrite, stop when full, the disk reader.
+// frame_ring_test.cpp - the recording ring's rules, one step at a time: counts, leases, overwrite, stop when full, the disk reader.
 //
 // Built with the ring's invariant checks on: a step that breaks one ends the program.
 #include <gtest/gtest.h>
@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <cstring>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include "acquisition/frame_ring.h"
+#include "recording/frame_ring.h"
 
 namespace qorin {
 namespace {
@@ -26,11 +27,15 @@ bool put(FrameRing& ring, std::uint64_t sequence) {
     return true;
 }
 
-std::uint64_t content(const FrameRing& ring, std::uint64_t index) {
+// The sequence written into frame k of the lease.
+std::uint64_t content(const FrameLease& lease, std::uint64_t k) {
     std::uint64_t sequence = 0;
-    std::memcpy(&sequence, ring.samples(index), sizeof sequence);
+    std::memcpy(&sequence, lease.samples(k), sizeof sequence);
     return sequence;
 }
+
+// A take committed at once.
+void take(FrameRing& ring, std::uint64_t count) { ring.takeOldest(count).commit(); }
 
 // Counts as acquired, taken, available, overwritten, notWritten, toWrite.
 std::vector<std::uint64_t> counts(const FrameRing& ring) {
@@ -55,7 +60,7 @@ private:
     std::thread thread_;
 };
 
-TEST(FrameRing, OverwriteKeepsTheCapacityWhilePinnedFramesKeepTheirSamples) {
+TEST(FrameRing, OverwriteKeepsTheCapacityWhileLeasedFramesKeepTheirSamples) {
     FrameRing ring;
     ASSERT_TRUE(ring.allocate(2, kFrameBytes, WhenFull::Overwrite, false));
     for (std::uint64_t s = 1; s <= 3; ++s) ASSERT_TRUE(put(ring, s));
@@ -63,39 +68,44 @@ TEST(FrameRing, OverwriteKeepsTheCapacityWhilePinnedFramesKeepTheirSamples) {
 
     // A take in progress: its frames leave the available ones at once.  The producer may drop
     // them meanwhile (nothing counted as lost: they are being taken), but not write over them.
-    const FrameRing::Span span = ring.pinOldest(5);
-    EXPECT_EQ(span.first, 1u);
-    EXPECT_EQ(span.count, 2u);
-    ASSERT_TRUE(put(ring, 4));  // into the spare slot, dropping frame 2 (index 1)
-    EXPECT_EQ(counts(ring), (std::vector<std::uint64_t>{4, 0, 1, 1, 0, 0}));
     {
-        PutInBackground fifth(ring, 5);  // its slot is frame index 1's, still pinned
+        TakeLease span = ring.takeOldest(5);
+        EXPECT_EQ(content(span, 0), 2u);  // index 1
+        EXPECT_EQ(span.count(), 2u);
+        ASSERT_TRUE(put(ring, 4));  // into the spare slot, dropping frame 2 (index 1)
+        EXPECT_EQ(counts(ring), (std::vector<std::uint64_t>{4, 0, 1, 1, 0, 0}));
+        PutInBackground fifth(ring, 5);  // its slot is frame index 1's, still leased
         EXPECT_EQ(fifth.state(), 0);
-        EXPECT_EQ(content(ring, 1), 2u);
-        EXPECT_EQ(content(ring, 2), 3u);
-        ring.unpin(span, true);
+        EXPECT_EQ(content(span, 0), 2u);
+        EXPECT_EQ(content(span, 1), 3u);
+        span.commit();
+        { TakeLease released = std::move(span); }
         EXPECT_EQ(fifth.state(), 1);
     }
     // Frames 4 and 5 are held: never more than the capacity, every frame counted once.
     EXPECT_EQ(counts(ring), (std::vector<std::uint64_t>{5, 2, 2, 1, 0, 0}));
 
     // A take that fails puts its frames back, less those dropped meanwhile, which were lost.
-    const FrameRing::Span again = ring.pinOldest(2);
-    ASSERT_TRUE(put(ring, 6));
-    ring.unpin(again, false);
+    {
+        const TakeLease again = ring.takeOldest(2);
+        ASSERT_TRUE(put(ring, 6));
+    }
     EXPECT_EQ(counts(ring), (std::vector<std::uint64_t>{6, 2, 2, 2, 0, 0}));
-    const FrameRing::Span rest = ring.pinOldest(9);
-    EXPECT_EQ(content(ring, rest.first), 5u);
-    ring.unpin(rest, true);
+    {
+        TakeLease rest = ring.takeOldest(9);
+        EXPECT_EQ(content(rest, 0), 5u);
+        rest.commit();
+    }
 
     // A peek holds the newest frame's samples, takes nothing and counts nothing.
-    const FrameRing::Span newest = ring.pinNewest();
-    EXPECT_EQ(content(ring, newest.first), 6u);
-    ASSERT_TRUE(put(ring, 7));
-    ASSERT_TRUE(put(ring, 8));
-    EXPECT_EQ(counts(ring)[2], 2u);
-    EXPECT_EQ(content(ring, newest.first), 6u);
-    ring.unpin(newest, false);
+    {
+        const FrameLease newest = ring.peekNewest();
+        EXPECT_EQ(content(newest, 0), 6u);
+        ASSERT_TRUE(put(ring, 7));
+        ASSERT_TRUE(put(ring, 8));
+        EXPECT_EQ(counts(ring)[2], 2u);
+        EXPECT_EQ(content(newest, 0), 6u);
+    }
     EXPECT_EQ(counts(ring), (std::vector<std::uint64_t>{8, 4, 2, 2, 0, 0}));
 }
 
@@ -103,14 +113,14 @@ TEST(FrameRing, OneFrameRingWithAPeekNeverHoldsTwo) {
     FrameRing ring;
     ASSERT_TRUE(ring.allocate(1, kFrameBytes, WhenFull::Overwrite, false));
     ASSERT_TRUE(put(ring, 1));
-    const FrameRing::Span peek = ring.pinNewest();
+    const FrameLease peek = ring.peekNewest();
     ASSERT_TRUE(put(ring, 2));
     EXPECT_EQ(counts(ring)[2], 1u);
-    const FrameRing::Span take = ring.pinOldest(5);
-    EXPECT_EQ(take.count, 1u);
-    EXPECT_EQ(content(ring, take.first), 2u);
-    EXPECT_EQ(content(ring, peek.first), 1u);
-    ring.unpin(take, true);
+    TakeLease take = ring.takeOldest(5);
+    EXPECT_EQ(take.count(), 1u);
+    EXPECT_EQ(content(take, 0), 2u);
+    EXPECT_EQ(content(peek, 0), 1u);
+    take.commit();
 }
 
 TEST(FrameRing, StopWhenFullEndsOnlyOnFramesAReaderStillNeeds) {
@@ -119,14 +129,16 @@ TEST(FrameRing, StopWhenFullEndsOnlyOnFramesAReaderStillNeeds) {
     ASSERT_TRUE(put(ring, 1));
     ASSERT_TRUE(put(ring, 2));
     EXPECT_FALSE(put(ring, 3));  // neither taken nor written
-    ring.unpin(ring.pinOldest(1), true);
+    take(ring, 1);
     EXPECT_FALSE(put(ring, 3));  // taken, not yet written
-    std::uint64_t index = 9;
-    ASSERT_TRUE(ring.nextForDisk(index));
-    EXPECT_EQ(index, 0u);
-    EXPECT_EQ(counts(ring)[5], 2u);
-    ASSERT_TRUE(put(ring, 3));  // frame 1 is being written: it may go, its slot stays
-    ring.doneWithDisk(index);
+    {
+        DiskLease disk = ring.nextForDisk();
+        ASSERT_EQ(disk.count(), 1u);
+        EXPECT_EQ(content(disk, 0), 1u);  // index 0
+        EXPECT_EQ(counts(ring)[5], 2u);
+        ASSERT_TRUE(put(ring, 3));  // frame 1 is being written: it may go, its slot stays
+        disk.commit();
+    }
     EXPECT_EQ(counts(ring), (std::vector<std::uint64_t>{3, 1, 2, 0, 0, 2}));
 }
 
@@ -134,18 +146,22 @@ TEST(FrameRing, TheDiskReaderVisitsEveryFrameHeldAndCountsThoseItMissed) {
     FrameRing ring;
     ASSERT_TRUE(ring.allocate(2, kFrameBytes, WhenFull::Overwrite, true));
     for (std::uint64_t s = 1; s <= 3; ++s) ASSERT_TRUE(put(ring, s));
-    std::uint64_t index = 0;
-    ASSERT_TRUE(ring.nextForDisk(index));
-    EXPECT_EQ(content(ring, index), 2u);  // frame 1 went before the disk reached it
-    ASSERT_TRUE(put(ring, 4));            // drops frame 2, being written: not lost for the disk
-    EXPECT_EQ(content(ring, index), 2u);
-    ring.doneWithDisk(index);
+    {
+        DiskLease disk = ring.nextForDisk();
+        ASSERT_EQ(disk.count(), 1u);
+        EXPECT_EQ(content(disk, 0), 2u);  // frame 1 went before the disk reached it
+        ASSERT_TRUE(put(ring, 4));        // drops frame 2, being written: not lost for the disk
+        EXPECT_EQ(content(disk, 0), 2u);
+        disk.commit();
+    }
     EXPECT_EQ(counts(ring), (std::vector<std::uint64_t>{4, 0, 2, 2, 1, 2}));
-    ring.finishPuts();
+    ring.announceEnd();
     std::vector<std::uint64_t> written;
-    while (ring.nextForDisk(index)) {
-        written.push_back(content(ring, index));
-        ring.doneWithDisk(index);
+    for (;;) {
+        DiskLease disk = ring.nextForDisk();
+        if (disk.count() == 0) break;
+        written.push_back(content(disk, 0));
+        disk.commit();
     }
     EXPECT_EQ(written, (std::vector<std::uint64_t>{3, 4}));
     EXPECT_EQ(counts(ring)[5], 0u);
@@ -154,23 +170,23 @@ TEST(FrameRing, TheDiskReaderVisitsEveryFrameHeldAndCountsThoseItMissed) {
     FrameRing detached;
     ASSERT_TRUE(detached.allocate(1, kFrameBytes, WhenFull::Stop, true));
     ASSERT_TRUE(put(detached, 1));
-    detached.unpin(detached.pinOldest(1), true);
+    take(detached, 1);
     EXPECT_FALSE(put(detached, 2));
     detached.detachDisk();
     EXPECT_TRUE(put(detached, 2));
 }
 
-TEST(FrameRing, ClosingWakesAProducerWaitingForAPinnedSlot) {
+TEST(FrameRing, RefusingPutsWakesAProducerWaitingForALeasedSlot) {
     FrameRing ring;
     ASSERT_TRUE(ring.allocate(1, kFrameBytes, WhenFull::Overwrite, false));
     ASSERT_TRUE(put(ring, 1));
-    const FrameRing::Span span = ring.pinOldest(1);
+    TakeLease span = ring.takeOldest(1);
     ASSERT_TRUE(put(ring, 2));
     PutInBackground third(ring, 3);
     EXPECT_EQ(third.state(), 0);
-    ring.closePuts();
+    ring.refusePuts();
     EXPECT_EQ(third.state(), 2);
-    ring.unpin(span, true);
+    span.commit();
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ void awaitRecordingEnd(bool settled) {
     if (slot == -1 || table.at(slot).recorder == nullptr) return;
     qorin::CameraRecord& camera = table.at(slot);
     while (camera.recording()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (settled) camera.recorder->settle();
+    if (settled) camera.recorder->syncCameraRecord();
 }
 
 // A recording command: `name` on camera 1 with `more` inputs after the camera number.

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/tiff_file.h"
+#include "tiff/tiff_file.h"
 
 namespace qorin {
 namespace {

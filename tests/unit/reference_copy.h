@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "acquisition/copy_kernels.h"
+#include "kernels/copy_kernels.h"
 
 namespace qorin {
 

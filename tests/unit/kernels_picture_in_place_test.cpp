@@ -1,10 +1,10 @@
-// acquisition_picture_in_place_test.cpp - a picture arranged in the slab it lies in, against the reference copy.
+// kernels_picture_in_place_test.cpp - a picture arranged in the slab it lies in, against the reference copy.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "acquisition/frame_copy.h"
+#include "kernels/frame_copy.h"
 #include "tests/unit/reference_copy.h"
 
 namespace qorin {

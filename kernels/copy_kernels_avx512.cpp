@@ -4,13 +4,13 @@
 // rows 16q.. (bytes) or 8q.. (words) of a tile: after the transpose each register is one
 // destination column of 64 bytes, a whole cache line.  Streamed copies write it out as it is,
 // with no staging of lines in the first-level cache.
-#include "acquisition/copy_kernels.h"
+#include "kernels/copy_kernels.h"
 
 #if QORIN_X86
 
 #include <immintrin.h>
 
-#include "acquisition/copy_kernels_tiled.h"
+#include "kernels/copy_kernels_tiled.h"
 
 namespace qorin {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "acquisition/copy_kernels.h"
+#include "kernels/copy_kernels.h"
 
 namespace qorin {
 namespace {

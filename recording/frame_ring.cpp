@@ -1,23 +1,39 @@
-// frame_ring.cpp - the ring's cursors, pins and waits.
-#include "acquisition/frame_ring.h"
+// frame_ring.cpp - the ring's cursors, leases and waits.
+#include "recording/frame_ring.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <stdexcept>
 
 #include "platform/memory.h"
 
 namespace qorin {
 
+FrameLease::FrameLease(FrameLease&& other) noexcept
+    : ring_(other.ring_), reader_(other.reader_), first_(other.first_), count_(other.count_),
+      committed_(other.committed_) {
+    other.ring_ = nullptr;
+}
+
+FrameLease::~FrameLease() {
+    if (ring_ != nullptr) ring_->release(*this);
+}
+
+const std::uint8_t* FrameLease::samples(std::uint64_t k) const { return ring_->slot(first_ + k); }
+
+FrameStamp FrameLease::stamp(std::uint64_t k) const { return ring_->stampOf(first_ + k); }
+
 bool FrameRing::allocate(std::uint64_t capacity, std::uint64_t frameBytes, WhenFull whenFull, bool diskReader) noexcept {
     const auto limit = static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max());
     // One slot more than the frames held: the next frame goes into it while a reader still
-    // pins the frame it drops.
+    // leases the frame it drops.
     if (capacity == 0 || frameBytes == 0 || capacity >= limit / frameBytes - 1) return false;
     const std::uint64_t slots = capacity + 1;
     if (slots > limit / sizeof(FrameStamp)) return false;
     const auto bytes = static_cast<std::size_t>(slots * frameBytes);
+    platform::MutexLocker locker(mutex_);
     data_.reset(new (std::nothrow) std::uint8_t[bytes]);
     stamps_.reset(new (std::nothrow) FrameStamp[static_cast<std::size_t>(slots)]);
     // Huge pages where the system grants them on request make the block resident in a fraction
@@ -47,9 +63,10 @@ bool FrameRing::makeResident(bool (*stop)()) noexcept {
     return true;
 }
 
-bool FrameRing::pinned(std::uint64_t index) const {
-    const bool byTaker = index >= takerPin_.first && index - takerPin_.first < takerPin_.count;
-    return byTaker || (diskPinned_ && index == diskAt_);
+bool FrameRing::leased(std::uint64_t index) const {
+    const bool byTake = takeLeased_ && index >= takeFirst_ && index - takeFirst_ < takeCount_;
+    const bool byPeek = peekLeased_ && peekCount_ != 0 && index == peekAt_;
+    return byTake || byPeek || (diskLeased_ && index == diskAt_);
 }
 
 bool FrameRing::neededByReaders(std::uint64_t index) const {
@@ -70,7 +87,7 @@ void FrameRing::drop() {
 
 void FrameRing::checkInvariants() const {
 #if !defined(NDEBUG) || defined(QORIN_CHECK_INVARIANTS)
-    const std::uint64_t beingTaken = takerPinTakes_ ? takerPin_.count : 0;
+    const std::uint64_t beingTaken = takeLeased_ ? takeCount_ : 0;
     const bool holds = oldest_ <= takeNext_ && takeNext_ <= head_ &&
                        (!disk_ || (oldest_ <= diskNext_ && diskNext_ <= head_)) && head_ - oldest_ <= capacity_ &&
                        taken_ + overwritten_ + (head_ - takeNext_) + beingTaken == head_;
@@ -85,9 +102,9 @@ void FrameRing::checkInvariants() const {
 }
 
 std::uint8_t* FrameRing::beginPut() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    platform::MutexLocker locker(mutex_);
     for (;;) {
-        if (putsClosed_) return nullptr;
+        if (putsRefused_) return nullptr;
         if (whenFull_ == WhenFull::Stop && head_ - oldest_ == capacity_) {
             // Frames every reader is done with make room; any other ends the recording.
             if (neededByReaders(oldest_)) return nullptr;
@@ -96,8 +113,8 @@ std::uint8_t* FrameRing::beginPut() {
         }
         // The slot last held the frame capacity + 1 before this one, dropped by now; a reader
         // may still be copying it.
-        if (head_ < slots_ || !pinned(head_ - slots_)) break;
-        changed_.wait(lock);
+        if (head_ < slots_ || !leased(head_ - slots_)) break;
+        changed_.wait(locker);
     }
     checkInvariants();
     return slot(head_);
@@ -105,114 +122,126 @@ std::uint8_t* FrameRing::beginPut() {
 
 void FrameRing::commitPut(const FrameStamp& stamp) {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        platform::MutexLocker locker(mutex_);
         stamps_[head_ % slots_] = stamp;
+        missed_ += stamp.missed;
         ++head_;
         if (head_ - oldest_ > capacity_) drop();
         checkInvariants();
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
-void FrameRing::finishPuts() {
+void FrameRing::announceEnd() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        putsFinished_ = true;
+        platform::MutexLocker locker(mutex_);
+        ended_ = true;
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
-void FrameRing::closePuts() {
+void FrameRing::refusePuts() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        putsClosed_ = true;
+        platform::MutexLocker locker(mutex_);
+        putsRefused_ = true;
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
-FrameRing::Span FrameRing::pinOldest(std::uint64_t count) {
-    std::lock_guard<std::mutex> lock(mutex_);
+TakeLease FrameRing::takeOldest(std::uint64_t count) {
+    platform::MutexLocker locker(mutex_);
+    if (takeLeased_) throw std::logic_error("a second take from the frame ring while one is leased");
     const std::uint64_t available = head_ - takeNext_;
-    takerPin_ = Span{takeNext_, count < available ? count : available};
-    takerPinTakes_ = true;
-    takeNext_ += takerPin_.count;
+    takeLeased_ = true;
+    takeFirst_ = takeNext_;
+    takeCount_ = count < available ? count : available;
+    takeNext_ += takeCount_;
     checkInvariants();
-    return takerPin_;
+    return TakeLease(*this, takeFirst_, takeCount_);
 }
 
-FrameRing::Span FrameRing::pinNewest() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    takerPin_ = head_ > oldest_ ? Span{head_ - 1, 1} : Span{head_, 0};
-    takerPinTakes_ = false;
-    return takerPin_;
+FrameLease FrameRing::peekNewest() {
+    platform::MutexLocker locker(mutex_);
+    if (peekLeased_) throw std::logic_error("a second peek into the frame ring while one is leased");
+    peekLeased_ = true;
+    peekCount_ = head_ > oldest_ ? 1 : 0;
+    peekAt_ = head_ - peekCount_;
+    return FrameLease(*this, FrameLease::Reader::Peeker, peekAt_, peekCount_);
 }
 
-FrameStamp FrameRing::stamp(std::uint64_t index) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+FrameStamp FrameRing::stampOf(std::uint64_t index) const {
+    platform::MutexLocker locker(mutex_);
     return stamps_[index % slots_];
 }
 
-void FrameRing::unpin(const Span& span, bool take) {
+void FrameRing::release(const FrameLease& lease) noexcept {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (takerPinTakes_ && take) {
-            taken_ += span.count;
-        } else if (takerPinTakes_ && span.count != 0) {
-            // Back to the frames available, but for those the producer dropped meanwhile.
-            const std::uint64_t first = span.first > oldest_ ? span.first : oldest_;
-            overwritten_ += first - span.first;
-            takeNext_ = first;
+        platform::MutexLocker locker(mutex_);
+        switch (lease.reader_) {
+            case FrameLease::Reader::Taker:
+                if (lease.committed_) {
+                    taken_ += lease.count_;
+                } else if (lease.count_ != 0) {
+                    // Back to the frames available, but for those the producer dropped meanwhile.
+                    const std::uint64_t first = lease.first_ > oldest_ ? lease.first_ : oldest_;
+                    overwritten_ += first - lease.first_;
+                    takeNext_ = first;
+                }
+                takeLeased_ = false;
+                takeCount_ = 0;
+                break;
+            case FrameLease::Reader::Peeker:
+                peekLeased_ = false;
+                peekCount_ = 0;
+                break;
+            case FrameLease::Reader::Disk:
+                if (lease.count_ == 0) break;
+                diskLeased_ = false;
+                if (lease.committed_) ++written_;
+                break;
         }
-        takerPin_ = Span{};
-        takerPinTakes_ = false;
         checkInvariants();
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 bool FrameRing::waitAvailable(std::uint64_t count, std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_until(lock, deadline, [&] { return head_ - takeNext_ >= count || putsFinished_; });
+    platform::MutexLocker locker(mutex_);
+    changed_.waitUntil(locker, deadline, [&]() QORIN_REQUIRES(mutex_) { return head_ - takeNext_ >= count || ended_; });
     return head_ - takeNext_ >= count;
 }
 
-bool FrameRing::nextForDisk(std::uint64_t& index) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return !disk_ || diskNext_ < head_ || putsFinished_; });
-    if (!disk_ || diskNext_ >= head_) return false;
-    diskPinned_ = true;
+DiskLease FrameRing::nextForDisk() {
+    platform::MutexLocker locker(mutex_);
+    if (diskLeased_) throw std::logic_error("a second disk lease from the frame ring while one is leased");
+    changed_.wait(locker, [&]() QORIN_REQUIRES(mutex_) { return !disk_ || diskNext_ < head_ || ended_; });
+    if (!disk_ || diskNext_ >= head_) return DiskLease(*this, head_, 0);
+    diskLeased_ = true;
     diskAt_ = diskNext_++;
-    index = diskAt_;
     checkInvariants();
-    return true;
-}
-
-void FrameRing::doneWithDisk(std::uint64_t /*index*/) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        diskPinned_ = false;
-    }
-    changed_.notify_all();
+    return DiskLease(*this, diskAt_, 1);
 }
 
 void FrameRing::detachDisk() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        platform::MutexLocker locker(mutex_);
         disk_ = false;
-        diskPinned_ = false;
+        diskLeased_ = false;
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 FrameRing::Counts FrameRing::counts() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    platform::MutexLocker locker(mutex_);
     Counts counts;
     counts.acquired = head_;
+    counts.missed = missed_;
     counts.taken = taken_;
     counts.available = head_ - takeNext_;
     counts.overwritten = overwritten_;
+    counts.written = written_;
     counts.notWritten = notWritten_;
-    counts.toWrite = disk_ ? head_ - diskNext_ + (diskPinned_ ? 1 : 0) : 0;
+    counts.toWrite = disk_ ? head_ - diskNext_ + (diskLeased_ ? 1 : 0) : 0;
     return counts;
 }
 

@@ -1,7 +1,8 @@
 // tiff_file.cpp - a multipage TIFF written page by page: directory, description and samples first, then the link to them.
-#include "acquisition/tiff_file.h"
+#include "tiff/tiff_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -16,7 +17,9 @@ constexpr std::uint16_t kLong = 4;
 constexpr std::uint16_t kRational = 5;
 constexpr std::uint16_t kLong8 = 16;
 
-constexpr std::uint32_t kNoMosaic = 0xFFFFFFFFu;
+// Directory entries of a monochrome page, and of a colour page with its CFA pair.
+constexpr std::size_t kPlainFields = 17;
+constexpr std::size_t kMosaicFields = 19;
 
 // The first bytes of the file: the classic header (8 bytes) with room behind it for the
 // 16-byte BigTIFF header it may become, then the values every page shares.
@@ -69,12 +72,12 @@ std::uint64_t typeBytes(std::uint16_t type) {
 }
 
 // The CFAPattern of the page as written, its bytes (0 red, 1 green, 2 blue) packed
-// little-endian, or kNoMosaic.  The page's mosaic is that of its samples; the image's first
-// row is the samples' last when its rows are reversed, of the other pattern row when their
-// number is even, and so for the columns.
+// little-endian, or TiffPageLayout::kNoMosaic.  The page's mosaic is that of its samples; the
+// image's first row is the samples' last when its rows are reversed, of the other pattern row
+// when their number is even, and so for the columns.
 std::uint32_t mosaicCode(const TiffPage& page) {
     std::string mosaic = page.mosaic;
-    if (mosaic.empty()) return kNoMosaic;
+    if (mosaic.empty()) return TiffPageLayout::kNoMosaic;
     if (mosaic.size() != 4) throw std::invalid_argument("a colour mosaic names its 2x2 samples");
     if (page.rowsReversed && page.height % 2 == 0) mosaic = {mosaic[2], mosaic[3], mosaic[0], mosaic[1]};
     if (page.columnsReversed && page.width % 2 == 0) mosaic = {mosaic[1], mosaic[0], mosaic[3], mosaic[2]};
@@ -97,27 +100,6 @@ struct Field {
 };
 
 }  // namespace
-
-// Where a page's parts go, in this order from `directoryAt`: its directory, its description
-// when it does not fit in its entry, the arrays of its strips' offsets and byte counts when
-// there is more than one strip, and its samples.
-struct TiffFile::Layout {
-    std::uint32_t width;
-    std::uint32_t height;
-    std::uint16_t bitsPerSample;
-    std::uint32_t mosaic;  // CFAPattern bytes, or kNoMosaic
-    std::uint64_t rowBytes;
-    std::uint32_t rowsPerStrip;
-    std::uint32_t strips;
-    std::uint64_t directoryAt;
-    std::uint64_t directoryBytes;
-    std::uint64_t descriptionAt;  // 0 when the description sits in its entry
-    std::uint32_t descriptionBytes;  // with its terminating zero
-    std::uint64_t offsetsAt;
-    std::uint64_t countsAt;
-    std::uint64_t samplesAt;
-    std::uint64_t samplesBytes;
-};
 
 TiffFile::TiffFile(const platform::NativePath& path, std::string name, std::uint64_t classicLimit)
     : file_(path), name_(std::move(name)),
@@ -147,9 +129,9 @@ bool TiffFile::close() {
     return pages_ == 0 ? file_.remove() : file_.close();
 }
 
-TiffFile::Layout TiffFile::layout(const TiffPage& page, std::size_t descriptionBytes) const {
-    const std::uint64_t slot = big_ ? 8 : 4;  // bytes of a value held in its entry
-    Layout l{};
+TiffPageLayout layoutPage(const TiffPage& page, std::size_t descriptionBytes, std::uint64_t at, bool bigTiff) {
+    const std::uint64_t slot = bigTiff ? 8 : 4;  // bytes of a value held in its entry
+    TiffPageLayout l{};
     l.width = page.width;
     l.height = page.height;
     l.bitsPerSample = page.bitsPerSample;
@@ -158,11 +140,11 @@ TiffFile::Layout TiffFile::layout(const TiffPage& page, std::size_t descriptionB
     l.rowsPerStrip = static_cast<std::uint32_t>(
         std::max<std::uint64_t>(1, std::min<std::uint64_t>(page.height, kStripBytes / l.rowBytes)));
     l.strips = static_cast<std::uint32_t>((std::uint64_t{page.height} + l.rowsPerStrip - 1) / l.rowsPerStrip);
-    const std::uint64_t fields = l.mosaic == kNoMosaic ? 17 : 19;
-    l.directoryAt = end_;
-    l.directoryBytes = big_ ? 8 + fields * 20 + 8 : 2 + fields * 12 + 4;
+    const std::uint64_t fields = l.mosaic == TiffPageLayout::kNoMosaic ? kPlainFields : kMosaicFields;
+    l.directoryAt = at;
+    l.directoryBytes = bigTiff ? 8 + fields * 20 + 8 : 2 + fields * 12 + 4;
     l.descriptionBytes = static_cast<std::uint32_t>(descriptionBytes);
-    std::uint64_t at = l.directoryAt + l.directoryBytes;
+    at = l.directoryAt + l.directoryBytes;
     if (l.descriptionBytes > slot) {
         l.descriptionAt = at;
         at = even(at + l.descriptionBytes);
@@ -178,20 +160,15 @@ TiffFile::Layout TiffFile::layout(const TiffPage& page, std::size_t descriptionB
     return l;
 }
 
-void TiffFile::buildHead(const Layout& page, const std::string& description) {
-    // The directory, then what does not fit in its entries, up to the samples.
-    const int slot = big_ ? 8 : 4;
-    const std::uint16_t offsetType = big_ ? kLong8 : kLong;
-    const std::uint64_t resolution = big_ ? (1ull | (1ull << 32)) : kResolutionAt;
-    std::uint64_t descriptionValue = page.descriptionAt;
-    if (page.descriptionAt == 0) {
-        descriptionValue = get(reinterpret_cast<const std::uint8_t*>(description.c_str()),
-                               static_cast<int>(page.descriptionBytes));
-    }
-    const std::uint64_t lastStrip = page.height - std::uint64_t{page.rowsPerStrip} * (page.strips - 1);
-    Field offsets{273, offsetType, page.strips, page.strips > 1 ? page.offsetsAt : page.samplesAt};
-    Field counts{279, offsetType, page.strips, page.strips > 1 ? page.countsAt : page.samplesBytes};
-    const Field fields[] = {
+namespace {
+
+// The page's directory entries, in the order of their tags: the CFA pair last, left out for a
+// monochrome page.  `descriptionValue` is the description's offset, or its bytes when they fit in
+// the entry.
+std::array<Field, kMosaicFields> directoryFields(const TiffPageLayout& page, std::uint64_t descriptionValue, bool bigTiff) {
+    const std::uint16_t offsetType = bigTiff ? kLong8 : kLong;
+    const std::uint64_t resolution = bigTiff ? (1ull | (1ull << 32)) : kResolutionAt;
+    return {{
         {254, kLong, 1, 0},  // a full-resolution image
         {256, kLong, 1, page.width},
         {257, kLong, 1, page.height},
@@ -199,10 +176,10 @@ void TiffFile::buildHead(const Layout& page, const std::string& description) {
         {259, kShort, 1, 1},  // uncompressed
         {262, kShort, 1, 1},  // zero is black: raw samples, the mosaic named below
         {270, kAscii, page.descriptionBytes, descriptionValue},
-        offsets,
+        {273, offsetType, page.strips, page.strips > 1 ? page.offsetsAt : page.samplesAt},
         {277, kShort, 1, 1},
         {278, kLong, 1, page.rowsPerStrip},
-        counts,
+        {279, offsetType, page.strips, page.strips > 1 ? page.countsAt : page.samplesBytes},
         {282, kRational, 1, resolution},
         {283, kRational, 1, resolution},
         {284, kShort, 1, 1},
@@ -211,8 +188,21 @@ void TiffFile::buildHead(const Layout& page, const std::string& description) {
         {339, kShort, 1, 1},  // unsigned integers
         {33421, kShort, 2, 2u | (2u << 16)},  // CFARepeatPatternDim: 2x2
         {33422, kByte, 4, page.mosaic},       // CFAPattern
-    };
-    const std::size_t used = page.mosaic == kNoMosaic ? 17 : 19;
+    }};
+}
+
+}  // namespace
+
+void TiffFile::buildHead(const TiffPageLayout& page, const std::string& description) {
+    // The directory, then what does not fit in its entries, up to the samples.
+    const int slot = big_ ? 8 : 4;
+    std::uint64_t descriptionValue = page.descriptionAt;
+    if (page.descriptionAt == 0) {
+        descriptionValue = get(reinterpret_cast<const std::uint8_t*>(description.c_str()),
+                               static_cast<int>(page.descriptionBytes));
+    }
+    const std::array<Field, kMosaicFields> fields = directoryFields(page, descriptionValue, big_);
+    const std::size_t used = page.mosaic == TiffPageLayout::kNoMosaic ? kPlainFields : kMosaicFields;
     std::vector<std::uint8_t>& out = head_;
     out.clear();
     put(out, used, big_ ? 8 : 2);
@@ -228,6 +218,7 @@ void TiffFile::buildHead(const Layout& page, const std::string& description) {
         out.resize(static_cast<std::size_t>(even(out.size())), 0);
     }
     if (page.strips > 1) {
+        const std::uint64_t lastStrip = page.height - std::uint64_t{page.rowsPerStrip} * (page.strips - 1);
         for (std::uint64_t s = 0; s < page.strips; ++s) put(out, page.samplesAt + s * page.rowsPerStrip * page.rowBytes, slot);
         for (std::uint64_t s = 0; s + 1 < page.strips; ++s) put(out, page.rowsPerStrip * page.rowBytes, slot);
         put(out, lastStrip * page.rowBytes, slot);
@@ -250,10 +241,10 @@ void TiffFile::append(const TiffPage& page) {
 
     // A page that would end past what a classic TIFF addresses first turns the file into a
     // BigTIFF.
-    Layout l = layout(page, description.size() + 1);
+    TiffPageLayout l = layoutPage(page, description.size() + 1, end_, big_);
     if (!big_ && l.samplesAt + l.samplesBytes > classicLimit_) {
         switchToBigTiff();
-        l = layout(page, description.size() + 1);
+        l = layoutPage(page, description.size() + 1, end_, big_);
     }
     buildHead(l, description);
     writeSamples(page, l);
@@ -275,7 +266,7 @@ void TiffFile::append(const TiffPage& page) {
     ++pages_;
 }
 
-void TiffFile::writeSamples(const TiffPage& page, const Layout& l) {
+void TiffFile::writeSamples(const TiffPage& page, const TiffPageLayout& l) {
     // The directory and what follows it, then the image's rows top row first, in one gathered
     // write where the rows need no copy.
     const auto* samples = static_cast<const std::uint8_t*>(page.samples);

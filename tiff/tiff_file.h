@@ -34,6 +34,33 @@ struct TiffPage {
     bool columnsReversed = false;
 };
 
+// Where a page's parts go, in this order from `directoryAt`: its directory, its description
+// when it does not fit in its entry, the arrays of its strips' offsets and byte counts when
+// there is more than one strip, and its samples.
+struct TiffPageLayout {
+    static constexpr std::uint32_t kNoMosaic = 0xFFFFFFFFu;
+    std::uint32_t width;
+    std::uint32_t height;
+    std::uint16_t bitsPerSample;
+    std::uint32_t mosaic;  // CFAPattern bytes, or kNoMosaic
+    std::uint64_t rowBytes;
+    std::uint32_t rowsPerStrip;
+    std::uint32_t strips;
+    std::uint64_t directoryAt;
+    std::uint64_t directoryBytes;
+    std::uint64_t descriptionAt;     // 0 when the description sits in its entry
+    std::uint32_t descriptionBytes;  // with its terminating zero
+    std::uint64_t offsetsAt;
+    std::uint64_t countsAt;
+    std::uint64_t samplesAt;
+    std::uint64_t samplesBytes;
+};
+
+// The layout of `page` with a description of `descriptionBytes` (its zero included), its
+// directory at `at` of a classic TIFF or a BigTIFF; throws std::invalid_argument for a mosaic
+// other than 2x2 of R, G and B.
+TiffPageLayout layoutPage(const TiffPage& page, std::size_t descriptionBytes, std::uint64_t at, bool bigTiff);
+
 // A failed write or open: the file still holds every page appended before it.
 class TiffWriteError : public std::runtime_error {
 public:
@@ -83,11 +110,8 @@ public:
     std::uint64_t bytes() const { return end_; }
 
 private:
-    struct Layout;
-
-    Layout layout(const TiffPage& page, std::size_t descriptionBytes) const;
-    void buildHead(const Layout& page, const std::string& description);
-    void writeSamples(const TiffPage& page, const Layout& layout);
+    void buildHead(const TiffPageLayout& page, const std::string& description);
+    void writeSamples(const TiffPage& page, const TiffPageLayout& layout);
     void switchToBigTiff();
     bool close();
     void failed(const char* what);

@@ -3,13 +3,13 @@
 // The unpack instructions work within each 128-bit half, so the low half of every register
 // carries the upper rows of a tile and the high half the rows below them: after the
 // transpose each register is one destination column of 32 bytes, stored in one piece.
-#include "acquisition/copy_kernels.h"
+#include "kernels/copy_kernels.h"
 
 #if QORIN_X86
 
 #include <immintrin.h>
 
-#include "acquisition/copy_kernels_tiled.h"
+#include "kernels/copy_kernels_tiled.h"
 
 namespace qorin {
 namespace {

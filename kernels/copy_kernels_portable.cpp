@@ -1,7 +1,7 @@
 // copy_kernels_portable.cpp - blocked scalar copy kernels and the choice of kernels for this processor.
-#include "acquisition/copy_kernels.h"
+#include "kernels/copy_kernels.h"
 
-#include "acquisition/copy_kernels_tiled.h"
+#include "kernels/copy_kernels_tiled.h"
 
 namespace qorin {
 namespace {

@@ -1,8 +1,8 @@
 // frame_copy.cpp - frame geometry, orientation and the sample copies (the copies run on the fastest kernels).
-#include "acquisition/frame_copy.h"
+#include "kernels/frame_copy.h"
 
-#include "acquisition/copy_kernels.h"
-#include "acquisition/pixel_format.h"
+#include "kernels/copy_kernels.h"
+#include "sdk/pixel_format.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,11 +1,11 @@
 // copy_kernels_sse2.cpp - copy kernels transposing 16x16 bytes and 8x8 words in SSE2 registers.
-#include "acquisition/copy_kernels.h"
+#include "kernels/copy_kernels.h"
 
 #if QORIN_X86
 
 #include <emmintrin.h>
 
-#include "acquisition/copy_kernels_tiled.h"
+#include "kernels/copy_kernels_tiled.h"
 
 namespace qorin {
 namespace {

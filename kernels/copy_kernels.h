@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
-#include "acquisition/frame_copy.h"
-#include "acquisition/processor_features.h"
+#include "kernels/frame_copy.h"
+#include "kernels/processor_features.h"
 
 // x86 processors, whichever compiler names them: the SSE2, AVX2 and AVX-512 kernels exist there.
 #if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)

@@ -1,4 +1,4 @@
-// acquisition_copy_kernels_test.cpp - every copy kernel against the plain element-by-element copy.
+// kernels_copy_kernels_test.cpp - every copy kernel against the plain element-by-element copy.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/copy_kernels.h"
-#include "acquisition/frame_copy.h"
+#include "kernels/copy_kernels.h"
+#include "kernels/frame_copy.h"
 #include "tests/unit/reference_copy.h"
 
 namespace qorin {

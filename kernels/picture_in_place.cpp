@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "acquisition/copy_kernels.h"
-#include "acquisition/frame_copy.h"
+#include "kernels/copy_kernels.h"
+#include "kernels/frame_copy.h"
 
 namespace qorin {
 namespace {

@@ -1,11 +1,11 @@
-// acquisition_frame_copy_test.cpp - the copies against a reference loop; the geometry, orientation and mono rules.
+// kernels_frame_copy_test.cpp - the copies against a reference loop; the geometry, orientation and mono rules.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
 #include <vector>
 
-#include "acquisition/frame_copy.h"
+#include "kernels/frame_copy.h"
 
 namespace qorin {
 namespace {

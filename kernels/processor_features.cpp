@@ -1,7 +1,7 @@
 // processor_features.cpp - which instruction sets this processor and its system let the copy kernels use.
-#include "acquisition/processor_features.h"
+#include "kernels/processor_features.h"
 
-#include "acquisition/copy_kernels.h"
+#include "kernels/copy_kernels.h"
 
 #if QORIN_X86 && defined(_MSC_VER) && !defined(__clang__)
 #  include <immintrin.h>
