@@ -64,18 +64,23 @@ fuzz_run() {
   echo "libFuzzer: ${runs:-?} executions in $FUZZ_SECONDS s, ${cov:-cov ?}"
 }
 
-# Every tests/octave file in Octave with the ASan runtime preloaded, each with its own log.
+# Every tests/octave file in Octave with the ASan runtime preloaded, each with its own log.  The
+# tests of figures with controls run as ctest runs them (tests/CMakeLists.txt names them): in
+# `octave --no-gui` under Xvfb, the runtime preloaded into Octave alone.
 octave_asan_suite() {
-  local runtime test_file name log passed=0 failed=()
+  local runtime test_file name log passed=0 failed=() figures run
   runtime="$(g++ -print-file-name=libasan.so)"
+  figures=" $(sed -n 's/^set(QORIN_OCTAVE_FIGURE_TESTS \(.*\))$/\1/p' "$ROOT/tests/CMakeLists.txt") "
   for test_file in "$ROOT"/tests/octave/test_*.m; do
     name="$(basename "$test_file" .m)"
     log="$LOG_DIR/octave-asan-$name.log"
+    run=(env LD_PRELOAD="$runtime" "${OCTAVE[@]}")
+    [[ $figures == *" $name "* ]] &&
+      run=(xvfb-run -a -s "-screen 0 1600x1200x24" env LD_PRELOAD="$runtime" octave --no-gui --no-history --norc --quiet)
     # Octave's own allocations are not ours to judge: no leak detection, and mismatched
     # new/delete pairs inside the interpreter are not reported.
-    LD_PRELOAD="$runtime" \
-      ASAN_OPTIONS="detect_leaks=0:allocator_may_return_null=1:alloc_dealloc_mismatch=0:new_delete_type_mismatch=0:detect_odr_violation=0:abort_on_error=1" \
-      timeout 900 "${OCTAVE[@]}" --eval "addpath('$ASAN_DIR/mex'); addpath('$ROOT/tests/octave'); exit(qorin_run_test('$test_file'))" \
+    ASAN_OPTIONS="detect_leaks=0:allocator_may_return_null=1:alloc_dealloc_mismatch=0:new_delete_type_mismatch=0:detect_odr_violation=0:abort_on_error=1" \
+      timeout 900 "${run[@]}" --eval "addpath('$ASAN_DIR/mex'); addpath('$ROOT/tests/octave'); exit(qorin_run_test('$test_file'))" \
       >"$log" 2>&1
     if [[ $? -eq 0 ]] && ! grep -qE 'ERROR: AddressSanitizer|runtime error:' "$log"; then
       passed=$((passed + 1))
