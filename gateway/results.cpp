@@ -9,6 +9,7 @@
 #include "gateway/errors.h"
 #include "platform/mex_host.h"
 #include "platform/memory.h"
+#include "platform/utf8.h"
 
 namespace qorin {
 namespace {
@@ -49,29 +50,6 @@ ArrayPtr makeString(const char* text, const char* failMessage) { return checked(
 
 ArrayPtr makeString(const std::string& text, const char* failMessage) { return makeString(text.c_str(), failMessage); }
 
-namespace {
-
-// The next character of UTF-8 `text` from `at` on, `at` moved past it; U+FFFD for a byte that
-// starts no valid sequence, which is then passed alone.
-char32_t nextCharacter(const std::string& text, std::size_t& at) {
-    const auto* b = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t count = text.size();
-    const unsigned char lead = b[at];
-    const std::size_t extra = lead < 0x80 ? 0 : lead >= 0xF5 ? 4 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 4;
-    char32_t c = extra == 0 ? lead : extra == 3 ? lead & 0x07u : extra == 2 ? lead & 0x0Fu : lead & 0x1Fu;
-    bool valid = extra < 4;
-    for (std::size_t j = 1; valid && j <= extra; ++j) {
-        valid = at + j < count && (b[at + j] & 0xC0) == 0x80;
-        if (valid) c = (c << 6) | (b[at + j] & 0x3Fu);
-    }
-    valid = valid && !(extra == 2 && (c < 0x800 || (c >= 0xD800 && c < 0xE000))) &&
-            !(extra == 3 && (c < 0x10000 || c > 0x10FFFF));
-    at += valid ? extra + 1 : 1;
-    return valid ? c : 0xFFFD;
-}
-
-}  // namespace
-
 ArrayPtr makeUtf8String(const std::string& text, const char* failMessage) {
     if constexpr (sizeof(mxChar) == 1) {
         return makeString(text, failMessage);
@@ -79,12 +57,14 @@ ArrayPtr makeUtf8String(const std::string& text, const char* failMessage) {
         // Counted first and written into the array after, so that nothing of the module's own
         // is allocated while the host creates it.
         std::size_t units = 0;
-        for (std::size_t at = 0; at < text.size();) units += nextCharacter(text, at) >= 0x10000 ? 2 : 1;
+        for (std::size_t at = 0; at < text.size();) {
+            units += platform::nextUtf8(text.data(), text.size(), at) >= 0x10000 ? 2 : 1;
+        }
         const mwSize dims[2] = {1, static_cast<mwSize>(units)};
         ArrayPtr array = checked(mxCreateCharArray(2, dims), failMessage);
         mxChar* out = mxGetChars(array.get());
         for (std::size_t at = 0; at < text.size();) {
-            const char32_t c = nextCharacter(text, at);
+            const char32_t c = platform::nextUtf8(text.data(), text.size(), at);
             if (c >= 0x10000) {
                 *out++ = static_cast<mxChar>(0xD800 + ((c - 0x10000) >> 10));
                 *out++ = static_cast<mxChar>(0xDC00 + ((c - 0x10000) & 0x3FF));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gateway/errors.h"
+#include "platform/utf8.h"
 
 #if defined(_WIN32)
 #  include "platform/windows_api.h"
@@ -17,30 +18,8 @@
 namespace qorin::platform {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c < 0xDC00; }
 bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c < 0xE000; }
-
-// One code point in UTF-8's form; a lone surrogate too (as WTF-8 writes it), so that no UTF-16
-// name is lost on its way to a POSIX name.
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // UTF-16 code units as UTF-8; a lone surrogate as itself or, with `textOnly`, as U+FFFD.
 template <typename Unit>
@@ -52,7 +31,7 @@ std::string utf8FromUtf16(const Unit* units, std::size_t count, bool textOnly) {
         if (isHighSurrogate(c) && k + 1 < count && isLowSurrogate(static_cast<char32_t>(units[k + 1]) & 0xFFFFu)) {
             c = 0x10000 + ((c - 0xD800) << 10) + ((static_cast<char32_t>(units[++k]) & 0xFFFFu) - 0xDC00);
         } else if (textOnly && (isHighSurrogate(c) || isLowSurrogate(c))) {
-            c = kReplacement;
+            c = kReplacementCharacter;
         }
         appendUtf8(out, c);
     }
@@ -64,23 +43,8 @@ std::string utf8FromUtf16(const Unit* units, std::size_t count, bool textOnly) {
 std::wstring utf16FromUtf8(const char* bytes, std::size_t count) {
     std::wstring out;
     out.reserve(count);
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
     for (std::size_t k = 0; k < count;) {
-        const unsigned char lead = b[k];
-        const std::size_t extra = lead < 0x80 ? 0 : lead >= 0xF5 ? 4 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 4;
-        char32_t c = extra == 0 ? lead : extra == 3 ? lead & 0x07u : extra == 2 ? lead & 0x0Fu : lead & 0x1Fu;
-        bool valid = extra < 4;
-        for (std::size_t j = 1; valid && j <= extra; ++j) {
-            valid = k + j < count && (b[k + j] & 0xC0) == 0x80;
-            if (valid) c = (c << 6) | (b[k + j] & 0x3Fu);
-        }
-        valid = valid && !(extra == 2 && c < 0x800) && !(extra == 3 && (c < 0x10000 || c > 0x10FFFF));
-        if (!valid) {
-            out += static_cast<wchar_t>(kReplacement);
-            ++k;
-            continue;
-        }
-        k += extra + 1;
+        const char32_t c = nextUtf8(bytes, count, k);
         if (c >= 0x10000) {
             out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
             out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));

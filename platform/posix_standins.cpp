@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 
 #include "platform/test_controls.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -50,21 +51,7 @@ bool utf8(const char16_t* text, std::size_t count, std::string& out) {
             if (c >= 0xDC00 || k + 1 == count || text[k + 1] < 0xDC00 || text[k + 1] >= 0xE000) return false;
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++k] - 0xDC00u);
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        qorin::platform::appendUtf8(out, c);
     }
     return true;
 }
