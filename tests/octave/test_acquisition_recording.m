@@ -1,16 +1,5 @@
 ## Recording: frames into the ring from a worker, taken as codes 76, 75 and 7 take them, a TIFF file, the state gate.
 
-%!function wait_end (cam)
-%!  ## Until the camera's worker has ended; the recordings here all end by themselves.
-%!  for k = 1:500
-%!    if (! qorincam ("isRecording", cam))
-%!      return;
-%!    endif
-%!    pause (0.01);
-%!  endfor
-%!  error ("the recording did not end");
-%!endfunction
-
 %!function wait_released (file)
 %!  ## Until the camera streams no more and no file is open, without a call of the module: a
 %!  ## recording that ends by itself gives back both at once.
@@ -53,7 +42,7 @@
 %!     qorincam (0, 1);
 %!     single = {qorincam(76, 1), qorincam(75, 1), qorincam(7, 1)};
 %!     qorincam ("startRecording", 1, "frames", 3);
-%!     wait_end (1);
+%!     qorin_wait_end (1);
 %!     kinds = {"raw", "mono", "rgb"};
 %!     for k = 1:3
 %!       [f, meta] = qorincam ("getFrames", 1, 1, kinds{k});
@@ -78,7 +67,7 @@
 %! qorinsim ("set", 1, "format", struct ("width", 7, "height", 5));
 %! qorincam (-1, 1);
 %! qorincam ("startRecording", 1, "frames", 6, "buffer", 4);
-%! wait_end (1);
+%! qorin_wait_end (1);
 %! s = qorincam ("recordingStatus", 1);
 %! assert ([s.acquired s.available s.overwritten s.taken s.capacity s.frameBytes], [6 4 2 0 4 35]);
 %! assert ({s.source s.stopReason s.error}, {"video", "frames", ""});
@@ -115,20 +104,20 @@
 %! qorincam ("startRecording", 1, "seconds", single (0.05), "buffer", 2);
 %! assert (qorincam ("waitFrames", 1, 2, int32 (5)));
 %! qorin_assert_error (@() qorincam ("waitFrames", 1, 1, true), "The timeout must be a number of seconds, 0 or more.");
-%! wait_end (1);
+%! qorin_wait_end (1);
 %! assert (qorincam ("recordingStatus", 1).stopReason, "seconds");
 %! qorincam ("startRecording", 1, "buffer", "1kB", "frames", 1);
 %! s = qorincam ("recordingStatus", 1);
 %! assert (s.capacity, 28);
 %! assert (regexp (s.startTime, '^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d$'));
 %! assert (abs (s.startPosixTime - time ()) < 60);
-%! wait_end (1);
+%! qorin_wait_end (1);
 %! qorincam ("flushFrames", 1);
 %! qorin_assert_error (@() qorincam ("getFrames", 1), "Camera 1 has no recording.");
 %! ## Fast frames pause a preview and give it back when the recording ends.
 %! qorincam (0, 1);
 %! qorincam ("startRecording", 1, "source", "snapshot", "frames", 2);
-%! wait_end (1);
+%! qorin_wait_end (1);
 %! s = qorincam ("recordingStatus", 1);
 %! assert ({s.source s.acquired s.stopReason}, {"snapshot" 2 "frames"});
 %! assert (qorinsim ("get", 1, "streaming") && ! qorinsim ("get", 1, "fastFrames"));
@@ -172,7 +161,7 @@
 %!           "hiccup", [10 100]);
 %! qorincam (-1, 1);
 %! qorincam ("startRecording", 1, "frames", 20);
-%! wait_end (1);
+%! qorin_wait_end (1);
 %! [f, meta] = qorincam ("getFrames", 1);
 %! missed = [meta.missed];
 %! assert (missed(11) >= 5, "missed %s", mat2str (missed));
@@ -224,7 +213,7 @@
 %! qorin_assert_error (@() qorincam ("startRecording", 1), "Camera ID not found.");
 %! qorincam (-1, 1);
 %! qorincam ("startRecording", 1, "frames", 2);
-%! wait_end (1);
+%! qorin_wait_end (1);
 %! qorinsim ("clearcalls");
 %! bad = {{"bogus", 1}, "Unknown recording option 'bogus'. The options are source, frames, seconds, buffer, whenFull, file and overwrite.";
 %!        {"frames"}, "Recording options come in name, value pairs.";
@@ -264,7 +253,7 @@
 %! qorincam (-1, 1);
 %! qorinsim ("fail", "QorinTakeVideo", 9, 1, 4);
 %! qorincam ("startRecording", 1, "buffer", 8);
-%! wait_end (1);
+%! qorin_wait_end (1);
 %! try
 %!   qorincam ("getFrames", 1);
 %!   error ("no error raised");
@@ -286,7 +275,7 @@
 %! ## camera writes a frame larger than a slot.
 %! qorincam ("startRecording", 1, "buffer", 2);
 %! qorinsim ("set", 1, "format", struct ("width", 16, "height", 8));
-%! wait_end (1);
+%! qorin_wait_end (1);
 %! qorin_assert_error (@() qorincam ("getFrames", 1), "The camera's frame format changed during the recording.");
 
 %!test

@@ -1,15 +1,5 @@
 ## Recordings' TIFF files as two readers nobody here wrote read them: tifffile (Python) and ImageJ.
 
-%!function wait_end (cam)
-%!  for k = 1:500
-%!    if (! qorincam ("isRecording", cam))
-%!      return;
-%!    endif
-%!    pause (0.01);
-%!  endfor
-%!  error ("the recording did not end");
-%!endfunction
-
 %!function write_raw (file, frames)
 %!  ## Row after row, frame after frame, samples in the machine's (little-endian) order.
 %!  fid = fopen (file, "w");
@@ -47,7 +37,7 @@
 %!           qorinsim ("property", 1, 66, flipping);
 %!           qorincam (-1, 1);
 %!           qorincam ("startRecording", 1, "frames", 3, "buffer", 4, "file", [base ".tif"]);
-%!           wait_end (1);
+%!           qorin_wait_end (1);
 %!           qorincam ("stopRecording", 1);
 %!           write_raw ([base ".raw"], qorincam ("getFrames", 1));
 %!           qorincam (-2, 1);
