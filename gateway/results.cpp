@@ -64,13 +64,7 @@ ArrayPtr makeUtf8String(const std::string& text, const char* failMessage) {
         ArrayPtr array = checked(mxCreateCharArray(2, dims), failMessage);
         mxChar* out = mxGetChars(array.get());
         for (std::size_t at = 0; at < text.size();) {
-            const char32_t c = platform::nextUtf8(text.data(), text.size(), at);
-            if (c >= 0x10000) {
-                *out++ = static_cast<mxChar>(0xD800 + ((c - 0x10000) >> 10));
-                *out++ = static_cast<mxChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
-            } else {
-                *out++ = static_cast<mxChar>(c);
-            }
+            out = platform::putUtf16<mxChar>(platform::nextUtf8(text.data(), text.size(), at), out);
         }
         return array;
     }

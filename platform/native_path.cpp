@@ -2,6 +2,7 @@
 #include "platform/native_path.h"
 
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "gateway/errors.h"
@@ -29,7 +30,7 @@ std::string utf8FromUtf16(const Unit* units, std::size_t count, bool textOnly) {
     for (std::size_t k = 0; k < count; ++k) {
         char32_t c = static_cast<char32_t>(units[k]) & 0xFFFFu;
         if (isHighSurrogate(c) && k + 1 < count && isLowSurrogate(static_cast<char32_t>(units[k + 1]) & 0xFFFFu)) {
-            c = 0x10000 + ((c - 0xD800) << 10) + ((static_cast<char32_t>(units[++k]) & 0xFFFFu) - 0xDC00);
+            c = fromSurrogates(c, static_cast<char32_t>(units[++k]) & 0xFFFFu);
         } else if (textOnly && (isHighSurrogate(c) || isLowSurrogate(c))) {
             c = kReplacementCharacter;
         }
@@ -44,13 +45,7 @@ std::wstring utf16FromUtf8(const char* bytes, std::size_t count) {
     std::wstring out;
     out.reserve(count);
     for (std::size_t k = 0; k < count;) {
-        const char32_t c = nextUtf8(bytes, count, k);
-        if (c >= 0x10000) {
-            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<wchar_t>(c);
-        }
+        putUtf16<wchar_t>(nextUtf8(bytes, count, k), std::back_inserter(out));
     }
     return out;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/test_controls.h"
 #include "platform/utf8.h"
+#include "platform/windows_1252.h"
 
 namespace {
 
@@ -22,24 +23,11 @@ struct StandInEvent {
 // Any non-null value serves as a window handle: the stand-in never draws.
 int gForegroundWindowObject = 0;
 
-// Windows-1252 at 0x80..0x9F; the five codes it leaves undefined stand for themselves, as
-// Windows converts them.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 bool windows1252(const char16_t* text, std::size_t count, std::string& out) {
     for (std::size_t k = 0; k < count; ++k) {
-        const char16_t c = text[k];
-        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        std::size_t b = 0;
-        while (b < 32 && kWindows1252High[b] != c) ++b;
-        if (b == 32) return false;
-        out += static_cast<char>(0x80 + b);
+        char byte = 0;
+        if (!qorin::platform::toWindows1252(text[k], byte)) return false;
+        out += byte;
     }
     return true;
 }
@@ -49,7 +37,7 @@ bool utf8(const char16_t* text, std::size_t count, std::string& out) {
         char32_t c = text[k];
         if (c >= 0xD800 && c < 0xE000) {
             if (c >= 0xDC00 || k + 1 == count || text[k + 1] < 0xDC00 || text[k + 1] >= 0xE000) return false;
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++k] - 0xDC00u);
+            c = qorin::platform::fromSurrogates(c, text[++k]);
         }
         qorin::platform::appendUtf8(out, c);
     }

@@ -1,4 +1,4 @@
-// utf8.h - one code point into UTF-8 and back, as the module's text and file-name conversions need.
+// utf8.h - one code point into UTF-8 or UTF-16 and back, as the module's text and file-name conversions need.
 //
 // Header-only, so that the module and the Windows stand-ins, which share none of the module's
 // objects, convert alike.  Lone surrogates pass both ways in UTF-8's form (as WTF-8 writes them),
@@ -46,6 +46,21 @@ inline char32_t nextUtf8(const char* bytes, std::size_t count, std::size_t& at) 
     valid = valid && !(extra == 2 && c < 0x800) && !(extra == 3 && (c < 0x10000 || c > 0x10FFFF));
     at += valid ? extra + 1 : 1;
     return valid ? c : kReplacementCharacter;
+}
+
+// The code point a UTF-16 surrogate pair stands for.
+constexpr char32_t fromSurrogates(char32_t high, char32_t low) { return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00); }
+
+// Writes code point `c` as its one or two UTF-16 units of type `Unit`; returns `out` moved past them.
+template <typename Unit, typename Out>
+Out putUtf16(char32_t c, Out out) {
+    if (c >= 0x10000) {
+        *out++ = static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
+        *out++ = static_cast<Unit>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        *out++ = static_cast<Unit>(c);
+    }
+    return out;
 }
 
 }  // namespace qorin::platform

@@ -1,6 +1,8 @@
 // host_double.cpp - an in-process MEX host for native harnesses: arrays of every class, errors as exceptions.
 #include "host_double.h"
 #include "host_accounting.h"
+#include "platform/utf8.h"
+#include "platform/windows_1252.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -99,51 +102,23 @@ TextModel gTextModel = TextModel::kUserEncoding;
 // The encoding of the host's C text: UTF-8 from R2022a on, the user's before.
 Encoding hostEncoding() { return gTextModel == TextModel::kUtf8 ? Encoding::kUtf8 : gEncoding; }
 
-// Windows-1252 at 0x80..0x9F; the five codes it leaves undefined stand for themselves, as in Windows.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 // Character k (a surrogate pair as one) in the user's encoding, '?' where it has none, as
 // MATLAB substitutes; k moves past it.
 void appendEncoded(std::string& out, const mxChar* chars, std::size_t& k, std::size_t n) {
     char32_t c = chars[k++];
     if (hostEncoding() == Encoding::kWindows1252) {
-        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
-            out += static_cast<char>(c);
-            return;
-        }
-        for (std::size_t b = 0; b < 32; ++b) {
-            if (kWindows1252High[b] == c) {
-                out += static_cast<char>(0x80 + b);
-                return;
-            }
-        }
-        out += '?';
+        char byte = '?';
+        qorin::platform::toWindows1252(c, byte);
+        out += byte;
         return;
     }
     if (c >= 0xD800 && c < 0xDC00 && k < n && chars[k] >= 0xDC00 && chars[k] < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (chars[k++] - 0xDC00);
+        c = qorin::platform::fromSurrogates(c, chars[k++]);
     } else if (c >= 0xD800 && c < 0xE000) {
         out += '?';
         return;
     }
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    qorin::platform::appendUtf8(out, c);
 }
 
 // C text in the user's encoding as 16-bit characters; U+FFFD for a malformed UTF-8 sequence.
@@ -155,31 +130,20 @@ std::u16string decode(const char* text) {
     for (std::size_t k = 0; k < n;) {
         const unsigned char b = bytes[k];
         if (encoding == Encoding::kWindows1252 || b < 0x80) {
-            out += b >= 0x80 && b < 0xA0 && encoding == Encoding::kWindows1252 ? kWindows1252High[b - 0x80]
-                                                                                 : static_cast<char16_t>(b);
+            out += encoding == Encoding::kWindows1252 ? qorin::platform::fromWindows1252(b) : static_cast<char16_t>(b);
             ++k;
             continue;
         }
-        const std::size_t extra = b >= 0xF5 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 ? 1 : 0;
-        char32_t c = extra == 3 ? b & 0x07u : extra == 2 ? b & 0x0Fu : b & 0x1Fu;
-        bool valid = extra > 0;
-        for (std::size_t j = 1; valid && j <= extra; ++j) {
-            valid = k + j < n && (bytes[k + j] & 0xC0) == 0x80;
-            if (valid) c = (c << 6) | (bytes[k + j] & 0x3Fu);
-        }
-        if (!valid || (extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) ||
-            (c >= 0xD800 && c < 0xE000)) {
+        // MATLAB refuses UTF-8's form of a surrogate, byte by byte as any other bad sequence.
+        std::size_t next = k;
+        const char32_t c = qorin::platform::nextUtf8(text, n, next);
+        if (c >= 0xD800 && c < 0xE000) {
             out += u'\uFFFD';
             ++k;
             continue;
         }
-        k += extra + 1;
-        if (c >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
+        k = next;
+        qorin::platform::putUtf16<char16_t>(c, std::back_inserter(out));
     }
     return out;
 }
