@@ -19,22 +19,14 @@
 namespace qorin::platform {
 namespace {
 
-bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c < 0xDC00; }
-bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c < 0xE000; }
-
 // UTF-16 code units as UTF-8; a lone surrogate as itself or, with `textOnly`, as U+FFFD.
 template <typename Unit>
 std::string utf8FromUtf16(const Unit* units, std::size_t count, bool textOnly) {
     std::string out;
     out.reserve(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        char32_t c = static_cast<char32_t>(units[k]) & 0xFFFFu;
-        if (isHighSurrogate(c) && k + 1 < count && isLowSurrogate(static_cast<char32_t>(units[k + 1]) & 0xFFFFu)) {
-            c = fromSurrogates(c, static_cast<char32_t>(units[++k]) & 0xFFFFu);
-        } else if (textOnly && (isHighSurrogate(c) || isLowSurrogate(c))) {
-            c = kReplacementCharacter;
-        }
-        appendUtf8(out, c);
+    for (std::size_t k = 0; k < count;) {
+        const char32_t c = nextUtf16(units, count, k);
+        appendUtf8(out, textOnly && isSurrogate(c) ? kReplacementCharacter : c);
     }
     return out;
 }

@@ -33,12 +33,9 @@ bool windows1252(const char16_t* text, std::size_t count, std::string& out) {
 }
 
 bool utf8(const char16_t* text, std::size_t count, std::string& out) {
-    for (std::size_t k = 0; k < count; ++k) {
-        char32_t c = text[k];
-        if (c >= 0xD800 && c < 0xE000) {
-            if (c >= 0xDC00 || k + 1 == count || text[k + 1] < 0xDC00 || text[k + 1] >= 0xE000) return false;
-            c = qorin::platform::fromSurrogates(c, text[++k]);
-        }
+    for (std::size_t k = 0; k < count;) {
+        const char32_t c = qorin::platform::nextUtf16(text, count, k);
+        if (qorin::platform::isSurrogate(c)) return false;
         qorin::platform::appendUtf8(out, c);
     }
     return true;

@@ -51,6 +51,20 @@ inline char32_t nextUtf8(const char* bytes, std::size_t count, std::size_t& at) 
 // The code point a UTF-16 surrogate pair stands for.
 constexpr char32_t fromSurrogates(char32_t high, char32_t low) { return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00); }
 
+constexpr bool isSurrogate(char32_t c) { return c >= 0xD800 && c < 0xE000; }
+
+// The code point of the UTF-16 units at units[at] (`count` units in all), a surrogate pair as
+// one, `at` moved past them; a lone surrogate comes back as itself, for the caller to judge.
+template <typename Unit>
+char32_t nextUtf16(const Unit* units, std::size_t count, std::size_t& at) {
+    const char32_t c = static_cast<char32_t>(units[at++]) & 0xFFFFu;
+    if (c < 0xD800 || c >= 0xDC00 || at == count) return c;
+    const char32_t low = static_cast<char32_t>(units[at]) & 0xFFFFu;
+    if (low < 0xDC00 || low >= 0xE000) return c;
+    ++at;
+    return fromSurrogates(c, low);
+}
+
 // Writes code point `c` as its one or two UTF-16 units of type `Unit`; returns `out` moved past them.
 template <typename Unit, typename Out>
 Out putUtf16(char32_t c, Out out) {

@@ -105,20 +105,18 @@ Encoding hostEncoding() { return gTextModel == TextModel::kUtf8 ? Encoding::kUtf
 // Character k (a surrogate pair as one) in the user's encoding, '?' where it has none, as
 // MATLAB substitutes; k moves past it.
 void appendEncoded(std::string& out, const mxChar* chars, std::size_t& k, std::size_t n) {
-    char32_t c = chars[k++];
     if (hostEncoding() == Encoding::kWindows1252) {
         char byte = '?';
-        qorin::platform::toWindows1252(c, byte);
+        qorin::platform::toWindows1252(chars[k++], byte);
         out += byte;
         return;
     }
-    if (c >= 0xD800 && c < 0xDC00 && k < n && chars[k] >= 0xDC00 && chars[k] < 0xE000) {
-        c = qorin::platform::fromSurrogates(c, chars[k++]);
-    } else if (c >= 0xD800 && c < 0xE000) {
+    const char32_t c = qorin::platform::nextUtf16(chars, n, k);
+    if (qorin::platform::isSurrogate(c)) {
         out += '?';
-        return;
+    } else {
+        qorin::platform::appendUtf8(out, c);
     }
-    qorin::platform::appendUtf8(out, c);
 }
 
 // C text in the user's encoding as 16-bit characters; U+FFFD for a malformed UTF-8 sequence.
@@ -137,7 +135,7 @@ std::u16string decode(const char* text) {
         // MATLAB refuses UTF-8's form of a surrogate, byte by byte as any other bad sequence.
         std::size_t next = k;
         const char32_t c = qorin::platform::nextUtf8(text, n, next);
-        if (c >= 0xD800 && c < 0xE000) {
+        if (qorin::platform::isSurrogate(c)) {
             out += u'\uFFFD';
             ++k;
             continue;
