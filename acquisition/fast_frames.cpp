@@ -13,6 +13,7 @@
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "gateway/handlers.h"
+#include "platform/memory.h"
 #include "platform/mex_host.h"
 
 namespace qorin {
@@ -38,7 +39,7 @@ bool fitsAddressSpace(std::size_t count, std::uint64_t bytes) {
 // room to spare: its result (three times the frames) within three quarters of it.  An
 // unknown memory size does not refuse.
 bool fitsMemory(std::size_t count, std::uint64_t bytes) {
-    const std::uint64_t memory = host::physicalMemoryBytes();
+    const std::uint64_t memory = platform::physicalMemoryBytes();
     return memory == 0 || bytes == 0 || count <= memory / 4 / bytes;
 }
 

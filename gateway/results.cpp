@@ -118,7 +118,7 @@ bool couldHold(const std::array<std::size_t, 4>& dims, std::size_t dimensionCoun
         if (dims[k] != 0 && bytes > limit / dims[k]) return false;
         bytes *= dims[k];
     }
-    const std::uint64_t memory = host::physicalMemoryBytes();
+    const std::uint64_t memory = platform::physicalMemoryBytes();
     return memory == 0 || bytes <= memory;
 }
 

@@ -43,17 +43,6 @@ bool populate(void* data, std::size_t bytes) noexcept {
 }
 #endif
 
-// One write a page: where the system offers nothing better, each page's fault is taken here,
-// on the caller's thread, rather than in the middle of a frame.
-void touchPages(void* data, std::size_t bytes) noexcept {
-    const std::uintptr_t page = pageSize();
-    auto* bytesAt = static_cast<volatile unsigned char*>(data);
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    for (std::uintptr_t offset = 0; offset < bytes; offset = (start + offset + page) / page * page - start) {
-        bytesAt[offset] = 0;
-    }
-}
-
 }  // namespace
 
 void adviseHugePages(void* data, std::size_t bytes) {
@@ -89,10 +78,28 @@ void prepareArrayMemory(void* data, std::size_t bytes) {
 
 void makeResident(void* data, std::size_t bytes) noexcept {
     if (data == nullptr || bytes == 0) return;
-    // Touched rather than populated in one call: on a block advised huge pages, Linux's
-    // MADV_POPULATE_WRITE took 0.3-1.6 s a GiB where a write a page took 0.1-0.3 s.  A block the
-    // system cannot back is refused before this, from the memory it says is available.
-    touchPages(data, bytes);
+    // One write a page, each fault taken here on the caller's thread rather than in the middle
+    // of a frame.  Touched rather than populated in one call: on a block advised huge pages,
+    // Linux's MADV_POPULATE_WRITE took 0.3-1.6 s a GiB where a write a page took 0.1-0.3 s.  A
+    // block the system cannot back is refused before this, from the memory it says is available.
+    const std::uintptr_t page = pageSize();
+    auto* bytesAt = static_cast<volatile unsigned char*>(data);
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    for (std::uintptr_t offset = 0; offset < bytes; offset = (start + offset + page) / page * page - start) {
+        bytesAt[offset] = 0;
+    }
+}
+
+std::uint64_t physicalMemoryBytes() noexcept {
+#if defined(_WIN32)
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof(status);
+    return GlobalMemoryStatusEx(&status) ? static_cast<std::uint64_t>(status.ullTotalPhys) : 0;
+#else
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    if (pages <= 0) return 0;
+    return static_cast<std::uint64_t>(pages) * pageSize();
+#endif
 }
 
 std::uint64_t availableMemoryBytes() noexcept {

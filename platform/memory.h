@@ -26,6 +26,11 @@ void adviseHugePages(void* data, std::size_t bytes);
 // the process rather than refuse.
 void makeResident(void* data, std::size_t bytes) noexcept;
 
+// Physical memory of the machine in bytes, or 0 when it cannot be told.  Linux grants
+// allocations it cannot back, so a capture that could never fit must be refused up front
+// rather than left to fill the memory of the user's session.
+std::uint64_t physicalMemoryBytes() noexcept;
+
 // Physical memory the system can give now without paging anything out (Linux: MemAvailable;
 // Windows: the available physical memory), or 0 when it cannot be told.
 std::uint64_t availableMemoryBytes() noexcept;

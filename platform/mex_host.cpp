@@ -16,7 +16,6 @@
 #  include "platform/windows_api.h"
 #else
 #  include <dlfcn.h>
-#  include <unistd.h>
 #endif
 
 namespace qorin::host {
@@ -118,19 +117,6 @@ mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t*
     mxArray* array = mxCreateUninitNumericArray(static_cast<mwSize>(dimensionCount), dims, classId, mxREAL);
     if (array != nullptr) platform::prepareArrayMemory(mxGetData(array), mxGetNumberOfElements(array) * mxGetElementSize(array));
     return array;
-}
-
-std::uint64_t physicalMemoryBytes() {
-#if defined(_WIN32)
-    MEMORYSTATUSEX status{};
-    status.dwLength = sizeof(status);
-    return GlobalMemoryStatusEx(&status) ? static_cast<std::uint64_t>(status.ullTotalPhys) : 0;
-#else
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return 0;
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
-#endif
 }
 
 #if defined(octave_mex_h)

@@ -58,11 +58,6 @@ const mxArray* structField(const mxArray* array, std::size_t index, const char* 
 // Its memory is made ready as platform::prepareArrayMemory does.
 mxArray* createUninitNumericArray(std::size_t dimensionCount, const std::size_t* dimensions, mxClassID classId);
 
-// Physical memory of the machine in bytes, or 0 when it cannot be told.  Linux grants
-// allocations it cannot back, so a capture that could never fit must be refused up front
-// rather than left to fill the memory of the user's session.
-std::uint64_t physicalMemoryBytes();
-
 // The longest a call stays in the module without asking interruptPending: the host takes Ctrl+C
 // only once a MEX function returns, and meanwhile runs no figure callback either.
 constexpr double kInterruptCheckSeconds = 0.05;
