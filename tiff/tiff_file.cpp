@@ -323,24 +323,19 @@ void TiffFile::switchToBigTiff() {
     std::vector<std::uint8_t> chain;
     chain.reserve(kChainPiece + kDirectoryRead * 2);
     std::uint64_t chainAt = first;
-    std::vector<std::uint8_t> classic(kDirectoryRead);
+    std::uint8_t classic[kDirectoryRead];
     std::uint64_t cachedAt = 0;  // the last value read from elsewhere: the resolution, mostly
     std::uint64_t cached = 0;
     for (std::uint64_t page = 0; page < pages_; ++page) {
         if (classicAt == 0) failed("writing");
-        std::int64_t read = file_.readAt(classicAt, classic.data(), classic.size());
+        const std::int64_t read = file_.readAt(classicAt, classic, sizeof classic);
         if (read < 2) failed("writing");
-        const std::uint64_t entries = get(classic.data(), 2);
-        const std::size_t classicBytes = static_cast<std::size_t>(2 + entries * 12 + 4);
-        if (classicBytes > static_cast<std::size_t>(read)) {
-            classic.resize(classicBytes);
-            read = file_.readAt(classicAt, classic.data(), classicBytes);
-            if (read != static_cast<std::int64_t>(classicBytes)) failed("writing");
-        }
+        const std::uint64_t entries = get(classic, 2);
+        if (2 + entries * 12 + 4 > static_cast<std::uint64_t>(read)) failed("writing");
         const std::uint64_t bigBytes = 8 + entries * 20 + 8;
         put(chain, entries, 8);
         for (std::uint64_t k = 0; k < entries; ++k) {
-            const std::uint8_t* entry = classic.data() + 2 + k * 12;
+            const std::uint8_t* entry = classic + 2 + k * 12;
             const std::uint16_t type = static_cast<std::uint16_t>(get(entry + 2, 2));
             const std::uint64_t count = get(entry + 4, 4);
             std::uint64_t value = get(entry + 8, 4);
@@ -365,7 +360,7 @@ void TiffFile::switchToBigTiff() {
         put(chain, last ? 0 : bigAt + bigBytes, 8);
         lastLink = bigAt + bigBytes - 8;
         bigAt += bigBytes;
-        classicAt = get(classic.data() + 2 + entries * 12, 4);
+        classicAt = get(classic + 2 + entries * 12, 4);
         if (chain.size() >= kChainPiece || last) {
             if (!file_.writeAt(chainAt, chain.data(), chain.size())) failed("writing");
             chainAt += chain.size();
