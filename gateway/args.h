@@ -98,12 +98,10 @@ public:
     bool textClass(int k) const override;
     FileNameValue fileName(int k) const override;
 
-    std::string text(int k, const std::string& message) const { return textOf(text(k), message); }
     std::size_t word(int k, const char* message, std::initializer_list<const char*> words) const {
         return wordOf(text(k), message, words);
     }
     std::uint64_t count(int k, const std::string& message) const { return countOf(number(k), message); }
-    bool flag(int k, const char* message) const { return flagOf(number(k), message); }
 
     // Input 0 as a camera number: "<call> needs the camera number, an integer." (usage) when it
     // is missing or not a real numeric scalar.
