@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "acquisition/frame_readings.h"
+#include "acquisition/frame_result.h"
 #include "camera/session.h"
 #include "gateway/errors.h"
 #include "platform/memory.h"
@@ -292,25 +293,25 @@ std::unique_ptr<Recorder> Recorder::start(CameraRecord& camera, const RecordingO
 }
 
 void Recorder::describeFrames() {
-    const PropertyReading colourFormat = readColourFormat(camera_.handle);
+    FrameFormat format{};  // the video format every frame must keep; none for fast frames
     if (options_.source == RecordingSource::Video) {
+        const PropertyReading colourFormat = readColourFormat(camera_.handle);
         const FormatReading video = readVideoFormat(camera_);
-        format_ = video.format;
+        format = video.format;
         description_ = describeFrame(video.format, colourFormat);
         period_ = video.frameRate > 0.0f ? 1.0 / video.frameRate : 0.0;
     } else {
-        refreshSnapshotFormat(camera_);
-        description_ = describeFrame(camera_.snapshot.format, colourFormat);
+        description_ = describeSnapshot(camera_);
     }
     properties_ = readFrameProperties(camera_.handle, description_.colourFormat);
-    fileOrientation_ = properties_.orientation;
+    worker_.prepare(FrameWorker::Limits{options_.source, options_.frames, options_.seconds}, format, period_);
 }
 
 void Recorder::makeRing() {
     // An empty frame still takes a byte, as its buffer does in a single capture.
     const std::uint64_t frameBytes = std::max<std::uint64_t>(description_.geometry.rawBytes, 1);
     const RingCapacity size =
-        ringCapacity(options_, frameBytes, host::physicalMemoryBytes(), platform::availableMemoryBytes());
+        ringCapacity(options_, frameBytes, platform::physicalMemoryBytes(), platform::availableMemoryBytes());
     if (size.refusal == RingCapacity::Refusal::SmallerThanFrame) {
         failValue(formatText("The buffer is smaller than one frame (%llu bytes).",
                              static_cast<unsigned long long>(frameBytes)));
@@ -323,7 +324,6 @@ void Recorder::makeRing() {
 }
 
 void Recorder::holdCameraModes() {
-    worker_.prepare(FrameWorker::Limits{options_.source, options_.frames, options_.seconds}, format_, period_);
     if (options_.source == RecordingSource::Video) {
         if (camera_.state() != CameraState::Previewing) worker_.holdStream(StartedStream(camera_.handle));
         return;
@@ -351,8 +351,8 @@ void Recorder::createFile() {
     shape.height = g.rows;
     shape.bitsPerSample = static_cast<std::uint16_t>(8 * g.sampleBytes);
     shape.mosaic = description_.monochrome() ? "" : kSensorMosaic;
-    shape.rowsReversed = fileOrientation_.rowsReversed;
-    shape.columnsReversed = fileOrientation_.colsReversed;
+    shape.rowsReversed = properties_.orientation.rowsReversed;
+    shape.columnsReversed = properties_.orientation.colsReversed;
     writer_ = std::make_unique<PageWriter>(ring_, outcome_, std::move(file), shape, period_);
 }
 
@@ -362,15 +362,10 @@ void Recorder::launch() {
     outcome_.begin(writer_ != nullptr);
     try {
         workerThread_ = std::thread(&FrameWorker::run, &worker_);
-        launched_ = true;
         if (writer_ != nullptr) writerThread_ = std::thread(&PageWriter::run, writer_.get());
     } catch (const std::system_error&) {
         worker_.stop();
-        if (workerThread_.joinable()) {
-            workerThread_.join();
-        } else {
-            worker_.giveBackCamera();
-        }
+        if (workerThread_.joinable()) workerThread_.join();
         outcome_.neverRan();
         writer_.reset();
         failMemory("Not enough resources to start the recording threads.");
@@ -410,8 +405,9 @@ void Recorder::awaitEnd() noexcept {
 void Recorder::syncCameraRecord() noexcept {
     if (running() || synced_) return;
     if (workerThread_.joinable()) workerThread_.join();
-    // A start that failed before its worker ran gives the modes back itself.
-    if (!launched_) worker_.giveBackCamera();
+    // A worker that ran gave the modes back as it ended; a start that failed before its worker
+    // ran gives them back here.
+    worker_.giveBackCamera();
     synced_ = true;
     // The worker restarted the paused preview's stream; the record follows.
     if (worker_.previewResumed() && camera_.state() == CameraState::PreviewSuspended) {

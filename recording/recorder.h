@@ -209,10 +209,8 @@ private:
     std::string shownFile_;                // the file's absolute name in UTF-8, '' for none
     platform::FileIdentity fileIdentity_;  // of the file, taken when it was made
     CapturedFrame description_;
-    FrameFormat format_{};  // the video format at the start
     double period_ = 0.0;   // seconds; 0 when the source has no frame rate
     FrameProperties properties_;  // MATLAB's thread only
-    Orientation fileOrientation_;  // the pages read as getFrames returns raw frames at the start
     std::chrono::system_clock::time_point wallStart_;
 
     FrameRing ring_;
@@ -221,7 +219,6 @@ private:
     std::unique_ptr<PageWriter> writer_;  // with the file, while there is one
     std::thread workerThread_;
     std::thread writerThread_;
-    bool launched_ = false;  // MATLAB's thread only: the worker runs or ran
     bool synced_ = false;    // MATLAB's thread only
 };
 
