@@ -66,11 +66,7 @@ function viewer_bench (seconds = 8, cases = {}, cycles = 50)
 endfunction
 
 function setup (c)
-  qorin_reset ();
-  qorinsim ("set", 1, "maxSize", max (c.size, [1280 1024]), "colour", c.colour, "timing", "realtime", ...
-            "format", struct ("width", c.size(1), "height", c.size(2), "pixelFormat", c.depth == 16, ...
-                              "frameRate", c.rate));
-  qorinsim ("property", 1, 80, double (c.colour));
+  viewer_prompt_bench ("setup", [c.size c.depth c.colour c.rate]);
 endfunction
 
 function share = phase_alone (seconds)

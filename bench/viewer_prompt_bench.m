@@ -1,9 +1,9 @@
 ## viewer_prompt_bench - the viewer driven by Octave's prompt, as a user has it; run by viewer_bench.
 ##
-##   viewer_prompt_bench ("open", c)   sets the simulated camera up as viewer_bench's case c
-##                                     ([width height depth colour rate]), opens a viewer and
-##                                     returns to the prompt, whose input event hook then
-##                                     drives the viewer
+##   viewer_prompt_bench ("setup", c)  sets the simulated camera up as viewer_bench's case c
+##                                     ([width height depth colour rate])
+##   viewer_prompt_bench ("open", c)   sets it up, opens a viewer and returns to the prompt,
+##                                     whose input event hook then drives the viewer
 ##   viewer_prompt_bench ("report")    prints one line: "prompt: <shown per second> <cpu>
 ##                                     <dropped> <seconds>" since the open, and closes it
 ## viewer_bench runs both in an interactive `octave --no-gui --persist` on a terminal of its
@@ -12,11 +12,13 @@
 function viewer_prompt_bench (action, c)
   global qorin_prompt_bench
   switch (action)
-    case "open"
+    case "setup"
       qorin_reset ();
       qorinsim ("set", 1, "maxSize", max (c(1:2), [1280 1024]), "colour", logical (c(4)), "timing", "realtime", ...
                 "format", struct ("width", c(1), "height", c(2), "pixelFormat", c(3) == 16, "frameRate", c(5)));
-      qorinsim ("property", 1, 80, c(4));
+      qorinsim ("property", 1, 80, double (c(4)));
+    case "open"
+      viewer_prompt_bench ("setup", c);
       cam = qorin.Camera (1);
       v = cam.view ();
       pause (1);

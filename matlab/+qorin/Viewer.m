@@ -250,10 +250,7 @@ classdef Viewer < handle
         bytes = size2(1) * size2(2) * (1 + obj.camera.video16Bit);
         frames = max (8, min (ceil (qorin.Viewer.recordSeconds * obj.frameRate), ...
                               floor (qorin.Viewer.recordBytes / bytes)));
-        obj.camera.startRecording ('buffer', frames, 'file', file, 'overwrite', overwrite);
-        obj.ownFrames = true;
-        s = obj.camera.recordingStatus ();
-        obj.ownStart = s.startPosixTime;
+        s = obj.startOwn ('buffer', frames, 'file', file, 'overwrite', overwrite);
         obj.recordFile = s.file;
         obj.recordTic = tic;
         obj.restartReadouts ();
@@ -538,10 +535,7 @@ classdef Viewer < handle
           obj.say (sprintf ('Camera %d records for another: shown, not stopped; the geometry and Record wait for its end.', ...
                             obj.camera.number));
         else
-          obj.camera.startRecording ('buffer', qorin.Viewer.liveBuffer);
-          obj.ownFrames = true;
-          s = obj.camera.recordingStatus ();
-          obj.ownStart = s.startPosixTime;
+          obj.startOwn ('buffer', qorin.Viewer.liveBuffer);
           obj.mode = 'live';
         end
       catch err
@@ -549,6 +543,14 @@ classdef Viewer < handle
         obj.say (err.message, true);
       end
       obj.showMode ();
+    end
+
+    function s = startOwn (obj, varargin)
+      % Starts the viewer's own recording with these options; its status at the start.
+      obj.camera.startRecording (varargin{:});
+      obj.ownFrames = true;
+      s = obj.camera.recordingStatus ();
+      obj.ownStart = s.startPosixTime;
     end
 
     function stopOwn (obj)
@@ -1194,8 +1196,8 @@ classdef Viewer < handle
       % integer arithmetic of a shift costs ten times as much in Octave).
       if (isa (samples, 'uint16'))
         bytes = typecast (samples(:), 'uint8');
-        [~, ~, endian] = computer ();
-        samples = reshape (bytes((1 + (endian == 'L')):2:end), size (samples));
+        high = find (typecast (uint16 (256), 'uint8'));  % 2 where the low byte comes first
+        samples = reshape (bytes(high:2:end), size (samples));
       end
     end
 
