@@ -2,6 +2,7 @@
 #include "tests/native/harness.h"
 
 #include <cstdint>
+#include <thread>
 
 #include "camera/camera_table.h"
 #include "platform/win32.h"
@@ -47,6 +48,19 @@ Outcome runRaw(std::vector<mxArray*> inputs, int outputCount) {
 Outcome run(double code, std::vector<mxArray*> params, int outputCount) {
     params.insert(params.begin(), hostdouble::makeDouble(code));
     return runRaw(std::move(params), outputCount);
+}
+
+bool awaitRecordingEnd(int camera, bool settled, std::chrono::steady_clock::time_point deadline) {
+    qorin::CameraTable& table = qorin::cameraTable();
+    const std::int32_t slot = table.findCameraSlot(camera);
+    if (slot == -1 || table.at(slot).recorder == nullptr) return true;
+    qorin::CameraRecord& record = table.at(slot);
+    while (record.recording()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (settled) record.recorder->syncCameraRecord();
+    return true;
 }
 
 std::string sanity() {

@@ -1,6 +1,7 @@
 // harness.h - shared steps of the native harnesses: reset, one call through the host double, checks and sanity checks.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -60,6 +61,13 @@ inline mxArray* text(const std::string& value) { return hostdouble::makeText(val
 // event and registration owned by a record.  While recordings run, call it holding
 // qorinsim::mutex(): it reads the simulator's state.
 std::string sanity();
+
+// Until `camera`'s recording worker has ended or `deadline` passes, polled without a command
+// (which would log SDK calls of its own and settle the camera); then, when `settled`, brings
+// the camera record up to date as the next command would.  True once it has ended, or when the
+// camera has no recording.
+bool awaitRecordingEnd(int camera, bool settled,
+                       std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
 
 // Replaces "%d"-style placeholders: {cam} and {err}.
 std::string expand(std::string pattern, int camera, long error);

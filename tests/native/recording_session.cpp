@@ -30,6 +30,9 @@
 #include <utility>
 #include <vector>
 
+#include "camera/camera_table.h"
+#include "platform/native_path.h"
+#include "recording/recording.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
 #include "ut.h"
@@ -228,6 +231,19 @@ std::vector<unsigned char> fileBytes(const SystemName& absolute) {
 }
 #endif
 
+// Until `camera`'s recording has ended by itself and its writer no longer has the file at
+// `absolute` open, or `deadline` passes; asked of the recording, not by a command.
+void awaitFileReleased(int camera, const SystemName& absolute, std::chrono::steady_clock::time_point deadline) {
+    harness::awaitRecordingEnd(camera, false, deadline);
+    qorin::CameraTable& table = qorin::cameraTable();
+    const std::int32_t slot = table.findCameraSlot(camera);
+    const qorin::Recording* recording = slot == -1 ? nullptr : qorin::recordingOf(table.at(slot));
+    const qorin::platform::FileIdentity file = qorin::platform::fileIdentity(absolute);
+    while (recording != nullptr && recording->writesFile(file) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 // The host's own C text of a name: what its messages hold where they quote it.
 std::string hostText(const Name& name) {
     const harness::Owned chars(hostdouble::makeText16(name.utf16));
@@ -292,7 +308,7 @@ void namesBeyondAscii() {
         // Two of them waited for (later calls would settle it), the third, a frame period
         // (1/30 s) on, left to end the recording by itself.
         must(named("waitFrames", {num(1), num(2), num(10)}), "waitFrames");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        awaitFileReleased(1, shortFile, std::chrono::steady_clock::now() + std::chrono::seconds(10));
         must(named("startRecording", {num(2), text("file"), hostdouble::makeText16(otherSpelling.utf16), text("overwrite"),
                                       flag(true)}),
              "camera 2 replaces the file of camera 1's ended recording");

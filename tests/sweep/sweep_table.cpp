@@ -1,13 +1,10 @@
 // sweep_table.cpp - every command with its set-up and the message each failing SDK step must give.
-#include <chrono>
 #include <deque>
 #include <functional>
 #include <initializer_list>
 #include <string>
-#include <thread>
 #include <utility>
 
-#include "camera/camera_table.h"
 #include "gateway/command_registry.h"
 #include "sim/sim_control.h"
 #include "tests/native/harness.h"
@@ -115,17 +112,6 @@ Case single(int code, const char* function, const char* message, std::initialize
     return make(qorin::findCommandRow(code)->name, code, {1}, {}, cam(code, more), {{function, selector, message}});
 }
 
-// Until camera 1's recording worker has ended (polled without a call, which would log SDK
-// calls of its own), then `settled` as a command would settle it.
-void awaitRecordingEnd(bool settled) {
-    qorin::CameraTable& table = qorin::cameraTable();
-    const std::int32_t slot = table.findCameraSlot(1);
-    if (slot == -1 || table.at(slot).recorder == nullptr) return;
-    qorin::CameraRecord& camera = table.at(slot);
-    while (camera.recording()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (settled) camera.recorder->syncCameraRecord();
-}
-
 // A recording command: `name` on camera 1 with `more` inputs after the camera number.
 Case recording(std::string label, const char* name, std::vector<int> preview,
                std::function<std::vector<mxArray*>()> more, std::vector<Rule> rules, bool result) {
@@ -144,12 +130,12 @@ Case recording(std::string label, const char* name, std::vector<int> preview,
 // Camera 1 with two frames recorded, its recording ended and settled.
 void recordTwoFrames() {
     harness::runRaw({text("startRecording"), num(1), text("frames"), num(2), text("buffer"), num(2)});
-    awaitRecordingEnd(true);
+    harness::awaitRecordingEnd(1, true);
 }
 
 }  // namespace
 
-void awaitRecording() { awaitRecordingEnd(false); }
+void awaitRecording() { harness::awaitRecordingEnd(1, false); }
 
 std::vector<Case> cases() {
     std::vector<Case> all;

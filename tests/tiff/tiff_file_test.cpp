@@ -95,18 +95,6 @@ std::uint32_t sampleValue(const PageSpec& p, std::size_t i) {
                                       (p.shape.bits == 16 ? 0xFFFFu : 0xFFu));
 }
 
-// The samples of the page as the test writes them, in readout order.
-std::vector<std::uint8_t> readout(const PageSpec& p) {
-    const std::size_t n = std::size_t{p.shape.width} * p.shape.height;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t v = sampleValue(p, i);
-        bytes.push_back(static_cast<std::uint8_t>(v));
-        if (p.shape.bits == 16) bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-    return bytes;
-}
-
 // The image's samples top row first, as a reader that takes the page as one block sees them.
 std::vector<std::uint8_t> imageBytes(const PageSpec& p, const Orientation& o) {
     const std::uint32_t w = p.shape.width;
@@ -122,28 +110,26 @@ std::vector<std::uint8_t> imageBytes(const PageSpec& p, const Orientation& o) {
     return bytes;
 }
 
+// The samples of the page as the test writes them, in readout order: the image unflipped.
+std::vector<std::uint8_t> readout(const PageSpec& p) { return imageBytes(p, kOrientations[0]); }
+
+// Appends page `p` from its readout, lying in it as `o` says.
+void appendPage(TiffFile& file, const PageSpec& p, const std::string& description, const Orientation& o) {
+    const std::vector<std::uint8_t> samples = readout(p);
+    TiffPage page{samples.data(), p.shape.width, p.shape.height, p.shape.bits, p.shape.mosaic, description};
+    page.rowsReversed = o.rows;
+    page.columnsReversed = o.columns;
+    file.append(page);
+}
+
 void appendSpecs(TiffFile& file, const std::vector<PageSpec>& pages, const Orientation& o) {
-    for (const PageSpec& p : pages) {
-        const std::vector<std::uint8_t> samples = readout(p);
-        TiffPage page{samples.data(), p.shape.width, p.shape.height, p.shape.bits, p.shape.mosaic, ""};
-        page.description = "page of " + std::to_string(p.k);
-        page.rowsReversed = o.rows;
-        page.columnsReversed = o.columns;
-        file.append(page);
-    }
+    for (const PageSpec& p : pages) appendPage(file, p, "page of " + std::to_string(p.k), o);
 }
 
 void appendPages(TiffFile& file, int first, int last, const Orientation& o = kOrientations[0]) {
     for (int k = first; k < last; ++k) {
         const std::vector<Shape> shapes = pageShapes(k);
-        for (std::size_t p = 0; p < shapes.size(); ++p) {
-            const std::vector<std::uint8_t> samples = readout({shapes[p], k});
-            TiffPage page{samples.data(), shapes[p].width, shapes[p].height, shapes[p].bits, shapes[p].mosaic,
-                          pageDescription(k, p)};
-            page.rowsReversed = o.rows;
-            page.columnsReversed = o.columns;
-            file.append(page);
-        }
+        for (std::size_t p = 0; p < shapes.size(); ++p) appendPage(file, {shapes[p], k}, pageDescription(k, p), o);
     }
 }
 

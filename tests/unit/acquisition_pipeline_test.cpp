@@ -8,6 +8,7 @@
 #include "acquisition/frame_buffer.h"
 #include "acquisition/frame_readings.h"
 #include "gateway/errors.h"
+#include "tests/unit/command_failure.h"
 
 namespace qorin {
 namespace {
@@ -41,12 +42,7 @@ std::string captureGeometryError(std::uint32_t pixelFormat, std::uint16_t xBin, 
     format.pixelFormat = pixelFormat;
     format.xBinSub = xBin;
     format.yBinSub = yBin;
-    try {
-        captureGeometry(format);
-    } catch (const CommandError& error) {
-        return error.message();
-    }
-    return "";
+    return commandFailure([&] { captureGeometry(format); }).message;
 }
 
 TEST(CaptureGeometry, RefusesZeroFactorsAndPixelFormatsWithoutASampleWidth) {

@@ -7,6 +7,7 @@
 #include "gateway/handlers.h"
 #include "platform/win32.h"
 #include "sim/sim_control.h"
+#include "tests/unit/command_failure.h"
 
 namespace qorin {
 namespace {
@@ -26,12 +27,8 @@ protected:
     void TearDown() override { shutdownCameras(); }
 
     std::string registerFailure() {
-        try {
-            handleRegisterEvent(args_);
-        } catch (const CommandError& error) {
-            return error.message();
-        }
-        return "(no error)";
+        const CommandFailure failure = commandFailure([this] { handleRegisterEvent(args_); });
+        return failure.raised ? failure.message : "(no error)";
     }
     CameraRecord& camera() { return cameraTable().at(cameraTable().findCameraSlot(1)); }
 

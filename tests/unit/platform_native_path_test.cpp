@@ -5,18 +5,17 @@
 
 #include "gateway/errors.h"
 #include "platform/native_path.h"
+#include "tests/unit/command_failure.h"
 
 namespace {
 
 using qorin::platform::NativePath;
 
 std::string nullRefused(const void* characters, std::size_t count, std::size_t width) {
-    try {
-        qorin::platform::nativePathOfText(characters, count, width);
-    } catch (const qorin::CommandError& error) {
-        return error.kind() == qorin::ErrorKind::Usage ? error.message() : "not a usage error";
-    }
-    return "accepted";
+    const qorin::CommandFailure failure =
+        qorin::commandFailure([&] { qorin::platform::nativePathOfText(characters, count, width); });
+    if (!failure.raised) return "accepted";
+    return failure.kind == qorin::ErrorKind::Usage ? failure.message : "not a usage error";
 }
 
 TEST(NativePath, HostCharactersBecomeTheSystemsNameAndANullCharacterIsRefused) {

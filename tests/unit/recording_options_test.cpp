@@ -9,6 +9,7 @@
 #include "gateway/errors.h"
 #include "platform/native_path.h"
 #include "recording/options.h"
+#include "tests/unit/command_failure.h"
 
 namespace qorin {
 namespace {
@@ -51,13 +52,10 @@ RecordingOptions read(std::vector<PlainInputs::Input> inputs) {
 
 // The kind and message of the first rule the inputs break.
 std::string failure(std::vector<PlainInputs::Input> inputs) {
-    try {
-        read(std::move(inputs));
-    } catch (const CommandError& error) {
-        return (error.kind() == ErrorKind::Usage ? "usage: " : error.kind() == ErrorKind::Value ? "value: " : "other: ") +
-               error.message();
-    }
-    return "none";
+    const CommandFailure raised = commandFailure([&] { read(std::move(inputs)); });
+    if (!raised.raised) return "none";
+    return (raised.kind == ErrorKind::Usage ? "usage: " : raised.kind == ErrorKind::Value ? "value: " : "other: ") +
+           raised.message;
 }
 
 TEST(RecordingOptions, EveryOptionByItsRulesTheLastOfATwiceGivenOneCounting) {
